@@ -1,0 +1,635 @@
+#include "storage/logbook.h"
+
+#include "dates/daynumber.h"
+#include "settings/settings.h"
+#include "storage/bytes.h"
+#include "storage/fileheader.h"
+#include "storage/messages.h"
+#include "storage/savefile.h"
+#include "storage/scramble.h"
+#include "text/cp1252.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+namespace velmarsk {
+
+using Icon = Interaction::Icon;
+
+Logbook::Logbook(const QString& dataDir, Settings& settings, Interaction& ui)
+    : m_dir(QDir(dataDir).absolutePath()), m_settings(settings), m_ui(ui) {}
+
+Logbook::~Logbook() {
+    CloseLogbook();
+}
+
+QString Logbook::filePath(const char* name) const {
+    return QDir(m_dir).filePath(QString::fromLatin1(name));
+}
+
+QString Logbook::backupPath(const char* name) const {
+    return QDir(m_dir).filePath(QLatin1Char('_') + QString::fromLatin1(name));
+}
+
+QString Logbook::fileMessage(const QString& text, const char* file) const {
+    return text + QLatin1Char('\n') + QDir::toNativeSeparators(filePath(file));
+}
+
+void Logbook::reportWriteError(const char* file, const QString& reason) {
+    m_ui.tell(msg::fileError(),
+              QStringLiteral("Fehler beim Schreiben von %1: %2")
+                  .arg(QDir::toNativeSeparators(filePath(file)), reason),
+              Icon::Error);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Opening and closing
+
+bool Logbook::Open() {
+    if (m_open) return true;
+    if (!QFileInfo(m_dir).isDir()) {
+        m_ui.tell(msg::fileError(),
+                  QStringLiteral("Der Ordner %1 existiert nicht.").arg(QDir::toNativeSeparators(m_dir)),
+                  Icon::Error);
+        return false;
+    }
+    m_lock = std::make_unique<QLockFile>(filePath(kLockFile));
+    m_lock->setStaleLockTime(0);  // only a lock whose process is gone counts as stale
+    if (!m_lock->tryLock(0)) {
+        const bool busy = m_lock->error() == QLockFile::LockFailedError;
+        m_ui.tell(
+            msg::fileError(),
+            busy ? QStringLiteral("Das Flugbuch in %1 ist bereits in einem anderen Programm geöffnet.")
+                       .arg(QDir::toNativeSeparators(m_dir))
+                 : QStringLiteral("Das Flugbuch in %1 kann nicht gesperrt werden (keine Schreibrechte?).")
+                       .arg(QDir::toNativeSeparators(m_dir)),
+            Icon::Stop);
+        m_lock.reset();
+        return false;
+    }
+    if (!OpenLogbook() || !LoadIndex()) {
+        closeFiles();
+        m_index.ClearIndex();
+        m_names.clear();
+        m_namesLoaded = false;
+        m_lock.reset();
+        return false;
+    }
+    LoadCrewList();
+    ReadProtectFlags();
+    m_open = true;
+    return true;
+}
+
+void Logbook::CloseLogbook() {
+    if (m_open) {
+        SaveIndex();
+        SaveNames();
+        SaveCrewList();
+    }
+    closeFiles();
+    m_open = false;
+    m_lock.reset();
+}
+
+void Logbook::closeFiles() {
+    if (m_data.isOpen()) m_data.close();
+    if (m_strings.isOpen()) m_strings.close();
+}
+
+bool Logbook::OpenLogbook() {
+    return openFiles(true);
+}
+
+bool Logbook::openFiles(bool recover) {
+    closeFiles();
+    // Each upgrade step or a new logbook starts over; the chain has at most four rounds.
+    for (int round = 0; round < 6; ++round) {
+        if (recover && !recoverInterruptedSort()) return false;
+        QStringList missing;
+        for (const char* name : {kNamesFile, kDataFile, kStringFile})
+            if (!QFileInfo::exists(filePath(name))) missing << QString::fromLatin1(name);
+        if (missing.size() == 3) {
+            if (!m_ui.confirm(msg::fileError(), msg::noLogbook(), Icon::Question)) return false;
+            if (!createLogbook()) return false;
+            continue;
+        }
+        if (!missing.isEmpty()) {
+            // Never create over a logbook that is only partly there: its flights would be lost.
+            m_ui.tell(msg::fileError(),
+                      QStringLiteral("Im Ordner %1 fehlen Dateien des Flugbuchs: %2.\n"
+                                     "Die vorhandenen Dateien werden nicht verändert.")
+                          .arg(QDir::toNativeSeparators(m_dir), missing.join(QStringLiteral(", "))),
+                      Icon::Stop);
+            return false;
+        }
+        if (!m_namesLoaded && !loadNames()) return false;
+        switch (openDataFile()) {
+            case Version::Ok:
+                return openStringFile();
+            case Version::Upgraded:
+                continue;
+            case Version::Failed:
+                closeFiles();
+                return false;
+        }
+    }
+    return false;
+}
+
+bool Logbook::recoverInterruptedSort() {
+    try {
+        if (!m_settings.readBool(QStringLiteral("MISC"), QStringLiteral("ORDNEN"), false)) return true;
+        if (m_ui.confirm(msg::sortCaption(), msg::interruptedSort(), Icon::Warning)) {
+            const char* files[] = {kDataFile, kNamesFile, kStringFile, kIndexFile};
+            QStringList absent;
+            for (const char* f : files)
+                if (!QFileInfo::exists(backupPath(f))) absent << QFileInfo(backupPath(f)).fileName();
+            if (!absent.isEmpty()) {
+                m_ui.tell(msg::fileError(),
+                          QStringLiteral("Die Sicherungskopien sind unvollständig (%1 fehlt). "
+                                         "Die Dateien bleiben unverändert.")
+                              .arg(absent.join(QStringLiteral(", "))),
+                          Icon::Error);
+            } else {
+                for (const char* f : files) {
+                    QString error;
+                    if (!copyFileAtomically(backupPath(f), filePath(f), &error)) {
+                        reportWriteError(f, error);
+                        return false;
+                    }
+                }
+                m_namesLoaded = false;
+                DeleteBackups();
+            }
+        }
+        m_settings.writeBool(QStringLiteral("MISC"), QStringLiteral("ORDNEN"), false);
+        return true;
+    } catch (const SettingsWriteError& e) {
+        m_ui.tell(msg::fileError(), e.message(), Icon::Error);
+        return false;
+    }
+}
+
+bool Logbook::createLogbook() {
+    for (const char* name : {kDataFile, kStringFile, kNamesFile}) {
+        QFile f(filePath(name));
+        // NewOnly: an existing file is never emptied.
+        if (!f.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            reportWriteError(name, f.errorString());
+            return false;
+        }
+    }
+    m_index.ClearIndex();
+    if (!SaveIndex()) return false;
+    m_namesLoaded = false;
+    return true;
+}
+
+bool Logbook::loadNames() {
+    QFile f(filePath(kNamesFile));
+    if (!f.open(QIODevice::ReadOnly)) {
+        m_ui.tell(msg::fileError(),
+                  fileMessage(QStringLiteral("Die Namensdatei kann nicht gelesen werden: ") + f.errorString(),
+                              kNamesFile),
+                  Icon::Error);
+        return false;
+    }
+    m_names.load(f.readAll());
+    m_namesLoaded = true;
+    m_crew.setChanged(false);
+    return true;
+}
+
+Logbook::Version Logbook::openDataFile() {
+    m_data.setFileName(filePath(kDataFile));
+    if (!m_data.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) {
+        m_ui.tell(
+            msg::fileError(),
+            fileMessage(QStringLiteral("Die Hauptdatei kann nicht geöffnet werden: ") + m_data.errorString(),
+                        kDataFile),
+            Icon::Error);
+        return Version::Failed;
+    }
+    const fileheader::Header header = fileheader::read(m_data.read(fileheader::kSize));
+    switch (header.version) {
+        case 0:
+        case 110:
+        case 112:
+            return runUpgrade(header.version) ? Version::Upgraded : Version::Failed;
+        case 113:
+            if (header.size != fileheader::kSize || m_data.size() < kFirstSlotPos) {
+                m_ui.tell(msg::fileError(),
+                          fileMessage(QStringLiteral(
+                                          "Die Hauptdatei ist beschädigt: sie ist kürzer als ihr Dateikopf."),
+                                      kDataFile),
+                          Icon::Error);
+                return Version::Failed;
+            }
+            return Version::Ok;
+        default:
+            m_ui.tell(msg::fileError(), msg::unknownDataHeader(), Icon::Question);
+            return Version::Failed;
+    }
+}
+
+bool Logbook::openStringFile() {
+    m_strings.setFileName(filePath(kStringFile));
+    if (!m_strings.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) {
+        m_ui.tell(msg::fileError(),
+                  fileMessage(QStringLiteral("Die Stringdatei kann nicht geöffnet werden: ") +
+                                  m_strings.errorString(),
+                              kStringFile),
+                  Icon::Error);
+        closeFiles();
+        return false;
+    }
+    return true;
+}
+
+bool Logbook::LoadIndex() {
+    for (int round = 0; round < 3; ++round) {
+        const QString path = filePath(kIndexFile);
+        if (!QFileInfo::exists(path)) {
+            if (!m_ui.confirm(msg::fileError(), msg::noIndex(), Icon::Question)) return false;
+            auto progress = m_ui.startProgress(Interaction::Task::Rebuild, {}, {});
+            if (!RebuildIndex(*progress)) return false;
+            continue;
+        }
+        QFile f(path);
+        QByteArray content;
+        bool readOk = f.open(QIODevice::ReadOnly);
+        if (readOk) {
+            content = f.readAll();
+            readOk = f.error() == QFileDevice::NoError;
+        }
+        const auto result = readOk ? m_index.parse(content) : FlightIndex::ParseResult::ReadError;
+        if (result == FlightIndex::ParseResult::UnknownVersion) {
+            m_ui.tell(msg::fileError(), fileMessage(msg::unknownIndexHeader(), kIndexFile), Icon::Question);
+            return false;
+        }
+        QString why;
+        if (result == FlightIndex::ParseResult::ReadError)
+            why = msg::indexReadError();
+        else if (verifyIndex(&why))
+            return true;
+        // The index is derived from Flug.dat and Flug.str, so one out of step is rebuilt from them.
+        m_ui.tell(
+            msg::fileError(),
+            fileMessage(why, kIndexFile) + QStringLiteral("\nDer Index wird aus den Flugdaten neu erstellt."),
+            Icon::Warning);
+        auto progress = m_ui.startProgress(Interaction::Task::Rebuild, {}, {});
+        return RebuildIndex(*progress);
+    }
+    return false;
+}
+
+bool Logbook::verifyIndex(QString* why) {
+    const auto entries = m_index.entries();
+    const int count = int(entries.size());
+    m_data.seek(kFirstSlotPos);
+    const QByteArray slotData = m_data.readAll();
+    const qsizetype slotCount = slotData.size() / kFlightRecordSize;
+    int occupied = 0;
+    for (qsizetype s = 0; s < slotCount; ++s)
+        if (bytes::u16(slotData.constData() + s * kFlightRecordSize) != 0) ++occupied;
+    if (occupied != count) {
+        *why = QStringLiteral("Die Indexdatei nennt %1 Flüge, die Hauptdatei enthält %2.")
+                   .arg(count)
+                   .arg(occupied);
+        return false;
+    }
+    m_strings.seek(0);
+    const QByteArray strings = m_strings.readAll();
+    std::vector<bool> used(std::size_t(count), false);
+    for (int i = 0; i < count; ++i) {
+        const IndexEntry& e = entries[std::size_t(i)];
+        if (e.Date == 0 || (i > 0 && entries[std::size_t(i) - 1].key() >= e.key()) || e.RecNo >= count ||
+            used[e.RecNo]) {
+            *why = QStringLiteral("Die Indexdatei ist nicht in Ordnung.");
+            return false;
+        }
+        used[e.RecNo] = true;
+        const char* slot = slotData.constData() + qsizetype(e.RecNo) * kFlightRecordSize;
+        if (bytes::u16(slot) != e.Date || bytes::u16(slot + 42) != e.Atd) {
+            *why = QStringLiteral("Die Indexdatei passt nicht zur Hauptdatei.");
+            return false;
+        }
+        const qsizetype sp = e.StrPos;
+        if (sp < 0 || sp + StringRecord::kHeaderSize > strings.size() ||
+            std::memcmp(strings.constData() + sp, "TOlm\0", 5) != 0 ||
+            bytes::u16(strings.constData() + sp + 5) != e.Date ||
+            bytes::u16(strings.constData() + sp + 7) != e.Atd) {
+            *why = QStringLiteral("Die Indexdatei passt nicht zur Stringdatei.");
+            return false;
+        }
+    }
+    return true;
+}
+
+void Logbook::LoadCrewList() {
+    m_crew.clear();
+    QFile f(filePath(kCrewFile));
+    if (f.open(QIODevice::ReadOnly)) {
+        m_crew.load(f.readAll());
+        return;
+    }
+    for (int p = 1; p <= FlightCount(); ++p) {
+        FlightRecord r;
+        if (readSlot(m_index.RecNoAt(p), r)) addCrewOf(r);
+    }
+    m_crew.setChanged(true);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Flights and texts
+
+int Logbook::crewCountOf(const FlightRecord& r) const {
+    return velmarsk::crewCountOf(r, [this](NameRef ref) { return m_names.NameAt(ref); });
+}
+
+bool Logbook::readSlot(std::uint16_t recNo, FlightRecord& out) {
+    char buf[kFlightRecordSize];
+    if (!m_data.seek(slotOffset(recNo)) || m_data.read(buf, kFlightRecordSize) != kFlightRecordSize) {
+        out = FlightRecord{};
+        return false;
+    }
+    out = FlightRecord::fromBytes(buf);
+    return true;
+}
+
+bool Logbook::writeAt(QFile& file, qint64 offset, const QByteArray& data, const char* name) {
+    if (!file.seek(offset) || file.write(data) != data.size()) {
+        reportWriteError(name, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+bool Logbook::writeSlot(std::uint16_t recNo, const FlightRecord& r) {
+    return writeAt(m_data, slotOffset(recNo), r.toBytes(), kDataFile);
+}
+
+bool Logbook::ReadFlight(int position, FlightRecord& out) {
+    if (!readSlot(m_index.RecNoAt(position), out)) {
+        m_ui.tell(msg::fileError(),
+                  fileMessage(QStringLiteral("Fehler beim Lesen der Hauptdatei"), kDataFile), Icon::Error);
+        m_crewCount = 0;
+        return false;
+    }
+    m_crewCount = crewCountOf(out);
+    return true;
+}
+
+void Logbook::addCrewOf(const FlightRecord& r) {
+    for (NameRef n : r.Name)
+        if (m_crew.add(m_names.NameAt(n))) m_crew.setChanged(true);
+}
+
+bool Logbook::WriteFlight(const FlightRecord& record, int position) {
+    if (!writeSlot(m_index.RecNoAt(position), record)) return false;
+    addCrewOf(record);
+    return true;
+}
+
+bool Logbook::ReadStringRecord(int position, StringRecord& out) {
+    const qint64 offset = m_index.StrPosAt(position);
+    const qint64 size = m_strings.size();
+    qint64 chunk = 1024;
+    out = StringRecord{};
+    out.FilePos = std::int32_t(offset);
+    while (offset < size) {
+        m_strings.seek(offset);
+        const QByteArray data = m_strings.read(chunk);
+        const qsizetype used = StringRecord::parse(data, out);
+        out.FilePos = std::int32_t(offset);
+        // Complete when the comment's 0 byte lies inside what was read, or the file ends.
+        if (used < data.size() || offset + data.size() >= size) break;
+        chunk *= 4;
+    }
+    if (!out.hasValidTag()) {
+        m_ui.tell(msg::dataError(), msg::badStructure(), Icon::Error);
+        return false;
+    }
+    return true;
+}
+
+bool Logbook::appendString(StringRecord& record, qint64* offset) {
+    record.Tag = QString::fromLatin1(StringRecord::kTag);
+    const auto data = record.toBytes();
+    if (!data) return false;
+    const qint64 end = m_strings.size();
+    if (end + data->size() > std::numeric_limits<std::int32_t>::max()) {
+        m_ui.tell(msg::fileError(), fileMessage(QStringLiteral("Die Stringdatei ist zu groß."), kStringFile),
+                  Icon::Error);
+        return false;
+    }
+    if (!writeAt(m_strings, end, *data, kStringFile)) {
+        truncateStrings(end);
+        return false;
+    }
+    record.FilePos = std::int32_t(end);
+    *offset = end;
+    return true;
+}
+
+void Logbook::truncateStrings(qint64 size) {
+    if (m_strings.size() > size) m_strings.resize(size);
+}
+
+bool Logbook::validateForStorage(const FlightRecord& r, const StringRecord& texts) {
+    QString problem;
+    if (r.Date == 0)
+        problem = QStringLiteral("Der Flug hat kein gültiges Datum.");
+    else if (!StringRecord::isStorableText(texts.Routing) || !StringRecord::isStorableText(texts.Comment))
+        problem = QStringLiteral(
+            "Routing oder Kommentar enthalten Zeichen, die das Flugbuch nicht speichern kann.");
+    else {
+        auto refOk = [this](NameRef n) { return m_names.contains(n); };
+        const bool crewOk = std::all_of(r.Duty.begin(), r.Duty.end(), refOk) &&
+                            std::all_of(r.Name.begin(), r.Name.end(), refOk);
+        if (!crewOk || !refOk(r.Aircraft) || !refOk(r.Callsign) || !refOk(r.Registration) || !refOk(r.Tctp))
+            problem = QStringLiteral("Der Flug verweist auf einen Namen, den es nicht gibt.");
+    }
+    if (problem.isEmpty()) return true;
+    m_ui.tell(msg::fileError(), problem, Icon::Error);
+    return false;
+}
+
+int Logbook::AddFlight(const FlightRecord& record, const StringRecord& texts) {
+    if (!validateForStorage(record, texts)) return kFailed;
+    if (FlightCount() >= FlightIndex::kMaxFlights) {
+        m_ui.tell(msg::fileError(),
+                  QStringLiteral("Das Flugbuch ist voll: es kann höchstens 65536 Flüge aufnehmen."),
+                  Icon::Error);
+        return kFailed;
+    }
+    if (m_index.PositionOf(record.Date, record.Atd) != 0) return kDuplicate;
+    const auto recNo = std::uint16_t(FlightCount());
+    // An index that lost flights must not lead to a write over one of them.
+    FlightRecord existing;
+    if (readSlot(recNo, existing) && existing.Date != 0) {
+        m_ui.tell(msg::fileError(),
+                  fileMessage(QStringLiteral(
+                                  "Der Index passt nicht zur Hauptdatei: der nächste freie Platz ist belegt. "
+                                  "Der Flug wurde nicht gespeichert; bitte den Index neu erstellen."),
+                              kDataFile),
+                  Icon::Error);
+        return kFailed;
+    }
+    // Names first, so a stored flight never refers to a line Flug.nam does not have yet.
+    if (!SaveNames()) return kFailed;
+    StringRecord s = texts;
+    s.Date = record.Date;
+    s.Atd = record.Atd;
+    const qint64 oldSize = m_strings.size();
+    qint64 strPos = 0;
+    if (!appendString(s, &strPos)) return kFailed;
+    if (!writeSlot(recNo, record)) {
+        truncateStrings(oldSize);
+        return kFailed;
+    }
+    const int position = m_index.InsertIndexEntry(record, recNo, std::int32_t(strPos));
+    addCrewOf(record);
+    afterChange();
+    return position;
+}
+
+int Logbook::ChangeFlight(int position, const FlightRecord& record, const StringRecord& texts) {
+    if (position < 1 || position > FlightCount()) return kFailed;
+    if (!validateForStorage(record, texts)) return kFailed;
+    const int other = m_index.PositionOf(record.Date, record.Atd);
+    if (other != 0 && other != position) return kDuplicate;
+    if (!SaveNames()) return kFailed;
+    const IndexEntry old = m_index.EntryAt(position);
+    StringRecord s = texts;
+    s.Date = record.Date;
+    s.Atd = record.Atd;
+    const qint64 oldSize = m_strings.size();
+    qint64 strPos = 0;
+    if (!appendString(s, &strPos)) return kFailed;
+    // The flight keeps its slot: overwriting it in place never leaves a moment without the flight.
+    if (!writeSlot(old.RecNo, record)) {
+        truncateStrings(oldSize);
+        return kFailed;
+    }
+    // Retire the old texts; a crash before this leaves two records of which the later one counts.
+    QByteArray zeroKey(4, '\0');
+    m_strings.seek(old.StrPos);
+    const QByteArray head = m_strings.read(StringRecord::kHeaderSize);
+    if (head.size() == StringRecord::kHeaderSize && std::memcmp(head.constData(), "TOlm\0", 5) == 0)
+        writeAt(m_strings, old.StrPos + StringRecord::kDateOffset, zeroKey, kStringFile);
+    m_index.RemoveIndexEntry(position);
+    const int newPosition = m_index.InsertIndexEntry(record, old.RecNo, std::int32_t(strPos));
+    addCrewOf(record);
+    afterChange();
+    return newPosition;
+}
+
+bool Logbook::DeleteFlight(int position) {
+    if (position < 1 || position > FlightCount()) return false;
+    const IndexEntry victim = m_index.EntryAt(position);
+    const int last = m_index.PositionOfLastSlot();
+    if (last == 0) return false;
+    const std::uint16_t lastRecNo = m_index.RecNoAt(last);
+    FlightRecord buffer;
+    if (!readSlot(lastRecNo, buffer)) return false;
+    // Move the last slot's flight into the freed slot, then empty the last slot: a crash between the
+    // two leaves an exact copy, which the index rebuild removes again.
+    if (last != position && !writeSlot(victim.RecNo, buffer)) return false;
+    buffer.Date = 0;
+    if (!writeSlot(lastRecNo, buffer)) return false;
+    m_strings.seek(victim.StrPos);
+    const QByteArray head = m_strings.read(StringRecord::kHeaderSize);
+    if (head.size() == StringRecord::kHeaderSize && std::memcmp(head.constData(), "TOlm\0", 5) == 0 &&
+        bytes::u16(head.constData() + 5) == victim.Date && bytes::u16(head.constData() + 7) == victim.Atd)
+        writeAt(m_strings, victim.StrPos + StringRecord::kDateOffset, QByteArray(4, '\0'), kStringFile);
+    m_index.SwapRecNo(last, position);
+    m_index.RemoveIndexEntry(position);
+    afterChange();
+    return true;
+}
+
+bool Logbook::afterChange() {
+    if (m_batchDepth > 0) return true;
+    const bool indexOk = SaveIndex();
+    return SaveCrewList() && indexOk;
+}
+
+bool Logbook::endBatch() {
+    if (m_batchDepth > 0) --m_batchDepth;
+    return afterChange();
+}
+
+bool Logbook::SaveIndex() {
+    QString error;
+    if (!saveFileAtomically(filePath(kIndexFile), m_index.serialize(), &error)) {
+        reportWriteError(kIndexFile, error);
+        return false;
+    }
+    return true;
+}
+
+bool Logbook::SaveNames() {
+    if (!m_names.NamesChanged()) return true;
+    QString error;
+    if (!saveFileAtomically(filePath(kNamesFile), m_names.serialize(), &error)) {
+        reportWriteError(kNamesFile, error);
+        return false;
+    }
+    m_names.clearChanged();
+    return true;
+}
+
+bool Logbook::SaveCrewList() {
+    if (!m_crew.CrewChanged()) return true;
+    QString error;
+    if (!saveFileAtomically(filePath(kCrewFile), m_crew.serialize(), &error)) {
+        reportWriteError(kCrewFile, error);
+        return false;
+    }
+    m_crew.setChanged(false);
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Settings block
+
+void Logbook::ReadProtectFlags() {
+    m_data.seek(kShowFlagPos);
+    const QByteArray flags = m_data.read(2);
+    m_showProtected = flags.size() == 2 && flags[0] != 0;
+    m_changeProtected = flags.size() == 2 && flags[1] != 0;
+}
+
+bool Logbook::WriteProtectFlags(bool show, bool change) {
+    QByteArray flags(2, '\0');
+    flags[0] = char(show ? 1 : 0);
+    flags[1] = char(change ? 1 : 0);
+    if (!writeAt(m_data, kShowFlagPos, flags, kDataFile)) return false;
+    m_showProtected = show;
+    m_changeProtected = change;
+    return true;
+}
+
+QString Logbook::ReadPassword() {
+    m_data.seek(kPasswordPos);
+    QByteArray raw = m_data.read(kPasswordBytes);
+    const qsizetype end = raw.indexOf('\0');
+    if (end >= 0) raw.truncate(end);
+    return cp1252::decode(UnscrambleBytes(raw));
+}
+
+bool Logbook::WritePassword(const QString& password) {
+    const auto encoded = cp1252::encode(password);
+    if (!encoded || encoded->contains('\0') || encoded->size() >= kPasswordBytes) return false;
+    QByteArray data = ScrambleBytes(*encoded);
+    data.append('\0');
+    return writeAt(m_data, kPasswordPos, data, kDataFile);
+}
+
+}  // namespace velmarsk

@@ -1,0 +1,171 @@
+#pragma once
+
+#include "storage/crewlist.h"
+#include "storage/flightindex.h"
+#include "storage/flightrecord.h"
+#include "storage/interaction.h"
+#include "storage/nametable.h"
+#include "storage/stringrecord.h"
+
+#include <QFile>
+#include <QLockFile>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+namespace velmarsk {
+
+class Settings;
+
+struct SortResult {
+    bool completed = false;  // false when cancelled (files restored) or failed
+    int swaps = 0;
+    qint64 bytesGained = 0;
+    int namesRemoved = 0;
+};
+
+// One logbook folder: Flug.dat with the flights, Flug.str with their texts, the index, the names
+// table and the crew list. Flights are addressed by position (1-based, date order).
+//
+// Durability: Flug.dat and Flug.str are written in place in an order that leaves at most the
+// operation in progress undone after a crash; the index, names and crew files are replaced whole.
+// The index is written after every change (or once at the end of a batch) and checked against
+// Flug.dat at opening, where an index out of step is rebuilt.
+class Logbook {
+public:
+    static constexpr int kDuplicate = -1;  // another flight has the same Date and Atd
+    static constexpr int kFailed = -2;     // refused or not stored; the user has been told why
+
+    static constexpr const char* kDataFile = "Flug.dat";
+    static constexpr const char* kStringFile = "Flug.str";
+    static constexpr const char* kIndexFile = "Flug.idx";
+    static constexpr const char* kNamesFile = "Flug.nam";
+    static constexpr const char* kCrewFile = "Flug.crw";
+    static constexpr const char* kUpgradeFile = "Flug.datx";
+    static constexpr const char* kSortWorkFile = "Flug.tmp";
+    static constexpr const char* kLockFile = "Flug.lck";
+    static constexpr qint64 kFirstSlotPos = 158;
+    static constexpr qint64 kShowFlagPos = 133;
+    static constexpr qint64 kChangeFlagPos = 134;
+    static constexpr qint64 kPasswordPos = 138;
+    static constexpr int kPasswordBytes = 20;
+
+    Logbook(const QString& dataDir, Settings& settings, Interaction& ui);
+    ~Logbook();
+    Logbook(const Logbook&) = delete;
+    Logbook& operator=(const Logbook&) = delete;
+
+    // The whole start: lock the folder, OpenLogbook, LoadIndex, LoadCrewList, ReadProtectFlags.
+    bool Open();
+    bool isOpen() const { return m_open; }
+    // Index, names and crew list saved, files closed, folder unlocked.
+    void CloseLogbook();
+
+    bool OpenLogbook();
+    bool LoadIndex();
+    void LoadCrewList();
+
+    QString dataDir() const { return m_dir; }
+    QString filePath(const char* name) const;
+    QString backupPath(const char* name) const;  // "_Flug.dat" beside "Flug.dat"
+    Interaction& ui() { return m_ui; }
+    Settings& settings() { return m_settings; }
+
+    int FlightCount() const { return m_index.FlightCount(); }
+    const FlightIndex& index() const { return m_index; }
+    NameTable& names() { return m_names; }
+    const NameTable& names() const { return m_names; }
+    CrewList& crew() { return m_crew; }
+
+    bool ReadFlight(int position, FlightRecord& out);
+    int CrewCount() const { return m_crewCount; }
+    int crewCountOf(const FlightRecord& r) const;
+    bool WriteFlight(const FlightRecord& record, int position);
+    bool ReadStringRecord(int position, StringRecord& out);
+
+    // Adds a flight with its texts: the new position, kDuplicate or kFailed.
+    int AddFlight(const FlightRecord& record, const StringRecord& texts);
+    // Stores a changed flight in place of the one at position: its new position, kDuplicate or
+    // kFailed. The old version stays untouched unless the new one has been stored.
+    int ChangeFlight(int position, const FlightRecord& record, const StringRecord& texts);
+    bool DeleteFlight(int position);
+
+    // Many changes in a row write the index once, at the end.
+    void beginBatch() { ++m_batchDepth; }
+    bool endBatch();
+
+    bool SaveIndex();
+    bool SaveNames();
+    bool SaveCrewList();
+
+    // The settings block of Flug.dat.
+    void ReadProtectFlags();
+    bool WriteProtectFlags(bool show, bool change);
+    bool ShowProtected() const { return m_showProtected; }
+    bool ChangeProtected() const { return m_changeProtected; }
+    QString ReadPassword();
+    bool WritePassword(const QString& password);
+    bool HasPassword() { return !ReadPassword().isEmpty(); }
+
+    // Rebuilds the index from Flug.dat and Flug.str, repairing what a crash or another program
+    // left out of step there; writes Flug.idx. False when cancelled (no Flug.idx is left then).
+    bool RebuildIndex(Progress& progress);
+
+    // Sorts Flug.dat into date order (full) and compacts Flug.str and the names table, with backups
+    // taken first and restored when cancelled.
+    SortResult SortAndCompact(bool full, Progress& progress);
+    bool BackupFiles();
+    bool RestoreBackup();
+    void DeleteBackups();
+
+    // Every problem found between the files; empty when all is in order. Writes nothing.
+    QStringList Check();
+
+    // The text of an index or data problem that also names the file.
+    QString fileMessage(const QString& text, const char* file) const;
+
+private:
+    enum class Version { Ok, Upgraded, Failed };
+    bool openFiles(bool recover);
+    bool recoverInterruptedSort();
+    bool MainSort(Progress& progress, int* swaps);
+    bool StringCompact(Progress& progress, qint64* gained);
+    bool NameCompact(Progress& progress, int* removed);
+    bool setSortFlag(bool on);
+    bool createLogbook();
+    Version openDataFile();
+    bool runUpgrade(int version);
+    bool upgradeStep(int fromVersion);
+    bool openStringFile();
+    bool loadNames();
+    bool verifyIndex(QString* why);
+    qint64 slotOffset(std::uint16_t recNo) const { return kFirstSlotPos + qint64(kFlightRecordSize) * recNo; }
+    bool readSlot(std::uint16_t recNo, FlightRecord& out);
+    bool writeSlot(std::uint16_t recNo, const FlightRecord& r);
+    bool writeAt(QFile& file, qint64 offset, const QByteArray& data, const char* name);
+    bool appendString(StringRecord& record, qint64* offset);
+    bool validateForStorage(const FlightRecord& r, const StringRecord& texts);
+    void truncateStrings(qint64 size);
+    void addCrewOf(const FlightRecord& r);
+    bool afterChange();
+    void closeFiles();
+    void reportWriteError(const char* file, const QString& reason);
+
+    QString m_dir;
+    Settings& m_settings;
+    Interaction& m_ui;
+    std::unique_ptr<QLockFile> m_lock;
+    QFile m_data;
+    QFile m_strings;
+    FlightIndex m_index;
+    NameTable m_names;
+    bool m_namesLoaded = false;
+    CrewList m_crew;
+    int m_crewCount = 0;
+    bool m_open = false;
+    bool m_showProtected = false;
+    bool m_changeProtected = false;
+    int m_batchDepth = 0;
+};
+
+}  // namespace velmarsk

@@ -1,0 +1,74 @@
+#include "storage/nametable.h"
+
+#include "text/cp1252.h"
+
+namespace velmarsk {
+
+QString NameTable::trimmedName(const QString& text) {
+    qsizetype start = 0, end = text.size();
+    while (start < end && text.at(start).unicode() <= 0x20) ++start;
+    while (end > start && text.at(end - 1).unicode() <= 0x20) --end;
+    return text.mid(start, end - start);
+}
+
+bool NameTable::isStorableName(const QString& trimmed) {
+    for (QChar c : trimmed)
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n') || c.unicode() == 0) return false;
+    return cp1252::canEncode(trimmed);
+}
+
+NameRef NameTable::NameIndexOf(const QString& text) {
+    const QString t = trimmedName(text);
+    const auto it = m_first.constFind(t);
+    if (it != m_first.cend()) return NameRef(*it);
+    if (m_names.size() >= kMaxNames || !isStorableName(t)) return -1;
+    m_names.append(t);
+    m_first.insert(t, int(m_names.size() - 1));
+    m_changed = true;
+    return NameRef(m_names.size() - 1);
+}
+
+QString NameTable::NameAt(NameRef ref) const {
+    const auto i = qsizetype(std::uint16_t(ref));
+    return i < m_names.size() ? m_names.at(i) : QString();
+}
+
+void NameTable::load(const QByteArray& file) {
+    clear();
+    const QString text = cp1252::decode(file);
+    QStringList lines = text.split(QLatin1Char('\n'));
+    // The last line break ends the last entry rather than starting an empty one.
+    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
+    for (QString& line : lines) {
+        if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
+        if (!m_first.contains(line)) m_first.insert(line, int(m_names.size()));
+        m_names.append(line);
+    }
+    m_changed = false;
+}
+
+void NameTable::replace(const QStringList& names) {
+    clear();
+    for (const QString& n : names) {
+        if (!m_first.contains(n)) m_first.insert(n, int(m_names.size()));
+        m_names.append(n);
+    }
+    m_changed = true;
+}
+
+QByteArray NameTable::serialize() const {
+    QByteArray out;
+    for (const QString& n : m_names) {
+        out.append(cp1252::encode(n).value_or(QByteArray()));
+        out.append("\r\n", 2);
+    }
+    return out;
+}
+
+void NameTable::clear() {
+    m_names.clear();
+    m_first.clear();
+    m_changed = false;
+}
+
+}  // namespace velmarsk

@@ -1,0 +1,42 @@
+#include "storage/savefile.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace velmarsk {
+
+bool saveFileAtomically(const QString& path, const QByteArray& data, QString* error) {
+    QSaveFile file(path);
+    // Writing into an existing folder we may not replace files in must fail, not fall back.
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (error) *error = file.errorString();
+        return false;
+    }
+    if (file.write(data) != data.size() || !file.flush()) {
+        if (error) *error = file.errorString();
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        if (error) *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool copyFileAtomically(const QString& src, const QString& dst, QString* error) {
+    QFile in(src);
+    if (!in.open(QIODevice::ReadOnly)) {
+        if (error) *error = in.errorString();
+        return false;
+    }
+    const QByteArray data = in.readAll();
+    if (in.error() != QFileDevice::NoError) {
+        if (error) *error = in.errorString();
+        return false;
+    }
+    return saveFileAtomically(dst, data, error);
+}
+
+}  // namespace velmarsk

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace velmarsk {
+
+// Replaces the file at path with data as a whole: afterwards it holds the old content or the new,
+// never a part. On failure error (if given) receives the reason.
+bool saveFileAtomically(const QString& path, const QByteArray& data, QString* error = nullptr);
+
+// Copies src over dst the same way; false when src cannot be read or dst not written.
+bool copyFileAtomically(const QString& src, const QString& dst, QString* error = nullptr);
+
+}  // namespace velmarsk

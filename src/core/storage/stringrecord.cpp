@@ -1,0 +1,58 @@
+#include "storage/stringrecord.h"
+
+#include "storage/bytes.h"
+#include "text/cp1252.h"
+
+#include <algorithm>
+
+namespace velmarsk {
+namespace {
+
+// Reads up to the next 0 byte (or the end); pos moves past the 0 byte.
+QByteArrayView takeText(QByteArrayView data, qsizetype& pos) {
+    const qsizetype start = pos;
+    while (pos < data.size() && data[pos] != '\0') ++pos;
+    const QByteArrayView text = data.sliced(start, pos - start);
+    if (pos < data.size()) ++pos;
+    return text;
+}
+
+}  // namespace
+
+bool StringRecord::isStorableText(const QString& text) {
+    return !text.contains(QChar(0)) && cp1252::canEncode(text);
+}
+
+std::optional<QByteArray> StringRecord::toBytes() const {
+    if (!isStorableText(Routing) || !isStorableText(Comment)) return std::nullopt;
+    QByteArray out;
+    out.reserve(kHeaderSize + Routing.size() + Comment.size() + 2);
+    QByteArray tag = Tag.left(4).toLatin1();
+    tag.resize(4, ' ');
+    out.append(tag);
+    out.append('\0');
+    bytes::append16(out, Date);
+    bytes::append16(out, Atd);
+    out.append(*cp1252::encode(Routing));
+    out.append('\0');
+    out.append(*cp1252::encode(Comment));
+    out.append('\0');
+    return out;
+}
+
+qsizetype StringRecord::parse(QByteArrayView data, StringRecord& out) {
+    qsizetype pos = 0;
+    const QByteArrayView tag = takeText(data, pos);
+    out.Tag = cp1252::decode(tag.first(std::min<qsizetype>(4, tag.size())));
+    out.Date = 0;
+    out.Atd = 0;
+    if (pos + 2 <= data.size()) out.Date = bytes::u16(data.data() + pos);
+    pos = std::min(pos + 2, data.size());
+    if (pos + 2 <= data.size()) out.Atd = bytes::u16(data.data() + pos);
+    pos = std::min(pos + 2, data.size());
+    out.Routing = cp1252::decode(takeText(data, pos));
+    out.Comment = cp1252::decode(takeText(data, pos));
+    return pos;
+}
+
+}  // namespace velmarsk

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+namespace velmarsk {
+
+// A flight's routing and comment in Flug.str: the tag "TOlm", the owning flight's Date and Atd
+// (both 0 once the record is superseded) and the two 0-terminated texts.
+struct StringRecord {
+    static constexpr const char* kTag = "TOlm";
+    // Offsets of the key within a record on disk: tag (4 characters and a 0 byte), Date, Atd.
+    static constexpr int kDateOffset = 5;
+    static constexpr int kHeaderSize = 9;
+
+    QString Tag;
+    std::uint16_t Date = 0;
+    std::uint16_t Atd = 0;
+    std::int32_t FilePos = 0;
+    QString Routing;
+    QString Comment;
+
+    bool hasValidTag() const { return Tag == QLatin1String(kTag); }
+    bool isLive() const { return Date != 0; }
+
+    // The bytes on disk, or nullopt when a text holds a character the file cannot store or a 0.
+    std::optional<QByteArray> toBytes() const;
+
+    // Parses a record starting at data; texts and the record end at the end of data when their 0
+    // byte is missing. Returns the number of bytes the record takes.
+    static qsizetype parse(QByteArrayView data, StringRecord& out);
+
+    // Whether a text can be stored in a record (code page and no 0 character).
+    static bool isStorableText(const QString& text);
+};
+
+}  // namespace velmarsk
