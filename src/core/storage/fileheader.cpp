@@ -19,11 +19,12 @@ int versionNumber(const QByteArray& versionText) {
     int fraction = 0;
     if (i < t.size() && (t[i] == ',' || t[i] == '.')) {
         ++i;
-        for (int place = 0; place < 2; ++place, ++i) {
+        for (int place = 0; place < 2; ++place) {
             fraction *= 10;
             if (i < t.size() && t[i] >= '0' && t[i] <= '9') {
                 fraction += t[i] - '0';
                 digits = true;
+                ++i;
             }
         }
         while (i < t.size() && t[i] >= '0' && t[i] <= '9') ++i;

@@ -68,7 +68,7 @@ bool Logbook::upgradeStep(int fromVersion) {
     const bool partial = body % step->oldRecordSize != 0;
 
     NameRef emptyRef = 0;
-    if (fromVersion == 110) {
+    if (fromVersion == 110 && records > 0) {
         emptyRef = m_names.NameIndexOf(QString());
         // The new references must find their line in Flug.nam before any flight uses them.
         if (emptyRef < 0 || !SaveNames()) return false;

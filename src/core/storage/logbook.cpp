@@ -320,8 +320,9 @@ bool Logbook::verifyIndex(QString* why) {
             return false;
         }
         const qsizetype sp = e.StrPos;
+        // The tag is not required here: a damaged tag is reported when the record is read and mended
+        // by the string compaction; a rebuild could not do better.
         if (sp < 0 || sp + StringRecord::kHeaderSize > strings.size() ||
-            std::memcmp(strings.constData() + sp, "TOlm\0", 5) != 0 ||
             bytes::u16(strings.constData() + sp + 5) != e.Date ||
             bytes::u16(strings.constData() + sp + 7) != e.Atd) {
             *why = QStringLiteral("Die Indexdatei passt nicht zur Stringdatei.");

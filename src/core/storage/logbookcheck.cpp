@@ -85,8 +85,8 @@ QStringList Logbook::Check() {
             report(QStringLiteral("Flug.dat: Platz %1 verweist auf einen Namen außerhalb von Flug.nam.")
                        .arg(e.RecNo));
         const qsizetype sp = e.StrPos;
+        // A damaged tag is reported once, by the scan of Flug.str below.
         if (sp < 0 || sp + StringRecord::kHeaderSize > strings.size() ||
-            std::memcmp(strings.constData() + sp, "TOlm\0", 5) != 0 ||
             bytes::u16(strings.constData() + sp + 5) != e.Date ||
             bytes::u16(strings.constData() + sp + 7) != e.Atd)
             report(QStringLiteral("Index: Position %1 verweist auf keinen passenden Eintrag in Flug.str.")
@@ -99,9 +99,9 @@ QStringList Logbook::Check() {
     while (pos < strings.size()) {
         StringRecord r;
         const qsizetype len = StringRecord::parse(QByteArrayView(strings).sliced(pos), r);
-        if (!r.hasValidTag()) {
+        if (!r.hasValidTag())
             report(QStringLiteral("Flug.str: Eintrag bei Byte %1 ohne Kennung \"TOlm\".").arg(pos));
-        } else if (r.isLive()) {
+        if (r.isLive()) {
             const std::uint32_t key = (std::uint32_t(r.Date) << 16) | r.Atd;
             if (!flightKeys.contains(key))
                 report(QStringLiteral("Flug.str: Eintrag bei Byte %1 gehört zu keinem Flug.").arg(pos));

@@ -136,8 +136,10 @@ bool Logbook::StringCompact(Progress& progress, qint64* gained) {
         r.Atd = e.Atd;
         newPos[std::size_t(p)] = std::int32_t(out.size());
         out.append(r.toBytes().value_or(QByteArray()));
-        if (p % kPollEvery == 0 && progress.cancelRequested()) return false;
-        if (p % kPollEvery == 0) progress.setValue(p);
+        if (p % kPollEvery == 0 || p == n) {
+            progress.setValue(p);
+            if (progress.cancelRequested()) return false;
+        }
     }
     const QString work = filePath(kSortWorkFile);
     QFile tmp(work);

@@ -1,0 +1,266 @@
+#include "logbookfixture.h"
+#include "storage/bytes.h"
+#include "storage/scramble.h"
+
+#include <sys/resource.h>
+#include <QFileInfo>
+#include <csignal>
+
+namespace velmarsk::test {
+namespace {
+
+using Answer = Interaction::Answer;
+
+class LogbookTest : public LogbookFixture {};
+
+TEST_F(LogbookTest, NewLogbookOnYesHasTheCurrentLayoutAndNothingOnNo) {
+    book = makeLogbook();
+    ui.answers = {Answer::No};
+    EXPECT_FALSE(book->Open());
+    EXPECT_FALSE(QFileInfo::exists(path("Flug.dat")));
+    ASSERT_EQ(ui.asked.size(), 1u);
+    EXPECT_EQ(ui.asked[0].text, QStringLiteral("Keine Velmarskdatei vorhanden, neu erstellen"));
+    EXPECT_EQ(ui.asked[0].caption, QStringLiteral("Dateifehler"));
+
+    openNew();
+    const QByteArray dat = bytes("Flug.dat");
+    ASSERT_EQ(dat.size(), 158);
+    EXPECT_EQ(dat.mid(0, 42), QByteArray("\x24Tarnoki by Tarvik Olmandre Version: \x04"
+                                         "1,13"));
+    EXPECT_EQ(dat[133], 0);  // showing data not guarded
+    EXPECT_EQ(dat[134], 1);  // changing data guarded
+    EXPECT_EQ(dat[138], 0);  // empty password
+    EXPECT_EQ(bytes("Flug.str").size(), 0);
+    EXPECT_EQ(bytes("Flug.nam").size(), 0);
+    EXPECT_EQ(bytes("Flug.idx").size(), 46);
+    EXPECT_EQ(ui.upgrades, (QStringList{QStringLiteral("0.00->1.10"), QStringLiteral("1.10->1.12"),
+                                        QStringLiteral("1.12->1.13")}));
+    EXPECT_FALSE(book->HasPassword());
+    EXPECT_FALSE(book->ShowProtected());
+    EXPECT_TRUE(book->ChangeProtected());
+}
+
+TEST_F(LogbookTest, APartialLogbookIsNeverRecreated) {
+    openNew();
+    ASSERT_EQ(add(day(1), 600), 1);
+    book.reset();
+    const QByteArray dat = bytes("Flug.dat");
+    ASSERT_TRUE(QFile::remove(path("Flug.str")));
+    book = makeLogbook();
+    EXPECT_FALSE(book->Open());
+    ASSERT_EQ(ui.asked.size(), 1u);
+    EXPECT_EQ(ui.asked[0].buttons, Interaction::Buttons::Ok);
+    EXPECT_TRUE(ui.asked[0].text.contains(QStringLiteral("Flug.str")));
+    EXPECT_EQ(bytes("Flug.dat"), dat);
+    EXPECT_FALSE(QFileInfo::exists(path("Flug.str")));
+}
+
+TEST_F(LogbookTest, AddStoresExactBytesInDateOrderAndRefusesTheSameStart) {
+    openNew();
+    EXPECT_EQ(add(day(5), 8 * 60, QStringLiteral("A - B")), 1);
+    EXPECT_EQ(add(day(5), 7 * 60 + 30, QStringLiteral("C")), 1);
+    const QByteArray dat = bytes("Flug.dat"), str = bytes("Flug.str"), idx = bytes("Flug.idx");
+    EXPECT_EQ(add(day(5), 7 * 60 + 30), Logbook::kDuplicate);
+    EXPECT_EQ(bytes("Flug.dat"), dat);
+    EXPECT_EQ(bytes("Flug.str"), str);
+    EXPECT_EQ(bytes("Flug.idx"), idx);
+
+    ASSERT_EQ(book->FlightCount(), 2);
+    EXPECT_EQ(book->index().EntryAt(1).Atd, 450);
+    EXPECT_EQ(book->index().EntryAt(1).RecNo, 1);  // the second flight went into the next slot
+    EXPECT_EQ(dat.size(), 158 + 2 * 112);
+    EXPECT_EQ(dat.mid(158 + 112, 112), flight(day(5), 450).toBytes());
+    const std::uint16_t d = std::uint16_t(QDate(1899, 12, 30).daysTo(day(5)));
+    QByteArray firstText("TOlm\0", 5);
+    bytes::append16(firstText, d);
+    bytes::append16(firstText, 480);
+    firstText.append("A - B\0\0", 7);
+    EXPECT_TRUE(str.startsWith(firstText));
+    // The index on disk describes what is stored, after every change.
+    EXPECT_EQ(idx.size(), 46 + 20);
+    EXPECT_EQ(bytes::i32(idx.constData() + 42), 2);
+    EXPECT_TRUE(bytes("Flug.nam").startsWith(QByteArray("\r\nP\r\nMeier\r\n")));
+
+    StringRecord s;
+    ASSERT_TRUE(book->ReadStringRecord(2, s));
+    EXPECT_EQ(s.Routing, QStringLiteral("A - B"));
+    FlightRecord r;
+    ASSERT_TRUE(book->ReadFlight(2, r));
+    EXPECT_EQ(r, flight(day(5), 480));
+    EXPECT_EQ(book->CrewCount(), 1);
+}
+
+TEST_F(LogbookTest, DeleteMovesTheLastSlotIntoTheGapAndRetiresTheText) {
+    openNew();
+    for (int i = 1; i <= 5; ++i) ASSERT_GT(add(day(i), 600, QStringLiteral("R%1").arg(i)), 0);
+    const qint64 size = bytes("Flug.dat").size();
+    const QByteArray fifth = bytes("Flug.dat").mid(158 + 4 * 112, 112);
+    const std::int32_t thirdText = book->index().StrPosAt(3);
+    ASSERT_TRUE(book->DeleteFlight(3));  // the flight in slot 2
+    const QByteArray dat = bytes("Flug.dat");
+    EXPECT_EQ(dat.size(), size);
+    EXPECT_EQ(dat.mid(158 + 2 * 112, 112), fifth);
+    EXPECT_EQ(bytes::u16(dat.constData() + 158 + 4 * 112), 0);
+    EXPECT_EQ(bytes::u16(bytes("Flug.str").constData() + thirdText + 5), 0);
+    EXPECT_EQ(book->FlightCount(), 4);
+    EXPECT_EQ(book->index().EntryAt(4).RecNo, 2);
+
+    ASSERT_EQ(add(day(20), 600), 5);
+    EXPECT_EQ(book->index().EntryAt(5).RecNo, 4);
+    EXPECT_TRUE(book->Check().isEmpty()) << book->Check().join(QLatin1Char('\n')).toStdString();
+
+    // The flight in the last slot itself: nothing moves.
+    ASSERT_TRUE(book->DeleteFlight(5));
+    EXPECT_EQ(bytes::u16(bytes("Flug.dat").constData() + 158 + 4 * 112), 0);
+    EXPECT_TRUE(book->Check().isEmpty());
+}
+
+TEST_F(LogbookTest, ChangeStoresANewTextRecordAndKeepsTheOldVersionWhenRefused) {
+    openNew();
+    ASSERT_EQ(add(day(1), 600), 1);
+    ASSERT_EQ(add(day(2), 600, QStringLiteral("Alt")), 2);
+    const std::int32_t oldText = book->index().StrPosAt(2);
+
+    FlightRecord changed = flight(day(3), 615);
+    changed.VfrNite = 20;
+    EXPECT_EQ(book->ChangeFlight(2, changed, texts(QStringLiteral("Neu"))), 2);
+    const QByteArray str = bytes("Flug.str");
+    EXPECT_EQ(bytes::u16(str.constData() + oldText + 5), 0);
+    EXPECT_EQ(book->index().StrPosAt(2), oldText + 9 + 4 + 1);  // appended after the old record
+    StringRecord s;
+    book->ReadStringRecord(2, s);
+    EXPECT_EQ(s.Routing, QStringLiteral("Neu"));
+
+    // Refused changes leave every file as it was.
+    const QByteArray dat = bytes("Flug.dat"), idx = bytes("Flug.idx");
+    EXPECT_EQ(book->ChangeFlight(2, flight(day(1), 600), texts(QStringLiteral("X"))), Logbook::kDuplicate);
+    EXPECT_EQ(book->ChangeFlight(2, flight(day(3), 615),
+                                 texts(QStringLiteral("X"), QString::fromUtf8("\xF0\x9F\x98\x80"))),
+              Logbook::kFailed);
+    FlightRecord noDate = changed;
+    noDate.Date = 0;
+    EXPECT_EQ(book->ChangeFlight(2, noDate, texts(QStringLiteral("X"))), Logbook::kFailed);
+    EXPECT_EQ(bytes("Flug.dat"), dat);
+    EXPECT_EQ(bytes("Flug.str"), str);
+    EXPECT_EQ(bytes("Flug.idx"), idx);
+    FlightRecord r;
+    book->ReadFlight(2, r);
+    EXPECT_EQ(r, changed);
+
+    // Moving a flight before another one reorders it.
+    EXPECT_EQ(book->ChangeFlight(2, flight(QDate(2023, 1, 1), 600), texts(QStringLiteral("Y"))), 1);
+    EXPECT_TRUE(book->Check().isEmpty()) << book->Check().join(QLatin1Char('\n')).toStdString();
+}
+
+TEST_F(LogbookTest, EverythingSurvivesARestartAndCrewCountFollowsTheDuties) {
+    openNew();
+    FlightRecord r = flight(
+        day(1), 600,
+        {QStringLiteral("P"), QStringLiteral("Meier"), QStringLiteral("CP"), QStringLiteral("Schulz")});
+    const NameRef empty = book->names().NameIndexOf(QString());
+    r.Duty[3] = book->names().NameIndexOf(QStringLiteral("FE"));  // slot 3 has no duty, slot 4 does
+    r.Name[3] = book->names().NameIndexOf(QStringLiteral("Zander"));
+    ASSERT_EQ(r.Duty[2], empty);
+    StringRecord t = texts(QStringLiteral("EDXW - EDHL"), ScrambleText(QStringLiteral("geheim")));
+    r.CommentHidden = 1;
+    ASSERT_EQ(book->AddFlight(r, t), 1);
+    ASSERT_TRUE(reopen());
+    FlightRecord back;
+    ASSERT_TRUE(book->ReadFlight(1, back));
+    EXPECT_EQ(back, r);
+    EXPECT_EQ(book->CrewCount(), 2);
+    StringRecord s;
+    book->ReadStringRecord(1, s);
+    EXPECT_EQ(UnscrambleText(s.Comment), QStringLiteral("geheim"));
+    EXPECT_FALSE(bytes("Flug.str").contains("geheim"));
+    EXPECT_TRUE(book->crew().contains(QStringLiteral("zander")));
+
+    // A lost crew file is rebuilt from the flights and written again.
+    book.reset();
+    QFile::remove(path("Flug.crw"));
+    ASSERT_TRUE(reopen());
+    EXPECT_EQ(book->crew().names(), (QStringList{QString(), QStringLiteral("Meier"), QStringLiteral("Schulz"),
+                                                 QStringLiteral("Zander")}));
+    book.reset();
+    EXPECT_EQ(bytes("Flug.crw"), QByteArray("\r\nMeier\r\nSchulz\r\nZander\r\n"));
+}
+
+TEST_F(LogbookTest, PasswordAndSwitchesLiveInTheSettingsBlock) {
+    openNew();
+    ASSERT_TRUE(book->WritePassword(QStringLiteral("abc")));
+    EXPECT_EQ(bytes("Flug.dat").mid(138, 4), QByteArray("\x0B\x07\x0F\x00", 4));
+    ASSERT_TRUE(book->WriteProtectFlags(true, false));
+    EXPECT_EQ(bytes("Flug.dat").mid(133, 2), QByteArray("\x01\x00", 2));
+    EXPECT_FALSE(book->WritePassword(QStringLiteral("zwanzig Zeichen lang")));  // no room for the 0 byte
+    ASSERT_TRUE(reopen());
+    EXPECT_EQ(book->ReadPassword(), QStringLiteral("abc"));
+    EXPECT_TRUE(book->ShowProtected());
+    EXPECT_FALSE(book->ChangeProtected());
+    ASSERT_TRUE(book->WritePassword(QString()));
+    EXPECT_FALSE(book->HasPassword());
+}
+
+TEST_F(LogbookTest, ASecondProgramOnTheSameFolderIsRefused) {
+    openNew();
+    ScriptedInteraction otherUi;
+    Logbook other(dir.path(), *settings, otherUi);
+    EXPECT_FALSE(other.Open());
+    ASSERT_EQ(otherUi.asked.size(), 1u);
+    EXPECT_TRUE(otherUi.asked[0].text.contains(QStringLiteral("bereits")));
+    book.reset();
+    EXPECT_TRUE(other.Open());
+}
+
+// Disk full: the operating system refuses to grow a file beyond the limit set here.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
+};
+
+TEST_F(LogbookTest, AFailedWriteIsReportedAndLosesNothingStoredBefore) {
+    openNew();
+    for (int i = 1; i <= 3; ++i) ASSERT_GT(add(day(i), 600), 0);
+    const QByteArray dat = bytes("Flug.dat"), str = bytes("Flug.str"), idx = bytes("Flug.idx");
+    {
+        FileSizeLimit full(rlim_t(dat.size()));  // Flug.str may grow a little, Flug.dat not at all
+        EXPECT_EQ(add(day(10), 600, QStringLiteral("nicht gespeichert")), Logbook::kFailed);
+    }
+    EXPECT_TRUE(ui.saidContaining(QStringLiteral("Fehler beim Schreiben")));
+    EXPECT_EQ(bytes("Flug.dat"), dat);
+    EXPECT_EQ(bytes("Flug.str"), str);
+    EXPECT_EQ(bytes("Flug.idx"), idx);
+    EXPECT_EQ(book->FlightCount(), 3);
+    ASSERT_TRUE(reopen());
+    EXPECT_EQ(book->FlightCount(), 3);
+    EXPECT_TRUE(book->Check().isEmpty());
+}
+
+TEST_F(LogbookTest, AFlightNeverOverwritesAnOccupiedSlot) {
+    openNew();
+    ASSERT_EQ(add(day(1), 600), 1);
+    // Another program put a flight into the next slot behind this one's back.
+    const QByteArray foreign = flight(day(2), 700).toBytes();
+    patch("Flug.dat", 158 + 112, foreign);
+    EXPECT_EQ(add(day(3), 600), Logbook::kFailed);
+    EXPECT_EQ(bytes("Flug.dat").mid(158 + 112, 112), foreign);
+    // At the next start the index is found out of step and rebuilt with both flights.
+    ASSERT_TRUE(reopen());
+    EXPECT_EQ(book->FlightCount(), 2);
+}
+
+}  // namespace
+}  // namespace velmarsk::test
