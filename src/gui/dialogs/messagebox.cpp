@@ -1,0 +1,70 @@
+#include "dialogs/messagebox.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace velmarsk {
+namespace {
+
+std::deque<Interaction::Answer> g_next;
+bool g_auto = false;
+Interaction::Answer g_autoAnswer = Interaction::Answer::Yes;
+std::vector<MessageBox::Shown> g_shown;
+
+QMessageBox::Icon toQt(MessageBox::Icon icon) {
+    switch (icon) {
+        case MessageBox::Icon::Information:
+            return QMessageBox::Information;
+        case MessageBox::Icon::Question:
+            return QMessageBox::Question;
+        case MessageBox::Icon::Warning:
+            return QMessageBox::Warning;
+        case MessageBox::Icon::Stop:
+        case MessageBox::Icon::Error:
+            return QMessageBox::Critical;
+        case MessageBox::Icon::None:
+            break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+MessageBox::Answer MessageBox::ask(QWidget* parent, const QString& caption, const QString& text, Icon icon,
+                                   Buttons buttons) {
+    g_shown.push_back({caption, text, icon, buttons});
+    if (!g_next.empty()) {
+        const Answer a = g_next.front();
+        g_next.pop_front();
+        return a;
+    }
+    if (g_auto) return buttons == Buttons::Ok ? Answer::Ok : g_autoAnswer;
+
+    QMessageBox box(toQt(icon), caption, text, QMessageBox::NoButton, parent);
+    if (buttons == Buttons::Ok) {
+        box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+        box.exec();
+        return Answer::Ok;
+    }
+    QPushButton* yes = box.addButton(QStringLiteral("&Ja"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(QStringLiteral("&Nein"), QMessageBox::NoRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes ? Answer::Yes : Answer::No;
+}
+
+void MessageBox::setNextAnswers(std::deque<Answer> answers) {
+    g_next = std::move(answers);
+}
+
+void MessageBox::setAutoAnswer(bool enabled, Answer yesNoAnswer) {
+    g_auto = enabled;
+    g_autoAnswer = yesNoAnswer;
+}
+
+std::vector<MessageBox::Shown>& MessageBox::shown() {
+    return g_shown;
+}
+
+}  // namespace velmarsk

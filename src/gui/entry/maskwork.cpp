@@ -1,0 +1,145 @@
+// Transfer between the entry mask and a flight record, and the four crew rows over eight slots.
+#include "controls/subs.h"
+#include "controls/tedit5min.h"
+#include "controls/teditname.h"
+#include "controls/teditzahl.h"
+#include "controls/tmyedit.h"
+#include "dates/daynumber.h"
+#include "entry/tfmhaupt.h"
+#include "storage/logbook.h"
+#include "storage/scramble.h"
+#include "text/textstorageerror.h"
+
+#include <QCheckBox>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <cstring>
+
+namespace velmarsk {
+namespace {
+
+// Controls whose name is not "ED" followed by the record field's name.
+const struct {
+    const char* field;
+    const char* control;
+} kControlNames[] = {
+    {"Lf1", "ED1lf"},         {"Lf2", "ED2lf"},       {"ImcNite", "EdImcNite"},
+    {"HoodDay", "EdHoodDay"}, {"SimDay", "EdSimDay"},
+};
+
+}  // namespace
+
+void TFMHaupt::bindFields() {
+    for (const FieldInfo& f : flightFields()) {
+        if (f.kind != FieldKind::Time && f.kind != FieldKind::Counter) continue;
+        QString control = QStringLiteral("ED") + QString::fromLatin1(f.name);
+        for (const auto& n : kControlNames)
+            if (std::strcmp(n.field, f.name) == 0) control = QString::fromLatin1(n.control);
+        QWidget* w = findChild<QWidget*>(control);
+        Q_ASSERT_X(w, "bindFields", f.name);
+        m_bindings.push_back({&f, w});
+    }
+}
+
+QString TFMHaupt::nameText(NameRef ref) const {
+    return m_logbook.names().NameAt(ref);
+}
+
+NameRef TFMHaupt::nameRef(const QString& text) {
+    const NameRef ref = m_logbook.names().NameIndexOf(text);
+    if (ref < 0) throw TextStorageError(text.trimmed());
+    return ref;
+}
+
+void TFMHaupt::RecordToMask(const FlightRecord& record) {
+    EDDate->setText(record.Date ? dayNumberToDate(record.Date).toString(QStringLiteral("dd.MM.yy"))
+                                : QString());
+    for (int r = 0; r < 4; ++r) EDDuty[std::size_t(r)]->setText(nameText(record.Duty[std::size_t(r)]));
+    for (int r = 0; r < 4; ++r) EDName[std::size_t(r)]->setText(nameText(record.Name[std::size_t(r)]));
+    EDAircraft->setText(nameText(record.Aircraft));
+    EDCallsign->setText(nameText(record.Callsign));
+    EDRegistration->setText(nameText(record.Registration));
+    EDTctp->setText(nameText(record.Tctp));
+    MRouting->setPlainText(m_currentStringRecord.Routing);
+    for (const Binding& b : m_bindings) {
+        if (auto* t = qobject_cast<TEdit5Min*>(b.control))
+            t->setMinutes(b.field->get(record));
+        else
+            static_cast<TEditZahl*>(b.control)->setValue(b.field->get(record));
+    }
+    MemComment->setPlainText(record.CommentHidden ? UnscrambleText(m_currentStringRecord.Comment)
+                                                  : m_currentStringRecord.Comment);
+    CBCommentHidden->setChecked(record.CommentHidden != 0);
+}
+
+void TFMHaupt::MaskToRecord(FlightRecord& record) {
+    record.Date = std::uint16_t(dateToDayNumber(TextToDate(EDDate->text())));
+    for (int r = 0; r < 4; ++r)
+        record.Duty[std::size_t(m_crewScrollPos + r - 1)] = nameRef(EDDuty[std::size_t(r)]->text());
+    for (int r = 0; r < 4; ++r)
+        record.Name[std::size_t(m_crewScrollPos + r - 1)] = nameRef(EDName[std::size_t(r)]->text());
+    record.Aircraft = nameRef(EDAircraft->text());
+    record.Callsign = nameRef(EDCallsign->text());
+    record.Registration = nameRef(EDRegistration->text());
+    record.Tctp = nameRef(EDTctp->text());
+    m_currentStringRecord.Routing = MRouting->toPlainText();
+    for (const Binding& b : m_bindings) {
+        if (auto* t = qobject_cast<TEdit5Min*>(b.control))
+            b.field->set(record, std::min<quint32>(t->minutes(), b.field->maximum()));
+        else
+            b.field->set(record,
+                         std::min<quint32>(static_cast<TEditZahl*>(b.control)->value(), b.field->maximum()));
+    }
+    record.CommentHidden = CBCommentHidden->isChecked() ? 1 : 0;
+    const QString comment = MemComment->toPlainText();
+    m_currentStringRecord.Comment = record.CommentHidden ? ScrambleText(comment) : comment;
+    m_logbook.SaveNames();
+}
+
+void TFMHaupt::StoreCrewRows() {
+    FlightRecord& f = m_currentFlight;
+    for (int r = 0; r < 4; ++r)
+        f.Duty[std::size_t(m_crewScrollPos + r - 1)] = nameRef(EDDuty[std::size_t(r)]->text());
+    for (int r = 0; r < 4; ++r)
+        f.Name[std::size_t(m_crewScrollPos + r - 1)] = nameRef(EDName[std::size_t(r)]->text());
+    // One pass closes gaps: an empty slot followed by a member takes the members after it.
+    const NameRef empty = nameRef(QString());
+    for (int k = 0; k < kCrewSlots - 1; ++k) {
+        if (nameText(f.Duty[std::size_t(k)]).isEmpty() && nameText(f.Name[std::size_t(k)]).isEmpty() &&
+            !nameText(f.Duty[std::size_t(k + 1)]).isEmpty()) {
+            for (int j = k; j < kCrewSlots - 1; ++j) {
+                f.Duty[std::size_t(j)] = f.Duty[std::size_t(j + 1)];
+                f.Name[std::size_t(j)] = f.Name[std::size_t(j + 1)];
+            }
+            f.Duty[kCrewSlots - 1] = empty;
+            f.Name[kCrewSlots - 1] = empty;
+        }
+    }
+    m_crewCount = kCrewSlots;
+    for (int k = 0; k < kCrewSlots; ++k) {
+        if (nameText(f.Duty[std::size_t(k)]).isEmpty() && nameText(f.Name[std::size_t(k)]).isEmpty()) {
+            m_crewCount = k;
+            break;
+        }
+    }
+}
+
+void TFMHaupt::FillCrewRows() {
+    for (int r = 0; r < 4; ++r)
+        EDDuty[std::size_t(r)]->setText(nameText(m_currentFlight.Duty[std::size_t(m_crewScrollPos + r - 1)]));
+    for (int r = 0; r < 4; ++r)
+        EDName[std::size_t(r)]->setText(nameText(m_currentFlight.Name[std::size_t(m_crewScrollPos + r - 1)]));
+}
+
+void TFMHaupt::SetCrewScroll(int slot) {
+    m_crewScrollPos = std::clamp(slot, 1, kCrewSlots - 3);
+    {
+        const QSignalBlocker block(SBName);
+        if (SBName->maximum() < m_crewScrollPos) SBName->setMaximum(m_crewScrollPos);
+        SBName->setValue(m_crewScrollPos);
+    }
+    if (m_currentFlight.Date != 0) FillCrewRows();
+}
+
+}  // namespace velmarsk

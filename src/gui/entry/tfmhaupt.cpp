@@ -1,0 +1,346 @@
+#include "entry/tfmhaupt.h"
+
+#include "controls/fonts.h"
+#include "controls/subs.h"
+#include "controls/tedit5min.h"
+#include "controls/teditname.h"
+#include "controls/teditzahl.h"
+#include "controls/tmyedit.h"
+#include "dialogs/guiinteraction.h"
+#include "dialogs/messagebox.h"
+#include "maintenance/tfmindexneu.h"
+#include "maintenance/tfmordnen.h"
+#include "settings/settings.h"
+#include "storage/logbook.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QEventLoop>
+#include <QFontDialog>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QToolButton>
+
+namespace velmarsk {
+namespace {
+
+const QString kUser = QStringLiteral("USER");
+const QString kDisplay = QStringLiteral("DISPLAY");
+
+// Items that exist only in Browse.
+const char* const kBrowseOnlyItems[] = {
+    "FlugAendern",  "NeuerFlug", "Suchen",   "Weitersuchen", "Summe",       "Grafik",     "Flugdrucken",
+    "Flugloeschen", "Gehezu",    "Indexneu", "Dateiordnen",  "Exportieren", "Importieren"};
+
+}  // namespace
+
+TFMHaupt::TFMHaupt(Logbook& logbook, Settings& settings, GuiInteraction& ui, QWidget* parent)
+    : QMainWindow(parent), m_logbook(logbook), m_settings(settings), m_ui(ui) {
+    setObjectName(QStringLiteral("FMHaupt"));
+    setWindowTitle(QStringLiteral("Velmarskverwaltung"));
+    setFont(mappedFont(QStringLiteral("MS Sans Serif"), font().pointSize()));
+    Timer = new QTimer(this);
+    Timer->setObjectName(QStringLiteral("Timer"));
+    Timer->setSingleShot(true);
+    connect(Timer, &QTimer::timeout, this, [this] { m_tickSeen = true; });
+
+    buildMask();
+    buildMenus();
+    bindFields();
+    SetMainForm(this);
+    m_ui.setMainWindow(this);
+    m_ui.setBeforeMessage([this] { stopAutoRepeat(); });
+
+    connect(menuAction(QStringLiteral("Indexneu")), &QAction::triggered, this, &TFMHaupt::IndexneuClick);
+    connect(menuAction(QStringLiteral("Dateiordnen")), &QAction::triggered, this,
+            [this] { DateiordnenClick(true); });
+    connect(menuAction(QStringLiteral("Schliessen")), &QAction::triggered, this, &QWidget::close);
+    connect(SBName, &QScrollBar::valueChanged, this, [this](int value) {
+        if (value != m_crewScrollPos) SetCrewScroll(value);
+    });
+    MemComment->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(MemComment, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& p) { PUComment->exec(MemComment->mapToGlobal(p)); });
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
+        QMenu* menu = m_entryState == Browse ? PUNormal : PUDummy;
+        if (!menu->isEmpty()) menu->exec(mapToGlobal(p));
+    });
+    // In Browse the mask only shows: a field that gets the focus gives it up at once.
+    for (QWidget* w : centralWidget()->findChildren<QWidget*>())
+        if (w->focusPolicy() != Qt::NoFocus &&
+            (qobject_cast<QLineEdit*>(w) || qobject_cast<QPlainTextEdit*>(w)))
+            w->installEventFilter(this);
+
+    // Window creation as the program starts.
+    setEntryState(Browse);
+    SetAllowedTree(centralWidget(), true);
+    EnableButtons();
+    EDDate->setText(QDate::currentDate().toString(QStringLiteral("dd.MM.yy")));
+    m_currentFlight.Date = 0;
+    SetCrewScroll(1);
+    m_currentStringRecord = StringRecord{};
+    MaskToRecord(m_templateFlight);
+    m_runningTotal = qint32(m_settings.readInteger(kUser, QStringLiteral("GESAMTSTUNDEN"), 0));
+    m_hideUnused = m_settings.readBool(QStringLiteral("SETTINGS"), QStringLiteral("HIDEUNUSED"), true);
+    ShowFlight(m_logbook.FlightCount());
+    SetAllowedColorTree(centralWidget(),
+                        quint32(m_settings.readInteger(QStringLiteral("SETTINGS"),
+                                                       QStringLiteral("NOTALLOWEDCOLOR"), 14869218)));
+
+    resize(740, 560);
+    applySizeLimits();
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+TFMHaupt::~TFMHaupt() {
+    m_ui.setBeforeMessage({});
+}
+
+QAction* TFMHaupt::menuAction(const QString& name) const {
+    return menuBar()->findChild<QAction*>(name);
+}
+
+void TFMHaupt::setEntryState(EntryStateValue state) {
+    m_entryState = state;
+}
+
+void TFMHaupt::EnableButtons() {
+    const bool browse = m_entryState == Browse;
+    PanelTitelNew->setVisible(m_entryState == NewFlight);
+    PanelTitelChange->setVisible(m_entryState == ChangeFlight);
+    PanelGesamt->setVisible(browse);
+    PanelGesamt->setEnabled(!browse ? true : false);
+    for (const char* name : kBrowseOnlyItems)
+        if (QAction* a = menuAction(QString::fromLatin1(name))) a->setEnabled(browse);
+    Btnok->setVisible(!browse);
+    BtnCancel->setVisible(!browse);
+    BtnDown->setVisible(browse);
+    BtnUp->setVisible(browse);
+    CBCommentHidden->setVisible(!browse);
+}
+
+void TFMHaupt::updateTotalField() {
+    // The field shows hours and minutes from 0 upward; a total below 0 (possible after deleting
+    // flights against a fresh settings file) is shown with its sign rather than as a huge number.
+    if (m_runningTotal >= 0) {
+        EDGesTarnoki->setMinutes(quint32(m_runningTotal));
+    } else {
+        const qint64 m = -qint64(m_runningTotal);
+        EDGesTarnoki->setText(QStringLiteral("-%1:%2").arg(m / 60).arg(m % 60, 2, 10, QLatin1Char('0')));
+    }
+}
+
+void TFMHaupt::updateDiagnostics() {
+    SetNr->setText(QString::number(m_currentPosition));
+    MaxNr->setText(QString::number(m_logbook.FlightCount()));
+    DateiPos->setText(QString::number(m_logbook.index().RecNoAt(m_currentPosition)));
+    LbTest->setText(QString::number(m_logbook.index().StrPosAt(m_currentPosition)));
+}
+
+void TFMHaupt::ShowFlight(int n) {
+    const bool hasPassword = m_logbook.HasPassword();
+    CBHasPassword->setVisible(hasPassword);
+    if (!hasPassword) m_passwordValid = true;
+    CBHasPassword->setChecked(m_passwordValid);
+    updateTotalField();
+
+    auto setEnabled = [this](const char* name, bool on) {
+        menuAction(QString::fromLatin1(name))->setEnabled(on);
+    };
+    const int count = m_logbook.FlightCount();
+    bool covered = false;
+    if (count < 1) {
+        m_currentPosition = 0;
+        m_currentStringRecord.Routing.clear();
+        m_currentStringRecord.Comment.clear();
+        RecordToMask(m_templateFlight);
+        BtnDown->setEnabled(false);
+        BtnUp->setEnabled(false);
+        for (const char* name : {"Flugloeschen", "FlugAendern", "Gehezu", "Summe"}) setEnabled(name, false);
+        CommentHeader->setText(QStringLiteral("&Kommentar"));
+    } else {
+        n = std::min(std::max(n, 1), count);
+        BtnDown->setEnabled(n > 1);
+        BtnUp->setEnabled(n < count);
+        const bool browse = m_entryState == Browse;
+        for (const char* name : {"Flugloeschen", "FlugAendern", "Gehezu", "Summe"}) setEnabled(name, browse);
+        m_logbook.ReadFlight(n, m_currentFlight);
+        m_crewCount = m_logbook.CrewCount();
+        m_logbook.ReadStringRecord(n, m_currentStringRecord);
+        if (m_hideUnused) {
+            const auto& f = m_currentFlight;
+            PanelIFR->setVisible(f.IfrGesDay + f.IfrGesNite + f.SimDay + f.SimNite > 0);
+            PanelVFR->setVisible(f.VfrDay + f.VfrNite > 0);
+        } else {
+            PanelIFR->setVisible(true);
+            PanelVFR->setVisible(true);
+        }
+        m_currentPosition = n;
+        RecordToMask(m_currentFlight);
+        const bool hidden = m_currentFlight.CommentHidden != 0;
+        CommentHeader->setText(hidden ? QStringLiteral("&Kommentar (geschützt)")
+                                      : QStringLiteral("&Kommentar"));
+        covered = hidden && !m_passwordValid;
+        // The rows and the scroll position agree from here on: the rows show CrewScrollPos on.
+        const int pos = m_crewCount > 4 ? std::clamp(m_crewScrollPos, 1, m_crewCount - 3) : 1;
+        {
+            const QSignalBlocker block(SBName);
+            SBName->setRange(1, m_crewCount > 4 ? m_crewCount - 3 : 1);
+            SBName->setValue(pos);
+        }
+        SBName->setVisible(m_crewCount > 4);
+        m_crewScrollPos = pos;
+        if (pos != 1) FillCrewRows();
+    }
+    applyCommentFont(covered);
+    updateDiagnostics();
+}
+
+void TFMHaupt::applyCommentFont(bool covered) {
+    // A lock in place of the protected text until the password has been given.
+    m_commentLock->setVisible(covered);
+    MemComment->setReadOnly(covered);
+    if (covered) {
+        MemComment->setPlainText(QString());
+        return;
+    }
+    QFont f = mappedFont(
+        m_settings.readString(kDisplay, QStringLiteral("FONTNAME"), QStringLiteral("MS Sans Serif")),
+        int(m_settings.readInteger(kDisplay, QStringLiteral("FONTSIZE"), 8)));
+    f.setItalic(m_settings.readBool(kDisplay, QStringLiteral("ITALIC"), false));
+    f.setBold(m_settings.readBool(kDisplay, QStringLiteral("BOLD"), false));
+    MemComment->setFont(f);
+}
+
+void TFMHaupt::DisplayNext(int step) {
+    if (QWidget* f = focusWidget()) f->clearFocus();
+    ShowFlight(m_currentPosition + step);
+    centralWidget()->repaint();
+}
+
+void TFMHaupt::keyPressEvent(QKeyEvent* event) {
+    if (m_entryState == Browse &&
+        (event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) == 0) {
+        if (event->key() == Qt::Key_Left) {
+            DisplayNext(-1);
+            return;
+        }
+        if (event->key() == Qt::Key_Right) {
+            DisplayNext(+1);
+            return;
+        }
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+bool TFMHaupt::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn && m_entryState == Browse) {
+        // LooseControl: the mask is read-only while browsing.
+        if (auto* w = qobject_cast<QWidget*>(watched))
+            QMetaObject::invokeMethod(w, &QWidget::clearFocus, Qt::QueuedConnection);
+        return false;
+    }
+    auto* button = qobject_cast<QToolButton*>(watched);
+    if (button && (button == BtnDown || button == BtnUp)) {
+        if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
+            if (button->isEnabled()) ArrowMouseDown(button, static_cast<QMouseEvent*>(event)->button());
+            return true;
+        }
+        if (event->type() == QEvent::MouseButtonRelease) {
+            ArrowMouseUp();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TFMHaupt::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_entryState == Browse)
+        if (QWidget* f = focusWidget()) f->clearFocus();
+}
+
+void TFMHaupt::waitForTick(int milliseconds) {
+    Timer->setInterval(milliseconds);
+    m_tickSeen = false;
+    Timer->start();
+    while (!m_tickSeen && m_mouseHeld) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    Timer->stop();
+}
+
+void TFMHaupt::ArrowMouseDown(QToolButton* button, Qt::MouseButton mouseButton) {
+    const int step = mouseButton == Qt::RightButton ? 10 : 1;
+    const int direction = button == BtnDown ? -1 : 1;
+    const QRect area(button->mapToGlobal(QPoint(0, 0)), button->size());
+    m_mouseHeld = true;
+    int wait = 100;
+    while (m_mouseHeld) {
+        if (!isActiveWindow() && QApplication::activeWindow() != nullptr) break;
+        if (!area.contains(QCursor::pos()) && !property("ignoreCursorForTests").toBool()) break;
+        DisplayNext(direction * step);
+        if (!button->isEnabled()) break;
+        waitForTick(wait);
+        if (wait > 10) wait -= 10;
+    }
+    m_mouseHeld = false;
+}
+
+void TFMHaupt::ArrowMouseUp() {
+    m_mouseHeld = false;
+}
+
+void TFMHaupt::shutDown() {}
+
+void TFMHaupt::IndexneuClick() {
+    TFMIndexneu::RebuildIndex(m_logbook, this);
+    ShowFlight(m_logbook.FlightCount());
+}
+
+void TFMHaupt::DateiordnenClick(bool full) {
+    TFMOrdnen::SortAndCompact(m_logbook, this, full);
+    ShowFlight(m_currentPosition);
+}
+
+void TFMHaupt::SchriftClick() {
+    bool ok = false;
+    const QFont chosen =
+        QFontDialog::getFont(&ok, MemComment->font(), this, QString(), QFontDialog::DontUseNativeDialog);
+    // The dialog's font becomes the comment's font also when it is cancelled (it is then the old one).
+    const QFont f = ok ? chosen : MemComment->font();
+    MemComment->setFont(f);
+    try {
+        m_settings.writeInteger(kDisplay, QStringLiteral("FONTSIZE"), f.pointSize());
+        m_settings.writeString(kDisplay, QStringLiteral("FONTNAME"), f.family());
+        m_settings.writeBool(kDisplay, QStringLiteral("ITALIC"), f.italic());
+        m_settings.writeBool(kDisplay, QStringLiteral("BOLD"), f.bold());
+    } catch (const SettingsWriteError& e) {
+        MessageBox::tell(this, QStringLiteral("Dateifehler"), e.message(), MessageBox::Icon::Error);
+    }
+}
+
+void TFMHaupt::applySizeLimits() {
+    setMinimumSize(200, 150);
+    const int margin = Comment->geometry().left();
+    const int frame = frameGeometry().width() - width();
+    setMaximumWidth(std::max(Comment->width(), sizeHint().width()) + 2 * margin + frame + 40);
+    setMaximumHeight(Comment->mapTo(this, QPoint(0, 0)).y() + 400 + (frameGeometry().height() - height()));
+}
+
+void TFMHaupt::resizeEvent(QResizeEvent* event) {
+    // The comment box takes every pixel below the mask (its layout stretch does that), so a taller
+    // window means a taller comment.
+    QMainWindow::resizeEvent(event);
+}
+
+}  // namespace velmarsk

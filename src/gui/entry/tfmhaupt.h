@@ -1,0 +1,165 @@
+#pragma once
+
+#include "storage/flightrecord.h"
+#include "storage/stringrecord.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QTimer>
+#include <array>
+#include <vector>
+
+class QAction;
+class QCheckBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QScrollBar;
+class QToolButton;
+
+namespace velmarsk {
+
+class GuiInteraction;
+class Logbook;
+class Settings;
+class TEdit5Min;
+class TEditName;
+class TEditZahl;
+class TMyEdit;
+
+enum EntryStateValue : quint8 { NewFlight = 0, Browse = 1, ChangeFlight = 2 };
+
+// The main window: one flight at a time in the entry mask, the walk through the logbook in date
+// order, and the menus that open every other function.
+class TFMHaupt : public QMainWindow {
+    Q_OBJECT
+
+public:
+    TFMHaupt(Logbook& logbook, Settings& settings, GuiInteraction& ui, QWidget* parent = nullptr);
+    ~TFMHaupt() override;
+
+    // The state other windows read and the operations they call.
+    EntryStateValue EntryState() const { return m_entryState; }
+    int CurrentPosition() const { return m_currentPosition; }
+    int CrewScrollPos() const { return m_crewScrollPos; }
+    qint32 RunningTotal() const { return m_runningTotal; }
+    const FlightRecord& CurrentFlight() const { return m_currentFlight; }
+    const StringRecord& CurrentStringRecord() const { return m_currentStringRecord; }
+    int CrewCount() const { return m_crewCount; }
+    Logbook& logbook() { return m_logbook; }
+
+    void ShowFlight(int position);
+    void EnableButtons();
+    void DisplayNext(int step);
+
+    // Mask transfer.
+    void RecordToMask(const FlightRecord& record);
+    void MaskToRecord(FlightRecord& record);
+    void StoreCrewRows();
+    void FillCrewRows();
+    void SetCrewScroll(int slot);
+
+    // Menu commands of the maintenance functions.
+    void IndexneuClick();
+    void DateiordnenClick(bool full = true);
+    void SchriftClick();
+
+    // The arrow buttons' auto-repeat: press and release, as the mouse gives them.
+    void ArrowMouseDown(QToolButton* button, Qt::MouseButton mouseButton);
+    void ArrowMouseUp();
+    void stopAutoRepeat() { m_mouseHeld = false; }
+
+    // Program end before the logbook is closed: the questions and work that belong to the window.
+    void shutDown();
+
+    // The item of the main menu with this objectName ("NeuerFlug", "Summe", ...).
+    QAction* menuAction(const QString& name) const;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct Binding {
+        const FieldInfo* field;
+        QWidget* control;
+    };
+
+    void buildMask();
+    void buildMenus();
+    QWidget* buildCategoryGroup(QGroupBox* box, bool vfr);
+    void bindFields();
+    void applyCommentFont(bool covered);
+    void updateTotalField();
+    void updateDiagnostics();
+    void applySizeLimits();
+    void setEntryState(EntryStateValue state);
+    QString nameText(NameRef ref) const;
+    NameRef nameRef(const QString& text);
+    void waitForTick(int milliseconds);
+
+    Logbook& m_logbook;
+    Settings& m_settings;
+    GuiInteraction& m_ui;
+
+    EntryStateValue m_entryState = Browse;
+    int m_currentPosition = 0;
+    int m_crewScrollPos = 1;
+    qint32 m_runningTotal = 0;
+    bool m_hideUnused = true;
+    bool m_passwordValid = false;
+    FlightRecord m_templateFlight;
+    FlightRecord m_currentFlight;
+    StringRecord m_currentStringRecord;
+    int m_crewCount = 0;
+    bool m_mouseHeld = false;
+    bool m_tickSeen = false;
+    QLabel* m_commentLock = nullptr;
+    QTimer* Timer;
+
+public:
+    // Controls, named as the window's layout names them (also their objectName).
+    QCheckBox* CBHasPassword = nullptr;
+    QCheckBox* CBCommentHidden = nullptr;
+    QLabel* PanelTitelNew = nullptr;
+    QLabel* PanelTitelChange = nullptr;
+    QFrame* PanelAllg = nullptr;
+    QFrame* PanelGesamt = nullptr;
+    QGroupBox* PanelVFR = nullptr;
+    QGroupBox* PanelIFR = nullptr;
+    QGroupBox* Comment = nullptr;
+    QLabel* CommentHeader = nullptr;
+    TEditName* EDDate = nullptr;
+    std::array<TEditName*, 4> EDDuty{};
+    std::array<TMyEdit*, 4> EDName{};
+    QScrollBar* SBName = nullptr;
+    TEditName* EDAircraft = nullptr;
+    TEditName* EDCallsign = nullptr;
+    TEditName* EDRegistration = nullptr;
+    TEditName* EDTctp = nullptr;
+    QPlainTextEdit* MRouting = nullptr;
+    QPlainTextEdit* MemComment = nullptr;
+    TEdit5Min* EDGesTarnoki = nullptr;
+    QPushButton* Btnok = nullptr;
+    QPushButton* BtnCancel = nullptr;
+    QToolButton* BtnDown = nullptr;
+    QToolButton* BtnUp = nullptr;
+    QFrame* PanelDebug = nullptr;
+    QLabel* SetNr = nullptr;
+    QLabel* MaxNr = nullptr;
+    QLabel* DateiPos = nullptr;
+    QLabel* LbTest = nullptr;
+    QMenu* PUNormal = nullptr;
+    QMenu* PUComment = nullptr;
+    QMenu* PUDummy = nullptr;
+
+private:
+    std::vector<Binding> m_bindings;  // scalar record fields and their controls, in record order
+};
+
+}  // namespace velmarsk

@@ -1,0 +1,61 @@
+#include "startup.h"
+
+#include "dialogs/guiinteraction.h"
+#include "dialogs/messagebox.h"
+#include "entry/tfmhaupt.h"
+#include "settings/settings.h"
+#include "storage/datadir.h"
+#include "storage/logbook.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QIcon>
+
+namespace velmarsk {
+
+bool displayAvailable() {
+    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+int runProgram(QApplication& app) {
+    QApplication::setApplicationName(QStringLiteral("velmarsk"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Velmarskverwaltung"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/velmarsk/velmarsk.png")));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Velmarskverwaltung: Flugbuch"));
+    parser.addHelpOption();
+    const QCommandLineOption dirOption(QStringLiteral("datadir"),
+                                       QStringLiteral("Ordner des Flugbuchs (sonst der Standardordner)."),
+                                       QStringLiteral("DIR"));
+    parser.addOption(dirOption);
+    parser.process(app);
+    const QString dir = parser.isSet(dirOption) ? parser.value(dirOption) : DataDir::defaultForApplication();
+    QString error;
+    if (!DataDir::create(dir, &error)) {
+        MessageBox::tell(nullptr, QStringLiteral("Dateifehler"),
+                         QStringLiteral("Der Ordner %1 kann nicht angelegt werden: %2")
+                             .arg(QDir::toNativeSeparators(dir), error),
+                         MessageBox::Icon::Error);
+        return 1;
+    }
+
+    Settings settings(QDir(dir).filePath(QString::fromLatin1(Settings::kFileName)));
+    GuiInteraction ui;
+    Logbook logbook(dir, settings, ui);
+    if (!logbook.Open()) return 1;
+
+    int result = 0;
+    {
+        TFMHaupt main(logbook, settings, ui);
+        main.show();
+        result = app.exec();
+        main.shutDown();
+    }
+    logbook.CloseLogbook();
+    return result;
+}
+
+}  // namespace velmarsk
