@@ -205,6 +205,7 @@ void TFMHaupt::ShowFlight(int n) {
     }
     applyCommentFont(covered);
     updateDiagnostics();
+    emit flightShown(m_currentPosition);
 }
 
 void TFMHaupt::applyCommentFont(bool covered) {

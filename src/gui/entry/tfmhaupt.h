@@ -78,6 +78,10 @@ public:
     // The item of the main menu with this objectName ("NeuerFlug", "Summe", ...).
     QAction* menuAction(const QString& name) const;
 
+signals:
+    // After every display of a flight (0 for the empty mask of an empty logbook).
+    void flightShown(int position);
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

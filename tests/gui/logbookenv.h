@@ -1,0 +1,69 @@
+#pragma once
+
+#include "dialogs/guiinteraction.h"
+#include "dialogs/messagebox.h"
+#include "settings/settings.h"
+#include "storage/logbook.h"
+
+#include <QDate>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+namespace velmarsk::test {
+
+// A logbook in a temporary folder for window tests; message boxes are answered from a script.
+struct LogbookEnv {
+    QTemporaryDir dir;
+    std::unique_ptr<Settings> settings;
+    GuiInteraction ui;
+    std::unique_ptr<Logbook> book;
+
+    LogbookEnv() { settings = std::make_unique<Settings>(dir.filePath(QStringLiteral("tarnoki.ini"))); }
+
+    bool open(std::deque<Interaction::Answer> answers = {Interaction::Answer::Yes}) {
+        MessageBox::shown().clear();
+        MessageBox::setNextAnswers(std::move(answers));
+        book = std::make_unique<Logbook>(dir.path(), *settings, ui);
+        const bool ok = book->Open();
+        MessageBox::setNextAnswers({});
+        return ok;
+    }
+
+    NameRef ref(const QString& text) { return book->names().NameIndexOf(text); }
+
+    FlightRecord flight(const QDate& date, int atd, int ate = 60) {
+        FlightRecord r;
+        r.Date = std::uint16_t(QDate(1899, 12, 30).daysTo(date));
+        r.Atd = std::uint16_t(atd);
+        r.Ate = std::uint16_t(ate);
+        r.Ata = std::uint16_t((atd + ate) % 1440);
+        r.Lf1 = std::uint16_t(ate);
+        r.VfrDay = std::uint16_t(ate);
+        r.Duty.fill(ref(QString()));
+        r.Name.fill(ref(QString()));
+        r.Duty[0] = ref(QStringLiteral("P"));
+        r.Name[0] = ref(QStringLiteral("Meier"));
+        r.Aircraft = ref(QStringLiteral("CH-53"));
+        r.Callsign = ref(QStringLiteral("SAR41"));
+        r.Registration = ref(QStringLiteral("8401"));
+        r.Tctp = ref(QStringLiteral("101"));
+        return r;
+    }
+
+    int add(const FlightRecord& r, const QString& routing = QStringLiteral("EDXW - EDHL"),
+            const QString& comment = QString()) {
+        StringRecord s;
+        s.Routing = routing;
+        s.Comment = comment;
+        return book->AddFlight(r, s);
+    }
+
+    QByteArray bytes(const char* name) const {
+        QFile f(dir.filePath(QString::fromLatin1(name)));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+};
+
+}  // namespace velmarsk::test

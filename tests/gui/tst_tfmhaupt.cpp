@@ -1,0 +1,305 @@
+// The main window over a real logbook: what it shows, how it walks, and the mask transfer.
+#include "controls/tedit5min.h"
+#include "controls/teditname.h"
+#include "controls/teditzahl.h"
+#include "controls/tmyedit.h"
+#include "entry/tfmhaupt.h"
+#include "logbookenv.h"
+#include "storage/scramble.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QToolButton>
+#include <QtTest>
+
+using namespace velmarsk;
+using velmarsk::test::LogbookEnv;
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void emptyLogbookShowsTheTemplate();
+    void showsTheNewestFlightAndWalksWithinTheLogbook();
+    void hidesUnusedBlocks();
+    void everyFieldSurvivesTheTransfer();
+    void crewRowsScrollOverEightSlots();
+    void storeCrewRowsClosesOneGapPerPass_data();
+    void storeCrewRowsClosesOneGapPerPass();
+    void protectedCommentIsCoveredWithoutPassword();
+    void rightButtonStepsByTenAndStopsAtTheEnd();
+    void sortFromTheMenuCanBeCancelled();
+    void indexRebuildAsksFirst();
+};
+
+static QDate day(int d, int m = 3, int y = 2024) {
+    return QDate(y, m, d);
+}
+
+void TestMainWindow::emptyLogbookShowsTheTemplate() {
+    LogbookEnv env;
+    QVERIFY(env.open());
+    TFMHaupt w(*env.book, *env.settings, env.ui);
+    QCOMPARE(w.CurrentPosition(), 0);
+    QCOMPARE(w.EDDate->text(), QDate::currentDate().toString(QStringLiteral("dd.MM.yy")));
+    QVERIFY(!w.BtnDown->isEnabled());
+    QVERIFY(!w.BtnUp->isEnabled());
+    for (const char* item : {"Flugloeschen", "FlugAendern", "Gehezu", "Summe"})
+        QVERIFY2(!w.menuAction(QString::fromLatin1(item))->isEnabled(), item);
+    QVERIFY(w.menuAction(QStringLiteral("NeuerFlug"))->isEnabled());
+    QCOMPARE(w.SetNr->text(), QStringLiteral("0"));
+    QCOMPARE(w.MaxNr->text(), QStringLiteral("0"));
+    QCOMPARE(w.windowTitle(), QStringLiteral("Velmarskverwaltung"));
+    QVERIFY(!w.CBHasPassword->isVisibleTo(&w));
+    QVERIFY(!w.Btnok->isVisibleTo(&w));
+}
+
+void TestMainWindow::showsTheNewestFlightAndWalksWithinTheLogbook() {
+    LogbookEnv env;
+    QVERIFY(env.open());
+    for (int d : {3, 1, 2}) QVERIFY(env.add(env.flight(day(d), 600), QStringLiteral("Route %1").arg(d)) > 0);
+    TFMHaupt w(*env.book, *env.settings, env.ui);
+    w.show();
+    QCOMPARE(w.CurrentPosition(), 3);
+    QCOMPARE(w.EDDate->text(), QStringLiteral("03.03.24"));
+    QCOMPARE(w.MRouting->toPlainText(), QStringLiteral("Route 3"));
+    QVERIFY(!w.BtnUp->isEnabled());
+    QVERIFY(w.BtnDown->isEnabled());
+
+    QTest::keyClick(&w, Qt::Key_Left);
+    QCOMPARE(w.CurrentPosition(), 2);
+    QCOMPARE(w.SetNr->text(), QStringLiteral("2"));
+    QTest::keyClick(&w, Qt::Key_Right);
+    QTest::keyClick(&w, Qt::Key_Right);  // at the end: stays on the last flight
+    QCOMPARE(w.CurrentPosition(), 3);
+    QTest::keyClick(&w, Qt::Key_Left, Qt::ShiftModifier);  // modifiers: not a step
+    QCOMPARE(w.CurrentPosition(), 3);
+    w.ShowFlight(0);
+    QCOMPARE(w.CurrentPosition(), 1);
+    QVERIFY(!w.BtnDown->isEnabled());
+    w.ShowFlight(3 + 5);
+    QCOMPARE(w.CurrentPosition(), 3);
+    QCOMPARE(w.DateiPos->text(), QString::number(env.book->index().RecNoAt(3)));
+}
+
+void TestMainWindow::hidesUnusedBlocks() {
+    LogbookEnv env;
+    QVERIFY(env.open());
+    FlightRecord sim = env.flight(day(1), 600);
+    sim.VfrDay = 0;
+    sim.SimDay = 60;
+    env.add(sim);
+    env.add(env.flight(day(2), 600));
+    TFMHaupt w(*env.book, *env.settings, env.ui);
+    QVERIFY(w.PanelVFR->isVisibleTo(&w));
+    QVERIFY(!w.PanelIFR->isVisibleTo(&w));
+    w.ShowFlight(1);
+    QVERIFY(!w.PanelVFR->isVisibleTo(&w));
+    QVERIFY(w.PanelIFR->isVisibleTo(&w));
+
+    env.settings->writeBool(QStringLiteral("SETTINGS"), QStringLiteral("HIDEUNUSED"), false);
+    TFMHaupt all(*env.book, *env.settings, env.ui);
+    QVERIFY(all.PanelVFR->isVisibleTo(&all));
+    QVERIFY(all.PanelIFR->isVisibleTo(&all));
+}
+
+void TestMainWindow::everyFieldSurvivesTheTransfer() {
+    LogbookEnv env;
+    QVERIFY(env.open());
+    FlightRecord r = env.flight(day(14, 7, 1987), 23 * 60 + 55, 95);
+    // Distinct values in every field: minutes in steps of 5 within 99:55, counters within 99.
+    quint32 v = 1;
+    for (const FieldInfo& f : flightFields()) {
+        if (f.kind == FieldKind::Time) f.set(r, (v++ * 35) % 5995);
+        if (f.kind == FieldKind::Counter) f.set(r, v++ % 99 + 1);
+    }
+    const QStringList crew{QStringLiteral("IP"), QStringLiteral("CP"), QStringLiteral("FE"),
+                           QStringLiteral("LM")};
+    for (int k = 0; k < 4; ++k) {
+        r.Duty[std::size_t(k)] = env.ref(crew[k]);
+        r.Name[std::size_t(k)] = env.ref(QStringLiteral("Name %1").arg(k));
+    }
+    r.Tctp = env.ref(QStringLiteral("12AB"));
+    r.CommentHidden = 1;
+    QVERIFY(env.add(r, QStringLiteral("EDXW - EDHL\r\nzurück"), ScrambleText(QStringLiteral("geheim"))) > 0);
+    QVERIFY(env.book->WritePassword(QString()));
+    TFMHaupt w(*env.book, *env.settings, env.ui);
+    QCOMPARE(w.EDDate->text(), QStringLiteral("14.07.87"));
+    QCOMPARE(w.MemComment->toPlainText(), QStringLiteral("geheim"));  // no password: shown in the clear
+    QVERIFY(w.CBCommentHidden->isChecked());
+
+    FlightRecord back = w.CurrentFlight();
+    back.Date = 0;
+    for (const FieldInfo& f : flightFields())
+        if (f.kind != FieldKind::Flag) f.set(back, 0);
+    w.MaskToRecord(back);
+    back.Duty = r.Duty;  // rows beyond four are not in the mask
+    back.Name = r.Name;
+    QCOMPARE(back.toBytes().toHex(), r.toBytes().toHex());
+    QCOMPARE(w.CurrentStringRecord().Routing, QStringLiteral("EDXW - EDHL\nzurück"));
+    QCOMPARE(UnscrambleText(w.CurrentStringRecord().Comment), QStringLiteral("geheim"));
+}
+
+void TestMainWindow::crewRowsScrollOverEightSlots() {
+    LogbookEnv env;
+    QVERIFY(env.open());
+    FlightRecord r = env.flight(day(1), 600);
+    for (int k = 0; k < 6; ++k) {
+        r.Duty[std::size_t(k)] = env.ref(QStringLiteral("D") + QChar(u'A' + k));  // duties are letters
+        r.Name[std::size_t(k)] = env.ref(QStringLiteral("Name%1").arg(k + 1));
+    }
+    env.add(r);
+    env.add(env.flight(day(2), 600));
+    TFMHaupt w(*env.book, *env.settings, env.ui);
+    w.ShowFlight(1);
+    QCOMPARE(w.CrewCount(), 6);
+    QVERIFY(w.SBName->isVisibleTo(&w));
+    QCOMPARE(w.SBName->maximum(), 3);
+    QCOMPARE(w.EDDuty[0]->text().trimmed(), QStringLiteral("DA"));
+    QCOMPARE(w.EDName[3]->text(), QStringLiteral("Name4"));
+    w.SBName->setValue(3);
+    QCOMPARE(w.CrewScrollPos(), 3);
+    QCOMPARE(w.EDDuty[0]->text().trimmed(), QStringLiteral("DC"));
+    QCOMPARE(w.EDName[3]->text(), QStringLiteral("Name6"));
+    // A flight with a small crew: no bar, rows from slot 1.
+    w.ShowFlight(2);
+    QVERIFY(!w.SBName->isVisibleTo(&w));
+    QCOMPARE(w.CrewScrollPos(), 1);
+    QCOMPARE(w.EDName[0]->text(), QStringLiteral("Meier"));
+}
+
+void TestMainWindow::storeCrewRowsClosesOneGapPerPass_data() {
+    QTest::addColumn<QString>("rowText");   // duty,name of the four rows
+    QTest::addColumn<QString>("expected");  // duty/name of slots 1..3 after storing
+    QTest::addColumn<int>("crewCount");
+    QTest::newRow("gap in row 2") << QStringLiteral("IP,A,,,CP,B,,") << QStringLiteral("IP/A,CP/B,/") << 2;
+    QTest::newRow("two empty rows first") << QStringLiteral(",,,,CP,B,,") << QStringLiteral("/,CP/B,/") << 0;
+    QTest::newRow("full rows") << QStringLiteral("P,A,CP,B,FE,C,LM,D") << QStringLiteral("P/A,CP/B,FE/C")
+                               << 4;
+}
+
+void TestMainWindow::storeCrewRowsClosesOneGapPerPass() {
+    QFETCH(QString, rowText);
+    QFETCH(QString, expected);
+    QFETCH(int, crewCount);
+    const QStringList rows = rowText.split(QLatin1Char(','));
+    const QStringList slotTexts = expected.split(QLatin1Char(','));
+    LogbookEnv env;
+    QVERIFY(env.open());
+    TFMHaupt w(*env.book, *env.settings, env.ui);
+    for (int r = 0; r < 4; ++r) {
+        w.EDDuty[std::size_t(r)]->setText(rows[2 * r]);
+        w.EDName[std::size_t(r)]->setText(rows[2 * r + 1]);
+    }
+    w.StoreCrewRows();
+    for (int k = 0; k < 3; ++k) {
+        const FlightRecord& f = w.CurrentFlight();
+        QCOMPARE(env.book->names().NameAt(f.Duty[std::size_t(k)]) + QLatin1Char('/') +
+                     env.book->names().NameAt(f.Name[std::size_t(k)]),
+                 slotTexts[k]);
+    }
+    QCOMPARE(w.CrewCount(), crewCount);
+}
+
+void TestMainWindow::protectedCommentIsCoveredWithoutPassword() {
+    LogbookEnv env;
+    QVERIFY(env.open());
+    FlightRecord r = env.flight(day(1), 600);
+    r.CommentHidden = 1;
+    env.add(r, QString(), ScrambleText(QStringLiteral("nur für mich")));
+    QVERIFY(env.book->WritePassword(QStringLiteral("geheim1")));
+    TFMHaupt w(*env.book, *env.settings, env.ui);
+    QCOMPARE(w.CommentHeader->text(), QStringLiteral("&Kommentar (geschützt)"));
+    QVERIFY(!w.MemComment->toPlainText().contains(QStringLiteral("nur")));
+    QVERIFY(w.findChild<QLabel*>(QStringLiteral("CommentLock"))->isVisibleTo(&w));
+    QVERIFY(w.CBHasPassword->isVisibleTo(&w));
+    QVERIFY(!w.CBHasPassword->isChecked());
+}
+
+void TestMainWindow::rightButtonStepsByTenAndStopsAtTheEnd() {
+    LogbookEnv env;
+    QVERIFY(env.open());
+    env.book->beginBatch();
+    for (int i = 0; i < 25; ++i) env.add(env.flight(QDate(2020, 1, 1).addDays(i), 600));
+    env.book->endBatch();
+    TFMHaupt w(*env.book, *env.settings, env.ui);
+    w.setProperty("ignoreCursorForTests", true);
+    w.show();
+    w.ShowFlight(1);
+    QSignalSpy shown(&w, &TFMHaupt::flightShown);
+    w.ArrowMouseDown(w.BtnUp, Qt::RightButton);
+    QList<int> positions;
+    for (const auto& args : shown) positions << args.at(0).toInt();
+    QCOMPARE(positions, (QList<int>{11, 21, 25}));
+    QVERIFY(!w.BtnUp->isEnabled());
+}
+
+void TestMainWindow::sortFromTheMenuCanBeCancelled() {
+    LogbookEnv env;
+    QVERIFY(env.open());
+    for (int d : {3, 2, 1}) env.add(env.flight(day(d), 600));
+    const QByteArray dat = env.bytes("Flug.dat");
+    TFMHaupt w(*env.book, *env.settings, env.ui);
+    w.show();
+    // The cancel button is pressed as soon as the window lets events through.
+    QTimer::singleShot(0, [] {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* b = top->findChild<QPushButton*>(QStringLiteral("BtnAbbruch")); b && b->isVisible())
+                b->click();
+    });
+    w.DateiordnenClick(true);
+    QCOMPARE(env.bytes("Flug.dat"), dat);
+    QVERIFY(!QFile::exists(env.dir.filePath(QStringLiteral("_Flug.dat"))));
+    QCOMPARE(env.book->FlightCount(), 3);
+
+    // Run to the end: the window waits for "Schließen".
+    QTimer::singleShot(0, [] {
+        auto closeWhenDone = [](auto&& self) -> void {
+            for (QWidget* top : QApplication::topLevelWidgets())
+                if (auto* b = top->findChild<QPushButton*>(QStringLiteral("BtnSchliessen"));
+                    b && b->isVisible()) {
+                    QCOMPARE(top->findChild<QLabel*>(QStringLiteral("LblErgebnis1"))->text(),
+                             QStringLiteral("1"));
+                    b->click();
+                    return;
+                }
+            QTimer::singleShot(10, [self] { self(self); });
+        };
+        closeWhenDone(closeWhenDone);
+    });
+    w.DateiordnenClick(true);
+    QVERIFY(env.book->Check().isEmpty());
+    QCOMPARE(env.book->index().RecNoAt(1), 0);
+}
+
+void TestMainWindow::indexRebuildAsksFirst() {
+    LogbookEnv env;
+    QVERIFY(env.open());
+    for (int d : {2, 1}) env.add(env.flight(day(d), 600));
+    TFMHaupt w(*env.book, *env.settings, env.ui);
+    w.show();
+    auto press = [](const char* name) {
+        QTimer::singleShot(0, [name] {
+            for (QWidget* top : QApplication::topLevelWidgets())
+                if (auto* b = top->findChild<QPushButton*>(QString::fromLatin1(name)); b && b->isVisible())
+                    b->click();
+        });
+    };
+    QFile::remove(env.dir.filePath(QStringLiteral("Flug.idx")));
+    press("BtnCancel");
+    w.IndexneuClick();
+    QVERIFY(!QFile::exists(env.dir.filePath(QStringLiteral("Flug.idx"))));  // "Abbruch": nothing rebuilt
+    press("BtnOK");
+    w.IndexneuClick();
+    QCOMPARE(env.bytes("Flug.idx").size(), 46 + 20);
+    QCOMPARE(w.CurrentPosition(), 2);
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_tfmhaupt.moc"
