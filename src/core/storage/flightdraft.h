@@ -1,0 +1,34 @@
+#pragma once
+
+#include "storage/flightrecord.h"
+#include "storage/stringrecord.h"
+
+#include <QString>
+#include <array>
+
+namespace velmarsk {
+
+class NameTable;
+
+// A flight with its short texts as entered, before they become references into the names table:
+// what an entry form, an import or a generator hands to Logbook::AddFlight.
+struct FlightDraft {
+    FlightRecord record;  // date, times, counters and flag; the text references are set by resolve()
+    std::array<QString, kCrewSlots> duty;
+    std::array<QString, kCrewSlots> name;
+    QString aircraft;
+    QString callsign;
+    QString registration;
+    QString tctp;
+    QString routing;
+    QString comment;  // plain, also when record.CommentHidden protects it
+
+    // Sets the text references of record, appending new texts to names; false when a text cannot be
+    // stored or the table is full (record is then partly set).
+    bool resolve(NameTable& names);
+    // Routing and comment as Flug.str keeps them: a protected comment scrambled.
+    StringRecord texts() const;
+    bool isSimulator() const { return record.SimDay + record.SimNite > 0; }
+};
+
+}  // namespace velmarsk
