@@ -50,9 +50,11 @@ int runProgram(QApplication& app) {
     int result = 0;
     {
         TFMHaupt main(logbook, settings, ui);
-        main.show();
-        result = app.exec();
-        main.shutDown();
+        if (!main.endRequested()) {
+            main.show();
+            result = app.exec();
+            main.shutDown();
+        }
     }
     logbook.CloseLogbook();
     return result;

@@ -12,6 +12,7 @@
 #include "maintenance/tfmordnen.h"
 #include "settings/settings.h"
 #include "storage/logbook.h"
+#include "text/cp1252.h"
 
 #include <QAction>
 #include <QApplication>
@@ -28,6 +29,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QTextCursor>
 #include <QToolButton>
 
 namespace velmarsk {
@@ -64,6 +66,25 @@ TFMHaupt::TFMHaupt(Logbook& logbook, Settings& settings, GuiInteraction& ui, QWi
     connect(menuAction(QStringLiteral("Dateiordnen")), &QAction::triggered, this,
             [this] { DateiordnenClick(true); });
     connect(menuAction(QStringLiteral("Schliessen")), &QAction::triggered, this, &QWidget::close);
+    const std::pair<const char*, void (TFMHaupt::*)()> commands[] = {
+        {"NeuerFlug", &TFMHaupt::NeuerFlugClick},       {"FlugAendern", &TFMHaupt::FlugAendernClick},
+        {"Flugloeschen", &TFMHaupt::FlugloeschenClick}, {"Gehezu", &TFMHaupt::GehezuClick},
+        {"Flugdrucken", &TFMHaupt::FlugdruckenClick},   {"Druckerwaehlen", &TFMHaupt::DruckerwaehlenClick},
+    };
+    for (const auto& [name, handler] : commands)
+        connect(menuAction(QString::fromLatin1(name)), &QAction::triggered, this, handler);
+    // Commands whose windows are not part of this version yet.
+    for (const char* name : {"Exportieren", "Importieren", "Optionen", "Summe", "Suchen", "Weitersuchen",
+                             "Grafik", "Info", "CrewInfo1"})
+        connect(menuAction(QString::fromLatin1(name)), &QAction::triggered, this, [this] {
+            MessageBox::tell(this, QStringLiteral("Velmarskverwaltung"),
+                             QStringLiteral("Diese Funktion ist in dieser Version noch nicht verfügbar."),
+                             MessageBox::Icon::Information);
+        });
+    connect(Btnok, &QPushButton::clicked, this, &TFMHaupt::BtnokClick);
+    connect(BtnCancel, &QPushButton::clicked, this, &TFMHaupt::BtnCancelClick);
+    connect(CBHasPassword, &QCheckBox::clicked, this, &TFMHaupt::CBHasPasswordClick);
+    guardStorableText();
     connect(SBName, &QScrollBar::valueChanged, this, [this](int value) {
         if (value != m_crewScrollPos) SetCrewScroll(value);
     });
@@ -153,6 +174,13 @@ void TFMHaupt::ShowFlight(int n) {
     CBHasPassword->setVisible(hasPassword);
     if (!hasPassword) m_passwordValid = true;
     CBHasPassword->setChecked(m_passwordValid);
+    if (m_logbook.ShowProtected() && !m_passwordValid && !AskPassword()) {
+        // Showing data is guarded and the password was refused: the program ends, showing nothing.
+        m_endRequested = true;
+        QTimer::singleShot(0, this, &QWidget::close);
+        return;
+    }
+    CBHasPassword->setChecked(m_passwordValid);
     updateTotalField();
 
     auto setEnabled = [this](const char* name, bool on) {
@@ -231,6 +259,17 @@ void TFMHaupt::DisplayNext(int step) {
 }
 
 void TFMHaupt::keyPressEvent(QKeyEvent* event) {
+    if (m_entryState != Browse && event->modifiers() == Qt::NoModifier) {
+        // Enter saves and Esc discards, as the window's default and cancel buttons.
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+            BtnokClick();
+            return;
+        }
+        if (event->key() == Qt::Key_Escape) {
+            BtnCancelClick();
+            return;
+        }
+    }
     if (m_entryState == Browse &&
         (event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) == 0) {
         if (event->key() == Qt::Key_Left) {
@@ -301,7 +340,71 @@ void TFMHaupt::ArrowMouseUp() {
     m_mouseHeld = false;
 }
 
-void TFMHaupt::shutDown() {}
+QWidget* TFMHaupt::firstEmptyRequiredField() {
+    auto emptyText = [](QLineEdit* e) { return e->text().trimmed().isEmpty(); };
+    auto* ate = findChild<TEdit5Min*>(QStringLiteral("EDAte"));
+    auto* lf1 = findChild<TEdit5Min*>(QStringLiteral("ED1lf"));
+    if (m_crewScrollPos == 1 && emptyText(EDDuty[0])) return EDDuty[0];
+    if (emptyText(EDAircraft)) return EDAircraft;
+    if (emptyText(EDCallsign)) return EDCallsign;
+    if (emptyText(EDRegistration)) return EDRegistration;
+    if (emptyText(EDTctp)) return EDTctp;
+    if (ate->minutes() == 0) return ate;
+    if (lf1->minutes() == 0) return lf1;
+    return nullptr;
+}
+
+void TFMHaupt::guardStorableText() {
+    // The logbook's files hold 8-bit text: a character they cannot hold is refused as it is typed or
+    // pasted, and the user is told, rather than changed or lost on saving.
+    auto refuse = [this](const QString& text) {
+        QString bad;
+        for (qsizetype i = 0; i < text.size(); ++i)
+            if (!cp1252::canEncode(text.mid(i, text.at(i).isHighSurrogate() ? 2 : 1))) {
+                bad = text.mid(i, text.at(i).isHighSurrogate() ? 2 : 1);
+                break;
+            }
+        MessageBox::tell(
+            this, QStringLiteral("Velmarskverwaltung"),
+            QStringLiteral("Das Zeichen \u201E%1\u201C kann im Flugbuch nicht gespeichert werden und wurde "
+                           "nicht übernommen.")
+                .arg(bad),
+            MessageBox::Icon::Warning);
+    };
+    auto storable = [](const QString& text) {
+        QString out;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const qsizetype n = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+            const QString c = text.mid(i, n);
+            if (cp1252::canEncode(c)) out += c;
+            i += n - 1;
+        }
+        return out;
+    };
+    for (QPlainTextEdit* memo : {MRouting, MemComment}) {
+        connect(memo, &QPlainTextEdit::textChanged, this, [memo, refuse, storable] {
+            const QString text = memo->toPlainText();
+            if (cp1252::canEncode(text)) return;
+            const QString kept = storable(text);
+            const int caret = std::min<int>(memo->textCursor().position(), int(kept.size()));
+            const QSignalBlocker block(memo);
+            memo->setPlainText(kept);
+            QTextCursor c = memo->textCursor();
+            c.setPosition(caret);
+            memo->setTextCursor(c);
+            refuse(text);
+        });
+    }
+    for (QLineEdit* edit : centralWidget()->findChildren<QLineEdit*>()) {
+        connect(edit, &QLineEdit::textEdited, this, [edit, refuse, storable](const QString& text) {
+            if (cp1252::canEncode(text)) return;
+            const int caret = edit->cursorPosition();
+            edit->setText(storable(text));
+            edit->setCursorPosition(std::min<int>(caret, int(edit->text().size())));
+            refuse(text);
+        });
+    }
+}
 
 void TFMHaupt::IndexneuClick() {
     TFMIndexneu::RebuildIndex(m_logbook, this);

@@ -29,6 +29,7 @@ class TEdit5Min;
 class TEditName;
 class TEditZahl;
 class TMyEdit;
+class TFMDrucken;
 
 enum EntryStateValue : quint8 { NewFlight = 0, Browse = 1, ChangeFlight = 2 };
 
@@ -74,6 +75,32 @@ public:
 
     // Program end before the logbook is closed: the questions and work that belong to the window.
     void shutDown();
+    // True when the program must end before the window is used (the password was refused).
+    bool endRequested() const { return m_endRequested; }
+
+    // Commands
+    void NeuerFlugClick();
+    void FlugAendernClick();
+    void BtnokClick();
+    void BtnCancelClick();
+    void FlugloeschenClick();
+    void GehezuClick();
+    void GoToDate(const QString& text);
+    void FlugdruckenClick();
+    void DruckerwaehlenClick();
+    TFMDrucken* printerHolder();
+    // The first required field that is empty, or nullptr.
+    QWidget* firstEmptyRequiredField();
+    // Puts the window into NewFlight or ChangeFlight with the rules applied and the focus on the date.
+    void startEntry(EntryStateValue state);
+
+    // Password
+    bool PasswordValid() const { return m_passwordValid; }
+    bool HiddenCommentLeft() const { return m_hiddenCommentLeft; }
+    bool AskPassword();
+    // Asks only while the password has not been given in this run.
+    bool passwordGiven();
+    void CBHasPasswordClick();
 
     // The item of the main menu with this objectName ("NeuerFlug", "Summe", ...).
     QAction* menuAction(const QString& name) const;
@@ -124,6 +151,12 @@ private:
     bool m_mouseHeld = false;
     bool m_tickSeen = false;
     QLabel* m_commentLock = nullptr;
+    bool m_endRequested = false;
+    bool m_hiddenCommentLeft = false;
+    QPointer<TFMDrucken> m_printerHolder;
+    void writeRunningTotal();
+    bool isSimulator(const FlightRecord& f) const { return f.SimDay + f.SimNite != 0; }
+    void guardStorableText();
     QTimer* Timer;
 
 public:

@@ -1,0 +1,43 @@
+#include "entry/tfmpassword.h"
+
+#include "controls/subs.h"
+#include "dialogs/messagebox.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace velmarsk {
+
+TFMPassword::TFMPassword(const QString& expected, QWidget* parent) : QDialog(parent), m_expected(expected) {
+    setObjectName(QStringLiteral("FMPassword"));
+    setWindowTitle(QStringLiteral("Passwort eingeben"));
+    auto* box = new QVBoxLayout(this);
+    EDPassword = new QLineEdit(this);
+    EDPassword->setObjectName(QStringLiteral("EDPassword"));
+    EDPassword->setEchoMode(QLineEdit::Password);
+    EDPassword->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));  // "*"
+    EDPassword->setMinimumWidth(180);
+    box->addWidget(EDPassword);
+    BtnPasswordOk = new QPushButton(QStringLiteral("OK"), this);
+    BtnPasswordOk->setObjectName(QStringLiteral("BtnPasswordOk"));
+    BtnPasswordOk->setDefault(true);
+    box->addWidget(BtnPasswordOk, 0, Qt::AlignRight);
+    connect(BtnPasswordOk, &QPushButton::clicked, this, &TFMPassword::BtnPasswordOkClick);
+    adjustSize();
+    CenterOverMainForm(this);
+    EDPassword->setFocus();
+}
+
+void TFMPassword::BtnPasswordOkClick() {
+    if (EDPassword->text() == m_expected) {
+        accept();
+        return;
+    }
+    MessageBox::tell(this, QStringLiteral("Passworteingabe"), QStringLiteral("Passwort falsch"),
+                     MessageBox::Icon::Stop);
+    EDPassword->setFocus();
+    EDPassword->selectAll();
+}
+
+}  // namespace velmarsk

@@ -1,0 +1,404 @@
+// The daily work in the main window: new, change, discard, delete, go to date, print, password.
+#include "controls/tedit5min.h"
+#include "controls/teditname.h"
+#include "controls/tmyedit.h"
+#include "entry/tfmhaupt.h"
+#include "entry/tfmpassword.h"
+#include "extras/tfmdrucken.h"
+#include "logbookenv.h"
+#include "storage/scramble.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+using namespace velmarsk;
+using velmarsk::test::LogbookEnv;
+
+namespace {
+
+QDate day(int d, int m = 3, int y = 2024) {
+    return QDate(y, m, d);
+}
+
+template <typename T>
+T* field(TFMHaupt& w, const char* name) {
+    return w.findChild<T*>(QString::fromLatin1(name));
+}
+
+// Answers the next password dialog: each entry is typed and confirmed; an empty optional closes it.
+void answerPassword(QStringList tries, bool closeAtEnd = false) {
+    QTimer::singleShot(0, [tries, closeAtEnd] {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            auto* dialog = qobject_cast<TFMPassword*>(top);
+            if (!dialog || !dialog->isVisible()) continue;
+            for (const QString& t : tries) {
+                dialog->EDPassword->setText(t);
+                dialog->BtnPasswordOk->click();
+            }
+            if (closeAtEnd && dialog->isVisible()) dialog->reject();
+            return;
+        }
+    });
+}
+
+void showActive(QWidget& w) {
+    w.show();
+    QApplication::setActiveWindow(&w);
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+}
+
+// Text arriving as one piece, as from an input method or a paste.
+void typeText(QWidget* target, const QString& text) {
+    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, text);
+    QApplication::sendEvent(target, &press);
+}
+
+}  // namespace
+
+class TestFlightCommands : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        MessageBox::shown().clear();
+        MessageBox::setAutoAnswer(true, MessageBox::Answer::Yes);
+    }
+    void cleanup() { MessageBox::setAutoAnswer(false); }
+
+    void newFlightIsStoredAsTyped();
+    void okIsRefusedWhileARequiredFieldIsEmpty();
+    void changeKeepsTheOldVersionWhenTheStartIsTaken();
+    void runningTotalFollowsSimulatorChanges();
+    void discardShowsThePreviousFlight();
+    void deleteAsksAndTheLastOneLeavesTheTemplate();
+    void goToDate_data();
+    void goToDate();
+    void printsTheWindowToAPdfFile();
+    void charactersTheFilesCannotHoldAreRefused();
+    void wrongPasswordKeepsAskingAndCancelBlocks();
+    void protectedCommentOpensWithThePassword();
+    void refusedPasswordEndsTheProgramWhenShowingIsGuarded();
+    void hidingACommentAsksToCompactAtTheEnd();
+};
+
+// Fills the mask of a new flight with a complete flight.
+static void typeFlight(TFMHaupt& w, const QString& date, const QString& atd, const QString& ate) {
+    w.EDDate->setText(date);
+    w.EDDuty[0]->setText(QStringLiteral("P"));
+    w.EDName[0]->setText(QStringLiteral("Meier"));
+    w.EDAircraft->setText(QStringLiteral("CH-53"));
+    w.EDCallsign->setText(QStringLiteral("SAR41"));
+    w.EDRegistration->setText(QStringLiteral("8401"));
+    w.EDTctp->setText(QStringLiteral("101"));
+    w.MRouting->setPlainText(QStringLiteral("EDXW - EDHL"));
+    field<TEdit5Min>(w, "EDAtd")->setMinutes(TEdit5Min::parseTime(atd));
+    for (const char* name : {"EDAte", "ED1lf", "EDVfrDay"})
+        field<TEdit5Min>(w, name)->setMinutes(TEdit5Min::parseTime(ate));
+}
+
+void TestFlightCommands::newFlightIsStoredAsTyped() {
+    LogbookEnv env;
+    QVERIFY(env.open());
+    env.settings->writeString(QStringLiteral("USER"), QStringLiteral("NAME"), QStringLiteral("Schulz"));
+    env.settings->writeString(QStringLiteral("USER"), QStringLiteral("FUNCTION"), QStringLiteral("IP"));
+    TFMHaupt w(*env.book, *env.settings, env.ui);
+    showActive(w);
+    w.NeuerFlugClick();
+    QCOMPARE(w.EntryState(), NewFlight);
+    QVERIFY(w.PanelTitelNew->isVisible());
+    QVERIFY(w.Btnok->isVisible());
+    QVERIFY(!w.BtnUp->isVisible());
+    QCOMPARE(w.EDName[0]->text(), QStringLiteral("Schulz"));
+    QCOMPARE(w.EDDuty[0]->text().trimmed(), QStringLiteral("IP"));
+    QCOMPARE(w.EDDate->text(), QDate::currentDate().toString(QStringLiteral("dd.MM.yy")));
+
+    typeFlight(w, QStringLiteral("05.03.24"), QStringLiteral(" 8:00"), QStringLiteral(" 1:30"));
+    w.MemComment->setPlainText(QStringLiteral("Übung"));
+    QTest::keyClick(w.EDTctp, Qt::Key_Return);  // Enter = OK
+    QCOMPARE(w.EntryState(), Browse);
+    QCOMPARE(env.book->FlightCount(), 1);
+    QCOMPARE(w.CurrentPosition(), 1);
+    FlightRecord r;
+    env.book->ReadFlight(1, r);
+    QCOMPARE(r.Date, std::uint16_t(QDate(1899, 12, 30).daysTo(day(5))));
+    QCOMPARE(r.Atd, 480);
+    QCOMPARE(r.Ate, 90);
+    QCOMPARE(env.book->names().NameAt(r.Name[0]), QStringLiteral("Meier"));
+    QCOMPARE(env.book->names().NameAt(r.Aircraft), QStringLiteral("CH-53"));
+    StringRecord s;
+    env.book->ReadStringRecord(1, s);
+    QCOMPARE(s.Routing, QStringLiteral("EDXW - EDHL"));
+    QCOMPARE(s.Comment, QStringLiteral("Übung"));
+    QVERIFY(env.bytes("Flug.str")
+                .contains("\xDC"
+                          "bung"));  // Windows-1252 on disk
+    QCOMPARE(w.RunningTotal(), 90);
+    QCOMPARE(env.settings->readInteger(QStringLiteral("USER"), QStringLiteral("GESAMTSTUNDEN"), -1), 90);
+}
+
+void TestFlightCommands::okIsRefusedWhileARequiredFieldIsEmpty() {
+    LogbookEnv env;
+    QVERIFY(env.open());
+    TFMHaupt w(*env.book, *env.settings, env.ui);
+    showActive(w);
+    w.NeuerFlugClick();
+    typeFlight(w, QStringLiteral("05.03.24"), QStringLiteral(" 8:00"), QStringLiteral(" 1:30"));
+    w.EDCallsign->setText(QString());
+    w.BtnokClick();
+    QCOMPARE(w.EntryState(), NewFlight);
+    QCOMPARE(env.book->FlightCount(), 0);
+    QCOMPARE(MessageBox::shown().back().text, QStringLiteral("Eingabe ist erforderlich"));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.EDCallsign));
+    // Discarding is always possible.
+    w.BtnCancelClick();
+    QCOMPARE(w.EntryState(), Browse);
+}
+
+void TestFlightCommands::changeKeepsTheOldVersionWhenTheStartIsTaken() {
+    LogbookEnv env;
+    QVERIFY(env.open());
+    env.add(env.flight(day(1), 600), QStringLiteral("erster"));
+    env.add(env.flight(day(2), 600), QStringLiteral("zweiter"));
+    const QByteArray dat = env.bytes("Flug.dat"), str = env.bytes("Flug.str");
+    TFMHaupt w(*env.book, *env.settings, env.ui);
+    showActive(w);
+    w.FlugAendernClick();
+    QCOMPARE(w.EntryState(), ChangeFlight);
+    QVERIFY(w.PanelTitelChange->isVisible());
+    w.EDDate->setText(QStringLiteral("01.03.24"));  // onto the start of the first flight
+    w.MRouting->setPlainText(QStringLiteral("geändert"));
+    w.BtnokClick();
+    QCOMPARE(MessageBox::shown().back().text,
+             QStringLiteral("Es existiert bereits ein Flug mit dieser Startzeit"));
+    QCOMPARE(w.EntryState(), ChangeFlight);
+    QCOMPARE(w.MRouting->toPlainText(), QStringLiteral("geändert"));
+    QCOMPARE(env.bytes("Flug.dat"), dat);
+    QCOMPARE(env.bytes("Flug.str"), str);
+
+    // An invalid date stops the save the same way.
+    w.EDDate->setText(QStringLiteral("31.02.24"));
+    bool raised = false;
+    try {
+        w.BtnokClick();
+    } catch (const std::exception&) {
+        raised = true;
+    }
+    QVERIFY(raised);
+    QCOMPARE(env.bytes("Flug.dat"), dat);
+
+    w.EDDate->setText(QStringLiteral("03.03.24"));
+    w.BtnokClick();
+    QCOMPARE(w.EntryState(), Browse);
+    QCOMPARE(env.book->FlightCount(), 2);
+    QCOMPARE(w.CurrentPosition(), 2);
+    QCOMPARE(w.EDDate->text(), QStringLiteral("03.03.24"));
+    QVERIFY(env.book->Check().isEmpty());
+}
+
+void TestFlightCommands::runningTotalFollowsSimulatorChanges() {
+    LogbookEnv env;
+    QVERIFY(env.open());
+    FlightRecord sim = env.flight(day(1), 600, 60);
+    sim.VfrDay = 0;
+    sim.SimDay = 60;
+    env.add(sim);
+    env.settings->writeInteger(QStringLiteral("USER"), QStringLiteral("GESAMTSTUNDEN"), 1000);
+    TFMHaupt w(*env.book, *env.settings, env.ui);
+    showActive(w);
+    // Simulator -> VFR: the old time never counted, the new one does.
+    w.FlugAendernClick();
+    field<TEdit5Min>(w, "EdSimDay")->setMinutes(0);
+    field<TEdit5Min>(w, "EDVfrDay")->setMinutes(60);
+    w.BtnokClick();
+    QCOMPARE(w.RunningTotal(), 1060);
+    // VFR -> simulator: the old time goes, nothing comes.
+    w.FlugAendernClick();
+    field<TEdit5Min>(w, "EDVfrDay")->setMinutes(0);
+    field<TEdit5Min>(w, "EdSimDay")->setMinutes(60);
+    w.BtnokClick();
+    QCOMPARE(w.RunningTotal(), 1000);
+    QCOMPARE(env.settings->readInteger(QStringLiteral("USER"), QStringLiteral("GESAMTSTUNDEN"), -1), 1000);
+}
+
+void TestFlightCommands::discardShowsThePreviousFlight() {
+    LogbookEnv env;
+    QVERIFY(env.open());
+    env.add(env.flight(day(1), 600), QStringLiteral("bleibt"));
+    TFMHaupt w(*env.book, *env.settings, env.ui);
+    showActive(w);
+    w.NeuerFlugClick();
+    w.MRouting->setPlainText(QStringLiteral("verworfen"));
+    QTest::keyClick(w.EDDate, Qt::Key_Escape);
+    QCOMPARE(w.EntryState(), Browse);
+    QCOMPARE(w.MRouting->toPlainText(), QStringLiteral("bleibt"));
+    QCOMPARE(env.book->FlightCount(), 1);
+}
+
+void TestFlightCommands::deleteAsksAndTheLastOneLeavesTheTemplate() {
+    LogbookEnv env;
+    QVERIFY(env.open());
+    env.add(env.flight(day(1), 600, 45));
+    env.settings->writeInteger(QStringLiteral("USER"), QStringLiteral("GESAMTSTUNDEN"), 45);
+    TFMHaupt w(*env.book, *env.settings, env.ui);
+    showActive(w);
+    MessageBox::setAutoAnswer(true, MessageBox::Answer::No);
+    w.FlugloeschenClick();
+    QCOMPARE(env.book->FlightCount(), 1);
+    QCOMPARE(MessageBox::shown().back().text, QStringLiteral("Flug wird unwiderruflich gelöscht"));
+    MessageBox::setAutoAnswer(true, MessageBox::Answer::Yes);
+    w.FlugloeschenClick();
+    QCOMPARE(env.book->FlightCount(), 0);
+    QCOMPARE(w.CurrentPosition(), 0);
+    QVERIFY(!w.BtnDown->isEnabled());
+    QVERIFY(!w.BtnUp->isEnabled());
+    QCOMPARE(w.RunningTotal(), 0);
+}
+
+void TestFlightCommands::goToDate_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("position");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("before the first") << QStringLiteral("01.01.80") << 1 << QString();
+    QTest::newRow("a flight's day") << QStringLiteral("10.03.24") << 2 << QString();
+    QTest::newRow("between") << QStringLiteral("11.03.24") << 3 << QString();
+    QTest::newRow("after the newest") << QStringLiteral("01.01.30") << 3 << QString();
+    QTest::newRow("empty") << QStringLiteral("  .  .  ") << 2 << QString();
+    QTest::newRow("no date") << QStringLiteral("31.02.99") << 2
+                             << QStringLiteral("31.02.99 ist kein gültiges Datum");
+}
+
+void TestFlightCommands::goToDate() {
+    QFETCH(QString, text);
+    QFETCH(int, position);
+    QFETCH(QString, message);
+    LogbookEnv env;
+    QVERIFY(env.open());
+    for (int d : {1, 10, 20}) env.add(env.flight(day(d), 600));
+    TFMHaupt w(*env.book, *env.settings, env.ui);
+    w.ShowFlight(2);
+    w.GoToDate(text);
+    QCOMPARE(w.CurrentPosition(), position);
+    if (!message.isEmpty()) QCOMPARE(MessageBox::shown().back().text, message);
+}
+
+void TestFlightCommands::printsTheWindowToAPdfFile() {
+    LogbookEnv env;
+    QVERIFY(env.open());
+    env.add(env.flight(day(1), 600));
+    TFMHaupt w(*env.book, *env.settings, env.ui);
+    showActive(w);
+    const QString pdf = env.dir.filePath(QStringLiteral("flug.pdf"));
+    QPrinter& printer = w.printerHolder()->printer();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    w.FlugdruckenClick();
+    QFile f(pdf);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QVERIFY(f.read(5) == "%PDF-");
+    QVERIFY(f.size() > 2000);  // an image, not an empty page
+}
+
+void TestFlightCommands::charactersTheFilesCannotHoldAreRefused() {
+    LogbookEnv env;
+    QVERIFY(env.open());
+    TFMHaupt w(*env.book, *env.settings, env.ui);
+    showActive(w);
+    w.NeuerFlugClick();
+    w.MemComment->setFocus();
+    typeText(w.MemComment, QString::fromUtf8("gut \xF0\x9F\x98\x80 gelandet"));
+    QCOMPARE(w.MemComment->toPlainText(), QStringLiteral("gut  gelandet"));
+    QVERIFY(MessageBox::shown().back().text.contains(QStringLiteral("nicht gespeichert werden")));
+    w.EDName[1]->setFocus();
+    typeText(w.EDName[1], QString::fromUtf8("K\xC5\x82os"));  // Ł is no Windows-1252 letter
+    QCOMPARE(w.EDName[1]->text(), QStringLiteral("Kos"));
+}
+
+void TestFlightCommands::wrongPasswordKeepsAskingAndCancelBlocks() {
+    LogbookEnv env;
+    QVERIFY(env.open());
+    QVERIFY(env.book->WritePassword(QStringLiteral("Geheim")));
+    QVERIFY(env.book->WriteProtectFlags(false, true));
+    TFMHaupt w(*env.book, *env.settings, env.ui);
+    showActive(w);
+    answerPassword({QStringLiteral("geheim")}, true);  // wrong case, then the close box
+    w.NeuerFlugClick();
+    QCOMPARE(w.EntryState(), Browse);
+    QCOMPARE(MessageBox::shown().back().text, QStringLiteral("Passwort falsch"));
+    QCOMPARE(MessageBox::shown().back().caption, QStringLiteral("Passworteingabe"));
+    answerPassword({QStringLiteral("falsch"), QStringLiteral("Geheim")});
+    w.NeuerFlugClick();
+    QCOMPARE(w.EntryState(), NewFlight);
+    QVERIFY(w.PasswordValid());
+    QVERIFY(w.CBHasPassword->isChecked());
+}
+
+void TestFlightCommands::protectedCommentOpensWithThePassword() {
+    LogbookEnv env;
+    QVERIFY(env.open());
+    FlightRecord r = env.flight(day(1), 600);
+    r.CommentHidden = 1;
+    env.add(r, QString(), ScrambleText(QStringLiteral("vertraulich")));
+    QVERIFY(env.book->WritePassword(QStringLiteral("Geheim")));
+    TFMHaupt w(*env.book, *env.settings, env.ui);
+    showActive(w);
+    QVERIFY(w.MemComment->toPlainText().isEmpty());
+    answerPassword({QStringLiteral("Geheim")});
+    w.CBHasPassword->click();
+    QCOMPARE(w.MemComment->toPlainText(), QStringLiteral("vertraulich"));
+    QVERIFY(!w.findChild<QLabel*>(QStringLiteral("CommentLock"))->isVisible());
+    w.CBHasPassword->click();  // locked again at once
+    QVERIFY(w.MemComment->toPlainText().isEmpty());
+    QVERIFY(w.findChild<QLabel*>(QStringLiteral("CommentLock"))->isVisible());
+    // Changing the flight asks again, even without a guard on changes.
+    answerPassword({}, true);
+    w.FlugAendernClick();
+    QCOMPARE(w.EntryState(), Browse);
+}
+
+void TestFlightCommands::refusedPasswordEndsTheProgramWhenShowingIsGuarded() {
+    LogbookEnv env;
+    QVERIFY(env.open());
+    env.add(env.flight(day(1), 600), QStringLiteral("geheime Route"));
+    QVERIFY(env.book->WritePassword(QStringLiteral("Geheim")));
+    QVERIFY(env.book->WriteProtectFlags(true, false));
+    answerPassword({}, true);
+    TFMHaupt w(*env.book, *env.settings, env.ui);
+    QVERIFY(w.endRequested());
+    QVERIFY(w.MRouting->toPlainText().isEmpty());
+    answerPassword({QStringLiteral("Geheim")});
+    TFMHaupt opened(*env.book, *env.settings, env.ui);
+    QVERIFY(!opened.endRequested());
+    QCOMPARE(opened.MRouting->toPlainText(), QStringLiteral("geheime Route"));
+}
+
+void TestFlightCommands::hidingACommentAsksToCompactAtTheEnd() {
+    LogbookEnv env;
+    QVERIFY(env.open());
+    env.add(env.flight(day(1), 600), QString(), QStringLiteral("Klartext-Kommentar"));
+    TFMHaupt w(*env.book, *env.settings, env.ui);
+    showActive(w);
+    w.FlugAendernClick();
+    w.CBCommentHidden->setChecked(true);
+    w.BtnokClick();
+    QVERIFY(w.HiddenCommentLeft());
+    QVERIFY(env.bytes("Flug.str").contains("Klartext-Kommentar"));  // the old, dead record
+    w.shutDown();
+    QCOMPARE(MessageBox::shown().back().caption, QStringLiteral("Verschlüsselung"));
+    QVERIFY(!env.bytes("Flug.str").contains("Klartext-Kommentar"));
+    StringRecord s;
+    env.book->ReadStringRecord(1, s);
+    QCOMPARE(UnscrambleText(s.Comment), QStringLiteral("Klartext-Kommentar"));
+    QVERIFY(env.book->Check().isEmpty());
+}
+
+QTEST_MAIN(TestFlightCommands)
+#include "tst_flightcommands.moc"
