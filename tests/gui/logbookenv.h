@@ -25,9 +25,13 @@ struct LogbookEnv {
     bool open(std::deque<Interaction::Answer> answers = {Interaction::Answer::Yes}) {
         MessageBox::shown().clear();
         MessageBox::setNextAnswers(std::move(answers));
+        // A question beyond the script is answered No rather than waiting for a click.
+        const bool wasAuto = MessageBox::autoAnswer();
+        MessageBox::setAutoAnswer(true, Interaction::Answer::No);
         book = std::make_unique<Logbook>(dir.path(), *settings, ui);
         const bool ok = book->Open();
         MessageBox::setNextAnswers({});
+        MessageBox::setAutoAnswer(wasAuto, Interaction::Answer::Yes);
         return ok;
     }
 

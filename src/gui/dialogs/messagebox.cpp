@@ -33,12 +33,14 @@ QMessageBox::Icon toQt(MessageBox::Icon icon) {
 MessageBox::Answer MessageBox::ask(QWidget* parent, const QString& caption, const QString& text, Icon icon,
                                    Buttons buttons) {
     g_shown.push_back({caption, text, icon, buttons});
+    // Scripted answers go to questions; a message that only needs its OK is acknowledged at once.
+    if (buttons == Buttons::Ok && (g_auto || !g_next.empty())) return Answer::Ok;
     if (!g_next.empty()) {
         const Answer a = g_next.front();
         g_next.pop_front();
         return a;
     }
-    if (g_auto) return buttons == Buttons::Ok ? Answer::Ok : g_autoAnswer;
+    if (g_auto) return g_autoAnswer;
 
     QMessageBox box(toQt(icon), caption, text, QMessageBox::NoButton, parent);
     if (buttons == Buttons::Ok) {
@@ -61,6 +63,10 @@ void MessageBox::setNextAnswers(std::deque<Answer> answers) {
 void MessageBox::setAutoAnswer(bool enabled, Answer yesNoAnswer) {
     g_auto = enabled;
     g_autoAnswer = yesNoAnswer;
+}
+
+bool MessageBox::autoAnswer() {
+    return g_auto;
 }
 
 std::vector<MessageBox::Shown>& MessageBox::shown() {

@@ -34,6 +34,7 @@ public:
     // Test hooks: while answers are queued, no box is shown; every box asked for is recorded.
     static void setNextAnswers(std::deque<Answer> answers);
     static void setAutoAnswer(bool enabled, Answer yesNoAnswer = Answer::Yes);
+    static bool autoAnswer();
     static std::vector<Shown>& shown();
 };
 
