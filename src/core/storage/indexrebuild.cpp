@@ -203,6 +203,25 @@ bool Logbook::RebuildIndex(Progress& progress) {
         notes << QStringLiteral("%1 Flug/Flüge ohne Routing und Kommentar gefunden; leere Texte angelegt.")
                      .arg(withoutText.size());
 
+    // Live records that no flight took (an add or change cut short, a damaged flight key) are
+    // retired, so that each flight keeps exactly one live record and none is left without a flight.
+    int retired = 0;
+    for (auto it = live.cbegin(); it != live.cend(); ++it) {
+        for (const std::int32_t offset : it.value()) {
+            // Only where the record's header is intact, so the key bytes are where they are written.
+            const char* head = strings.constData() + offset;
+            if (offset + StringRecord::kHeaderSize > strings.size() || std::memcmp(head, "TOlm\0", 5) != 0 ||
+                ((std::uint32_t(bytes::u16(head + 5)) << 16) | bytes::u16(head + 7)) != it.key())
+                continue;
+            if (!writeAt(m_strings, offset + StringRecord::kDateOffset, QByteArray(4, '\0'), kStringFile))
+                return cancel();
+            ++retired;
+        }
+    }
+    if (retired > 0)
+        notes << QStringLiteral("%1 Routing- und Kommentareintrag/-einträge ohne Flug als ungültig markiert.")
+                     .arg(retired);
+
     m_index.assignSorted(entries);
     progress.setValue(2 * slotCount);
     if (!SaveIndex()) return cancel();

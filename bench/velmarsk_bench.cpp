@@ -1,0 +1,246 @@
+// Each figure carries the counter x_read: its time divided by the time to read Flug.dat and
+// Flug.str of the same logbook sequentially, measured in the same run, so that the ratio can be
+// compared across machines. Targets: opening and the index rebuild within 5 x_read; adding all
+// 65,536 flights under 3 seconds.
+#include "generator/flightgenerator.h"
+#include "settings/settings.h"
+#include "storage/logbook.h"
+#include "storage/messages.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <random>
+#include <vector>
+
+namespace velmarsk {
+namespace {
+
+constexpr int kFlights = 65536;
+const char* const kFiles[] = {Logbook::kDataFile, Logbook::kStringFile, Logbook::kIndexFile,
+                              Logbook::kNamesFile, Logbook::kCrewFile};
+
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Creates logbooks and rebuilds missing indexes without asking; reports anything else.
+class QuietInteraction final : public Interaction {
+public:
+    Answer ask(const QString& caption, const QString& text, Icon, Buttons buttons) override {
+        if (buttons == Buttons::YesNo && (text == msg::noLogbook() || text == msg::noIndex()))
+            return Answer::Yes;
+        std::fprintf(stderr, "%s: %s\n", caption.toUtf8().constData(), text.toUtf8().constData());
+        return buttons == Buttons::Ok ? Answer::Ok : Answer::No;
+    }
+    std::unique_ptr<Progress> startProgress(Task, const QString&, const QString&) override {
+        return std::make_unique<NullProgress>();
+    }
+};
+
+// The generated logbook, built once, and the time to read its two data files.
+struct Fixture {
+    QTemporaryDir root;
+    QString base;
+    Settings settings;
+    QuietInteraction ui;
+    double readSeconds = 0;
+    int scratchCount = 0;
+
+    Fixture() : base(QDir(root.path()).filePath(QStringLiteral("base"))), settings(iniPath(root)) {
+        QDir().mkpath(base);
+        Logbook logbook(base, settings, ui);
+        if (!logbook.Open() || FlightGenerator(1, kFlights).addTo(logbook, kFlights) != kFlights) {
+            std::fprintf(stderr, "could not generate the logbook\n");
+            std::exit(1);
+        }
+        logbook.CloseLogbook();
+        // The median of many reads, so that one lucky or disturbed read does not set the scale.
+        std::vector<double> reads(31);
+        for (double& r : reads) r = readDataFiles(base);
+        std::nth_element(reads.begin(), reads.begin() + 15, reads.end());
+        readSeconds = reads[15];
+    }
+
+    static QString iniPath(const QTemporaryDir& root) {
+        return QDir(root.path()).filePath(QStringLiteral("tarnoki.ini"));
+    }
+
+    // Reads Flug.dat and Flug.str from start to end in large blocks; returns the seconds taken.
+    static double readDataFiles(const QString& dir) {
+        const auto start = Clock::now();
+        std::vector<char> buffer(1 << 20);
+        qint64 total = 0;
+        for (const char* name : {Logbook::kDataFile, Logbook::kStringFile}) {
+            QFile f(QDir(dir).filePath(QString::fromLatin1(name)));
+            if (!f.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) std::exit(1);
+            for (qint64 n; (n = f.read(buffer.data(), qint64(buffer.size()))) > 0;) total += n;
+        }
+        benchmark::DoNotOptimize(total);
+        return secondsSince(start);
+    }
+
+    // A fresh folder, optionally holding a copy of the generated logbook.
+    QString scratch(bool copyBase) {
+        const QString dir = QDir(root.path()).filePath(QStringLiteral("scratch%1").arg(++scratchCount));
+        QDir().mkpath(dir);
+        if (copyBase)
+            for (const char* name : kFiles)
+                QFile::copy(QDir(base).filePath(QString::fromLatin1(name)),
+                            QDir(dir).filePath(QString::fromLatin1(name)));
+        return dir;
+    }
+    static void discard(const QString& dir) { QDir(dir).removeRecursively(); }
+};
+
+Fixture& fixture() {
+    static Fixture f;
+    return f;
+}
+
+// Reports the mean measured time per iteration against the read time.
+void report(benchmark::State& state, double totalSeconds, double perIteration = 1) {
+    const double mean = totalSeconds / double(state.iterations()) / perIteration;
+    state.counters["x_read"] = mean / fixture().readSeconds;
+    state.counters["read_ms"] = fixture().readSeconds * 1e3;
+}
+
+void SequentialRead(benchmark::State& state) {
+    double total = 0;
+    for (auto _ : state) {
+        const double s = Fixture::readDataFiles(fixture().base);
+        state.SetIterationTime(s);
+        total += s;
+    }
+    report(state, total);
+}
+
+void Open(benchmark::State& state) {
+    Fixture& fx = fixture();
+    double total = 0, opening = 0;
+    for (auto _ : state) {
+        Logbook logbook(fx.base, fx.settings, fx.ui);
+        const auto start = Clock::now();
+        if (!logbook.Open() || logbook.FlightCount() != kFlights) state.SkipWithError("open failed");
+        const double opened = secondsSince(start);
+        logbook.CloseLogbook();
+        const double s = secondsSince(start);
+        state.SetIterationTime(s);
+        total += s;
+        opening += opened;
+    }
+    report(state, total);
+    state.counters["open_only_x_read"] = opening / double(state.iterations()) / fx.readSeconds;
+}
+
+void AddAllRandomOrder(benchmark::State& state) {
+    Fixture& fx = fixture();
+    // Generated dates fall in random order.
+    FlightGenerator generator(2, kFlights);
+    std::vector<FlightDraft> drafts;
+    drafts.reserve(kFlights);
+    for (int i = 0; i < kFlights; ++i) drafts.push_back(generator.next());
+    double total = 0;
+    for (auto _ : state) {
+        const QString dir = fx.scratch(false);
+        {
+            Logbook logbook(dir, fx.settings, fx.ui);
+            if (!logbook.Open()) state.SkipWithError("create failed");
+            const auto start = Clock::now();
+            logbook.beginBatch();
+            for (FlightDraft d : drafts)
+                if (!d.resolve(logbook.names()) || logbook.AddFlight(d.record, d.texts()) < 0)
+                    state.SkipWithError("add failed");
+            logbook.endBatch();
+            if (logbook.FlightCount() != kFlights) state.SkipWithError("flights missing");
+            logbook.CloseLogbook();
+            const double s = secondsSince(start);
+            state.SetIterationTime(s);
+            total += s;
+        }
+        Fixture::discard(dir);
+    }
+    report(state, total);
+    state.counters["total_s"] = total / double(state.iterations());
+}
+
+void FindFirstOnOrAfter(benchmark::State& state) {
+    Fixture& fx = fixture();
+    Logbook logbook(fx.base, fx.settings, fx.ui);
+    if (!logbook.Open()) state.SkipWithError("open failed");
+    std::mt19937 rng(3);
+    const int first = logbook.index().EntryAt(1).Date, last = logbook.index().EntryAt(kFlights).Date;
+    std::vector<std::uint16_t> days(4096);
+    for (auto& d : days) d = std::uint16_t(first + int(rng() % std::uint32_t(last - first + 1)));
+    double total = 0;
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        long sum = 0;
+        for (const auto d : days) sum += logbook.index().FindFirstOnOrAfter(d);
+        benchmark::DoNotOptimize(sum);
+        const double s = secondsSince(start);
+        state.SetIterationTime(s);
+        total += s;
+    }
+    report(state, total, double(days.size()));
+    state.SetItemsProcessed(state.iterations() * std::int64_t(days.size()));
+}
+
+void RebuildIndex(benchmark::State& state) {
+    Fixture& fx = fixture();
+    Logbook logbook(fx.base, fx.settings, fx.ui);
+    if (!logbook.Open()) state.SkipWithError("open failed");
+    NullProgress progress;
+    double total = 0;
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        if (!logbook.RebuildIndex(progress) || logbook.FlightCount() != kFlights)
+            state.SkipWithError("rebuild failed");
+        const double s = secondsSince(start);
+        state.SetIterationTime(s);
+        total += s;
+    }
+    report(state, total);
+}
+
+// On a copy of the generated logbook, whose flights were added in random date order.
+void SortAndCompact(benchmark::State& state) {
+    Fixture& fx = fixture();
+    NullProgress progress;
+    double total = 0;
+    for (auto _ : state) {
+        const QString dir = fx.scratch(true);
+        {
+            Logbook logbook(dir, fx.settings, fx.ui);
+            if (!logbook.Open()) state.SkipWithError("open failed");
+            const auto start = Clock::now();
+            const SortResult r = logbook.SortAndCompact(true, progress);
+            const double s = secondsSince(start);
+            if (!r.completed || r.swaps == 0) state.SkipWithError("sort failed");
+            state.SetIterationTime(s);
+            total += s;
+        }
+        Fixture::discard(dir);
+    }
+    report(state, total);
+}
+
+BENCHMARK(SequentialRead)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(Open)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(AddAllRandomOrder)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(FindFirstOnOrAfter)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(RebuildIndex)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(SortAndCompact)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+}  // namespace velmarsk
+
+BENCHMARK_MAIN();

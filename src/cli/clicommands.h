@@ -1,0 +1,60 @@
+#pragma once
+
+#include "cliinteraction.h"
+#include "commandline.h"
+#include "storage/flightdraft.h"
+
+#include <QJsonObject>
+#include <QList>
+#include <memory>
+#include <optional>
+
+namespace velmarsk {
+
+class Logbook;
+class Settings;
+
+// The commands of velmarsk-cli over one logbook folder. Each returns the exit status.
+class CliCommands {
+public:
+    enum Exit { kOk = 0, kError = 1, kUsage = 2, kRefused = 3 };
+
+    explicit CliCommands(const Invocation& invocation);
+    ~CliCommands();
+    CliCommands(const CliCommands&) = delete;
+    CliCommands& operator=(const CliCommands&) = delete;
+
+    int run();
+
+private:
+    int create();
+    int list();
+    int show();
+    int add();
+    int change();
+    int remove();
+    int rebuildIndex();
+    int sort();
+    int check();
+    int generate();
+
+    // Opens the logbook as the program's start does; false after the reason has been reported.
+    bool open();
+    bool hasLogbookFiles() const;
+    void reportNoLogbook() const;
+    // The position argument: nullopt with *exit set when it is no number or no flight.
+    std::optional<int> positionArgument(const QString& text, int* exit) const;
+    bool checkPosition(int position) const;
+    // The flights of the input source (a file, or standard input for "-" or none).
+    std::optional<QList<FlightDraft>> readFlights(const QString& source, bool single) const;
+    bool addToRunningTotal(qint64 minutes);
+    QString describe(const FlightRecord& record) const;
+
+    Invocation m_inv;
+    QString m_dir;
+    CliInteraction m_ui;
+    std::unique_ptr<Settings> m_settings;
+    std::unique_ptr<Logbook> m_logbook;
+};
+
+}  // namespace velmarsk

@@ -1,0 +1,133 @@
+#include "commandline.h"
+
+#include <array>
+
+namespace velmarsk {
+namespace {
+
+struct CommandInfo {
+    const char* name;
+    int minArgs;
+    int maxArgs;
+};
+
+constexpr std::array<CommandInfo, 11> kCommands = {{
+    {"create", 0, 0},
+    {"list", 0, 0},
+    {"show", 1, 1},
+    {"add", 0, 1},
+    {"change", 1, 2},
+    {"delete", 1, 1},
+    {"rebuild-index", 0, 0},
+    {"sort", 0, 0},
+    {"check", 0, 0},
+    {"generate", 1, 1},
+    {"datadir", 0, 0},
+}};
+
+const CommandInfo* findCommand(const QString& name) {
+    for (const auto& c : kCommands)
+        if (name == QLatin1String(c.name)) return &c;
+    return nullptr;
+}
+
+}  // namespace
+
+QString CommandLine::usage() {
+    return QStringLiteral(
+        "Aufruf: velmarsk-cli [--datadir ORDNER] [--restore] BEFEHL [ARGUMENTE]\n"
+        "\n"
+        "Befehle:\n"
+        "  create                 legt ein neues, leeres Flugbuch an\n"
+        "  list                   ein Flug je Zeile: Position, Datum, ATD, RecNo, StrPos\n"
+        "  show POS               der Flug an Position POS als JSON-Objekt\n"
+        "  add [DATEI|-]          fügt Flüge hinzu (ein JSON-Objekt oder ein Array davon);\n"
+        "                         gibt je Flug seine Position aus, \"-\" für einen abgelehnten\n"
+        "  change POS [DATEI|-]   ersetzt den Flug an Position POS (ein JSON-Objekt)\n"
+        "  delete POS             löscht den Flug an Position POS\n"
+        "  rebuild-index          erstellt den Index aus Flug.dat und Flug.str neu\n"
+        "  sort                   ordnet und komprimiert die Dateien\n"
+        "  check                  prüft die Dateien, ohne zu schreiben\n"
+        "  generate N [--seed S]  fügt N erfundene Flüge hinzu (gleicher Startwert, gleiche Flüge)\n"
+        "  datadir                gibt den Datenordner aus\n"
+        "\n"
+        "Optionen:\n"
+        "  --datadir ORDNER       Datenordner statt des voreingestellten\n"
+        "  --restore              ein unterbrochenes Ordnen aus den Sicherungskopien zurückholen\n"
+        "  --help                 diese Hilfe\n"
+        "\n"
+        "Ohne DATEI oder mit - wird von der Standardeingabe gelesen.\n"
+        "Exit-Status: 0 Erfolg, 1 Fehler, 2 falscher Aufruf, 3 Flug abgelehnt (gleiche Startzeit).\n");
+}
+
+std::optional<Invocation> CommandLine::parse(const QStringList& arguments, QString* error) {
+    Invocation inv;
+    QStringList positional;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& a = arguments.at(i);
+        auto value = [&](const QString& option, QString* out) {
+            if (a.startsWith(option + QLatin1Char('='))) {
+                *out = a.mid(option.size() + 1);
+                return true;
+            }
+            if (i + 1 >= arguments.size()) {
+                *error = QStringLiteral("Die Option %1 braucht einen Wert.").arg(option);
+                return false;
+            }
+            *out = arguments.at(++i);
+            return true;
+        };
+        const QString datadirOption = QStringLiteral("--datadir");
+        const QString seedOption = QStringLiteral("--seed");
+        if (a == datadirOption || a.startsWith(datadirOption + QLatin1Char('='))) {
+            if (!value(datadirOption, &inv.dataDir)) return std::nullopt;
+            if (inv.dataDir.isEmpty()) {
+                *error = QStringLiteral("Die Option --datadir braucht einen Ordner.");
+                return std::nullopt;
+            }
+        } else if (a == seedOption || a.startsWith(seedOption + QLatin1Char('='))) {
+            QString text;
+            if (!value(seedOption, &text)) return std::nullopt;
+            bool ok = false;
+            const qulonglong seed = text.toULongLong(&ok);
+            if (!ok) {
+                *error =
+                    QStringLiteral("Der Startwert \"%1\" ist keine nicht negative ganze Zahl.").arg(text);
+                return std::nullopt;
+            }
+            inv.seed = seed;
+        } else if (a == QLatin1String("--restore")) {
+            inv.restore = true;
+        } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            inv.help = true;
+        } else if (a.startsWith(QLatin1Char('-')) && a != QLatin1String("-")) {
+            *error = QStringLiteral("Unbekannte Option %1.").arg(a);
+            return std::nullopt;
+        } else {
+            positional << a;
+        }
+    }
+    if (inv.help) return inv;
+    if (positional.isEmpty()) {
+        *error = QStringLiteral("Kein Befehl angegeben.");
+        return std::nullopt;
+    }
+    inv.command = positional.takeFirst();
+    const CommandInfo* info = findCommand(inv.command);
+    if (!info) {
+        *error = QStringLiteral("Unbekannter Befehl %1.").arg(inv.command);
+        return std::nullopt;
+    }
+    if (positional.size() < info->minArgs || positional.size() > info->maxArgs) {
+        *error = QStringLiteral("Falsche Zahl von Argumenten für %1.").arg(inv.command);
+        return std::nullopt;
+    }
+    if (inv.seed && inv.command != QLatin1String("generate")) {
+        *error = QStringLiteral("Die Option --seed gilt nur für generate.");
+        return std::nullopt;
+    }
+    inv.args = positional;
+    return inv;
+}
+
+}  // namespace velmarsk

@@ -1,0 +1,559 @@
+// velmarsk-cli as a user's script sees it: a separate process on a temporary folder, judged by its
+// exit status, its output and the files it leaves.
+#include "dates/daynumber.h"
+#include "storage/bytes.h"
+#include "storage/flightrecord.h"
+#include "text/cp1252.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMap>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+// Readable failure messages: the program's output is text.
+void PrintTo(const QByteArray& bytes, std::ostream* out) {
+    *out << '"' << bytes.toStdString() << '"';
+}
+void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
+namespace velmarsk {
+namespace {
+
+const QString kCli = QStringLiteral(VELMARSK_CLI_PATH);
+
+struct Outcome {
+    int exit = -1;
+    QByteArray out;
+    QString err;
+};
+
+QString str(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+QByteArray json(const QJsonValue& value) {
+    return value.isArray() ? QJsonDocument(value.toArray()).toJson()
+                           : QJsonDocument(value.toObject()).toJson();
+}
+
+class CliTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_dir.isValid() && m_work.isValid()); }
+
+    // dataHome stands in for the user's data folder, so no run can reach the real one.
+    Outcome runProgram(const QString& program, const QStringList& args, const QByteArray& input = {}) const {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_DATA_HOME"), workPath(QStringLiteral("xdg")));
+        p.setProcessEnvironment(env);
+        p.start(program, args);
+        if (!p.waitForStarted()) return {};
+        p.write(input);
+        p.closeWriteChannel();
+        if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit) return {};
+        return {p.exitCode(), p.readAllStandardOutput(), QString::fromUtf8(p.readAllStandardError())};
+    }
+    Outcome cli(const QStringList& args, const QByteArray& input = {}) const {
+        return runProgram(kCli, QStringList{QStringLiteral("--datadir"), m_dir.path()} + args, input);
+    }
+    Outcome cli(const char* command, const QByteArray& input = {}) const {
+        return cli(QString::fromLatin1(command).split(QLatin1Char(' ')), input);
+    }
+    void createLogbook() const { ASSERT_EQ(cli("create").exit, 0); }
+
+    QString workPath(const QString& name) const { return QDir(m_work.path()).filePath(name); }
+    QString dataPath(const QString& name) const { return QDir(m_dir.path()).filePath(name); }
+
+    static QMap<QString, QByteArray> snapshot(const QString& dir) {
+        QMap<QString, QByteArray> files;
+        for (const QString& name : QDir(dir).entryList(QDir::Files | QDir::Hidden)) {
+            QFile f(QDir(dir).filePath(name));
+            if (f.open(QIODevice::ReadOnly)) files.insert(name, f.readAll());
+        }
+        return files;
+    }
+    QMap<QString, QByteArray> snapshot() const { return snapshot(m_dir.path()); }
+    QByteArray fileBytes(const QString& name) const { return snapshot().value(name); }
+    void writeFile(const QString& path, const QByteArray& bytes) const {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ASSERT_EQ(f.write(bytes), bytes.size());
+    }
+    void restore(const QMap<QString, QByteArray>& files) const {
+        for (const QString& name : QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden))
+            QFile::remove(dataPath(name));
+        for (auto it = files.cbegin(); it != files.cend(); ++it) writeFile(dataPath(it.key()), it.value());
+    }
+
+    QStringList listLines() const {
+        const Outcome r = cli("list");
+        EXPECT_EQ(r.exit, 0) << r.err.toStdString();
+        return QString::fromUtf8(r.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+    QJsonObject show(int position) const {
+        const Outcome r = cli({QStringLiteral("show"), QString::number(position)});
+        EXPECT_EQ(r.exit, 0) << r.err.toStdString();
+        return QJsonDocument::fromJson(r.out).object();
+    }
+    Outcome add(const QJsonValue& flights) const { return cli("add", json(flights)); }
+
+    QTemporaryDir m_dir;   // the logbook folder
+    QTemporaryDir m_work;  // input files and other folders
+};
+
+QJsonObject flight(const char* date, int atd, int ate = 60) {
+    return QJsonObject{{QStringLiteral("Date"), str(date)},
+                       {QStringLiteral("Atd"), atd},
+                       {QStringLiteral("Ata"), (atd + ate) % 1440},
+                       {QStringLiteral("Ate"), ate},
+                       {QStringLiteral("Duty"), QJsonArray{QStringLiteral("P")}},
+                       {QStringLiteral("Name"), QJsonArray{str("Müller")}}};
+}
+
+// Every field at a value of its own, the ranges' upper ends included.
+QJsonObject everyField() {
+    QJsonObject o;
+    int i = 0;
+    for (const FieldInfo& field : flightFields()) {
+        const QString key = QString::fromLatin1(field.name);
+        ++i;
+        switch (field.kind) {
+            case FieldKind::Day:
+                o.insert(key, QStringLiteral("2023-07-14"));
+                break;
+            case FieldKind::Text:
+                o.insert(key, QString(str("Ä") + QString::number(i)));
+                break;
+            case FieldKind::Time:
+                o.insert(key, key == QLatin1String("Atd")   ? 1439
+                              : key == QLatin1String("Ata") ? 1438
+                                                            : 65535 - i);
+                break;
+            case FieldKind::Counter:
+                o.insert(key, 255 - i);
+                break;
+            case FieldKind::Flag:
+                o.insert(key, 1);
+                break;
+        }
+    }
+    o.insert(QStringLiteral("Duty"), QJsonArray{str("P"), str("CP"), str("IP"), str("FE"), str("LM"),
+                                                str("NFO"), str("SAN"), str("ARZ")});
+    o.insert(QStringLiteral("Name"), QJsonArray{str("Müller"), str("Weiß"), str("Özdemir"), str("Ångström"),
+                                                str("Krüger"), str("Vogel"), str("Fuchs"), str("Lang")});
+    o.insert(QStringLiteral("Routing"), str("EDXW - EDHL\r\nEDHL - EDXW"));
+    o.insert(QStringLiteral("Comment"), str("Geheim: Übung »Nacht« 2 € teuer"));
+    return o;
+}
+
+// What show gives for a flight that had only its date.
+QJsonObject onlyDate(const char* date) {
+    QJsonObject o;
+    for (const FieldInfo& field : flightFields()) {
+        const QString key = QString::fromLatin1(field.name);
+        if (field.kind == FieldKind::Text)
+            o.insert(key, QString());
+        else
+            o.insert(key, 0);
+    }
+    o.insert(QStringLiteral("Date"), str(date));
+    o.insert(QStringLiteral("Duty"), QJsonArray{});
+    o.insert(QStringLiteral("Name"), QJsonArray{});
+    o.insert(QStringLiteral("Routing"), QString());
+    o.insert(QStringLiteral("Comment"), QString());
+    return o;
+}
+
+TEST_F(CliTest, CreateStartsAnEmptyLogbookAndNeverOverwritesOne) {
+    Outcome r = cli("create");
+    ASSERT_EQ(r.exit, 0) << r.err.toStdString();
+    EXPECT_EQ(fileBytes(QStringLiteral("Flug.dat")).size(), 158);
+    EXPECT_TRUE(fileBytes(QStringLiteral("Flug.str")).isEmpty());
+    EXPECT_TRUE(listLines().isEmpty());
+
+    // Any one file of a logbook is enough to refuse: creating would lose what it holds.
+    for (const char* name : {"Flug.dat", "Flug.str", "Flug.nam", "Flug.idx", "Flug.crw"}) {
+        SCOPED_TRACE(name);
+        restore({{QString::fromLatin1(name), QByteArrayLiteral("Inhalt")}});
+        const auto before = snapshot();
+        r = cli("create");
+        EXPECT_EQ(r.exit, 1);
+        EXPECT_TRUE(r.err.contains(str("bereits ein Flugbuch"))) << r.err.toStdString();
+        EXPECT_EQ(snapshot(), before);
+    }
+}
+
+TEST_F(CliTest, CommandsWithoutLogbookFailAndCreateNothing) {
+    for (const char* command : {"list", "show 1", "check", "generate 3", "delete 1"}) {
+        SCOPED_TRACE(command);
+        const Outcome r = cli(command, "{}");
+        EXPECT_EQ(r.exit, 1);
+        EXPECT_TRUE(r.err.contains(str("kein Flugbuch"))) << r.err.toStdString();
+        EXPECT_TRUE(snapshot().isEmpty());
+    }
+    const Outcome r = runProgram(
+        kCli, {QStringLiteral("--datadir"), workPath(QStringLiteral("fehlt")), QStringLiteral("list")});
+    EXPECT_EQ(r.exit, 1);
+    EXPECT_FALSE(QFileInfo::exists(workPath(QStringLiteral("fehlt"))));
+}
+
+TEST_F(CliTest, AddAndShowRoundTripEveryField) {
+    createLogbook();
+    const QString file = workPath(QStringLiteral("flights.json"));
+    writeFile(file, json(QJsonArray{everyField(),
+                                    QJsonObject{{QStringLiteral("Date"), QStringLiteral("2023-07-15")}}}));
+    const Outcome r = cli({QStringLiteral("add"), file});
+    ASSERT_EQ(r.exit, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, QByteArrayLiteral("1\n2\n"));
+
+    const QJsonObject shown = show(1), expected = everyField();
+    for (auto it = expected.begin(); it != expected.end(); ++it)
+        EXPECT_EQ(shown.value(it.key()), it.value()) << it.key().toStdString();
+    EXPECT_EQ(shown, expected);
+    EXPECT_EQ(show(2), onlyDate("2023-07-15"));
+    // The protected comment is stored scrambled, not as its plain bytes.
+    const QByteArray plain = *cp1252::encode(everyField().value(QStringLiteral("Comment")).toString());
+    EXPECT_FALSE(fileBytes(QStringLiteral("Flug.str")).contains(plain));
+    EXPECT_EQ(cli("check").out, QByteArrayLiteral("ok\n"));
+}
+
+TEST_F(CliTest, ListShowsPositionDateDepartureSlotAndTextOffset) {
+    createLogbook();
+    const Outcome r = add(QJsonArray{flight("2024-03-10", 14 * 60 + 35), flight("2024-01-05", 7 * 60 + 5),
+                                     flight("2024-01-05", 23 * 60 + 55)});
+    ASSERT_EQ(r.exit, 0);
+    EXPECT_EQ(r.out, QByteArrayLiteral("3\n1\n2\n"));  // positions after all three are in
+    const QStringList lines = listLines();
+    ASSERT_EQ(lines.size(), 3);
+    const QStringList expected = {str("1\t05.01.2024\t7:05\t1\t"), str("2\t05.01.2024\t23:55\t2\t"),
+                                  str("3\t10.03.2024\t14:35\t0\t")};
+    const QByteArray strings = fileBytes(QStringLiteral("Flug.str"));
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(lines[i].toStdString());
+        ASSERT_TRUE(lines[i].startsWith(expected[i]));
+        const QStringList cols = lines[i].split(QLatin1Char('\t'));
+        ASSERT_EQ(cols.size(), 5);
+        const qsizetype strPos = cols[4].toLongLong();
+        ASSERT_LE(strPos + 9, strings.size());
+        EXPECT_EQ(strings.mid(strPos, 5), QByteArray("TOlm\0", 5));
+        const QDate date = QDate::fromString(cols[1], QStringLiteral("dd.MM.yyyy"));
+        const QTime atd = QTime::fromString(cols[2], QStringLiteral("h:mm"));
+        EXPECT_EQ(bytes::u16(strings.constData() + strPos + 5), dateToDayNumber(date));
+        EXPECT_EQ(bytes::u16(strings.constData() + strPos + 7), atd.hour() * 60 + atd.minute());
+    }
+}
+
+TEST_F(CliTest, FlightWithTheSameStartIsRefusedWithStatus3) {
+    createLogbook();
+    ASSERT_EQ(add(flight("2024-05-01", 480)).exit, 0);
+    auto before = snapshot();
+    Outcome r = add(flight("2024-05-01", 480, 90));
+    EXPECT_EQ(r.exit, 3);
+    EXPECT_TRUE(r.err.contains(str("Es existiert bereits ein Flug mit dieser Startzeit")))
+        << r.err.toStdString();
+    EXPECT_EQ(snapshot(), before);
+
+    // In a batch the others are still added, also one that repeats an earlier one of the batch.
+    r = add(QJsonArray{flight("2024-04-01", 480), flight("2024-05-01", 480), flight("2024-06-01", 480),
+                       flight("2024-04-01", 480)});
+    EXPECT_EQ(r.exit, 3);
+    EXPECT_EQ(r.out, QByteArrayLiteral("1\n-\n3\n-\n"));
+    EXPECT_EQ(listLines().size(), 3);
+    EXPECT_EQ(cli("check").out, QByteArrayLiteral("ok\n"));
+}
+
+TEST_F(CliTest, BadInputIsRefusedAndNothingWritten) {
+    createLogbook();
+    ASSERT_EQ(add(flight("2024-05-01", 480)).exit, 0);
+    const auto before = snapshot();
+    const std::pair<const char*, const char*> cases[] = {
+        {"not JSON", R"({"Date": "2024-01-01",)"},
+        {"unknown key", R"({"Date":"2024-01-01","Pilot":"X"})"},
+        {"reserved byte", R"({"Date":"2024-01-01","Spare":0})"},
+        {"departure past midnight", R"({"Date":"2024-01-01","Atd":1440})"},
+        {"counter above 255", R"({"Date":"2024-01-01","LandDay":256})"},
+        {"time above 16 bits", R"({"Date":"2024-01-01","Ate":65536})"},
+        {"negative time", R"({"Date":"2024-01-01","Ate":-5})"},
+        {"fraction", R"({"Date":"2024-01-01","Ate":1.5})"},
+        {"flag 2", R"({"Date":"2024-01-01","CommentHidden":2})"},
+        {"number as text", R"({"Date":"2024-01-01","Ate":"60"})"},
+        {"text as number", R"({"Date":"2024-01-01","Aircraft":53})"},
+        {"no date", R"({"Ate":60})"},
+        {"impossible date", R"({"Date":"2024-02-30"})"},
+        {"date beyond the file's range", R"({"Date":"2080-01-01"})"},
+        {"nine crew members", R"({"Date":"2024-01-01","Duty":["P","P","P","P","P","P","P","P","P"]})"},
+        {"line break in a name", R"({"Date":"2024-01-01","Name":["A\nB"]})"},
+        {"character outside the code page", R"({"Date":"2024-01-01","Routing":"Schnee ☃"})"},
+        {"zero character in a comment", R"({"Date":"2024-01-01","Comment":"a\u0000b"})"},
+        {"one bad flight among good ones", R"([{"Date":"2024-01-01"},{"Date":"2024-01-02","Atd":99999}])"},
+        {"array of numbers", "[1]"},
+        {"plain number", "42"},
+    };
+    for (const auto& [what, input] : cases) {
+        SCOPED_TRACE(what);
+        const Outcome r = cli("add", QByteArray(input));
+        EXPECT_EQ(r.exit, 1);
+        EXPECT_TRUE(r.err.startsWith(str("Fehler: "))) << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+        EXPECT_EQ(snapshot(), before);
+    }
+    const Outcome r =
+        cli({QStringLiteral("change"), QStringLiteral("1"), workPath(QStringLiteral("fehlt.json"))});
+    EXPECT_EQ(r.exit, 1);
+    EXPECT_EQ(snapshot(), before);
+}
+
+TEST_F(CliTest, ChangeReplacesTheFlightUnlessAnotherStartsThen) {
+    createLogbook();
+    ASSERT_EQ(add(QJsonArray{flight("2024-04-01", 480), flight("2024-05-01", 480)}).exit, 0);
+    QJsonObject changed = everyField();
+    changed.insert(QStringLiteral("Date"), QStringLiteral("2024-06-01"));
+    Outcome r = cli("change 1", json(changed));
+    ASSERT_EQ(r.exit, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, QByteArrayLiteral("2\n"));
+    EXPECT_EQ(show(2), changed);
+    EXPECT_EQ(show(1).value(QStringLiteral("Date")), QStringLiteral("2024-05-01"));
+
+    // Moving flight 1 onto the start of flight 2 is refused and leaves both as they were.
+    const auto before = snapshot();
+    r = cli("change 1", json(flight("2024-06-01", 1439)));
+    EXPECT_EQ(r.exit, 3);
+    EXPECT_EQ(snapshot(), before);
+    EXPECT_EQ(show(1).value(QStringLiteral("Date")), QStringLiteral("2024-05-01"));
+
+    EXPECT_EQ(cli("change 3", json(flight("2024-07-01", 0))).exit, 1);
+    EXPECT_EQ(cli("change 1 a b").exit, 2);
+    EXPECT_EQ(cli("check").out, QByteArrayLiteral("ok\n"));
+}
+
+TEST_F(CliTest, DeleteRemovesOneFlight) {
+    createLogbook();
+    ASSERT_EQ(
+        add(QJsonArray{flight("2024-04-01", 480), flight("2024-05-01", 480), flight("2024-06-01", 480)}).exit,
+        0);
+    EXPECT_EQ(cli("delete 2").exit, 0);
+    const QStringList lines = listLines();
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_TRUE(lines[0].startsWith(str("1\t01.04.2024")));
+    EXPECT_TRUE(lines[1].startsWith(str("2\t01.06.2024")));
+    EXPECT_EQ(cli("delete 3").exit, 1);
+    EXPECT_EQ(cli("delete 0").exit, 1);
+    EXPECT_EQ(cli("delete zwei").exit, 2);
+    EXPECT_EQ(listLines().size(), 2);
+    EXPECT_EQ(cli("check").out, QByteArrayLiteral("ok\n"));
+}
+
+TEST_F(CliTest, RunningTotalFollowsTheNonSimulatorFlights) {
+    createLogbook();
+    QJsonObject sim = flight("2024-05-02", 600, 90);
+    sim.insert(QStringLiteral("SimDay"), 90);
+    ASSERT_EQ(add(QJsonArray{flight("2024-05-01", 480, 75), sim}).exit, 0);
+    auto total = [&] {
+        const QByteArray ini = fileBytes(QStringLiteral("tarnoki.ini"));
+        const auto m =
+            QRegularExpression(QStringLiteral("GESAMTSTUNDEN=(\\d+)")).match(QString::fromLatin1(ini));
+        return m.hasMatch() ? m.captured(1).toInt() : 0;
+    };
+    EXPECT_EQ(total(), 75);
+    ASSERT_EQ(cli("change 1", json(flight("2024-05-01", 480, 100))).exit, 0);
+    EXPECT_EQ(total(), 100);
+    ASSERT_EQ(cli("delete 2").exit, 0);  // the simulator
+    EXPECT_EQ(total(), 100);
+    ASSERT_EQ(cli("delete 1").exit, 0);
+    EXPECT_EQ(total(), 0);
+}
+
+TEST_F(CliTest, SortPrintsItsThreeResultsAndPutsSlotsInDateOrder) {
+    createLogbook();
+    ASSERT_EQ(cli("generate 200 --seed 4").exit, 0);
+    QJsonObject once = flight("2019-01-01", 480);
+    once.insert(QStringLiteral("Name"), QJsonArray{str("Einmalig")});
+    const Outcome added = add(once);
+    ASSERT_EQ(added.exit, 0);
+    ASSERT_EQ(cli({QStringLiteral("delete"), QString::fromLatin1(added.out.trimmed())}).exit, 0);
+    ASSERT_EQ(cli("change 5", json(flight("2001-01-01", 600))).exit, 0);
+    const qsizetype stringsBefore = fileBytes(QStringLiteral("Flug.str")).size();
+
+    const Outcome r = cli("sort");
+    ASSERT_EQ(r.exit, 0) << r.err.toStdString();
+    const auto m =
+        QRegularExpression(str("^(\\d+) Sätze getauscht\\n(\\d+) Byte gewonnen\\n(\\d+) Namen gelöscht\\n$"))
+            .match(QString::fromUtf8(r.out));
+    ASSERT_TRUE(m.hasMatch()) << r.out.toStdString();
+    EXPECT_GT(m.captured(1).toInt(), 0);
+    EXPECT_EQ(m.captured(2).toLongLong(), stringsBefore - fileBytes(QStringLiteral("Flug.str")).size());
+    EXPECT_GE(m.captured(3).toInt(), 1);
+    EXPECT_FALSE(fileBytes(QStringLiteral("Flug.nam")).contains("Einmalig"));
+    const QStringList lines = listLines();
+    ASSERT_EQ(lines.size(), 200);
+    for (int p = 1; p <= 200; ++p) EXPECT_EQ(lines[p - 1].split(QLatin1Char('\t')).value(3).toInt(), p - 1);
+    EXPECT_EQ(cli("check").out, QByteArrayLiteral("ok\n"));
+    EXPECT_EQ(cli("sort").out, str("0 Sätze getauscht\n0 Byte gewonnen\n0 Namen gelöscht\n").toUtf8());
+}
+
+TEST_F(CliTest, CheckReportsDamageWithoutWritingAndRebuildMendsTheIndex) {
+    createLogbook();
+    ASSERT_EQ(cli("generate 40 --seed 2").exit, 0);
+    Outcome r = cli("check");
+    EXPECT_EQ(r.exit, 0);
+    EXPECT_EQ(r.out, QByteArrayLiteral("ok\n"));
+    const auto good = snapshot();
+
+    struct Damage {
+        const char* file;
+        qsizetype offset;  // -1: cut the file to 10 bytes
+    };
+    const Damage damages[] = {
+        {"Flug.dat", 158 + 112 * 5 + 42},  // a departure time
+        {"Flug.dat", 158 + 112 * 7},       // a date
+        {"Flug.str", 1},                   // a tag
+        {"Flug.idx", 42},                  // the count
+        {"Flug.idx", 46 + 10 * 3 + 4},     // an entry's slot
+        {"Flug.nam", -1},                  // names the flights refer to
+    };
+    for (const Damage& d : damages) {
+        SCOPED_TRACE(std::string(d.file) + " " + std::to_string(d.offset));
+        restore(good);
+        QByteArray bytes = good.value(QString::fromLatin1(d.file));
+        if (d.offset < 0)
+            bytes.truncate(10);
+        else
+            bytes[d.offset] = char(bytes[d.offset] ^ 0x55);
+        writeFile(dataPath(QString::fromLatin1(d.file)), bytes);
+        const auto before = snapshot();
+        r = cli("check");
+        EXPECT_EQ(r.exit, 1);
+        EXPECT_FALSE(r.out.isEmpty());
+        EXPECT_NE(r.out, QByteArrayLiteral("ok\n"));
+        EXPECT_FALSE(r.out.contains(m_work.path().toUtf8()));
+        EXPECT_EQ(snapshot(), before);
+    }
+
+    // A damaged flight key: the rebuilt index and the texts pass the check again.
+    restore(good);
+    QByteArray dat = good.value(QStringLiteral("Flug.dat"));
+    dat[158 + 112 * 5 + 42] = char(dat[158 + 112 * 5 + 42] ^ 0x55);
+    writeFile(dataPath(QStringLiteral("Flug.dat")), dat);
+    r = cli("rebuild-index");
+    EXPECT_EQ(r.exit, 0) << r.err.toStdString();
+    EXPECT_EQ(cli("check").out, QByteArrayLiteral("ok\n"));
+    EXPECT_EQ(listLines().size(), 40);
+}
+
+TEST_F(CliTest, OpeningRebuildsAMissingIndexWithANote) {
+    createLogbook();
+    ASSERT_EQ(cli("generate 25 --seed 3").exit, 0);
+    const QStringList lines = listLines();
+    QFile::remove(dataPath(QStringLiteral("Flug.idx")));
+    const Outcome r = cli("list");
+    EXPECT_EQ(r.exit, 0);
+    EXPECT_TRUE(r.err.contains(str("Die Indexdatei existiert nicht, neu erstellen"))) << r.err.toStdString();
+    EXPECT_EQ(QString::fromUtf8(r.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts), lines);
+}
+
+TEST_F(CliTest, InterruptedSortIsUndoneOnlyWithRestore) {
+    for (const bool restoreFlag : {false, true}) {
+        SCOPED_TRACE(restoreFlag);
+        restore({});
+        createLogbook();
+        ASSERT_EQ(add(flight("2024-04-01", 480)).exit, 0);
+        for (const char* name : {"Flug.dat", "Flug.nam", "Flug.str", "Flug.idx"})
+            ASSERT_TRUE(QFile::copy(dataPath(QString::fromLatin1(name)),
+                                    dataPath(QLatin1Char('_') + QString::fromLatin1(name))));
+        ASSERT_EQ(add(flight("2024-05-01", 480)).exit, 0);
+        writeFile(dataPath(QStringLiteral("tarnoki.ini")), "[MISC]\r\nORDNEN=1\r\n");
+
+        QStringList args{QStringLiteral("list")};
+        if (restoreFlag) args.prepend(QStringLiteral("--restore"));
+        const Outcome r = cli(args);
+        EXPECT_EQ(r.exit, 0);
+        EXPECT_TRUE(r.err.contains(str("Das Ordnen der Datei wurde nicht korrekt beendet")))
+            << r.err.toStdString();
+        EXPECT_EQ(QString::fromUtf8(r.out).count(QLatin1Char('\n')), restoreFlag ? 1 : 2);
+        // The question is asked once: the flag is cleared either way.
+        EXPECT_TRUE(cli("list").err.isEmpty());
+    }
+}
+
+TEST_F(CliTest, GenerateIsDeterministicForASeed) {
+    auto generate = [&](const QString& name, const char* seed) {
+        const QString dir = workPath(name);
+        QDir().mkpath(dir);
+        const QStringList base{QStringLiteral("--datadir"), dir};
+        EXPECT_EQ(runProgram(kCli, base + QStringList{QStringLiteral("create")}).exit, 0);
+        const Outcome r =
+            runProgram(kCli, base + QStringList{QStringLiteral("generate"), QStringLiteral("300"),
+                                                QStringLiteral("--seed"), QString::fromLatin1(seed)});
+        EXPECT_EQ(r.exit, 0) << r.err.toStdString();
+        EXPECT_EQ(runProgram(kCli, base + QStringList{QStringLiteral("check")}).out,
+                  QByteArrayLiteral("ok\n"));
+        auto files = snapshot(dir);
+        files.remove(QStringLiteral("tarnoki.ini"));
+        return files;
+    };
+    const auto a = generate(QStringLiteral("a"), "9"), b = generate(QStringLiteral("b"), "9"),
+               c = generate(QStringLiteral("c"), "10");
+    EXPECT_EQ(a.value(QStringLiteral("Flug.dat")).size(), 158 + 300 * 112);
+    EXPECT_EQ(a, b);
+    EXPECT_NE(a.value(QStringLiteral("Flug.dat")), c.value(QStringLiteral("Flug.dat")));
+
+    for (const char* wrong : {"generate 0", "generate viele", "generate 65537", "list --seed 3"})
+        EXPECT_EQ(cli(wrong).exit, 2) << wrong;
+}
+
+TEST_F(CliTest, DataFolderIsPortableBesideTheProgramElseTheUsersFolder) {
+    // Without --datadir: the user's data folder for the application "velmarsk".
+    const QString userDir = workPath(QStringLiteral("xdg/velmarsk"));
+    Outcome r = runProgram(kCli, {QStringLiteral("datadir")});
+    EXPECT_EQ(QString::fromUtf8(r.out).trimmed(), QDir::toNativeSeparators(userDir));
+    r = runProgram(kCli, {QStringLiteral("create")});
+    EXPECT_EQ(r.exit, 0) << r.err.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(QDir(userDir).filePath(QStringLiteral("Flug.dat"))));
+
+    // A copy of the program with the settings file or Flug.dat beside it keeps its data there.
+    for (const char* marker : {"tarnoki.ini", "Flug.dat"}) {
+        SCOPED_TRACE(marker);
+        const QString stick = workPath(QStringLiteral("stick-") + QString::fromLatin1(marker));
+        QDir().mkpath(stick);
+        const QString program = QDir(stick).filePath(QStringLiteral("velmarsk-cli"));
+        ASSERT_TRUE(QFile::copy(kCli, program));
+        writeFile(QDir(stick).filePath(QString::fromLatin1(marker)), {});
+        r = runProgram(program, {QStringLiteral("datadir")});
+        EXPECT_EQ(QString::fromUtf8(r.out).trimmed(), QDir::toNativeSeparators(stick));
+        // --datadir still wins.
+        r = runProgram(program, {QStringLiteral("--datadir"), m_dir.path(), QStringLiteral("create")});
+        EXPECT_EQ(r.exit, 0);
+        EXPECT_TRUE(QFileInfo::exists(dataPath(QStringLiteral("Flug.dat"))));
+        restore({});
+    }
+}
+
+TEST_F(CliTest, WrongUsageGivesStatus2) {
+    for (const QStringList& args :
+         {QStringList{}, QStringList{QStringLiteral("fliegen")}, QStringList{QStringLiteral("show")},
+          QStringList{QStringLiteral("list"), QStringLiteral("mehr")},
+          QStringList{QStringLiteral("--datadir")},
+          QStringList{QStringLiteral("--laut"), QStringLiteral("list")}}) {
+        SCOPED_TRACE(args.join(QLatin1Char(' ')).toStdString());
+        const Outcome r = runProgram(kCli, args);
+        EXPECT_EQ(r.exit, 2);
+        EXPECT_TRUE(r.err.startsWith(str("Fehler: "))) << r.err.toStdString();
+    }
+    const Outcome help = runProgram(kCli, {QStringLiteral("--help")});
+    EXPECT_EQ(help.exit, 0);
+    EXPECT_TRUE(help.out.startsWith("Aufruf: velmarsk-cli"));
+}
+
+}  // namespace
+}  // namespace velmarsk
