@@ -185,12 +185,6 @@ bool Logbook::RebuildIndex(Progress& progress) {
         bytes::append16(key, e.Atd);
         if (!writeAt(m_strings, e.StrPos + StringRecord::kDateOffset, key, kStringFile)) return cancel();
     }
-    // Records no flight took (a change or delete cut short) are retired, so each flight keeps one.
-    for (auto it = live.cbegin(); it != live.cend(); ++it) {
-        for (std::int32_t offset : it.value())
-            if (!writeAt(m_strings, offset + StringRecord::kDateOffset, QByteArray(4, '\0'), kStringFile))
-                return cancel();
-    }
     for (std::size_t i : withoutText) {
         StringRecord empty;
         empty.Date = entries[i].Date;
