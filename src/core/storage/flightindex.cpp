@@ -163,7 +163,12 @@ std::vector<IndexEntry> FlightIndex::entries() const {
 
 void FlightIndex::assignSorted(const std::vector<IndexEntry>& sorted) {
     ClearIndex();
-    for (const auto& e : sorted) appendUnsorted(e);
+    const std::size_t blockSize = kBlockSplit / 2;
+    for (std::size_t i = 0; i < sorted.size(); i += blockSize)
+        m_blocks.emplace_back(sorted.begin() + std::ptrdiff_t(i),
+                              sorted.begin() + std::ptrdiff_t(std::min(sorted.size(), i + blockSize)));
+    m_count = int(sorted.size());
+    m_startsValid = false;
 }
 
 void FlightIndex::appendUnsorted(const IndexEntry& e) {
@@ -175,14 +180,18 @@ void FlightIndex::appendUnsorted(const IndexEntry& e) {
 
 QByteArray FlightIndex::serialize() const {
     QByteArray out = fileheader::make(QStringLiteral("1,10"));
-    out.reserve(out.size() + 4 + 10 * m_count);
-    bytes::append32(out, m_count);
+    const qsizetype start = out.size();
+    out.resize(start + 4 + 10 * qsizetype(m_count));
+    char* p = out.data() + start;
+    bytes::put32(p, m_count);
+    p += 4;
     for (const auto& block : m_blocks) {
         for (const auto& e : block) {
-            bytes::append16(out, e.Date);
-            bytes::append16(out, e.Atd);
-            bytes::append16(out, e.RecNo);
-            bytes::append32(out, e.StrPos);
+            bytes::put16(p, e.Date);
+            bytes::put16(p + 2, e.Atd);
+            bytes::put16(p + 4, e.RecNo);
+            bytes::put32(p + 6, e.StrPos);
+            p += 10;
         }
     }
     return out;

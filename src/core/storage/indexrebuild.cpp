@@ -1,23 +1,29 @@
 // Rebuilding the flight index from Flug.dat and Flug.str. Besides the index it mends what a crash
 // or another program can leave in the data files, so that the rebuilt logbook obeys its rules again:
-// no exact copy of a flight in two slotData, no empty slot between flights, no two flights with the
-// same start, every flight with a live string record.
+// no exact copy of a flight in two slots, no empty slot between flights, no two flights with the
+// same start, every flight with exactly one live string record.
+//
+// Both passes are sequential reads of the whole file; flights are ordered by a radix sort of their
+// keys and string records are matched to flights by binary search, so the rebuild stays a small
+// multiple of the time it takes to read the two files.
 #include "dates/daynumber.h"
 #include "storage/bytes.h"
+#include "storage/fileview.h"
 #include "storage/logbook.h"
 #include "storage/messages.h"
 
 #include <QFile>
-#include <QHash>
 #include <QSet>
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cstring>
 #include <vector>
 
 namespace velmarsk {
 namespace {
 
-constexpr int kPollEvery = 1024;
+constexpr int kPollEvery = 4096;
 
 std::uint32_t keyOf(const char* slot) {
     return (std::uint32_t(bytes::u16(slot)) << 16) | bytes::u16(slot + 42);
@@ -31,54 +37,99 @@ QString describe(std::uint32_t key) {
         .arg(atd % 60, 2, 10, QLatin1Char('0'));
 }
 
+// Sorts values by the bits [from, to), 11 at a time; stable, so values pushed in slot or file order
+// keep that order among equal keys.
+void radixSort(std::vector<std::uint64_t>& values, int from, int to) {
+    constexpr int kDigit = 11;
+    std::vector<std::uint64_t> buffer(values.size());
+    std::array<std::uint32_t, 1 << kDigit> count{};
+    for (int shift = from; shift < to; shift += kDigit) {
+        const std::uint64_t mask = (std::uint64_t(1) << std::min(kDigit, to - shift)) - 1;
+        count.fill(0);
+        for (std::uint64_t v : values) ++count[(v >> shift) & mask];
+        std::uint32_t sum = 0;
+        for (auto& c : count) {
+            const std::uint32_t n = c;
+            c = sum;
+            sum += n;
+        }
+        for (std::uint64_t v : values) buffer[count[(v >> shift) & mask]++] = v;
+        values.swap(buffer);
+    }
+}
+
+struct LiveText {
+    std::uint32_t key;
+    std::int32_t offset;
+};
+
 }  // namespace
 
 bool Logbook::RebuildIndex(Progress& progress) {
     auto cancel = [&] {
         QFile::remove(filePath(kIndexFile));
         m_index.ClearIndex();
+        m_indexSaved = false;
         return false;
     };
     QStringList notes;
 
-    // First pass: the occupied slotData of Flug.dat.
-    m_data.seek(kFirstSlotPos);
-    QByteArray slotData = m_data.readAll();
-    const qsizetype slotCount = slotData.size() / kFlightRecordSize;
+    // First pass: the occupied slots of Flug.dat, as (key, slot) in key order.
+    const FileView slotView(m_data, kFirstSlotPos);
+    const qsizetype slotCount =
+        std::min<qsizetype>(slotView.size() / kFlightRecordSize, FlightIndex::kMaxFlights);
     progress.setMaximum(std::max<qint64>(1, 2 * slotCount));
-    auto slotPtr = [&](qsizetype s) { return slotData.data() + s * kFlightRecordSize; };
-    std::vector<int> occupied;
+    // Read from the view; a repair works on a copy, written back slot by slot.
+    QByteArray slotData;
+    auto slotPtr = [&](qsizetype s) -> const char* {
+        return (slotData.isEmpty() ? slotView.data() : slotData.constData()) + s * kFlightRecordSize;
+    };
+    auto slotMut = [&](qsizetype s) -> char* {
+        if (slotData.isEmpty()) slotData = slotView.bytes().toByteArray();
+        return slotData.data() + s * kFlightRecordSize;
+    };
+    std::vector<std::uint64_t> occupied;
+    occupied.reserve(std::size_t(slotCount));
     for (qsizetype s = 0; s < slotCount; ++s) {
-        if (bytes::u16(slotPtr(s)) != 0) occupied.push_back(int(s));
+        const char* p = slotPtr(s);
+        if (bytes::u16(p) != 0) occupied.push_back((std::uint64_t(keyOf(p)) << 16) | std::uint64_t(s));
         if (s % kPollEvery == 0) {
             progress.setValue(s);
             if (progress.cancelRequested()) return cancel();
         }
     }
+    // By key; slots were pushed in order. A logbook kept in order needs no sort at all.
+    if (!std::is_sorted(occupied.begin(), occupied.end())) radixSort(occupied, 16, 48);
+    auto keyAt = [&](std::size_t i) { return std::uint32_t(occupied[i] >> 16); };
+    auto slotAt = [&](std::size_t i) { return int(occupied[i] & 0xFFFF); };
 
-    // Several slotData with the same start: drop exact copies (a delete cut short), move the start of
+    // Several slots with the same start: drop exact copies (a delete cut short), move the start of
     // a different flight to the next free minute so that both stay in the logbook.
-    std::sort(occupied.begin(), occupied.end(), [&](int a, int b) {
-        const auto ka = keyOf(slotPtr(a)), kb = keyOf(slotPtr(b));
-        return ka != kb ? ka < kb : a < b;
-    });
-    QSet<std::uint32_t> keys;
-    for (int s : occupied) keys.insert(keyOf(slotPtr(s)));
-    std::vector<int> kept;
-    QHash<int, std::uint32_t> movedFrom;  // slot -> its original key
+    std::vector<int> kept;  // slots, in key order
+    kept.reserve(occupied.size());
+    std::vector<std::pair<int, std::uint32_t>> moved;  // slot, its original key
     int copiesRemoved = 0;
+    bool keysChanged = false;
+    QSet<std::uint32_t> keys;
     for (std::size_t i = 0; i < occupied.size();) {
-        std::size_t j = i;
-        const std::uint32_t key = keyOf(slotPtr(occupied[i]));
-        while (j < occupied.size() && keyOf(slotPtr(occupied[j])) == key) ++j;
+        std::size_t j = i + 1;
+        while (j < occupied.size() && keyAt(j) == keyAt(i)) ++j;
+        if (j == i + 1) {
+            kept.push_back(slotAt(i));
+            i = j;
+            continue;
+        }
+        if (keys.isEmpty())
+            for (std::size_t k = 0; k < occupied.size(); ++k) keys.insert(keyAt(k));
+        const std::uint32_t key = keyAt(i);
         std::vector<int> distinct;
         for (std::size_t g = i; g < j; ++g) {
-            const int s = occupied[g];
+            const int s = slotAt(g);
             const bool copy = std::any_of(distinct.begin(), distinct.end(), [&](int d) {
                 return std::memcmp(slotPtr(d), slotPtr(s), kFlightRecordSize) == 0;
             });
             if (copy) {
-                std::memset(slotPtr(s), 0, 2);
+                std::memset(slotMut(s), 0, 2);
                 if (!writeAt(m_data, slotOffset(std::uint16_t(s)), QByteArray(2, '\0'), kDataFile))
                     return cancel();
                 ++copiesRemoved;
@@ -90,14 +141,15 @@ bool Logbook::RebuildIndex(Progress& progress) {
                 if (atd > 0xFFFF) continue;  // no free minute left that day: keep the slot out of the index
                 const std::uint32_t newKey = (key & 0xFFFF0000u) | atd;
                 keys.insert(newKey);
-                bytes::put16(slotPtr(s) + 42, std::uint16_t(atd));
+                bytes::put16(slotMut(s) + 42, std::uint16_t(atd));
                 if (!writeAt(m_data, slotOffset(std::uint16_t(s)) + 42, QByteArray(slotPtr(s) + 42, 2),
                              kDataFile))
                     return cancel();
-                movedFrom.insert(s, key);
+                moved.push_back({s, key});
+                keysChanged = true;
                 notes << QStringLiteral(
-                             "Der Flug vom %1 hatte dieselbe Startzeit wie ein anderer Flug; "
-                             "seine Startzeit ist jetzt %2.")
+                             "Der Flug vom %1 hatte dieselbe Startzeit wie ein anderer Flug; seine Startzeit "
+                             "ist jetzt %2.")
                              .arg(describe(key), describe(newKey).section(QLatin1Char(' '), 1));
             }
             distinct.push_back(s);
@@ -108,109 +160,147 @@ bool Logbook::RebuildIndex(Progress& progress) {
     if (copiesRemoved > 0)
         notes << QStringLiteral("%1 doppelte Kopie(n) eines Fluges entfernt.").arg(copiesRemoved);
 
-    // Flights fill slotData 0 to n-1, so the next flight goes into slot n: close any gaps.
-    std::sort(kept.begin(), kept.end());
+    // Flights fill slots 0 to n-1, so the next flight goes into slot n: close any gaps.
     const int n = int(kept.size());
-    std::vector<bool> filled(std::size_t(std::max<qsizetype>(slotCount, n)), false);
-    for (int s : kept) filled[std::size_t(s)] = true;
-    int moves = 0;
-    int hole = 0;
-    for (auto it = kept.rbegin(); it != kept.rend() && *it >= n; ++it) {
-        while (filled[std::size_t(hole)]) ++hole;
-        const int from = *it;
-        std::memcpy(slotPtr(hole), slotPtr(from), kFlightRecordSize);
-        // Copy first, then empty the old slot: a crash between leaves an exact copy.
-        if (!writeAt(m_data, slotOffset(std::uint16_t(hole)), QByteArray(slotPtr(hole), kFlightRecordSize),
-                     kDataFile))
-            return cancel();
-        std::memset(slotPtr(from), 0, 2);
-        if (!writeAt(m_data, slotOffset(std::uint16_t(from)), QByteArray(2, '\0'), kDataFile))
-            return cancel();
-        if (movedFrom.contains(from)) movedFrom.insert(hole, movedFrom.take(from));
-        filled[std::size_t(hole)] = true;
-        ++moves;
+    if (std::any_of(kept.begin(), kept.end(), [n](int s) { return s >= n; })) {
+        std::vector<bool> filled(std::size_t(std::max<qsizetype>(slotCount, n)), false);
+        for (int s : kept) filled[std::size_t(s)] = true;
+        std::vector<int> high;
+        for (int s : kept)
+            if (s >= n) high.push_back(s);
+        std::sort(high.rbegin(), high.rend());
+        int hole = 0, moves = 0;
+        for (int from : high) {
+            while (filled[std::size_t(hole)]) ++hole;
+            std::memcpy(slotMut(hole), slotPtr(from), kFlightRecordSize);
+            // Copy first, then empty the old slot: a crash between leaves an exact copy.
+            if (!writeAt(m_data, slotOffset(std::uint16_t(hole)),
+                         QByteArray(slotPtr(hole), kFlightRecordSize), kDataFile))
+                return cancel();
+            std::memset(slotMut(from), 0, 2);
+            if (!writeAt(m_data, slotOffset(std::uint16_t(from)), QByteArray(2, '\0'), kDataFile))
+                return cancel();
+            for (auto& m : moved)
+                if (m.first == from) m.first = hole;
+            std::replace(kept.begin(), kept.end(), from, hole);
+            filled[std::size_t(hole)] = true;
+            ++moves;
+        }
+        notes << QStringLiteral("%1 Lücke(n) in der Hauptdatei geschlossen.").arg(moves);
     }
-    if (moves > 0) notes << QStringLiteral("%1 Lücke(n) in der Hauptdatei geschlossen.").arg(moves);
 
     std::vector<IndexEntry> entries;
     entries.reserve(std::size_t(n));
-    const std::int32_t stringsEnd = std::int32_t(m_strings.size());
-    for (int s = 0; s < n; ++s) {
-        const char* p = slotPtr(s);
-        entries.push_back(IndexEntry{bytes::u16(p), bytes::u16(p + 42), std::uint16_t(s), stringsEnd});
+    if (!keysChanged && n == int(occupied.size()) && kept.size() == occupied.size() &&
+        std::equal(kept.begin(), kept.end(), occupied.begin(),
+                   [](int s, std::uint64_t v) { return s == int(v & 0xFFFF); })) {
+        // Nothing was mended: the sorted keys give the entries directly.
+        entries.resize(occupied.size());
+        for (std::size_t i = 0; i < occupied.size(); ++i) {
+            const std::uint64_t v = occupied[i];
+            entries[i] = IndexEntry{std::uint16_t(v >> 32), std::uint16_t(v >> 16), std::uint16_t(v), -1};
+        }
+    } else {
+        for (int s : kept) {
+            const char* p = slotPtr(s);
+            entries.push_back(IndexEntry{bytes::u16(p), bytes::u16(p + 42), std::uint16_t(s), -1});
+        }
+        std::sort(entries.begin(), entries.end(),
+                  [](const IndexEntry& a, const IndexEntry& b) { return a.key() < b.key(); });
     }
-    std::sort(entries.begin(), entries.end(),
-              [](const IndexEntry& a, const IndexEntry& b) { return a.key() < b.key(); });
-
-    // Second pass: the live string records of Flug.str; for one key the later record counts.
-    m_strings.seek(0);
-    const QByteArray strings = m_strings.readAll();
-    QHash<std::uint32_t, std::vector<std::int32_t>> live;
-    qsizetype pos = 0;
-    for (qint64 count = 0; pos < strings.size(); ++count) {
-        StringRecord r;
-        const qsizetype used = StringRecord::parse(QByteArrayView(strings).sliced(pos), r);
-        if (r.Date != 0) live[(std::uint32_t(r.Date) << 16) | r.Atd].push_back(std::int32_t(pos));
-        pos += std::max<qsizetype>(used, 1);
+    // Second pass: the live string records of Flug.str, read as their headers only.
+    const FileView strings(m_strings, 0);
+    const char* data = strings.data();
+    const qsizetype size = strings.size();
+    // Texts are short: eight bytes at a time beat a library call per text. Returns the place
+    // after the text's 0 byte (or the end of the file).
+    auto skipText = [&](qsizetype from) {
+        constexpr std::uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
+        while (from + 8 <= size) {
+            std::uint64_t v;
+            std::memcpy(&v, data + from, 8);
+            const std::uint64_t zero = (v - kOnes) & ~v & kHighs;
+            if (zero) return from + std::countr_zero(zero) / 8 + 1;
+            from += 8;
+        }
+        while (from < size && data[from] != 0) ++from;
+        return std::min(from + 1, size);
+    };
+    // Live records as (key, offset), later sorted by key and matched to the entries in one merge.
+    std::vector<std::uint64_t> live;
+    live.reserve(entries.size() + entries.size() / 4);
+    qint64 count = 0;
+    for (qsizetype pos = 0; pos < size; ++count) {
+        const qsizetype keyPos =
+            pos + 5 <= size && std::memcmp(data + pos, "TOlm\0", 5) == 0 ? pos + 5 : skipText(pos);
+        const std::uint16_t date = keyPos + 2 <= size ? bytes::u16(data + keyPos) : 0;
+        const std::uint16_t atd = keyPos + 4 <= size ? bytes::u16(data + keyPos + 2) : 0;
+        const qsizetype next = skipText(skipText(std::min(keyPos + 4, size)));
+        if (date != 0)
+            live.push_back((std::uint64_t((std::uint32_t(date) << 16) | atd) << 32) | std::uint64_t(pos));
+        pos = std::max(next, pos + 1);
         if (count % kPollEvery == 0) {
             progress.setValue(slotCount + std::min<qint64>(slotCount, count));
             if (progress.cancelRequested()) return cancel();
         }
     }
-    std::vector<std::size_t> withoutText;
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        IndexEntry& e = entries[i];
-        if (movedFrom.contains(e.RecNo)) continue;
-        auto it = live.find(e.key());
-        if (it == live.end() || it->empty()) {
-            withoutText.push_back(i);
-            continue;
+    // Stable: for one key the records stay in file order.
+    if (!std::is_sorted(live.begin(), live.end())) radixSort(live, 32, 64);
+    // For one key the later record counts; earlier ones and those of no flight are left over.
+    std::vector<LiveText> orphans;
+    std::size_t li = 0;
+    for (IndexEntry& e : entries) {
+        const std::uint64_t key = e.key();
+        for (; li < live.size() && (live[li] >> 32) < key; ++li)
+            orphans.push_back({std::uint32_t(live[li] >> 32), std::int32_t(live[li] & 0xFFFFFFFF)});
+        for (; li < live.size() && (live[li] >> 32) == key; ++li) {
+            if (e.StrPos >= 0) orphans.push_back({std::uint32_t(key), e.StrPos});
+            e.StrPos = std::int32_t(live[li] & 0xFFFFFFFF);
         }
-        e.StrPos = it->back();
-        it->pop_back();
     }
-    // A flight whose start was moved takes an earlier live record of its old start, re-keyed.
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        IndexEntry& e = entries[i];
-        if (!movedFrom.contains(e.RecNo)) continue;
-        auto it = live.find(movedFrom.value(e.RecNo));
-        if (it == live.end() || it->empty()) {
-            withoutText.push_back(i);
-            continue;
-        }
-        e.StrPos = it->back();
-        it->pop_back();
+    for (; li < live.size(); ++li)
+        orphans.push_back({std::uint32_t(live[li] >> 32), std::int32_t(live[li] & 0xFFFFFFFF)});
+    // A flight whose start was moved takes a left-over record of its old start, re-keyed.
+    for (const auto& [slot, oldKey] : moved) {
+        auto e = std::find_if(entries.begin(), entries.end(),
+                              [s = slot](const IndexEntry& x) { return x.RecNo == s; });
+        auto o = std::find_if(orphans.rbegin(), orphans.rend(),
+                              [k = oldKey](const LiveText& t) { return t.key == k; });
+        if (e == entries.end() || o == orphans.rend()) continue;
+        e->StrPos = o->offset;
+        orphans.erase(std::next(o).base());
         QByteArray key;
-        bytes::append16(key, e.Date);
-        bytes::append16(key, e.Atd);
-        if (!writeAt(m_strings, e.StrPos + StringRecord::kDateOffset, key, kStringFile)) return cancel();
+        bytes::append16(key, e->Date);
+        bytes::append16(key, e->Atd);
+        if (!writeAt(m_strings, e->StrPos + StringRecord::kDateOffset, key, kStringFile)) return cancel();
     }
-    for (std::size_t i : withoutText) {
+    int withoutText = 0;
+    for (IndexEntry& e : entries) {
+        if (e.StrPos >= 0) continue;
         StringRecord empty;
-        empty.Date = entries[i].Date;
-        empty.Atd = entries[i].Atd;
+        empty.Date = e.Date;
+        empty.Atd = e.Atd;
         qint64 offset = 0;
         if (!appendString(empty, &offset)) return cancel();
-        entries[i].StrPos = std::int32_t(offset);
+        e.StrPos = std::int32_t(offset);
+        ++withoutText;
     }
-    if (!withoutText.empty())
+    if (withoutText > 0)
         notes << QStringLiteral("%1 Flug/Flüge ohne Routing und Kommentar gefunden; leere Texte angelegt.")
-                     .arg(withoutText.size());
+                     .arg(withoutText);
 
     // Live records that no flight took (an add or change cut short, a damaged flight key) are
     // retired, so that each flight keeps exactly one live record and none is left without a flight.
     int retired = 0;
-    for (auto it = live.cbegin(); it != live.cend(); ++it) {
-        for (const std::int32_t offset : it.value()) {
-            // Only where the record's header is intact, so the key bytes are where they are written.
-            const char* head = strings.constData() + offset;
-            if (offset + StringRecord::kHeaderSize > strings.size() || std::memcmp(head, "TOlm\0", 5) != 0 ||
-                ((std::uint32_t(bytes::u16(head + 5)) << 16) | bytes::u16(head + 7)) != it.key())
-                continue;
-            if (!writeAt(m_strings, offset + StringRecord::kDateOffset, QByteArray(4, '\0'), kStringFile))
-                return cancel();
-            ++retired;
-        }
+    for (const LiveText& t : orphans) {
+        // Only where the record's header is intact, so the key bytes are where they are written.
+        const char* head = data + t.offset;
+        if (t.offset + StringRecord::kHeaderSize > size || std::memcmp(head, "TOlm\0", 5) != 0 ||
+            ((std::uint32_t(bytes::u16(head + 5)) << 16) | bytes::u16(head + 7)) != t.key)
+            continue;
+        if (!writeAt(m_strings, t.offset + StringRecord::kDateOffset, QByteArray(4, '\0'), kStringFile))
+            return cancel();
+        ++retired;
     }
     if (retired > 0)
         notes << QStringLiteral("%1 Routing- und Kommentareintrag/-einträge ohne Flug als ungültig markiert.")

@@ -87,7 +87,7 @@ bool Logbook::Open() {
 
 void Logbook::CloseLogbook() {
     if (m_open) {
-        SaveIndex();
+        if (!m_indexSaved) SaveIndex();
         SaveNames();
         SaveCrewList();
     }
@@ -276,7 +276,7 @@ bool Logbook::LoadIndex() {
         if (result == FlightIndex::ParseResult::ReadError)
             why = msg::indexReadError();
         else if (verifyIndex(&why))
-            return true;
+            return m_indexSaved = true;
         // The index is derived from Flug.dat and Flug.str, so one out of step is rebuilt from them.
         m_ui.tell(
             msg::fileError(),
@@ -556,6 +556,7 @@ bool Logbook::DeleteFlight(int position) {
 }
 
 bool Logbook::afterChange() {
+    m_indexSaved = false;
     if (m_batchDepth > 0) return true;
     const bool indexOk = SaveIndex();
     return SaveCrewList() && indexOk;
@@ -567,11 +568,14 @@ bool Logbook::endBatch() {
 }
 
 bool Logbook::SaveIndex() {
+    // The index is checked against Flug.dat at every opening and rebuilt from it when it is out of
+    // step, so it is replaced whole but without waiting for the disk.
     QString error;
-    if (!saveFileAtomically(filePath(kIndexFile), m_index.serialize(), &error)) {
+    if (!replaceDerivedFile(filePath(kIndexFile), m_index.serialize(), &error)) {
         reportWriteError(kIndexFile, error);
         return false;
     }
+    m_indexSaved = true;
     return true;
 }
 

@@ -166,6 +166,7 @@ private:
     bool m_showProtected = false;
     bool m_changeProtected = false;
     int m_batchDepth = 0;
+    bool m_indexSaved = false;  // Flug.idx holds the index in memory
 };
 
 }  // namespace velmarsk

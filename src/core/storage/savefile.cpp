@@ -2,6 +2,9 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 namespace velmarsk {
 
@@ -20,6 +23,25 @@ bool saveFileAtomically(const QString& path, const QByteArray& data, QString* er
     }
     if (!file.commit()) {
         if (error) *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool replaceDerivedFile(const QString& path, const QByteArray& data, QString* error) {
+    const QString work = path + QStringLiteral(".neu");
+    QFile file(work);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(data) != data.size() ||
+        !file.flush()) {
+        if (error) *error = file.errorString();
+        file.close();
+        QFile::remove(work);
+        return false;
+    }
+    file.close();
+    if (std::rename(QFile::encodeName(work).constData(), QFile::encodeName(path).constData()) != 0) {
+        if (error) *error = QString::fromLocal8Bit(std::strerror(errno));
+        QFile::remove(work);
         return false;
     }
     return true;

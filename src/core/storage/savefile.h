@@ -9,6 +9,10 @@ namespace velmarsk {
 // never a part. On failure error (if given) receives the reason.
 bool saveFileAtomically(const QString& path, const QByteArray& data, QString* error = nullptr);
 
+// The same without waiting for the disk: for files that are derived from others and checked when
+// they are read, so that a copy lost in a power cut is simply made again.
+bool replaceDerivedFile(const QString& path, const QByteArray& data, QString* error = nullptr);
+
 // Copies src over dst the same way; false when src cannot be read or dst not written.
 bool copyFileAtomically(const QString& src, const QString& dst, QString* error = nullptr);
 

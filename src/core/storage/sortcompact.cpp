@@ -63,6 +63,7 @@ void Logbook::DeleteBackups() {
 
 SortResult Logbook::SortAndCompact(bool full, Progress& progress) {
     SortResult result;
+    m_indexSaved = false;
     // The index and names on disk must describe the data before they are copied: the backup set is
     // restored as a whole.
     if (!SaveIndex() || !SaveNames() || !BackupFiles()) {

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QFile>
+
+namespace velmarsk {
+
+// The bytes of an open file from an offset to its end, for a pass over the whole file: mapped
+// into memory where the platform allows it (no copy), read otherwise.
+class FileView {
+public:
+    FileView(QFile& file, qint64 offset) : m_file(file) {
+        const qint64 size = file.size() - offset;
+        if (size <= 0) return;
+        m_mapped = file.map(offset, size, QFileDevice::MapPrivateOption);
+        if (m_mapped) {
+            m_view = QByteArrayView(reinterpret_cast<const char*>(m_mapped), size);
+            return;
+        }
+        file.seek(offset);
+        m_copy = file.readAll();
+        m_view = m_copy;
+    }
+    ~FileView() {
+        if (m_mapped) m_file.unmap(m_mapped);
+    }
+    FileView(const FileView&) = delete;
+    FileView& operator=(const FileView&) = delete;
+
+    QByteArrayView bytes() const { return m_view; }
+    const char* data() const { return m_view.data(); }
+    qsizetype size() const { return m_view.size(); }
+
+private:
+    QFile& m_file;
+    uchar* m_mapped = nullptr;
+    QByteArray m_copy;
+    QByteArrayView m_view;
+};
+
+}  // namespace velmarsk
