@@ -4,6 +4,7 @@
 #include "settings/settings.h"
 #include "storage/bytes.h"
 #include "storage/fileheader.h"
+#include "storage/fileview.h"
 #include "storage/messages.h"
 #include "storage/savefile.h"
 #include "storage/scramble.h"
@@ -291,20 +292,18 @@ bool Logbook::LoadIndex() {
 bool Logbook::verifyIndex(QString* why) {
     const auto entries = m_index.entries();
     const int count = int(entries.size());
-    m_data.seek(kFirstSlotPos);
-    const QByteArray slotData = m_data.readAll();
+    const FileView slotData(m_data, kFirstSlotPos);
     const qsizetype slotCount = slotData.size() / kFlightRecordSize;
     int occupied = 0;
     for (qsizetype s = 0; s < slotCount; ++s)
-        if (bytes::u16(slotData.constData() + s * kFlightRecordSize) != 0) ++occupied;
+        if (bytes::u16(slotData.data() + s * kFlightRecordSize) != 0) ++occupied;
     if (occupied != count) {
         *why = QStringLiteral("Die Indexdatei nennt %1 Flüge, die Hauptdatei enthält %2.")
                    .arg(count)
                    .arg(occupied);
         return false;
     }
-    m_strings.seek(0);
-    const QByteArray strings = m_strings.readAll();
+    const FileView strings(m_strings, 0);
     std::vector<bool> used(std::size_t(count), false);
     for (int i = 0; i < count; ++i) {
         const IndexEntry& e = entries[std::size_t(i)];
@@ -314,7 +313,7 @@ bool Logbook::verifyIndex(QString* why) {
             return false;
         }
         used[e.RecNo] = true;
-        const char* slot = slotData.constData() + qsizetype(e.RecNo) * kFlightRecordSize;
+        const char* slot = slotData.data() + qsizetype(e.RecNo) * kFlightRecordSize;
         if (bytes::u16(slot) != e.Date || bytes::u16(slot + 42) != e.Atd) {
             *why = QStringLiteral("Die Indexdatei passt nicht zur Hauptdatei.");
             return false;
@@ -323,8 +322,7 @@ bool Logbook::verifyIndex(QString* why) {
         // The tag is not required here: a damaged tag is reported when the record is read and mended
         // by the string compaction; a rebuild could not do better.
         if (sp < 0 || sp + StringRecord::kHeaderSize > strings.size() ||
-            bytes::u16(strings.constData() + sp + 5) != e.Date ||
-            bytes::u16(strings.constData() + sp + 7) != e.Atd) {
+            bytes::u16(strings.data() + sp + 5) != e.Date || bytes::u16(strings.data() + sp + 7) != e.Atd) {
             *why = QStringLiteral("Die Indexdatei passt nicht zur Stringdatei.");
             return false;
         }

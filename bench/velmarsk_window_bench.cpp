@@ -1,0 +1,92 @@
+// The window on the largest logbook: the time from opening the logbook to the newest flight on
+// the screen, and the time of one step through the logbook, which must stay well below the key
+// repeat interval (about 33 ms at 30 repeats a second) for the arrow keys to keep up.
+#include "dialogs/guiinteraction.h"
+#include "dialogs/messagebox.h"
+#include "entry/tfmhaupt.h"
+#include "generator/flightgenerator.h"
+#include "settings/settings.h"
+#include "storage/logbook.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdio>
+
+namespace velmarsk {
+namespace {
+
+constexpr int kFlights = 65536;
+using Clock = std::chrono::steady_clock;
+
+struct Fixture {
+    QTemporaryDir root;
+    Settings settings{QDir(root.path()).filePath(QStringLiteral("tarnoki.ini"))};
+    GuiInteraction ui;
+
+    Fixture() {
+        MessageBox::setAutoAnswer(true, Interaction::Answer::Yes);
+        Logbook logbook(root.path(), settings, ui);
+        if (!logbook.Open() || FlightGenerator(1, kFlights).addTo(logbook, kFlights) != kFlights) {
+            std::fprintf(stderr, "could not generate the logbook\n");
+            std::exit(1);
+        }
+    }
+};
+
+Fixture& fixture() {
+    static Fixture f;
+    return f;
+}
+
+void StartToNewestFlight(benchmark::State& state) {
+    Fixture& fx = fixture();
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        Logbook logbook(fx.root.path(), fx.settings, fx.ui);
+        if (!logbook.Open()) state.SkipWithError("open failed");
+        TFMHaupt window(logbook, fx.settings, fx.ui);
+        window.show();
+        QApplication::processEvents();  // laid out and painted
+        if (window.CurrentPosition() != kFlights) state.SkipWithError("not the newest flight");
+        state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+    }
+}
+
+void StepThroughLogbook(benchmark::State& state) {
+    Fixture& fx = fixture();
+    Logbook logbook(fx.root.path(), fx.settings, fx.ui);
+    if (!logbook.Open()) state.SkipWithError("open failed");
+    TFMHaupt window(logbook, fx.settings, fx.ui);
+    window.show();
+    QApplication::processEvents();
+    int direction = -1;
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        window.DisplayNext(direction);  // shows the flight and repaints at once
+        state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+        if (window.CurrentPosition() <= 1 || window.CurrentPosition() >= kFlights) direction = -direction;
+    }
+    state.counters["steps_per_s"] =
+        benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+BENCHMARK(StartToNewestFlight)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(StepThroughLogbook)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace velmarsk
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
