@@ -22,6 +22,7 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -118,7 +119,7 @@ TFMHaupt::TFMHaupt(Logbook& logbook, Settings& settings, GuiInteraction& ui, QWi
                         quint32(m_settings.readInteger(QStringLiteral("SETTINGS"),
                                                        QStringLiteral("NOTALLOWEDCOLOR"), 14869218)));
 
-    resize(740, 560);
+    // Every field at its natural size; the comment box takes what the screen leaves.
     applySizeLimits();
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -434,6 +435,11 @@ void TFMHaupt::SchriftClick() {
 }
 
 void TFMHaupt::applySizeLimits() {
+    // Measured on the laid-out window, at its natural size.
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    layout()->activate();
+    resize(sizeHint().expandedTo(QSize(704, 532)));
+    layout()->activate();
     setMinimumSize(200, 150);
     const int margin = Comment->geometry().left();
     const int frame = frameGeometry().width() - width();
