@@ -317,9 +317,9 @@ void TestFlightCommands::charactersTheFilesCannotHoldAreRefused() {
     typeText(w.MemComment, QString::fromUtf8("gut \xF0\x9F\x98\x80 gelandet"));
     QCOMPARE(w.MemComment->toPlainText(), QStringLiteral("gut  gelandet"));
     QVERIFY(MessageBox::shown().back().text.contains(QStringLiteral("nicht gespeichert werden")));
-    w.EDName[1]->setFocus();
-    typeText(w.EDName[1], QString::fromUtf8("K\xC5\x82os"));  // Ł is no Windows-1252 letter
-    QCOMPARE(w.EDName[1]->text(), QStringLiteral("Kos"));
+    w.EDName[0]->setFocus();
+    typeText(w.EDName[0], QString::fromUtf8("K\xC5\x82os"));  // Ł is no Windows-1252 letter
+    QCOMPARE(w.EDName[0]->text(), QStringLiteral("Kos"));
 }
 
 void TestFlightCommands::wrongPasswordKeepsAskingAndCancelBlocks() {

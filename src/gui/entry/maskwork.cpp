@@ -139,7 +139,9 @@ void TFMHaupt::SetCrewScroll(int slot) {
         if (SBName->maximum() < m_crewScrollPos) SBName->setMaximum(m_crewScrollPos);
         SBName->setValue(m_crewScrollPos);
     }
-    if (m_currentFlight.Date != 0) FillCrewRows();
+    // While a flight is entered the rows always follow, also for the first flight of an empty
+    // logbook, whose working record has no date yet.
+    if (m_currentFlight.Date != 0 || m_entryState != Browse) FillCrewRows();
 }
 
 }  // namespace velmarsk

@@ -123,6 +123,7 @@ TFMHaupt::TFMHaupt(Logbook& logbook, Settings& settings, GuiInteraction& ui, QWi
     applySizeLimits();
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+    connectEntryRules();
 }
 
 TFMHaupt::~TFMHaupt() {

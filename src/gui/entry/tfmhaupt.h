@@ -7,12 +7,14 @@
 #include <QPointer>
 #include <QTimer>
 #include <array>
+#include <memory>
 #include <vector>
 
 class QAction;
 class QCheckBox;
 class QFrame;
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QMenu;
 class QPlainTextEdit;
@@ -91,8 +93,6 @@ public:
     TFMDrucken* printerHolder();
     // The first required field that is empty, or nullptr.
     QWidget* firstEmptyRequiredField();
-    // Puts the window into NewFlight or ChangeFlight with the rules applied and the focus on the date.
-    void startEntry(EntryStateValue state);
 
     // Password
     bool PasswordValid() const { return m_passwordValid; }
@@ -197,6 +197,46 @@ public:
 
 private:
     std::vector<Binding> m_bindings;  // scalar record fields and their controls, in record order
+
+    // Entry rules
+public:
+    // Puts the window into NewFlight or ChangeFlight over the mask as it stands: buttons, both
+    // category panels, the crew rows as the working crew, the field rules, focus to the date.
+    void startEntry(EntryStateValue state);
+    void ApplyEntryRules();
+    bool IsFilled(QWidget* field);
+
+private:
+    class EntryRules;
+    using FieldHandler = void (TFMHaupt::*)(QWidget*);
+
+    void connectEntryRules();
+    void runHandler(FieldHandler handler, QWidget* field, bool isExit);
+    void TestEnable(QWidget* field);
+    void EmptyNotAllowed(QWidget* field);
+    void EmptyTest(QWidget* field);
+    void EDAtaBeforeExit(QWidget* field);
+    void EDAteBeforeExit(QWidget* field);
+    void EDCallsignExit(QWidget* field);
+    void EDRegistrationEnter(QWidget* field);
+    void MRoutingExit(QWidget* field);
+    void EDNameExit(QWidget* field);
+    void EDName4Exit(QWidget* field);
+    void EDDuty1Exit(QWidget* field);
+    void EDName1Exit(QWidget* field);
+    void EDDuty2Exit(QWidget* field);
+    void EDNameChange(TMyEdit* field, const QString& text);
+    bool EDNameKeyPress(TMyEdit* field, QKeyEvent* event);
+    void EDDateKeyDown(QKeyEvent* event);
+    bool entryKeyDown(QKeyEvent* event);
+    void requireInput(QWidget* field);
+    void moveFocus(QWidget* field);
+    QString firstDuty() const;
+
+    std::shared_ptr<EntryRules> m_entryRules;
+    bool m_movingFocus = false;
+    bool m_completionDetached = false;
+    // End of entry rules
 };
 
 }  // namespace velmarsk
