@@ -50,6 +50,7 @@ int runProgram(QApplication& app) {
     int result = 0;
     {
         TFMHaupt main(logbook, settings, ui);
+        main.printerHolder();  // the program's printer exists from the start
         if (!main.endRequested()) {
             main.show();
             result = app.exec();

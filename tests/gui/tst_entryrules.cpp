@@ -133,12 +133,20 @@ void TestEntryRules::newFlightTypedFieldByField() {
         const char* field;
         const char* keys;
     } steps[] = {
-        {"EDDate", ""},          {"EDDuty1", ""},           {"EDDuty2", ""},  // empty: the rows below stay
-                                                                              // locked and are skipped
-        {"EDCallsign", "sar41"}, {"EDRegistration", "21"},                    // typed after the prefix
-        {"EDTctp", "12"},        {"MRouting", "EDXW-EDHL"}, {"EDAtd", "2330"}, {"EDAta", "0045"},
+        {"EDDate", ""},
+        {"EDDuty1", ""},
+        {"EDDuty2", ""},  // empty: the rows below stay
+                          // locked and are skipped
+        {"EDCallsign", "sar41"},
+        {"EDRegistration", "21"},  // typed after the prefix
+        {"EDTctp", "12"},
+        {"MRouting", "EDXW-EDHL"},
+        {"EDAtd", "2330"},
+        {"EDAta", "0045"},
         {"EDAte", "1:30"},  // ATE as derived was 1:15
-        {"EDVfrDay", "1:00"},    {"EDVfrNite", "0:30"},     {"EDNavNite", ""},
+        {"EDVfrDay", "1:00"},
+        {"EDVfrNite", "0:30"},
+        {"EDNavNite", ""},
     };
     for (const auto& step : steps) {
         QCOMPARE(EntryWindow::focusName(), QString::fromLatin1(step.field));

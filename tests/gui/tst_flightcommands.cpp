@@ -80,6 +80,7 @@ private slots:
     void runningTotalFollowsSimulatorChanges();
     void discardShowsThePreviousFlight();
     void deleteAsksAndTheLastOneLeavesTheTemplate();
+    void totalBelowZeroIsShownWithItsSign();
     void goToDate_data();
     void goToDate();
     void printsTheWindowToAPdfFile();
@@ -261,6 +262,20 @@ void TestFlightCommands::deleteAsksAndTheLastOneLeavesTheTemplate() {
     QVERIFY(!w.BtnDown->isEnabled());
     QVERIFY(!w.BtnUp->isEnabled());
     QCOMPARE(w.RunningTotal(), 0);
+}
+
+void TestFlightCommands::totalBelowZeroIsShownWithItsSign() {
+    LogbookEnv env;
+    QVERIFY(env.open());
+    env.add(env.flight(day(1), 600, 90));
+    env.add(env.flight(day(2), 600, 60));
+    // A fresh settings file knows nothing of the flights already stored.
+    env.settings->writeInteger(QStringLiteral("USER"), QStringLiteral("GESAMTSTUNDEN"), 30);
+    TFMHaupt w(*env.book, *env.settings, env.ui);
+    showActive(w);
+    w.FlugloeschenClick();
+    QCOMPARE(w.RunningTotal(), -30);
+    QCOMPARE(w.EDGesTarnoki->text().trimmed(), QStringLiteral("-0:30"));
 }
 
 void TestFlightCommands::goToDate_data() {

@@ -156,10 +156,14 @@ void TFMHaupt::EnableButtons() {
 void TFMHaupt::updateTotalField() {
     // The field shows hours and minutes from 0 upward; a total below 0 (possible after deleting
     // flights against a fresh settings file) is shown with its sign rather than as a huge number.
+    static const QString kTotalMask = QStringLiteral(" 9999:99;1; ");
     if (m_runningTotal >= 0) {
+        if (EDGesTarnoki->editMask() != kTotalMask) EDGesTarnoki->setEditMask(kTotalMask);
         EDGesTarnoki->setMinutes(quint32(m_runningTotal));
     } else {
+        // The mask has no place for a sign: the field shows the plain text meanwhile.
         const qint64 m = -qint64(m_runningTotal);
+        EDGesTarnoki->setEditMask(QString());
         EDGesTarnoki->setText(QStringLiteral("-%1:%2").arg(m / 60).arg(m % 60, 2, 10, QLatin1Char('0')));
     }
 }
