@@ -116,7 +116,7 @@ void TFMHaupt::BtnokClick() {
     if (position < 0) return;  // the logbook has said why
 
     m_entryState = Browse;
-    SetAllowedTree(centralWidget(), true);
+    SetAllowedTree(maskArea(), true);
     EnableButtons();
     if (!isSimulator(work)) m_runningTotal += work.Ate;
     ShowFlight(position);
@@ -130,7 +130,7 @@ void TFMHaupt::BtnCancelClick() {
     if (m_entryState == Browse) return;
     BtnCancel->setFocus();
     m_entryState = Browse;
-    SetAllowedTree(centralWidget(), true);
+    SetAllowedTree(maskArea(), true);
     EnableButtons();
     ShowFlight(m_currentPosition);
     if (QWidget* f = focusWidget()) f->clearFocus();

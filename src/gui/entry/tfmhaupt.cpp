@@ -98,14 +98,14 @@ TFMHaupt::TFMHaupt(Logbook& logbook, Settings& settings, GuiInteraction& ui, QWi
         if (!menu->isEmpty()) menu->exec(mapToGlobal(p));
     });
     // In Browse the mask only shows: a field that gets the focus gives it up at once.
-    for (QWidget* w : centralWidget()->findChildren<QWidget*>())
+    for (QWidget* w : maskArea()->findChildren<QWidget*>())
         if (w->focusPolicy() != Qt::NoFocus &&
             (qobject_cast<QLineEdit*>(w) || qobject_cast<QPlainTextEdit*>(w)))
             w->installEventFilter(this);
 
     // Window creation as the program starts.
     setEntryState(Browse);
-    SetAllowedTree(centralWidget(), true);
+    SetAllowedTree(maskArea(), true);
     EnableButtons();
     EDDate->setText(QDate::currentDate().toString(QStringLiteral("dd.MM.yy")));
     m_currentFlight.Date = 0;
@@ -115,7 +115,7 @@ TFMHaupt::TFMHaupt(Logbook& logbook, Settings& settings, GuiInteraction& ui, QWi
     m_runningTotal = qint32(m_settings.readInteger(kUser, QStringLiteral("GESAMTSTUNDEN"), 0));
     m_hideUnused = m_settings.readBool(QStringLiteral("SETTINGS"), QStringLiteral("HIDEUNUSED"), true);
     ShowFlight(m_logbook.FlightCount());
-    SetAllowedColorTree(centralWidget(),
+    SetAllowedColorTree(maskArea(),
                         quint32(m_settings.readInteger(QStringLiteral("SETTINGS"),
                                                        QStringLiteral("NOTALLOWEDCOLOR"), 14869218)));
 
@@ -261,7 +261,7 @@ void TFMHaupt::applyCommentFont(bool covered) {
 void TFMHaupt::DisplayNext(int step) {
     if (QWidget* f = focusWidget()) f->clearFocus();
     ShowFlight(m_currentPosition + step);
-    centralWidget()->repaint();
+    maskArea()->repaint();
 }
 
 void TFMHaupt::keyPressEvent(QKeyEvent* event) {
@@ -401,7 +401,7 @@ void TFMHaupt::guardStorableText() {
             refuse(text);
         });
     }
-    for (QLineEdit* edit : centralWidget()->findChildren<QLineEdit*>()) {
+    for (QLineEdit* edit : maskArea()->findChildren<QLineEdit*>()) {
         connect(edit, &QLineEdit::textEdited, this, [edit, refuse, storable](const QString& text) {
             if (cp1252::canEncode(text)) return;
             const int caret = edit->cursorPosition();
@@ -440,16 +440,28 @@ void TFMHaupt::SchriftClick() {
 }
 
 void TFMHaupt::applySizeLimits() {
-    // Measured on the laid-out window, at its natural size.
+    // Measured with both time groups shown, the largest mask, so that showing them later never
+    // needs more room than the window has.
+    const bool vfr = PanelVFR->isVisibleTo(m_client), ifr = PanelIFR->isVisibleTo(m_client);
+    PanelVFR->setVisible(true);
+    PanelIFR->setVisible(true);
+    m_client->layout()->activate();
+    const QSize content = m_client->sizeHint();
+    const int menu = menuBar()->sizeHint().height();
+    QSize size(content.width(), content.height() + menu);
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableGeometry().size());
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    layout()->activate();
-    resize(sizeHint().expandedTo(QSize(704, 532)));
-    layout()->activate();
+    resize(size.expandedTo(QSize(704, 532)));
+    m_client->layout()->activate();
+    const int commentTop = Comment->mapTo(m_client, QPoint(0, 0)).y() + menu;
+    PanelVFR->setVisible(vfr);
+    PanelIFR->setVisible(ifr);
+    // Never narrower than 200 x 150, never wider than the mask, never taller than the comment
+    // box's top plus 400 pixels.
     setMinimumSize(200, 150);
-    const int margin = Comment->geometry().left();
-    const int frame = frameGeometry().width() - width();
-    setMaximumWidth(std::max(Comment->width(), sizeHint().width()) + 2 * margin + frame + 40);
-    setMaximumHeight(Comment->mapTo(this, QPoint(0, 0)).y() + 400 + (frameGeometry().height() - height()));
+    setMaximumWidth(std::max(width(), content.width()));
+    setMaximumHeight(std::max(height(), commentTop + 400));
 }
 
 void TFMHaupt::resizeEvent(QResizeEvent* event) {

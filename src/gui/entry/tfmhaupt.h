@@ -102,6 +102,9 @@ public:
     bool passwordGiven();
     void CBHasPasswordClick();
 
+    // The widget that holds the whole mask (inside the window's scroll area).
+    QWidget* maskArea() const { return m_client; }
+
     // The item of the main menu with this objectName ("NeuerFlug", "Summe", ...).
     QAction* menuAction(const QString& name) const;
 
@@ -151,6 +154,7 @@ private:
     bool m_mouseHeld = false;
     bool m_tickSeen = false;
     QLabel* m_commentLock = nullptr;
+    QWidget* m_client = nullptr;
     bool m_endRequested = false;
     bool m_hiddenCommentLeft = false;
     QPointer<TFMDrucken> m_printerHolder;

@@ -11,12 +11,14 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -93,6 +95,16 @@ const MenuItem kMenuItems[] = {
     {"&Auswerten", "Grafik", "Grafik", "F6"},
     {"?", "Info", "Info", ""},
     {"?", "CrewInfo1", "CrewInfo", ""},
+};
+
+// Scrolls by mouse and scroll bars only: the arrow keys belong to the window, which moves between
+// fields and flights with them.
+class MaskScrollArea : public QScrollArea {
+public:
+    using QScrollArea::QScrollArea;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override { event->ignore(); }
 };
 
 // A padlock, drawn so that it needs no symbol font.
@@ -200,9 +212,17 @@ QWidget* TFMHaupt::buildCategoryGroup(QGroupBox* box, bool vfr) {
 }
 
 void TFMHaupt::buildMask() {
-    auto* client = new QWidget(this);
+    // The mask keeps its fields at their natural size: a window made smaller than the mask scrolls
+    // instead of squeezing them, a taller one gives the comment box the room.
+    auto* scroll = new MaskScrollArea(this);
+    scroll->setObjectName(QStringLiteral("MaskScroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    auto* client = new QWidget(scroll);
     client->setObjectName(QStringLiteral("Client"));
-    setCentralWidget(client);
+    scroll->setWidget(client);
+    setCentralWidget(scroll);
+    m_client = client;
     auto* outer = new QVBoxLayout(client);
     outer->setContentsMargins(12, 4, 12, 12);
     outer->setSpacing(4);
@@ -294,6 +314,9 @@ void TFMHaupt::buildMask() {
     MRouting = named(new QPlainTextEdit(PanelAllg), "MRouting");
     MRouting->setTabChangesFocus(true);
     MRouting->setMinimumWidth(188);
+    // Four lines, like the column beside it; the room below the mask belongs to the comment.
+    MRouting->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    MRouting->setFixedHeight(MRouting->fontMetrics().lineSpacing() * 4 + 12);
     routeCol->addWidget(caption(QStringLiteral("&Routing"), PanelAllg, MRouting));
     routeCol->addWidget(MRouting, 1);
     allg->addLayout(routeCol, 1);
