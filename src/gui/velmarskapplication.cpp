@@ -1,9 +1,8 @@
 #include "velmarskapplication.h"
 
-#include "dates/dateconversionerror.h"
 #include "dialogs/messagebox.h"
 #include "settings/settings.h"
-#include "text/textstorageerror.h"
+#include "text/conversionerror.h"
 
 namespace velmarsk {
 
@@ -12,9 +11,7 @@ VelmarskApplication::VelmarskApplication(int& argc, char** argv) : QApplication(
 bool VelmarskApplication::showCurrentException() {
     try {
         throw;
-    } catch (const DateConversionError& e) {
-        MessageBox::tell(activeWindow(), QStringLiteral("Fehler"), e.message(), MessageBox::Icon::Error);
-    } catch (const TextStorageError& e) {
+    } catch (const ConversionError& e) {
         MessageBox::tell(activeWindow(), QStringLiteral("Fehler"), e.message(), MessageBox::Icon::Error);
     } catch (const SettingsWriteError& e) {
         MessageBox::tell(activeWindow(), QStringLiteral("Dateifehler"), e.message(), MessageBox::Icon::Error);

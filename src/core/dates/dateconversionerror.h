@@ -1,30 +1,14 @@
 #pragma once
 
-#include <QByteArray>
-#include <QString>
-#include <exception>
+#include "text/conversionerror.h"
 
 namespace velmarsk {
 
-// A text that is no date. Raised where a typed or stored date text is converted; the commands let
-// it pass, and the application shows message() once for the whole program.
-class DateConversionError : public std::exception {
+// A text that is no date.
+class DateConversionError : public ConversionError {
 public:
     explicit DateConversionError(const QString& text)
-        : m_text(text),
-          m_message(QStringLiteral("'%1' ist kein g\u00fcltiges Datum").arg(text)),
-          m_what(m_message.toUtf8()) {}
-
-    // The text that could not be read as a date.
-    QString text() const { return m_text; }
-    // The German message for the user.
-    QString message() const { return m_message; }
-    const char* what() const noexcept override { return m_what.constData(); }
-
-private:
-    QString m_text;
-    QString m_message;
-    QByteArray m_what;
+        : ConversionError(text, QStringLiteral("'%1' ist kein g\u00fcltiges Datum").arg(text)) {}
 };
 
 }  // namespace velmarsk

@@ -565,36 +565,33 @@ bool Logbook::endBatch() {
     return afterChange();
 }
 
+bool Logbook::saveWhole(const char* file, const QByteArray& data, bool derived) {
+    QString error;
+    const QString path = filePath(file);
+    if (derived ? replaceDerivedFile(path, data, &error) : saveFileAtomically(path, data, &error))
+        return true;
+    reportWriteError(file, error);
+    return false;
+}
+
 bool Logbook::SaveIndex() {
     // The index is checked against Flug.dat at every opening and rebuilt from it when it is out of
     // step, so it is replaced whole but without waiting for the disk.
-    QString error;
-    if (!replaceDerivedFile(filePath(kIndexFile), m_index.serialize(), &error)) {
-        reportWriteError(kIndexFile, error);
-        return false;
-    }
+    if (!saveWhole(kIndexFile, m_index.serialize(), true)) return false;
     m_indexSaved = true;
     return true;
 }
 
 bool Logbook::SaveNames() {
     if (!m_names.NamesChanged()) return true;
-    QString error;
-    if (!saveFileAtomically(filePath(kNamesFile), m_names.serialize(), &error)) {
-        reportWriteError(kNamesFile, error);
-        return false;
-    }
+    if (!saveWhole(kNamesFile, m_names.serialize(), false)) return false;
     m_names.clearChanged();
     return true;
 }
 
 bool Logbook::SaveCrewList() {
     if (!m_crew.CrewChanged()) return true;
-    QString error;
-    if (!saveFileAtomically(filePath(kCrewFile), m_crew.serialize(), &error)) {
-        reportWriteError(kCrewFile, error);
-        return false;
-    }
+    if (!saveWhole(kCrewFile, m_crew.serialize(), false)) return false;
     m_crew.setChanged(false);
     return true;
 }

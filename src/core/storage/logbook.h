@@ -150,6 +150,8 @@ private:
     bool afterChange();
     void closeFiles();
     void reportWriteError(const char* file, const QString& reason);
+    // Replaces a file written as a whole; derived files (the index) without waiting for the disk.
+    bool saveWhole(const char* file, const QByteArray& data, bool derived);
 
     QString m_dir;
     Settings& m_settings;
