@@ -10,6 +10,7 @@
 #include "storage/scramble.h"
 #include "text/cp1252.h"
 
+#include <unistd.h>
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
@@ -488,6 +489,7 @@ int Logbook::AddFlight(const FlightRecord& record, const StringRecord& texts) {
     const qint64 oldSize = m_strings.size();
     qint64 strPos = 0;
     if (!appendString(s, &strPos)) return kFailed;
+    syncToDisk(m_strings);  // the texts are on disk before the flight that points to them
     if (!writeSlot(recNo, record)) {
         truncateStrings(oldSize);
         return kFailed;
@@ -511,6 +513,7 @@ int Logbook::ChangeFlight(int position, const FlightRecord& record, const String
     const qint64 oldSize = m_strings.size();
     qint64 strPos = 0;
     if (!appendString(s, &strPos)) return kFailed;
+    syncToDisk(m_strings);
     // The flight keeps its slot: overwriting it in place never leaves a moment without the flight.
     if (!writeSlot(old.RecNo, record)) {
         truncateStrings(oldSize);
@@ -553,9 +556,17 @@ bool Logbook::DeleteFlight(int position) {
     return true;
 }
 
+void Logbook::syncToDisk(QFile& file) {
+    // Single changes wait for the disk, so a power cut keeps the order of the writes; a batch
+    // waits once, at its end.
+    if (m_batchDepth == 0) ::fdatasync(file.handle());
+}
+
 bool Logbook::afterChange() {
     m_indexSaved = false;
     if (m_batchDepth > 0) return true;
+    syncToDisk(m_strings);
+    syncToDisk(m_data);
     const bool indexOk = SaveIndex();
     return SaveCrewList() && indexOk;
 }

@@ -148,6 +148,7 @@ private:
     void truncateStrings(qint64 size);
     void addCrewOf(const FlightRecord& r);
     bool afterChange();
+    void syncToDisk(QFile& file);
     void closeFiles();
     void reportWriteError(const char* file, const QString& reason);
     // Replaces a file written as a whole; derived files (the index) without waiting for the disk.
