@@ -5,8 +5,10 @@
 #include "settings/settings.h"
 #include "storage/logbook.h"
 
+#include <QApplication>
 #include <QDate>
 #include <QFile>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -64,10 +66,26 @@ struct LogbookEnv {
         return book->AddFlight(r, s);
     }
 
+    void writeBytes(const char* name, const QByteArray& data) const {
+        QFile f(dir.filePath(QString::fromLatin1(name)));
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QCOMPARE(f.write(data), data.size());
+    }
+
     QByteArray bytes(const char* name) const {
         QFile f(dir.filePath(QString::fromLatin1(name)));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 };
+
+// Clicks the visible button of this name in any window; false when there is none yet.
+inline bool clickVisibleButton(const QString& name) {
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (auto* b = top->findChild<QPushButton*>(name); b && b->isVisible()) {
+            b->click();
+            return true;
+        }
+    return false;
+}
 
 }  // namespace velmarsk::test

@@ -52,10 +52,7 @@ void TestStartUp::oldLayoutIsUpgradedWithItsProgressWindow() {
     QVERIFY(env.open());
     const QByteArray dat = layout112(env, 3);
     env.book.reset();
-    QFile f(env.dir.filePath(QStringLiteral("Flug.dat")));
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(dat);
-    f.close();
+    env.writeBytes("Flug.dat", dat);
     QStringList seen;
     QTimer watcher;
     connect(&watcher, &QTimer::timeout, [&seen] {
@@ -79,17 +76,10 @@ void TestStartUp::cancelledUpgradeEndsTheStart() {
     QVERIFY(env.open());
     const QByteArray dat = layout112(env, 300);
     env.book.reset();
-    QFile f(env.dir.filePath(QStringLiteral("Flug.dat")));
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(dat);
-    f.close();
+    env.writeBytes("Flug.dat", dat);
     // "Abbrechen" in the upgrade window as soon as it shows.
     QTimer clicker;
-    connect(&clicker, &QTimer::timeout, [] {
-        for (QWidget* top : QApplication::topLevelWidgets())
-            if (auto* k = qobject_cast<TFMKonvert*>(top); k && k->isVisible())
-                k->findChild<QPushButton*>(QStringLiteral("BtnCancel"))->click();
-    });
+    connect(&clicker, &QTimer::timeout, [] { test::clickVisibleButton(QStringLiteral("BtnCancel")); });
     clicker.start(0);
     QVERIFY(!env.open());
     clicker.stop();
@@ -102,10 +92,7 @@ void TestStartUp::damagedLogbookIsNamedAndNotTouched() {
     QVERIFY(env.open());
     env.book.reset();
     const QByteArray cut = fileheader::make(QStringLiteral("1,13")) + QByteArray(30, '\0');
-    QFile f(env.dir.filePath(QStringLiteral("Flug.dat")));
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(cut);
-    f.close();
+    env.writeBytes("Flug.dat", cut);
     QVERIFY(!env.open());
     QVERIFY(MessageBox::shown().back().text.contains(QStringLiteral("Flug.dat")));
     QCOMPARE(MessageBox::shown().back().caption, QStringLiteral("Dateifehler"));

@@ -248,11 +248,7 @@ void TestMainWindow::sortFromTheMenuCanBeCancelled() {
     TFMHaupt w(*env.book, *env.settings, env.ui);
     w.show();
     // The cancel button is pressed as soon as the window lets events through.
-    QTimer::singleShot(0, [] {
-        for (QWidget* top : QApplication::topLevelWidgets())
-            if (auto* b = top->findChild<QPushButton*>(QStringLiteral("BtnAbbruch")); b && b->isVisible())
-                b->click();
-    });
+    QTimer::singleShot(0, [] { test::clickVisibleButton(QStringLiteral("BtnAbbruch")); });
     w.DateiordnenClick(true);
     QCOMPARE(env.bytes("Flug.dat"), dat);
     QVERIFY(!QFile::exists(env.dir.filePath(QStringLiteral("_Flug.dat"))));
@@ -285,11 +281,7 @@ void TestMainWindow::indexRebuildAsksFirst() {
     TFMHaupt w(*env.book, *env.settings, env.ui);
     w.show();
     auto press = [](const char* name) {
-        QTimer::singleShot(0, [name] {
-            for (QWidget* top : QApplication::topLevelWidgets())
-                if (auto* b = top->findChild<QPushButton*>(QString::fromLatin1(name)); b && b->isVisible())
-                    b->click();
-        });
+        QTimer::singleShot(0, [name] { test::clickVisibleButton(QString::fromLatin1(name)); });
     };
     QFile::remove(env.dir.filePath(QStringLiteral("Flug.idx")));
     press("BtnCancel");
