@@ -30,6 +30,7 @@ private slots:
     void showsTheNewestFlightAndWalksWithinTheLogbook();
     void hidesUnusedBlocks();
     void fieldsKeepTheirPlaceWhatEverIsShown();
+    void aTallerWindowGivesTheCommentTheRoom();
     void everyFieldSurvivesTheTransfer();
     void crewRowsScrollOverEightSlots();
     void storeCrewRowsClosesOneGapPerPass_data();
@@ -161,6 +162,29 @@ void TestMainWindow::fieldsKeepTheirPlaceWhatEverIsShown() {
     w.ShowFlight(1);
     w.FlugAendernClick();
     QCOMPARE(places(), browse);
+}
+
+void TestMainWindow::aTallerWindowGivesTheCommentTheRoom() {
+    LogbookEnv env;
+    QVERIFY(env.open());
+    env.add(env.flight(day(1), 600));
+    TFMHaupt w(*env.book, *env.settings, env.ui);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    const int commentTop = w.Comment->mapTo(&w, QPoint(0, 0)).y();
+    const int startHeight = w.Comment->height();
+    // Up to the comment's top plus 400 pixels, and no further.
+    w.resize(w.width(), commentTop + 400);
+    QTRY_COMPARE(w.height(), commentTop + 400);
+    QTRY_VERIFY(w.Comment->height() > startHeight);
+    QCOMPARE(w.Comment->mapTo(&w, QPoint(0, 0)).y(), commentTop);
+    w.resize(w.width(), commentTop + 500);
+    QCOMPARE(w.height(), commentTop + 400);
+    // Never wider than the mask.
+    const int widest = w.maximumWidth();
+    w.resize(widest + 200, w.height());
+    QCOMPARE(w.width(), widest);
+    QVERIFY(widest <= w.maskArea()->sizeHint().width() + 40);
 }
 
 void TestMainWindow::everyFieldSurvivesTheTransfer() {

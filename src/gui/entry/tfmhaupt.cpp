@@ -453,7 +453,9 @@ void TFMHaupt::applySizeLimits() {
         size = size.boundedTo(screen->availableGeometry().size());
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     resize(size.expandedTo(QSize(704, 532)));
-    m_client->layout()->activate();
+    // The scroll area lays the mask out only once it is shown: lay it out at its natural size here
+    // to find where the comment box begins.
+    m_client->layout()->setGeometry(QRect(QPoint(0, 0), content));
     const int commentTop = Comment->mapTo(m_client, QPoint(0, 0)).y() + menu;
     PanelVFR->setVisible(vfr);
     PanelIFR->setVisible(ifr);
