@@ -92,6 +92,14 @@ TFMHaupt::TFMHaupt(Logbook& logbook, Settings& settings, GuiInteraction& ui, QWi
     MemComment->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(MemComment, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& p) { PUComment->exec(MemComment->mapToGlobal(p)); });
+    // The fields offer printing and export like the window around them, in every state, instead of
+    // the edit menu of the toolkit.
+    for (QWidget* w : maskArea()->findChildren<QWidget*>()) {
+        if (w == MemComment || !(qobject_cast<QLineEdit*>(w) || qobject_cast<QPlainTextEdit*>(w))) continue;
+        w->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(w, &QWidget::customContextMenuRequested, this,
+                [this, w](const QPoint& p) { PUNormal->exec(w->mapToGlobal(p)); });
+    }
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
         QMenu* menu = m_entryState == Browse ? PUNormal : PUDummy;

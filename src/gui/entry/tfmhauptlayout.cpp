@@ -491,7 +491,8 @@ void TFMHaupt::buildMenus() {
     PUNormal = named(new QMenu(this), "PUNormal");
     QAction* drucken = PUNormal->addAction(QStringLiteral("Drucken"));
     drucken->setObjectName(QStringLiteral("PUDrucken"));
-    connect(drucken, &QAction::triggered, menuAction(QStringLiteral("Flugdrucken")), &QAction::trigger);
+    // Never disabled: it prints also while a flight is entered, when the menu item is off.
+    connect(drucken, &QAction::triggered, this, &TFMHaupt::FlugdruckenClick);
     QAction* exportieren = PUNormal->addAction(QStringLiteral("Exportieren"));
     exportieren->setObjectName(QStringLiteral("PUExportieren"));
     connect(exportieren, &QAction::triggered, menuAction(QStringLiteral("Exportieren")), &QAction::trigger);
