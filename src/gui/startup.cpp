@@ -11,6 +11,8 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 namespace velmarsk {
 
@@ -19,9 +21,20 @@ bool displayAvailable() {
            !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
+bool installToolkitTranslations(QApplication& app) {
+    auto* translator = new QTranslator(&app);
+    if (!translator->load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
+}
+
 int runProgram(QApplication& app) {
     QApplication::setApplicationName(QStringLiteral("velmarsk"));
     QApplication::setApplicationDisplayName(QStringLiteral("Velmarskverwaltung"));
+    installToolkitTranslations(app);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/velmarsk/velmarsk.png")));
 
     QCommandLineParser parser;
