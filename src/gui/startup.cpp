@@ -33,7 +33,9 @@ bool installToolkitTranslations(QApplication& app) {
 
 int runProgram(QApplication& app) {
     QApplication::setApplicationName(QStringLiteral("velmarsk"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Velmarskverwaltung"));
+    // No display name: the platform would add it to every dialog's caption, and narrow dialogs such
+    // as the password question would show their own caption cut short. The main window carries the
+    // program's title itself.
     installToolkitTranslations(app);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/velmarsk/velmarsk.png")));
 
