@@ -11,6 +11,8 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 namespace velmarsk {
 
@@ -19,9 +21,22 @@ bool displayAvailable() {
            !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
+bool installToolkitTranslations(QApplication& app) {
+    auto* translator = new QTranslator(&app);
+    if (!translator->load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
+}
+
 int runProgram(QApplication& app) {
     QApplication::setApplicationName(QStringLiteral("velmarsk"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Velmarskverwaltung"));
+    // No display name: the platform would add it to every dialog's caption, and narrow dialogs such
+    // as the password question would show their own caption cut short. The main window carries the
+    // program's title itself.
+    installToolkitTranslations(app);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/velmarsk/velmarsk.png")));
 
     QCommandLineParser parser;

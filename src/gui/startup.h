@@ -7,6 +7,10 @@ namespace velmarsk {
 // Whether a window can be shown at all: a display to connect to or a platform chosen by hand.
 bool displayAvailable();
 
+// The toolkit's own texts (print and font dialogs, key names in the menus) in German, like the
+// rest of the program. Returns false when the translations are not installed.
+bool installToolkitTranslations(QApplication& app);
+
 // The program from start to end: data folder, settings, logbook, the main window, the message
 // loop, and the shut-down that saves everything. Returns the exit code.
 int runProgram(QApplication& app);

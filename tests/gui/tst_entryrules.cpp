@@ -88,6 +88,8 @@ private slots:
     void spaceDashes_data();
     void spaceDashes();
     void newFlightTypedFieldByField();
+    void dateIsTypedOverWhenTheEntryStarts_data();
+    void dateIsTypedOverWhenTheEntryStarts();
     void ateFillsFirstPilotAndIp_data();
     void ateFillsFirstPilotAndIp();
     void fieldsOpenByTheTimes_data();
@@ -166,6 +168,25 @@ void TestEntryRules::newFlightTypedFieldByField() {
     QVERIFY(!e.field(QStringLiteral("ED2lf"))->isEnabled());
     QVERIFY(!e.field(QStringLiteral("EDIfrGesDay"))->isEnabled());  // VFR day and night fill the flight
     QVERIFY(!e.field(QStringLiteral("EdSimDay"))->isEnabled());
+}
+
+void TestEntryRules::dateIsTypedOverWhenTheEntryStarts_data() {
+    QTest::addColumn<QString>("command");
+    QTest::newRow("new flight") << QStringLiteral("NeuerFlug");
+    QTest::newRow("change flight") << QStringLiteral("FlugAendern");
+}
+
+void TestEntryRules::dateIsTypedOverWhenTheEntryStarts() {
+    QFETCH(QString, command);
+    EntryWindow e;
+    QVERIFY(e.open());
+    e.env.add(e.env.flight(QDate(2024, 3, 1), 600));
+    QVERIFY(e.show());
+    e.w->menuAction(command)->trigger();
+    QCOMPARE(EntryWindow::focusName(), QStringLiteral("EDDate"));
+    // Straight after the command the digits replace the whole date.
+    EntryWindow::type(QStringLiteral("150326"));
+    QCOMPARE(e.w->EDDate->text(), QStringLiteral("15.03.26"));
 }
 
 void TestEntryRules::ateFillsFirstPilotAndIp_data() {

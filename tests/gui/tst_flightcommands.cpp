@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPushButton>
@@ -84,6 +85,7 @@ private slots:
     void goToDate_data();
     void goToDate();
     void printsTheWindowToAPdfFile();
+    void fieldsOfferThePrintMenuInEveryState();
     void charactersTheFilesCannotHoldAreRefused();
     void wrongPasswordKeepsAskingAndCancelBlocks();
     void protectedCommentOpensWithThePassword();
@@ -320,6 +322,43 @@ void TestFlightCommands::printsTheWindowToAPdfFile() {
     QVERIFY(f.open(QIODevice::ReadOnly));
     QVERIFY(f.read(5) == "%PDF-");
     QVERIFY(f.size() > 2000);  // an image, not an empty page
+}
+
+void TestFlightCommands::fieldsOfferThePrintMenuInEveryState() {
+    LogbookEnv env;
+    QVERIFY(env.open());
+    env.add(env.flight(day(1), 600));
+    TFMHaupt w(*env.book, *env.settings, env.ui);
+    showActive(w);
+    // The menu that a right click on a field opens, closed again at once.
+    auto menuOf = [](QWidget* field) {
+        QPointer<QWidget> shown;
+        QTimer::singleShot(0, [&shown] {
+            shown = QApplication::activePopupWidget();
+            if (shown) shown->close();
+        });
+        auto* memo = qobject_cast<QPlainTextEdit*>(field);
+        QWidget* target = memo ? memo->viewport() : field;
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(2, 2), target->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(target, &event);
+        return shown.data();
+    };
+    const QList<QWidget*> fields{w.EDCallsign, w.findChild<QWidget*>(QStringLiteral("EDAtd")),
+                                 w.findChild<QWidget*>(QStringLiteral("EDLandDay")), w.MRouting};
+    for (QWidget* f : fields) QCOMPARE(menuOf(f), static_cast<QWidget*>(w.PUNormal));
+    w.NeuerFlugClick();
+    for (QWidget* f : fields)
+        if (f->isEnabled())
+            QCOMPARE(menuOf(f), static_cast<QWidget*>(w.PUNormal));  // a locked field has none
+
+    // Its "Drucken" prints also while a flight is entered.
+    const QString pdf = env.dir.filePath(QStringLiteral("neu.pdf"));
+    QPrinter& printer = w.printerHolder()->printer();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    w.PUNormal->findChild<QAction*>(QStringLiteral("PUDrucken"))->trigger();
+    QVERIFY(QFile::exists(pdf));
+    QCOMPARE(w.EntryState(), NewFlight);
 }
 
 void TestFlightCommands::charactersTheFilesCannotHoldAreRefused() {

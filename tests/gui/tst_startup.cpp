@@ -3,10 +3,13 @@
 #include "entry/tfmhaupt.h"
 #include "logbookenv.h"
 #include "maintenance/tfmkonvert.h"
+#include "startup.h"
 #include "storage/bytes.h"
 #include "storage/fileheader.h"
 
 #include <QApplication>
+#include <QKeySequence>
+#include <QLibraryInfo>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
@@ -22,6 +25,7 @@ private slots:
     void oldLayoutIsUpgradedWithItsProgressWindow();
     void cancelledUpgradeEndsTheStart();
     void damagedLogbookIsNamedAndNotTouched();
+    void toolkitTextsAreGerman();
 };
 
 namespace {
@@ -97,6 +101,15 @@ void TestStartUp::damagedLogbookIsNamedAndNotTouched() {
     QVERIFY(MessageBox::shown().back().text.contains(QStringLiteral("Flug.dat")));
     QCOMPARE(MessageBox::shown().back().caption, QStringLiteral("Dateifehler"));
     QCOMPARE(env.bytes("Flug.dat"), cut);
+}
+
+void TestStartUp::toolkitTextsAreGerman() {
+    if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_de.qm")))
+        QSKIP("the toolkit's translations are not installed (scripts/install-deps.sh installs them)");
+    QVERIFY(installToolkitTranslations(*qApp));
+    // Menu shortcuts read as on a German keyboard; the print and font dialogs follow the same file.
+    QCOMPARE(QKeySequence(Qt::CTRL | Qt::Key_P).toString(QKeySequence::NativeText), QStringLiteral("Strg+P"));
+    QCOMPARE(QCoreApplication::translate("QPrintDialog", "Print"), QStringLiteral("Drucken"));
 }
 
 QTEST_MAIN(TestStartUp)

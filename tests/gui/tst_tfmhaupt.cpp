@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -28,6 +29,8 @@ private slots:
     void emptyLogbookShowsTheTemplate();
     void showsTheNewestFlightAndWalksWithinTheLogbook();
     void hidesUnusedBlocks();
+    void fieldsKeepTheirPlaceWhatEverIsShown();
+    void aTallerWindowGivesTheCommentTheRoom();
     void everyFieldSurvivesTheTransfer();
     void crewRowsScrollOverEightSlots();
     void storeCrewRowsClosesOneGapPerPass_data();
@@ -107,6 +110,81 @@ void TestMainWindow::hidesUnusedBlocks() {
     TFMHaupt all(*env.book, *env.settings, env.ui);
     QVERIFY(all.PanelVFR->isVisibleTo(&all));
     QVERIFY(all.PanelIFR->isVisibleTo(&all));
+}
+
+void TestMainWindow::fieldsKeepTheirPlaceWhatEverIsShown() {
+    // Hidden blocks keep their room: the mask does not jump under the user's eyes and the arrow
+    // buttons stay under the mouse while they repeat.
+    LogbookEnv env;
+    QVERIFY(env.open());
+    FlightRecord ifr = env.flight(day(1), 600);
+    ifr.IfrGesDay = 30;
+    for (int k = 1; k < 6; ++k) {  // a crew of six: the crew bar shows
+        ifr.Duty[std::size_t(k)] = env.ref(QStringLiteral("CP"));
+        ifr.Name[std::size_t(k)] = env.ref(QStringLiteral("Name%1").arg(k));
+    }
+    env.add(ifr);
+    env.add(env.flight(day(2), 600));  // VFR only, one member
+    FlightRecord sim = env.flight(day(3), 600);
+    sim.VfrDay = 0;
+    sim.SimDay = 60;
+    env.add(sim);
+    TFMHaupt w(*env.book, *env.settings, env.ui);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    const QList<QWidget*> watched{w.EDDate,
+                                  w.EDAircraft,
+                                  w.MRouting,
+                                  w.findChild<QWidget*>(QStringLiteral("EDAtd")),
+                                  w.findChild<QWidget*>(QStringLiteral("EDIfrGesDay")),
+                                  w.Comment};
+    auto places = [&] {
+        QCoreApplication::processEvents();
+        w.maskArea()->layout()->activate();
+        QList<QRect> r;
+        for (QWidget* x : watched) r << QRect(x->mapTo(&w, QPoint(0, 0)), x->size());
+        return r;
+    };
+    auto arrow = [&] {
+        places();
+        return QRect(w.BtnDown->mapTo(&w, QPoint(0, 0)), w.BtnDown->size());
+    };
+    const QList<QRect> browse = places();
+    const QRect arrowAt = arrow();
+    for (int position : {2, 1, 3}) {
+        w.ShowFlight(position);
+        QCOMPARE(places(), browse);
+        QCOMPARE(arrow(), arrowAt);
+    }
+    w.NeuerFlugClick();
+    QCOMPARE(places(), browse);
+    w.BtnCancelClick();
+    w.ShowFlight(1);
+    w.FlugAendernClick();
+    QCOMPARE(places(), browse);
+}
+
+void TestMainWindow::aTallerWindowGivesTheCommentTheRoom() {
+    LogbookEnv env;
+    QVERIFY(env.open());
+    env.add(env.flight(day(1), 600));
+    TFMHaupt w(*env.book, *env.settings, env.ui);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    const int commentTop = w.Comment->mapTo(&w, QPoint(0, 0)).y();
+    const int startHeight = w.Comment->height();
+    // Up to the comment's top plus 400 pixels, and no further.
+    w.resize(w.width(), commentTop + 400);
+    QTRY_COMPARE(w.height(), commentTop + 400);
+    QTRY_VERIFY(w.Comment->height() > startHeight);
+    QCOMPARE(w.Comment->mapTo(&w, QPoint(0, 0)).y(), commentTop);
+    w.resize(w.width(), commentTop + 500);
+    QCOMPARE(w.height(), commentTop + 400);
+    // Never wider than the mask.
+    const int widest = w.maximumWidth();
+    w.resize(widest + 200, w.height());
+    QCOMPARE(w.width(), widest);
+    QVERIFY(widest <= w.maskArea()->sizeHint().width() + 40);
 }
 
 void TestMainWindow::everyFieldSurvivesTheTransfer() {

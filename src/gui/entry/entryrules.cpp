@@ -279,6 +279,9 @@ void TFMHaupt::startEntry(EntryStateValue state) {
     StoreCrewRows();
     ApplyEntryRules();
     EDDate->setFocus(Qt::OtherFocusReason);
+    // The date is typed over at once, as on every field reached by Tab; with the caret after the
+    // last place, typed digits would go nowhere.
+    EDDate->selectAll();
 }
 
 void TFMHaupt::ApplyEntryRules() {

@@ -92,6 +92,14 @@ TFMHaupt::TFMHaupt(Logbook& logbook, Settings& settings, GuiInteraction& ui, QWi
     MemComment->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(MemComment, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& p) { PUComment->exec(MemComment->mapToGlobal(p)); });
+    // The fields offer printing and export like the window around them, in every state, instead of
+    // the edit menu of the toolkit.
+    for (QWidget* w : maskArea()->findChildren<QWidget*>()) {
+        if (w == MemComment || !(qobject_cast<QLineEdit*>(w) || qobject_cast<QPlainTextEdit*>(w))) continue;
+        w->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(w, &QWidget::customContextMenuRequested, this,
+                [this, w](const QPoint& p) { PUNormal->exec(w->mapToGlobal(p)); });
+    }
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
         QMenu* menu = m_entryState == Browse ? PUNormal : PUDummy;
@@ -453,7 +461,9 @@ void TFMHaupt::applySizeLimits() {
         size = size.boundedTo(screen->availableGeometry().size());
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     resize(size.expandedTo(QSize(704, 532)));
-    m_client->layout()->activate();
+    // The scroll area lays the mask out only once it is shown: lay it out at its natural size here
+    // to find where the comment box begins.
+    m_client->layout()->setGeometry(QRect(QPoint(0, 0), content));
     const int commentTop = Comment->mapTo(m_client, QPoint(0, 0)).y() + menu;
     PanelVFR->setVisible(vfr);
     PanelIFR->setVisible(ifr);

@@ -141,6 +141,14 @@ T* named(T* widget, const char* name) {
     return widget;
 }
 
+// Blocks that come and go with the state or the shown flight keep their room, so that nothing
+// else moves: the fields stay where the eye expects them and the arrow buttons under the mouse.
+void keepRoomWhenHidden(QWidget* widget) {
+    QSizePolicy policy = widget->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    widget->setSizePolicy(policy);
+}
+
 // Width for a field of n characters in its own font, plus the frame.
 int fieldWidth(QWidget* field, int chars) {
     return field->fontMetrics().horizontalAdvance(QString(chars, QLatin1Char('0'))) + 12;
@@ -237,14 +245,18 @@ void TFMHaupt::buildMask() {
     titleFont.setPointSize(12);
     PanelTitelNew = named(new QLabel(QStringLiteral("Neuen Flug eingeben"), client), "PanelTitelNew");
     PanelTitelChange = named(new QLabel(QStringLiteral("Flug ändern"), client), "PanelTitelChange");
+    // The two titles share one place, one above the other.
+    auto* titles = new QGridLayout;
     for (QLabel* t : {PanelTitelNew, PanelTitelChange}) {
         t->setFont(titleFont);
         t->setFrameShape(QFrame::Panel);
         t->setFrameShadow(QFrame::Raised);
         t->setAlignment(Qt::AlignCenter);
         t->setMinimumWidth(217);
-        top->addWidget(t);
+        keepRoomWhenHidden(t);
+        titles->addWidget(t, 0, 0);
     }
+    top->addLayout(titles);
     top->addStretch(2);
     outer->addLayout(top);
 
@@ -285,6 +297,7 @@ void TFMHaupt::buildMask() {
     SBName->setPageStep(4);
     SBName->setFocusPolicy(Qt::NoFocus);
     SBName->hide();
+    keepRoomWhenHidden(SBName);
     crew->addWidget(SBName, 2, 2, 4, 1);
     crew->setRowStretch(6, 1);
     allg->addLayout(crew);
@@ -359,16 +372,19 @@ void TFMHaupt::buildMask() {
     ges->addWidget(EDGesTarnoki);
     ges->addWidget(new QLabel(QStringLiteral("Stunden"), PanelGesamt));
     ges->addStretch();
+    keepRoomWhenHidden(PanelGesamt);
     upper->addWidget(PanelGesamt);
     outer->addLayout(upper);
 
     PanelVFR = named(new QGroupBox(QStringLiteral("VFR"), client), "PanelVFR");
     buildCategoryGroup(PanelVFR, true);
+    keepRoomWhenHidden(PanelVFR);
     outer->addWidget(PanelVFR);
 
     auto* middle = new QHBoxLayout;
     PanelIFR = named(new QGroupBox(QStringLiteral("IFR"), client), "PanelIFR");
     buildCategoryGroup(PanelIFR, false);
+    keepRoomWhenHidden(PanelIFR);
     middle->addWidget(PanelIFR);
     middle->addStretch();
     auto* side = new QVBoxLayout;
@@ -475,7 +491,8 @@ void TFMHaupt::buildMenus() {
     PUNormal = named(new QMenu(this), "PUNormal");
     QAction* drucken = PUNormal->addAction(QStringLiteral("Drucken"));
     drucken->setObjectName(QStringLiteral("PUDrucken"));
-    connect(drucken, &QAction::triggered, menuAction(QStringLiteral("Flugdrucken")), &QAction::trigger);
+    // Never disabled: it prints also while a flight is entered, when the menu item is off.
+    connect(drucken, &QAction::triggered, this, &TFMHaupt::FlugdruckenClick);
     QAction* exportieren = PUNormal->addAction(QStringLiteral("Exportieren"));
     exportieren->setObjectName(QStringLiteral("PUExportieren"));
     connect(exportieren, &QAction::triggered, menuAction(QStringLiteral("Exportieren")), &QAction::trigger);

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace velmarsk {
 
@@ -17,7 +18,8 @@ TFMPassword::TFMPassword(const QString& expected, QWidget* parent) : QDialog(par
     EDPassword->setObjectName(QStringLiteral("EDPassword"));
     EDPassword->setEchoMode(QLineEdit::Password);
     EDPassword->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));  // "*"
-    EDPassword->setMinimumWidth(180);
+    // Wide enough for the caption beside the frame's buttons: it is the dialog's only prompt.
+    EDPassword->setMinimumWidth(std::max(180, fontMetrics().horizontalAdvance(windowTitle()) + 140));
     box->addWidget(EDPassword);
     BtnPasswordOk = new QPushButton(QStringLiteral("OK"), this);
     BtnPasswordOk->setObjectName(QStringLiteral("BtnPasswordOk"));
