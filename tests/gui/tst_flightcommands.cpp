@@ -243,6 +243,11 @@ void TestFlightCommands::discardShowsThePreviousFlight() {
     QTest::keyClick(w.EDDate, Qt::Key_Escape);
     QCOMPARE(w.EntryState(), Browse);
     QCOMPARE(w.MRouting->toPlainText(), QStringLiteral("bleibt"));
+    // Enter on the focused "Abbrechen" discards as well.
+    w.NeuerFlugClick();
+    w.BtnCancel->setFocus();
+    QTest::keyClick(w.BtnCancel, Qt::Key_Return);
+    QCOMPARE(w.EntryState(), Browse);
     QCOMPARE(env.book->FlightCount(), 1);
 }
 

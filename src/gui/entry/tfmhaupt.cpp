@@ -276,7 +276,11 @@ void TFMHaupt::keyPressEvent(QKeyEvent* event) {
     if (m_entryState != Browse && event->modifiers() == Qt::NoModifier) {
         // Enter saves and Esc discards, as the window's default and cancel buttons.
         if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-            BtnokClick();
+            // Enter presses the button that has the focus, otherwise OK.
+            if (focusWidget() == BtnCancel)
+                BtnCancelClick();
+            else
+                BtnokClick();
             return;
         }
         if (event->key() == Qt::Key_Escape) {
