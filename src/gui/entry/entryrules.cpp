@@ -19,12 +19,12 @@
 #include "controls/teditname.h"
 #include "controls/tmyedit.h"
 #include "dates/dateconversionerror.h"
+#include "dialogs/errormessage.h"
 #include "dialogs/messagebox.h"
 #include "entry/spacedashes.h"
 #include "entry/tfmhaupt.h"
 #include "settings/settings.h"
 #include "storage/logbook.h"
-#include "velmarskapplication.h"
 
 #include <QApplication>
 #include <QFocusEvent>
@@ -481,7 +481,7 @@ void TFMHaupt::EDDateKeyDown(QKeyEvent* event) {
         const QDate date = TextToDate(EDDate->text()).addDays(event->key() == Qt::Key_Up ? 1 : -1);
         EDDate->setText(date.toString(QStringLiteral("dd.MM.yy")));
     } catch (const DateConversionError&) {
-        VelmarskApplication::showCurrentException();  // the text stays as it was
+        showCurrentError(this);  // the text stays as it was
     }
 }
 

@@ -6,6 +6,7 @@
 #include "controls/teditname.h"
 #include "controls/teditzahl.h"
 #include "controls/tmyedit.h"
+#include "dialogs/errormessage.h"
 #include "dialogs/guiinteraction.h"
 #include "dialogs/messagebox.h"
 #include "maintenance/tfmindexneu.h"
@@ -73,7 +74,8 @@ TFMHaupt::TFMHaupt(Logbook& logbook, Settings& settings, GuiInteraction& ui, QWi
         {"Flugdrucken", &TFMHaupt::FlugdruckenClick},   {"Druckerwaehlen", &TFMHaupt::DruckerwaehlenClick},
     };
     for (const auto& [name, handler] : commands)
-        connect(menuAction(QString::fromLatin1(name)), &QAction::triggered, this, handler);
+        connect(menuAction(QString::fromLatin1(name)), &QAction::triggered, this,
+                [this, h = handler] { runCommand(h); });
     // Commands whose windows are not part of this version yet.
     for (const char* name : {"Exportieren", "Importieren", "Optionen", "Summe", "Suchen", "Weitersuchen",
                              "Grafik", "Info", "CrewInfo1"})
@@ -82,8 +84,8 @@ TFMHaupt::TFMHaupt(Logbook& logbook, Settings& settings, GuiInteraction& ui, QWi
                              QStringLiteral("Diese Funktion ist in dieser Version noch nicht verfügbar."),
                              MessageBox::Icon::Information);
         });
-    connect(Btnok, &QPushButton::clicked, this, &TFMHaupt::BtnokClick);
-    connect(BtnCancel, &QPushButton::clicked, this, &TFMHaupt::BtnCancelClick);
+    connect(Btnok, &QPushButton::clicked, this, [this] { runCommand(&TFMHaupt::BtnokClick); });
+    connect(BtnCancel, &QPushButton::clicked, this, [this] { runCommand(&TFMHaupt::BtnCancelClick); });
     connect(CBHasPassword, &QCheckBox::clicked, this, &TFMHaupt::CBHasPasswordClick);
     guardStorableText();
     connect(SBName, &QScrollBar::valueChanged, this, [this](int value) {
@@ -277,10 +279,7 @@ void TFMHaupt::keyPressEvent(QKeyEvent* event) {
         // Enter saves and Esc discards, as the window's default and cancel buttons.
         if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
             // Enter presses the button that has the focus, otherwise OK.
-            if (focusWidget() == BtnCancel)
-                BtnCancelClick();
-            else
-                BtnokClick();
+            runCommand(focusWidget() == BtnCancel ? &TFMHaupt::BtnCancelClick : &TFMHaupt::BtnokClick);
             return;
         }
         if (event->key() == Qt::Key_Escape) {
@@ -356,6 +355,15 @@ void TFMHaupt::ArrowMouseDown(QToolButton* button, Qt::MouseButton mouseButton) 
 
 void TFMHaupt::ArrowMouseUp() {
     m_mouseHeld = false;
+}
+
+void TFMHaupt::runCommand(void (TFMHaupt::*command)()) {
+    // A command stops where the error arose, and the user reads why.
+    try {
+        (this->*command)();
+    } catch (...) {
+        if (!showCurrentError(this)) throw;
+    }
 }
 
 QWidget* TFMHaupt::firstEmptyRequiredField() {

@@ -91,6 +91,8 @@ public:
     void FlugdruckenClick();
     void DruckerwaehlenClick();
     TFMDrucken* printerHolder();
+    // Runs a command; an error it raises for the user is shown and ends only that command.
+    void runCommand(void (TFMHaupt::*command)());
     // The first required field that is empty, or nullptr.
     QWidget* firstEmptyRequiredField();
 

@@ -492,7 +492,7 @@ void TFMHaupt::buildMenus() {
     QAction* drucken = PUNormal->addAction(QStringLiteral("Drucken"));
     drucken->setObjectName(QStringLiteral("PUDrucken"));
     // Never disabled: it prints also while a flight is entered, when the menu item is off.
-    connect(drucken, &QAction::triggered, this, &TFMHaupt::FlugdruckenClick);
+    connect(drucken, &QAction::triggered, this, [this] { runCommand(&TFMHaupt::FlugdruckenClick); });
     QAction* exportieren = PUNormal->addAction(QStringLiteral("Exportieren"));
     exportieren->setObjectName(QStringLiteral("PUExportieren"));
     connect(exportieren, &QAction::triggered, menuAction(QStringLiteral("Exportieren")), &QAction::trigger);

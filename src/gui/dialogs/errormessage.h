@@ -1,0 +1,12 @@
+#pragma once
+
+class QWidget;
+
+namespace velmarsk {
+
+// Shows the message of the exception being handled when it is one the program raises for the
+// user (a text that is no date, a text the files cannot hold, a settings file that cannot be
+// written); false for any other, which the caller passes on. Call it inside a catch block.
+bool showCurrentError(QWidget* parent);
+
+}  // namespace velmarsk
