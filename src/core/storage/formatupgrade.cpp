@@ -4,10 +4,9 @@
 #include "storage/fileheader.h"
 #include "storage/logbook.h"
 #include "storage/messages.h"
+#include "storage/savefile.h"
 
-#include <unistd.h>
 #include <QDir>
-#include <cstdio>
 #include <cstring>
 
 namespace velmarsk {
@@ -104,24 +103,12 @@ bool Logbook::upgradeStep(int fromVersion) {
     }
 
     // The new file is complete on disk before it replaces the old one.
-    const QString work = filePath(kUpgradeFile);
-    QFile next(work);
-    bool ok = next.open(QIODevice::WriteOnly | QIODevice::Truncate) && next.write(out) == out.size() &&
-              next.flush() && ::fsync(next.handle()) == 0;
-    const QString error = next.errorString();
-    next.close();
-    if (!ok) {
-        QFile::remove(work);
-        reportWriteError(kUpgradeFile, error);
+    QString error;
+    if (!replaceThroughWorkFile(filePath(kUpgradeFile), filePath(kDataFile), out, true, &error)) {
+        reportWriteError(kDataFile, error);
         return false;
     }
     m_data.close();
-    if (std::rename(QFile::encodeName(work).constData(),
-                    QFile::encodeName(filePath(kDataFile)).constData()) != 0) {
-        QFile::remove(work);
-        reportWriteError(kDataFile, QString::fromLocal8Bit(std::strerror(errno)));
-        return false;
-    }
     if (partial)
         m_ui.tell(
             msg::fileError(),

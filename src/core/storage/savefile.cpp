@@ -1,5 +1,6 @@
 #include "storage/savefile.h"
 
+#include <unistd.h>
 #include <QFile>
 #include <QSaveFile>
 #include <cerrno>
@@ -28,23 +29,23 @@ bool saveFileAtomically(const QString& path, const QByteArray& data, QString* er
     return true;
 }
 
-bool replaceDerivedFile(const QString& path, const QByteArray& data, QString* error) {
-    const QString work = path + QStringLiteral(".neu");
+bool replaceThroughWorkFile(const QString& work, const QString& path, const QByteArray& data, bool sync,
+                            QString* error) {
     QFile file(work);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(data) != data.size() ||
-        !file.flush()) {
-        if (error) *error = file.errorString();
-        file.close();
-        QFile::remove(work);
-        return false;
-    }
+    bool ok = file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size() &&
+              file.flush() && (!sync || ::fsync(file.handle()) == 0);
+    if (!ok && error) *error = file.errorString();
     file.close();
-    if (std::rename(QFile::encodeName(work).constData(), QFile::encodeName(path).constData()) != 0) {
+    if (ok && std::rename(QFile::encodeName(work).constData(), QFile::encodeName(path).constData()) != 0) {
         if (error) *error = QString::fromLocal8Bit(std::strerror(errno));
-        QFile::remove(work);
-        return false;
+        ok = false;
     }
-    return true;
+    if (!ok) QFile::remove(work);
+    return ok;
+}
+
+bool replaceDerivedFile(const QString& path, const QByteArray& data, QString* error) {
+    return replaceThroughWorkFile(path + QStringLiteral(".neu"), path, data, false, error);
 }
 
 bool copyFileAtomically(const QString& src, const QString& dst, QString* error) {

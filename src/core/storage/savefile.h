@@ -9,7 +9,12 @@ namespace velmarsk {
 // never a part. On failure error (if given) receives the reason.
 bool saveFileAtomically(const QString& path, const QByteArray& data, QString* error = nullptr);
 
-// The same without waiting for the disk: for files that are derived from others and checked when
+// Writes data to the work file (waiting for the disk when sync is set) and renames it over path:
+// the files of the logbook's own work steps (upgrade, compaction) go this way under their names.
+bool replaceThroughWorkFile(const QString& work, const QString& path, const QByteArray& data, bool sync,
+                            QString* error = nullptr);
+
+// Replaces path whole without waiting for the disk: for files that are derived from others and checked when
 // they are read, so that a copy lost in a power cut is simply made again.
 bool replaceDerivedFile(const QString& path, const QByteArray& data, QString* error = nullptr);
 

@@ -7,10 +7,8 @@
 #include "storage/messages.h"
 #include "storage/savefile.h"
 
-#include <unistd.h>
 #include <QFile>
 #include <QHash>
-#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -142,24 +140,12 @@ bool Logbook::StringCompact(Progress& progress, qint64* gained) {
             if (progress.cancelRequested()) return false;
         }
     }
-    const QString work = filePath(kSortWorkFile);
-    QFile tmp(work);
-    const bool written = tmp.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-                         tmp.write(out) == out.size() && tmp.flush() && ::fsync(tmp.handle()) == 0;
-    const QString error = tmp.errorString();
-    tmp.close();
-    if (!written) {
-        QFile::remove(work);
-        reportWriteError(kSortWorkFile, error);
+    QString error;
+    if (!replaceThroughWorkFile(filePath(kSortWorkFile), filePath(kStringFile), out, true, &error)) {
+        reportWriteError(kStringFile, error);
         return false;
     }
     m_strings.close();
-    if (std::rename(QFile::encodeName(work).constData(),
-                    QFile::encodeName(filePath(kStringFile)).constData()) != 0) {
-        QFile::remove(work);
-        openStringFile();
-        return false;
-    }
     if (!openStringFile()) return false;
     for (int p = 1; p <= n; ++p) m_index.SetStrPos(p, newPos[std::size_t(p)]);
     *gained = old.size() - out.size();
