@@ -1,6 +1,6 @@
 #include "storage/crewlist.h"
 
-#include "text/cp1252.h"
+#include "text/linefile.h"
 
 namespace velmarsk {
 
@@ -38,22 +38,12 @@ bool CrewList::add(const QString& name) {
 
 void CrewList::load(const QByteArray& file) {
     clear();
-    QStringList lines = cp1252::decode(file).split(QLatin1Char('\n'));
-    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
-    for (QString& line : lines) {
-        if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
-        add(line);
-    }
+    for (const QString& line : linefile::read(file)) add(line);
     m_changed = false;
 }
 
 QByteArray CrewList::serialize() const {
-    QByteArray out;
-    for (const QString& n : m_names) {
-        out.append(cp1252::encode(n).value_or(QByteArray()));
-        out.append("\r\n", 2);
-    }
-    return out;
+    return linefile::write(m_names);
 }
 
 void CrewList::clear() {

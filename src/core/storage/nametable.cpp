@@ -1,6 +1,7 @@
 #include "storage/nametable.h"
 
 #include "text/cp1252.h"
+#include "text/linefile.h"
 
 namespace velmarsk {
 
@@ -35,12 +36,7 @@ QString NameTable::NameAt(NameRef ref) const {
 
 void NameTable::load(const QByteArray& file) {
     clear();
-    const QString text = cp1252::decode(file);
-    QStringList lines = text.split(QLatin1Char('\n'));
-    // The last line break ends the last entry rather than starting an empty one.
-    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
-    for (QString& line : lines) {
-        if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
+    for (const QString& line : linefile::read(file)) {
         if (!m_first.contains(line)) m_first.insert(line, int(m_names.size()));
         m_names.append(line);
     }
@@ -57,12 +53,7 @@ void NameTable::replace(const QStringList& names) {
 }
 
 QByteArray NameTable::serialize() const {
-    QByteArray out;
-    for (const QString& n : m_names) {
-        out.append(cp1252::encode(n).value_or(QByteArray()));
-        out.append("\r\n", 2);
-    }
-    return out;
+    return linefile::write(m_names);
 }
 
 void NameTable::clear() {
