@@ -460,6 +460,32 @@ bool Logbook::validateForStorage(const FlightRecord& r, const StringRecord& text
     return false;
 }
 
+bool Logbook::storeFlight(std::uint16_t recNo, const FlightRecord& record, const StringRecord& texts,
+                          qint64* strPos) {
+    // Names first, so a stored flight never refers to a line Flug.nam does not have yet.
+    if (!SaveNames()) return false;
+    StringRecord s = texts;
+    s.Date = record.Date;
+    s.Atd = record.Atd;
+    const qint64 oldSize = m_strings.size();
+    if (!appendString(s, strPos)) return false;
+    syncToDisk(m_strings);  // the texts are on disk before the flight that points to them
+    if (!writeSlot(recNo, record)) {
+        truncateStrings(oldSize);
+        return false;
+    }
+    return true;
+}
+
+void Logbook::retireTexts(const IndexEntry& entry) {
+    // Only a record that is what the index says it is: a damaged one is left for the check to find.
+    m_strings.seek(entry.StrPos);
+    const QByteArray head = m_strings.read(StringRecord::kHeaderSize);
+    if (head.size() == StringRecord::kHeaderSize && std::memcmp(head.constData(), "TOlm\0", 5) == 0 &&
+        bytes::u16(head.constData() + 5) == entry.Date && bytes::u16(head.constData() + 7) == entry.Atd)
+        writeAt(m_strings, entry.StrPos + StringRecord::kDateOffset, QByteArray(4, '\0'), kStringFile);
+}
+
 int Logbook::AddFlight(const FlightRecord& record, const StringRecord& texts) {
     if (!validateForStorage(record, texts)) return kFailed;
     if (FlightCount() >= FlightIndex::kMaxFlights) {
@@ -481,19 +507,8 @@ int Logbook::AddFlight(const FlightRecord& record, const StringRecord& texts) {
                   Icon::Error);
         return kFailed;
     }
-    // Names first, so a stored flight never refers to a line Flug.nam does not have yet.
-    if (!SaveNames()) return kFailed;
-    StringRecord s = texts;
-    s.Date = record.Date;
-    s.Atd = record.Atd;
-    const qint64 oldSize = m_strings.size();
     qint64 strPos = 0;
-    if (!appendString(s, &strPos)) return kFailed;
-    syncToDisk(m_strings);  // the texts are on disk before the flight that points to them
-    if (!writeSlot(recNo, record)) {
-        truncateStrings(oldSize);
-        return kFailed;
-    }
+    if (!storeFlight(recNo, record, texts, &strPos)) return kFailed;
     const int position = m_index.InsertIndexEntry(record, recNo, std::int32_t(strPos));
     addCrewOf(record);
     afterChange();
@@ -505,26 +520,12 @@ int Logbook::ChangeFlight(int position, const FlightRecord& record, const String
     if (!validateForStorage(record, texts)) return kFailed;
     const int other = m_index.PositionOf(record.Date, record.Atd);
     if (other != 0 && other != position) return kDuplicate;
-    if (!SaveNames()) return kFailed;
     const IndexEntry old = m_index.EntryAt(position);
-    StringRecord s = texts;
-    s.Date = record.Date;
-    s.Atd = record.Atd;
-    const qint64 oldSize = m_strings.size();
-    qint64 strPos = 0;
-    if (!appendString(s, &strPos)) return kFailed;
-    syncToDisk(m_strings);
     // The flight keeps its slot: overwriting it in place never leaves a moment without the flight.
-    if (!writeSlot(old.RecNo, record)) {
-        truncateStrings(oldSize);
-        return kFailed;
-    }
-    // Retire the old texts; a crash before this leaves two records of which the later one counts.
-    QByteArray zeroKey(4, '\0');
-    m_strings.seek(old.StrPos);
-    const QByteArray head = m_strings.read(StringRecord::kHeaderSize);
-    if (head.size() == StringRecord::kHeaderSize && std::memcmp(head.constData(), "TOlm\0", 5) == 0)
-        writeAt(m_strings, old.StrPos + StringRecord::kDateOffset, zeroKey, kStringFile);
+    qint64 strPos = 0;
+    if (!storeFlight(old.RecNo, record, texts, &strPos)) return kFailed;
+    // A crash before the old texts are retired leaves two records of which the later one counts.
+    retireTexts(old);
     m_index.RemoveIndexEntry(position);
     const int newPosition = m_index.InsertIndexEntry(record, old.RecNo, std::int32_t(strPos));
     addCrewOf(record);
@@ -545,11 +546,7 @@ bool Logbook::DeleteFlight(int position) {
     if (last != position && !writeSlot(victim.RecNo, buffer)) return false;
     buffer.Date = 0;
     if (!writeSlot(lastRecNo, buffer)) return false;
-    m_strings.seek(victim.StrPos);
-    const QByteArray head = m_strings.read(StringRecord::kHeaderSize);
-    if (head.size() == StringRecord::kHeaderSize && std::memcmp(head.constData(), "TOlm\0", 5) == 0 &&
-        bytes::u16(head.constData() + 5) == victim.Date && bytes::u16(head.constData() + 7) == victim.Atd)
-        writeAt(m_strings, victim.StrPos + StringRecord::kDateOffset, QByteArray(4, '\0'), kStringFile);
+    retireTexts(victim);
     m_index.SwapRecNo(last, position);
     m_index.RemoveIndexEntry(position);
     afterChange();

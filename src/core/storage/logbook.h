@@ -144,6 +144,11 @@ private:
     bool writeSlot(std::uint16_t recNo, const FlightRecord& r);
     bool writeAt(QFile& file, qint64 offset, const QByteArray& data, const char* name);
     bool appendString(StringRecord& record, qint64* offset);
+    // Appends the texts, then writes the flight into slot recNo; on failure nothing is left behind.
+    bool storeFlight(std::uint16_t recNo, const FlightRecord& record, const StringRecord& texts,
+                     qint64* strPos);
+    // Marks the string record of an index entry dead.
+    void retireTexts(const IndexEntry& entry);
     bool validateForStorage(const FlightRecord& r, const StringRecord& texts);
     void truncateStrings(qint64 size);
     void addCrewOf(const FlightRecord& r);
