@@ -3,6 +3,7 @@
 #include "scriptedinteraction.h"
 #include "settings/settings.h"
 #include "storage/logbook.h"
+#include "testflight.h"
 
 #include <gtest/gtest.h>
 #include <QDate>
@@ -60,26 +61,7 @@ protected:
     FlightRecord flight(const QDate& date, int atd,
                         const QStringList& crew = {QStringLiteral("P"), QStringLiteral("Meier")},
                         int ate = 60) {
-        Logbook& b = *book;
-        FlightRecord r;
-        r.Date = std::uint16_t(QDate(1899, 12, 30).daysTo(date));
-        r.Atd = std::uint16_t(atd);
-        r.Ate = std::uint16_t(ate);
-        r.Ata = std::uint16_t((atd + ate) % 1440);
-        r.Lf1 = std::uint16_t(ate);
-        r.VfrDay = std::uint16_t(ate);
-        const NameRef empty = b.names().NameIndexOf(QString());
-        r.Duty.fill(empty);
-        r.Name.fill(empty);
-        for (int k = 0; k + 1 < crew.size() && k / 2 < kCrewSlots; k += 2) {
-            r.Duty[std::size_t(k / 2)] = b.names().NameIndexOf(crew[k]);
-            r.Name[std::size_t(k / 2)] = b.names().NameIndexOf(crew[k + 1]);
-        }
-        r.Aircraft = b.names().NameIndexOf(QStringLiteral("CH-53"));
-        r.Callsign = b.names().NameIndexOf(QStringLiteral("SAR41"));
-        r.Registration = b.names().NameIndexOf(QStringLiteral("84+01"));
-        r.Tctp = b.names().NameIndexOf(QStringLiteral("101"));
-        return r;
+        return testFlight(book->names(), date, atd, ate, crew, QStringLiteral("84+01"));
     }
 
     static StringRecord texts(const QString& routing, const QString& comment = {}) {

@@ -4,6 +4,7 @@
 #include "dialogs/messagebox.h"
 #include "settings/settings.h"
 #include "storage/logbook.h"
+#include "testflight.h"
 
 #include <QApplication>
 #include <QDate>
@@ -40,22 +41,8 @@ struct LogbookEnv {
     NameRef ref(const QString& text) { return book->names().NameIndexOf(text); }
 
     FlightRecord flight(const QDate& date, int atd, int ate = 60) {
-        FlightRecord r;
-        r.Date = std::uint16_t(QDate(1899, 12, 30).daysTo(date));
-        r.Atd = std::uint16_t(atd);
-        r.Ate = std::uint16_t(ate);
-        r.Ata = std::uint16_t((atd + ate) % 1440);
-        r.Lf1 = std::uint16_t(ate);
-        r.VfrDay = std::uint16_t(ate);
-        r.Duty.fill(ref(QString()));
-        r.Name.fill(ref(QString()));
-        r.Duty[0] = ref(QStringLiteral("P"));
-        r.Name[0] = ref(QStringLiteral("Meier"));
-        r.Aircraft = ref(QStringLiteral("CH-53"));
-        r.Callsign = ref(QStringLiteral("SAR41"));
-        r.Registration = ref(QStringLiteral("8401"));
-        r.Tctp = ref(QStringLiteral("101"));
-        return r;
+        return testFlight(book->names(), date, atd, ate, {QStringLiteral("P"), QStringLiteral("Meier")},
+                          QStringLiteral("8401"));
     }
 
     int add(const FlightRecord& r, const QString& routing = QStringLiteral("EDXW - EDHL"),
