@@ -4,6 +4,7 @@
 #include "dialogs/guiinteraction.h"
 #include "dialogs/messagebox.h"
 #include "entry/tfmhaupt.h"
+#include "flightbook/flightbook.h"
 #include "generator/flightgenerator.h"
 #include "settings/settings.h"
 #include "storage/logbook.h"
@@ -31,7 +32,9 @@ struct Fixture {
     Fixture() {
         MessageBox::setAutoAnswer(true, Interaction::Answer::Yes);
         Logbook logbook(root.path(), settings, ui);
-        if (!logbook.Open() || FlightGenerator(1, kFlights).addTo(logbook, kFlights) != kFlights) {
+        if (!logbook.Open()) std::exit(1);
+        FlightBook book(logbook, settings);
+        if (FlightGenerator(1, kFlights).addTo(book, kFlights) != kFlights) {
             std::fprintf(stderr, "could not generate the logbook\n");
             std::exit(1);
         }
@@ -49,7 +52,8 @@ void StartToNewestFlight(benchmark::State& state) {
         const auto start = Clock::now();
         Logbook logbook(fx.root.path(), fx.settings, fx.ui);
         if (!logbook.Open()) state.SkipWithError("open failed");
-        TFMHaupt window(logbook, fx.settings, fx.ui);
+        FlightBook book(logbook, fx.settings);
+        TFMHaupt window(book, fx.ui);
         window.show();
         QApplication::processEvents();  // laid out and painted
         if (window.CurrentPosition() != kFlights) state.SkipWithError("not the newest flight");
@@ -61,7 +65,8 @@ void StepThroughLogbook(benchmark::State& state) {
     Fixture& fx = fixture();
     Logbook logbook(fx.root.path(), fx.settings, fx.ui);
     if (!logbook.Open()) state.SkipWithError("open failed");
-    TFMHaupt window(logbook, fx.settings, fx.ui);
+    FlightBook book(logbook, fx.settings);
+    TFMHaupt window(book, fx.ui);
     window.show();
     QApplication::processEvents();
     int direction = -1;

@@ -1,7 +1,8 @@
 #include "clicommands.h"
 
 #include "dates/daynumber.h"
-#include "flightjson.h"
+#include "exchange/flightjson.h"
+#include "flightbook/flightbook.h"
 #include "generator/flightgenerator.h"
 #include "settings/settings.h"
 #include "storage/datadir.h"
@@ -122,7 +123,10 @@ bool CliCommands::open() {
     }
     m_settings = std::make_unique<Settings>(QDir(m_dir).filePath(QString::fromLatin1(Settings::kFileName)));
     m_logbook = std::make_unique<Logbook>(m_dir, *m_settings, m_ui);
-    if (m_logbook->Open()) return true;
+    if (m_logbook->Open()) {
+        m_book = std::make_unique<FlightBook>(*m_logbook, *m_settings);
+        return true;
+    }
     if (m_ui.logbookMissing()) reportNoLogbook();
     return false;
 }
@@ -204,18 +208,6 @@ std::optional<QList<FlightDraft>> CliCommands::readFlights(const QString& source
     return drafts;
 }
 
-bool CliCommands::addToRunningTotal(qint64 minutes) {
-    if (minutes == 0) return true;
-    const QString user = QStringLiteral("USER"), key = QStringLiteral("GESAMTSTUNDEN");
-    try {
-        m_settings->writeInteger(user, key, m_settings->readInteger(user, key, 0) + minutes);
-        return true;
-    } catch (const SettingsWriteError& e) {
-        CliInteraction::printError(e.message());
-        return false;
-    }
-}
-
 // ---------------------------------------------------------------------------------------------
 
 int CliCommands::create() {
@@ -270,9 +262,8 @@ int CliCommands::add() {
     if (!drafts) return kError;
     if (!open()) return kError;
     QList<bool> stored;
-    qint64 minutes = 0;
     bool failed = false;
-    m_logbook->beginBatch();
+    m_book->beginBatch();
     for (qsizetype i = 0; i < drafts->size() && !failed; ++i) {
         FlightDraft& d = (*drafts)[i];
         // Refused before its texts reach the names table.
@@ -285,7 +276,7 @@ int CliCommands::add() {
                 failed = true;
                 break;
             }
-            position = m_logbook->AddFlight(d.record, d.texts());
+            position = m_book->AddFlight(d.record, d.texts());
         }
         if (position == Logbook::kDuplicate)
             CliInteraction::printError(QStringLiteral("Flug %1 (%2) nicht gespeichert: %3")
@@ -293,11 +284,9 @@ int CliCommands::add() {
                                            .arg(describe(d.record), msg::duplicateStart()));
         else if (position < 0)
             failed = true;
-        else if (!d.isSimulator())
-            minutes += d.record.Ate;
         stored << (position > 0);
     }
-    if (!m_logbook->endBatch()) failed = true;
+    if (!m_book->endBatch() || m_book->settingsWriteFailed()) failed = true;
     // Positions after all additions, so that each one names its flight.
     QString out;
     for (qsizetype i = 0; i < stored.size(); ++i) {
@@ -307,7 +296,6 @@ int CliCommands::add() {
         out += QLatin1Char('\n');
     }
     print(out);
-    if (!addToRunningTotal(minutes)) failed = true;
     if (failed) return kError;
     return stored.contains(false) ? kRefused : kOk;
 }
@@ -327,22 +315,18 @@ int CliCommands::change() {
                                        .arg(*position));
         return kRefused;
     }
-    FlightRecord old;
-    if (!m_logbook->ReadFlight(*position, old)) return kError;
     if (!d.resolve(m_logbook->names())) {
         CliInteraction::printError(QStringLiteral("Das Namensverzeichnis ist voll."));
         return kError;
     }
-    const int newPosition = m_logbook->ChangeFlight(*position, d.record, d.texts());
+    const int newPosition = m_book->ChangeFlight(*position, d.record, d.texts());
     if (newPosition == Logbook::kDuplicate) {
         CliInteraction::printError(msg::duplicateStart());
         return kRefused;
     }
     if (newPosition < 0) return kError;
     print(QString::number(newPosition) + QLatin1Char('\n'));
-    const bool oldSim = old.SimDay + old.SimNite > 0;
-    const qint64 delta = (d.isSimulator() ? 0 : d.record.Ate) - (oldSim ? 0 : old.Ate);
-    return addToRunningTotal(delta) ? kOk : kError;
+    return m_book->settingsWriteFailed() ? kError : kOk;
 }
 
 int CliCommands::remove() {
@@ -350,10 +334,8 @@ int CliCommands::remove() {
     const auto position = positionArgument(m_inv.args.at(0), &exit);
     if (!position) return exit;
     if (!open() || !checkPosition(*position)) return kError;
-    FlightRecord old;
-    if (!m_logbook->ReadFlight(*position, old) || !m_logbook->DeleteFlight(*position)) return kError;
-    const bool sim = old.SimDay + old.SimNite > 0;
-    return addToRunningTotal(sim ? 0 : -qint64(old.Ate)) ? kOk : kError;
+    if (!m_book->DeleteFlight(*position)) return kError;
+    return m_book->settingsWriteFailed() ? kError : kOk;
 }
 
 int CliCommands::rebuildIndex() {
@@ -442,10 +424,8 @@ int CliCommands::generate() {
         return kError;
     }
     FlightGenerator generator(m_inv.seed.value_or(1), count);
-    qint64 minutes = 0;
-    const int added = generator.addTo(*m_logbook, count, &minutes);
-    const bool totalOk = addToRunningTotal(minutes);
-    return added == count && totalOk ? kOk : kError;
+    const int added = generator.addTo(*m_book, count);
+    return added == count && !m_book->settingsWriteFailed() ? kOk : kError;
 }
 
 }  // namespace velmarsk

@@ -11,6 +11,7 @@
 
 namespace velmarsk {
 
+class FlightBook;
 class Logbook;
 class Settings;
 
@@ -47,7 +48,6 @@ private:
     bool checkPosition(int position) const;
     // The flights of the input source (a file, or standard input for "-" or none).
     std::optional<QList<FlightDraft>> readFlights(const QString& source, bool single) const;
-    bool addToRunningTotal(qint64 minutes);
     QString describe(const FlightRecord& record) const;
 
     Invocation m_inv;
@@ -55,6 +55,7 @@ private:
     CliInteraction m_ui;
     std::unique_ptr<Settings> m_settings;
     std::unique_ptr<Logbook> m_logbook;
+    std::unique_ptr<FlightBook> m_book;
 };
 
 }  // namespace velmarsk

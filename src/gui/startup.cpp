@@ -3,6 +3,7 @@
 #include "dialogs/guiinteraction.h"
 #include "dialogs/messagebox.h"
 #include "entry/tfmhaupt.h"
+#include "flightbook/flightbook.h"
 #include "settings/settings.h"
 #include "storage/datadir.h"
 #include "storage/logbook.h"
@@ -64,7 +65,8 @@ int runProgram(QApplication& app) {
 
     int result = 0;
     {
-        TFMHaupt main(logbook, settings, ui);
+        FlightBook book(logbook, settings);
+        TFMHaupt main(book, ui);
         main.printerHolder();  // the program's printer exists from the start
         if (!main.endRequested()) {
             main.show();

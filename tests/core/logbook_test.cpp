@@ -87,7 +87,7 @@ TEST_F(LogbookTest, AddStoresExactBytesInDateOrderAndRefusesTheSameStart) {
     FlightRecord r;
     ASSERT_TRUE(book->ReadFlight(2, r));
     EXPECT_EQ(r, flight(day(5), 480));
-    EXPECT_EQ(book->CrewCount(), 1);
+    EXPECT_EQ(book->crewCountOf(r), 1);
 }
 
 TEST_F(LogbookTest, DeleteMovesTheLastSlotIntoTheGapAndRetiresTheText) {
@@ -168,7 +168,7 @@ TEST_F(LogbookTest, EverythingSurvivesARestartAndCrewCountFollowsTheDuties) {
     FlightRecord back;
     ASSERT_TRUE(book->ReadFlight(1, back));
     EXPECT_EQ(back, r);
-    EXPECT_EQ(book->CrewCount(), 2);
+    EXPECT_EQ(book->crewCountOf(back), 2);
     StringRecord s;
     book->ReadStringRecord(1, s);
     EXPECT_EQ(UnscrambleText(s.Comment), QStringLiteral("geheim"));

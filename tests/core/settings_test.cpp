@@ -263,3 +263,27 @@ TEST_F(SettingsTest, RefusedWriteThrowsAndMemoryKeepsTheOldValue) {
 
 }  // namespace
 }  // namespace velmarsk
+
+namespace velmarsk {
+namespace {
+
+TEST_F(SettingsTest, BatchReachesTheFileOnceAtItsEndAndAnAbandonedOneNever) {
+    Settings settings(path());
+    settings.beginBatch();
+    settings.write(setting::TCTP::GESVFR, qint64(600));
+    settings.writeTruth(setting::TCTP::VFRISGES, false);
+    EXPECT_EQ(settings.integer(setting::TCTP::GESVFR), 600);  // memory has it at once
+    EXPECT_FALSE(QFileInfo::exists(path()));
+    settings.endBatch();
+    EXPECT_TRUE(fileBytes().contains("GESVFR=600"));
+    EXPECT_TRUE(fileBytes().contains("VFRISGES=0"));
+
+    settings.beginBatch();
+    settings.write(setting::TCTP::GESVFR, qint64(900));
+    settings.abandonBatch();
+    EXPECT_EQ(settings.integer(setting::TCTP::GESVFR), 600);
+    EXPECT_EQ(Settings(path()).integer(setting::TCTP::GESVFR), 600);
+}
+
+}  // namespace
+}  // namespace velmarsk

@@ -2,6 +2,7 @@
 
 #include "dialogs/guiinteraction.h"
 #include "dialogs/messagebox.h"
+#include "flightbook/flightbook.h"
 #include "settings/settings.h"
 #include "storage/logbook.h"
 #include "testflight.h"
@@ -22,6 +23,7 @@ struct LogbookEnv {
     std::unique_ptr<Settings> settings;
     GuiInteraction ui;
     std::unique_ptr<Logbook> book;
+    std::unique_ptr<FlightBook> service;
 
     LogbookEnv() { settings = std::make_unique<Settings>(dir.filePath(QStringLiteral("tarnoki.ini"))); }
 
@@ -31,11 +33,19 @@ struct LogbookEnv {
         // A question beyond the script is answered No rather than waiting for a click.
         const bool wasAuto = MessageBox::autoAnswer();
         MessageBox::setAutoAnswer(true, Interaction::Answer::No);
+        service.reset();
         book = std::make_unique<Logbook>(dir.path(), *settings, ui);
         const bool ok = book->Open();
         MessageBox::setNextAnswers({});
         MessageBox::setAutoAnswer(wasAuto, Interaction::Answer::Yes);
         return ok;
+    }
+
+    // The service the windows work through, over the open logbook.
+    FlightBook& flightBook() {
+        if (!service || &service->logbook() != book.get())
+            service = std::make_unique<FlightBook>(*book, *settings);
+        return *service;
     }
 
     NameRef ref(const QString& text) { return book->names().NameIndexOf(text); }

@@ -32,7 +32,7 @@ struct EntryWindow {
         return true;
     }
     bool show() {
-        w = std::make_unique<TFMHaupt>(*env.book, *env.settings, env.ui);
+        w = std::make_unique<TFMHaupt>(env.flightBook(), env.ui);
         w->show();
         w->activateWindow();
         MessageBox::setAutoAnswer(true);

@@ -113,7 +113,7 @@ void TestFlightCommands::newFlightIsStoredAsTyped() {
     QVERIFY(env.open());
     env.settings->writeString(QStringLiteral("USER"), QStringLiteral("NAME"), QStringLiteral("Schulz"));
     env.settings->writeString(QStringLiteral("USER"), QStringLiteral("FUNCTION"), QStringLiteral("IP"));
-    TFMHaupt w(*env.book, *env.settings, env.ui);
+    TFMHaupt w(env.flightBook(), env.ui);
     showActive(w);
     w.NeuerFlugClick();
     QCOMPARE(w.EntryState(), NewFlight);
@@ -151,7 +151,7 @@ void TestFlightCommands::newFlightIsStoredAsTyped() {
 void TestFlightCommands::okIsRefusedWhileARequiredFieldIsEmpty() {
     LogbookEnv env;
     QVERIFY(env.open());
-    TFMHaupt w(*env.book, *env.settings, env.ui);
+    TFMHaupt w(env.flightBook(), env.ui);
     showActive(w);
     w.NeuerFlugClick();
     typeFlight(w, QStringLiteral("05.03.24"), QStringLiteral(" 8:00"), QStringLiteral(" 1:30"));
@@ -172,7 +172,7 @@ void TestFlightCommands::changeKeepsTheOldVersionWhenTheStartIsTaken() {
     env.add(env.flight(day(1), 600), QStringLiteral("erster"));
     env.add(env.flight(day(2), 600), QStringLiteral("zweiter"));
     const QByteArray dat = env.bytes("Flug.dat"), str = env.bytes("Flug.str");
-    TFMHaupt w(*env.book, *env.settings, env.ui);
+    TFMHaupt w(env.flightBook(), env.ui);
     showActive(w);
     w.FlugAendernClick();
     QCOMPARE(w.EntryState(), ChangeFlight);
@@ -211,7 +211,7 @@ void TestFlightCommands::runningTotalFollowsSimulatorChanges() {
     sim.SimDay = 60;
     env.add(sim);
     env.settings->writeInteger(QStringLiteral("USER"), QStringLiteral("GESAMTSTUNDEN"), 1000);
-    TFMHaupt w(*env.book, *env.settings, env.ui);
+    TFMHaupt w(env.flightBook(), env.ui);
     showActive(w);
     // Simulator -> VFR: the old time never counted, the new one does.
     w.FlugAendernClick();
@@ -232,7 +232,7 @@ void TestFlightCommands::discardShowsThePreviousFlight() {
     LogbookEnv env;
     QVERIFY(env.open());
     env.add(env.flight(day(1), 600), QStringLiteral("bleibt"));
-    TFMHaupt w(*env.book, *env.settings, env.ui);
+    TFMHaupt w(env.flightBook(), env.ui);
     showActive(w);
     w.NeuerFlugClick();
     w.MRouting->setPlainText(QStringLiteral("verworfen"));
@@ -252,7 +252,7 @@ void TestFlightCommands::deleteAsksAndTheLastOneLeavesTheTemplate() {
     QVERIFY(env.open());
     env.add(env.flight(day(1), 600, 45));
     env.settings->writeInteger(QStringLiteral("USER"), QStringLiteral("GESAMTSTUNDEN"), 45);
-    TFMHaupt w(*env.book, *env.settings, env.ui);
+    TFMHaupt w(env.flightBook(), env.ui);
     showActive(w);
     MessageBox::setAutoAnswer(true, MessageBox::Answer::No);
     w.FlugloeschenClick();
@@ -274,7 +274,7 @@ void TestFlightCommands::totalBelowZeroIsShownWithItsSign() {
     env.add(env.flight(day(2), 600, 60));
     // A fresh settings file knows nothing of the flights already stored.
     env.settings->writeInteger(QStringLiteral("USER"), QStringLiteral("GESAMTSTUNDEN"), 30);
-    TFMHaupt w(*env.book, *env.settings, env.ui);
+    TFMHaupt w(env.flightBook(), env.ui);
     showActive(w);
     w.FlugloeschenClick();
     QCOMPARE(w.RunningTotal(), -30);
@@ -301,7 +301,7 @@ void TestFlightCommands::goToDate() {
     LogbookEnv env;
     QVERIFY(env.open());
     for (int d : {1, 10, 20}) env.add(env.flight(day(d), 600));
-    TFMHaupt w(*env.book, *env.settings, env.ui);
+    TFMHaupt w(env.flightBook(), env.ui);
     w.ShowFlight(2);
     w.GoToDate(text);
     QCOMPARE(w.CurrentPosition(), position);
@@ -312,7 +312,7 @@ void TestFlightCommands::printsTheWindowToAPdfFile() {
     LogbookEnv env;
     QVERIFY(env.open());
     env.add(env.flight(day(1), 600));
-    TFMHaupt w(*env.book, *env.settings, env.ui);
+    TFMHaupt w(env.flightBook(), env.ui);
     showActive(w);
     const QString pdf = env.dir.filePath(QStringLiteral("flug.pdf"));
     QPrinter& printer = w.printerHolder()->printer();
@@ -329,7 +329,7 @@ void TestFlightCommands::fieldsOfferThePrintMenuInEveryState() {
     LogbookEnv env;
     QVERIFY(env.open());
     env.add(env.flight(day(1), 600));
-    TFMHaupt w(*env.book, *env.settings, env.ui);
+    TFMHaupt w(env.flightBook(), env.ui);
     showActive(w);
     // The menu that a right click on a field opens, closed again at once.
     auto menuOf = [](QWidget* field) {
@@ -365,7 +365,7 @@ void TestFlightCommands::fieldsOfferThePrintMenuInEveryState() {
 void TestFlightCommands::charactersTheFilesCannotHoldAreRefused() {
     LogbookEnv env;
     QVERIFY(env.open());
-    TFMHaupt w(*env.book, *env.settings, env.ui);
+    TFMHaupt w(env.flightBook(), env.ui);
     showActive(w);
     w.NeuerFlugClick();
     w.MemComment->setFocus();
@@ -382,7 +382,7 @@ void TestFlightCommands::wrongPasswordKeepsAskingAndCancelBlocks() {
     QVERIFY(env.open());
     QVERIFY(env.book->WritePassword(QStringLiteral("Geheim")));
     QVERIFY(env.book->WriteProtectFlags(false, true));
-    TFMHaupt w(*env.book, *env.settings, env.ui);
+    TFMHaupt w(env.flightBook(), env.ui);
     showActive(w);
     answerPassword({QStringLiteral("geheim")}, true);  // wrong case, then the close box
     w.NeuerFlugClick();
@@ -403,7 +403,7 @@ void TestFlightCommands::protectedCommentOpensWithThePassword() {
     r.CommentHidden = 1;
     env.add(r, QString(), ScrambleText(QStringLiteral("vertraulich")));
     QVERIFY(env.book->WritePassword(QStringLiteral("Geheim")));
-    TFMHaupt w(*env.book, *env.settings, env.ui);
+    TFMHaupt w(env.flightBook(), env.ui);
     showActive(w);
     QVERIFY(w.MemComment->toPlainText().isEmpty());
     answerPassword({QStringLiteral("Geheim")});
@@ -426,11 +426,11 @@ void TestFlightCommands::refusedPasswordEndsTheProgramWhenShowingIsGuarded() {
     QVERIFY(env.book->WritePassword(QStringLiteral("Geheim")));
     QVERIFY(env.book->WriteProtectFlags(true, false));
     answerPassword({}, true);
-    TFMHaupt w(*env.book, *env.settings, env.ui);
+    TFMHaupt w(env.flightBook(), env.ui);
     QVERIFY(w.endRequested());
     QVERIFY(w.MRouting->toPlainText().isEmpty());
     answerPassword({QStringLiteral("Geheim")});
-    TFMHaupt opened(*env.book, *env.settings, env.ui);
+    TFMHaupt opened(env.flightBook(), env.ui);
     QVERIFY(!opened.endRequested());
     QCOMPARE(opened.MRouting->toPlainText(), QStringLiteral("geheime Route"));
 }
@@ -439,7 +439,7 @@ void TestFlightCommands::hidingACommentAsksToCompactAtTheEnd() {
     LogbookEnv env;
     QVERIFY(env.open());
     env.add(env.flight(day(1), 600), QString(), QStringLiteral("Klartext-Kommentar"));
-    TFMHaupt w(*env.book, *env.settings, env.ui);
+    TFMHaupt w(env.flightBook(), env.ui);
     showActive(w);
     w.FlugAendernClick();
     w.CBCommentHidden->setChecked(true);

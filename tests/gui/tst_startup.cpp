@@ -46,7 +46,7 @@ void TestStartUp::newLogbookIsCreatedOnYes() {
     QVERIFY(env.open({MessageBox::Answer::Yes}));
     QCOMPARE(MessageBox::shown().front().text,
              QStringLiteral("Keine Velmarskdatei vorhanden, neu erstellen"));
-    TFMHaupt w(*env.book, *env.settings, env.ui);
+    TFMHaupt w(env.flightBook(), env.ui);
     QCOMPARE(w.CurrentPosition(), 0);
     QCOMPARE(env.bytes("Flug.dat").size(), 158);
 }
@@ -69,7 +69,7 @@ void TestStartUp::oldLayoutIsUpgradedWithItsProgressWindow() {
     watcher.stop();
     QVERIFY(seen.contains(QStringLiteral("FMKonvert")));
     QCOMPARE(env.bytes("Flug.dat").size(), 158 + 3 * 112);
-    TFMHaupt w(*env.book, *env.settings, env.ui);
+    TFMHaupt w(env.flightBook(), env.ui);
     QCOMPARE(w.CurrentPosition(), 3);
     QCOMPARE(w.EDDate->text(), QStringLiteral("03.01.01"));
     QVERIFY(env.book->Check().isEmpty());

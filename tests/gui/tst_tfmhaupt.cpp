@@ -48,7 +48,7 @@ static QDate day(int d, int m = 3, int y = 2024) {
 void TestMainWindow::emptyLogbookShowsTheTemplate() {
     LogbookEnv env;
     QVERIFY(env.open());
-    TFMHaupt w(*env.book, *env.settings, env.ui);
+    TFMHaupt w(env.flightBook(), env.ui);
     QCOMPARE(w.CurrentPosition(), 0);
     QCOMPARE(w.EDDate->text(), QDate::currentDate().toString(QStringLiteral("dd.MM.yy")));
     QVERIFY(!w.BtnDown->isEnabled());
@@ -67,7 +67,7 @@ void TestMainWindow::showsTheNewestFlightAndWalksWithinTheLogbook() {
     LogbookEnv env;
     QVERIFY(env.open());
     for (int d : {3, 1, 2}) QVERIFY(env.add(env.flight(day(d), 600), QStringLiteral("Route %1").arg(d)) > 0);
-    TFMHaupt w(*env.book, *env.settings, env.ui);
+    TFMHaupt w(env.flightBook(), env.ui);
     w.show();
     QCOMPARE(w.CurrentPosition(), 3);
     QCOMPARE(w.EDDate->text(), QStringLiteral("03.03.24"));
@@ -99,7 +99,7 @@ void TestMainWindow::hidesUnusedBlocks() {
     sim.SimDay = 60;
     env.add(sim);
     env.add(env.flight(day(2), 600));
-    TFMHaupt w(*env.book, *env.settings, env.ui);
+    TFMHaupt w(env.flightBook(), env.ui);
     QVERIFY(w.PanelVFR->isVisibleTo(&w));
     QVERIFY(!w.PanelIFR->isVisibleTo(&w));
     w.ShowFlight(1);
@@ -107,7 +107,7 @@ void TestMainWindow::hidesUnusedBlocks() {
     QVERIFY(w.PanelIFR->isVisibleTo(&w));
 
     env.settings->writeBool(QStringLiteral("SETTINGS"), QStringLiteral("HIDEUNUSED"), false);
-    TFMHaupt all(*env.book, *env.settings, env.ui);
+    TFMHaupt all(env.flightBook(), env.ui);
     QVERIFY(all.PanelVFR->isVisibleTo(&all));
     QVERIFY(all.PanelIFR->isVisibleTo(&all));
 }
@@ -129,7 +129,7 @@ void TestMainWindow::fieldsKeepTheirPlaceWhatEverIsShown() {
     sim.VfrDay = 0;
     sim.SimDay = 60;
     env.add(sim);
-    TFMHaupt w(*env.book, *env.settings, env.ui);
+    TFMHaupt w(env.flightBook(), env.ui);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     const QList<QWidget*> watched{w.EDDate,
@@ -168,7 +168,7 @@ void TestMainWindow::aTallerWindowGivesTheCommentTheRoom() {
     LogbookEnv env;
     QVERIFY(env.open());
     env.add(env.flight(day(1), 600));
-    TFMHaupt w(*env.book, *env.settings, env.ui);
+    TFMHaupt w(env.flightBook(), env.ui);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     const int commentTop = w.Comment->mapTo(&w, QPoint(0, 0)).y();
@@ -207,7 +207,7 @@ void TestMainWindow::everyFieldSurvivesTheTransfer() {
     r.CommentHidden = 1;
     QVERIFY(env.add(r, QStringLiteral("EDXW - EDHL\r\nzurück"), ScrambleText(QStringLiteral("geheim"))) > 0);
     QVERIFY(env.book->WritePassword(QString()));
-    TFMHaupt w(*env.book, *env.settings, env.ui);
+    TFMHaupt w(env.flightBook(), env.ui);
     QCOMPARE(w.EDDate->text(), QStringLiteral("14.07.87"));
     QCOMPARE(w.MemComment->toPlainText(), QStringLiteral("geheim"));  // no password: shown in the clear
     QVERIFY(w.CBCommentHidden->isChecked());
@@ -234,7 +234,7 @@ void TestMainWindow::crewRowsScrollOverEightSlots() {
     }
     env.add(r);
     env.add(env.flight(day(2), 600));
-    TFMHaupt w(*env.book, *env.settings, env.ui);
+    TFMHaupt w(env.flightBook(), env.ui);
     w.ShowFlight(1);
     QCOMPARE(w.CrewCount(), 6);
     QVERIFY(w.SBName->isVisibleTo(&w));
@@ -270,7 +270,7 @@ void TestMainWindow::storeCrewRowsClosesOneGapPerPass() {
     const QStringList slotTexts = expected.split(QLatin1Char(','));
     LogbookEnv env;
     QVERIFY(env.open());
-    TFMHaupt w(*env.book, *env.settings, env.ui);
+    TFMHaupt w(env.flightBook(), env.ui);
     for (int r = 0; r < 4; ++r) {
         w.EDDuty[std::size_t(r)]->setText(rows[2 * r]);
         w.EDName[std::size_t(r)]->setText(rows[2 * r + 1]);
@@ -292,7 +292,7 @@ void TestMainWindow::protectedCommentIsCoveredWithoutPassword() {
     r.CommentHidden = 1;
     env.add(r, QString(), ScrambleText(QStringLiteral("nur für mich")));
     QVERIFY(env.book->WritePassword(QStringLiteral("geheim1")));
-    TFMHaupt w(*env.book, *env.settings, env.ui);
+    TFMHaupt w(env.flightBook(), env.ui);
     QCOMPARE(w.CommentHeader->text(), QStringLiteral("&Kommentar (geschützt)"));
     QVERIFY(!w.MemComment->toPlainText().contains(QStringLiteral("nur")));
     QVERIFY(w.findChild<QLabel*>(QStringLiteral("CommentLock"))->isVisibleTo(&w));
@@ -306,7 +306,7 @@ void TestMainWindow::rightButtonStepsByTenAndStopsAtTheEnd() {
     env.book->beginBatch();
     for (int i = 0; i < 25; ++i) env.add(env.flight(QDate(2020, 1, 1).addDays(i), 600));
     env.book->endBatch();
-    TFMHaupt w(*env.book, *env.settings, env.ui);
+    TFMHaupt w(env.flightBook(), env.ui);
     w.setProperty("ignoreCursorForTests", true);
     w.show();
     w.ShowFlight(1);
@@ -323,7 +323,7 @@ void TestMainWindow::sortFromTheMenuCanBeCancelled() {
     QVERIFY(env.open());
     for (int d : {3, 2, 1}) env.add(env.flight(day(d), 600));
     const QByteArray dat = env.bytes("Flug.dat");
-    TFMHaupt w(*env.book, *env.settings, env.ui);
+    TFMHaupt w(env.flightBook(), env.ui);
     w.show();
     // The cancel button is pressed as soon as the window lets events through.
     QTimer::singleShot(0, [] { test::clickVisibleButton(QStringLiteral("BtnAbbruch")); });
@@ -356,7 +356,7 @@ void TestMainWindow::indexRebuildAsksFirst() {
     LogbookEnv env;
     QVERIFY(env.open());
     for (int d : {2, 1}) env.add(env.flight(day(d), 600));
-    TFMHaupt w(*env.book, *env.settings, env.ui);
+    TFMHaupt w(env.flightBook(), env.ui);
     w.show();
     auto press = [](const char* name) {
         QTimer::singleShot(0, [name] { test::clickVisibleButton(QString::fromLatin1(name)); });

@@ -1,6 +1,7 @@
 #include "generator/flightgenerator.h"
 
 #include "dates/daynumber.h"
+#include "flightbook/flightbook.h"
 #include "storage/logbook.h"
 
 #include <algorithm>
@@ -359,15 +360,14 @@ FlightDraft FlightGenerator::next() {
     return f;
 }
 
-int FlightGenerator::addTo(Logbook& logbook, int count, qint64* nonSimMinutes) {
+int FlightGenerator::addTo(FlightBook& book, int count) {
     int added = 0;
-    qint64 minutes = 0;
     int collisions = 0;
-    logbook.beginBatch();
+    book.beginBatch();
     while (added < count) {
         FlightDraft f = next();
-        if (!f.resolve(logbook.names())) break;
-        const int position = logbook.AddFlight(f.record, f.texts());
+        if (!f.resolve(book.logbook().names())) break;
+        const int position = book.AddFlight(f.record, f.texts());
         if (position == Logbook::kDuplicate) {
             // A flight of the logbook starts at the same minute; draw another one.
             if (++collisions > 16 * count + 1024) break;
@@ -375,10 +375,8 @@ int FlightGenerator::addTo(Logbook& logbook, int count, qint64* nonSimMinutes) {
         }
         if (position < 0) break;
         ++added;
-        if (!f.isSimulator()) minutes += f.record.Ate;
     }
-    logbook.endBatch();
-    if (nonSimMinutes) *nonSimMinutes = minutes;
+    book.endBatch();
     return added;
 }
 

@@ -11,7 +11,7 @@
 
 namespace velmarsk {
 
-class Logbook;
+class FlightBook;
 
 // Plausible synthetic flights for demonstrations, tests and benchmarks: the log of one helicopter
 // pilot with crews, aircraft, callsigns, routings, day and night times and procedures that the
@@ -25,8 +25,8 @@ public:
 
     // Adds count flights to an open logbook in one batch, drawing new flights in place of any that
     // collide with a flight already there. Returns the number added (fewer only after an error the
-    // logbook has reported); nonSimMinutes receives the flight time of the non-simulator flights.
-    int addTo(Logbook& logbook, int count, qint64* nonSimMinutes = nullptr);
+    // logbook has reported).
+    int addTo(FlightBook& book, int count);
 
     QDate firstDate() const { return m_first; }
     QDate lastDate() const { return m_last; }

@@ -149,6 +149,7 @@ struct Settings::Impl {
     QByteArray fileBytes;
     // A file that exists but cannot be read must not be replaced by the little we know of it.
     bool unreadable = false;
+    int batchDepth = 0;
 
     void load(const QByteArray& bytes) {
         ini.Reset();
@@ -201,6 +202,11 @@ struct Settings::Impl {
             load(fileBytes);
             throw SettingsWriteError(cannotWriteMessage(path));
         }
+        if (batchDepth == 0) commit();
+    }
+
+    // Memory to the file; on failure memory returns to what the file holds.
+    void commit() {
         const QByteArray bytes = serialize();
         if (!saveWhole(bytes)) {
             load(fileBytes);
@@ -221,7 +227,7 @@ struct Settings::Impl {
     }
 };
 
-Settings::Settings(const QString& filePath) : d(std::make_unique<Impl>()) {
+Settings::Settings(const QString& filePath, QObject* parent) : QObject(parent), d(std::make_unique<Impl>()) {
     d->path = filePath;
     QFile file(filePath);
     if (file.exists()) {
@@ -265,14 +271,55 @@ void Settings::writeString(const QString& section, const QString& key, const QSt
         throw SettingsWriteError(cannotStoreMessage(value, d->path));
     }
     d->write(section, key, quoted(*bytes));
+    emit changed(section, key);
 }
 
 void Settings::writeInteger(const QString& section, const QString& key, qint64 value) {
     d->write(section, key, QByteArray::number(value));
+    emit changed(section, key);
 }
 
 void Settings::writeBool(const QString& section, const QString& key, bool value) {
     d->write(section, key, value ? QByteArrayLiteral("1") : QByteArrayLiteral("0"));
+    emit changed(section, key);
+}
+
+QString Settings::text(const SettingKey& key) const {
+    return readString(key.sectionName(), key.keyName(), key.textDefault());
+}
+
+qint64 Settings::integer(const SettingKey& key) const {
+    return readInteger(key.sectionName(), key.keyName(), key.number);
+}
+
+bool Settings::truth(const SettingKey& key) const {
+    return readBool(key.sectionName(), key.keyName(), key.number != 0);
+}
+
+void Settings::write(const SettingKey& key, const QString& value) {
+    writeString(key.sectionName(), key.keyName(), value);
+}
+
+void Settings::write(const SettingKey& key, qint64 value) {
+    writeInteger(key.sectionName(), key.keyName(), value);
+}
+
+void Settings::writeTruth(const SettingKey& key, bool value) {
+    writeBool(key.sectionName(), key.keyName(), value);
+}
+
+void Settings::beginBatch() {
+    ++d->batchDepth;
+}
+
+void Settings::endBatch() {
+    if (d->batchDepth == 0 || --d->batchDepth > 0) return;
+    d->commit();
+}
+
+void Settings::abandonBatch() {
+    if (d->batchDepth == 0 || --d->batchDepth > 0) return;
+    d->load(d->fileBytes);
 }
 
 }  // namespace velmarsk

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "settings/settingkeys.h"
+
+#include <QObject>
 #include <QString>
 #include <memory>
 #include <stdexcept>
@@ -19,12 +22,14 @@ private:
 // The INI settings file "tarnoki.ini". Every read names its default; every write replaces the whole
 // file at once, so the file on disk always holds what the program last wrote. Section and key names
 // are compared without regard to case; content the program does not know is kept.
-class Settings {
+class Settings : public QObject {
+    Q_OBJECT
+
 public:
     static constexpr const char* kFileName = "tarnoki.ini";
 
-    explicit Settings(const QString& filePath);
-    ~Settings();
+    explicit Settings(const QString& filePath, QObject* parent = nullptr);
+    ~Settings() override;
     Settings(const Settings&) = delete;
     Settings& operator=(const Settings&) = delete;
 
@@ -38,6 +43,25 @@ public:
     void writeString(const QString& section, const QString& key, const QString& value);
     void writeInteger(const QString& section, const QString& key, qint64 value);
     void writeBool(const QString& section, const QString& key, bool value);
+
+    // A key of the table, read with its own default and written as its kind says.
+    QString text(const SettingKey& key) const;
+    qint64 integer(const SettingKey& key) const;
+    bool truth(const SettingKey& key) const;
+    void write(const SettingKey& key, const QString& value);
+    void write(const SettingKey& key, qint64 value);
+    void writeTruth(const SettingKey& key, bool value);
+
+    // While a batch is open, writes change memory only; the file is replaced once, when the last
+    // batch closes (a dialog that stores many keys at once). Throws as a write does.
+    void beginBatch();
+    void endBatch();
+    // Closes a batch without writing, returning memory to what the file holds.
+    void abandonBatch();
+
+signals:
+    // After every write: the key as the writer named it.
+    void changed(const QString& section, const QString& key);
 
 private:
     struct Impl;

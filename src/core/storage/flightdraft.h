@@ -28,7 +28,6 @@ struct FlightDraft {
     bool resolve(NameTable& names);
     // Routing and comment as Flug.str keeps them: a protected comment scrambled.
     StringRecord texts() const;
-    bool isSimulator() const { return record.SimDay + record.SimNite > 0; }
 };
 
 }  // namespace velmarsk

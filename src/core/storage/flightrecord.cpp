@@ -3,6 +3,7 @@
 #include "storage/bytes.h"
 
 #include <array>
+#include <bit>
 #include <cstring>
 #include <iterator>
 
@@ -121,6 +122,11 @@ const FieldInfo* findFlightField(const char* name) {
 
 FlightRecord FlightRecord::fromBytes(const char* data) {
     FlightRecord r;
+    if constexpr (std::endian::native == std::endian::little) {
+        // The record's layout is the slot's (see the offset checks in the header): one copy.
+        std::memcpy(static_cast<void*>(&r), data, kFlightRecordSize);
+        return r;
+    }
     r.Date = bytes::u16(data);
     for (int k = 0; k < kCrewSlots; ++k) {
         r.Duty[size_t(k)] = bytes::i16(data + 2 + 2 * k);

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <type_traits>
 #include <variant>
 
 namespace velmarsk {
@@ -82,6 +83,7 @@ struct FlightRecord {
 };
 
 static_assert(sizeof(FlightRecord) == kFlightRecordSize);
+static_assert(std::is_trivially_copyable_v<FlightRecord>);
 static_assert(offsetof(FlightRecord, Duty) == 2 && offsetof(FlightRecord, Name) == 18);
 static_assert(offsetof(FlightRecord, Aircraft) == 34 && offsetof(FlightRecord, Tctp) == 40);
 static_assert(offsetof(FlightRecord, Atd) == 42 && offsetof(FlightRecord, TfNite) == 76);

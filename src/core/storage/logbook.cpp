@@ -145,7 +145,7 @@ bool Logbook::openFiles(bool recover) {
 
 bool Logbook::recoverInterruptedSort() {
     try {
-        if (!m_settings.readBool(QStringLiteral("MISC"), QStringLiteral("ORDNEN"), false)) return true;
+        if (!m_settings.truth(setting::MISC::ORDNEN)) return true;
         if (m_ui.confirm(msg::sortCaption(), msg::interruptedSort(), Icon::Warning)) {
             const char* files[] = {kDataFile, kNamesFile, kStringFile, kIndexFile};
             QStringList absent;
@@ -169,7 +169,7 @@ bool Logbook::recoverInterruptedSort() {
                 DeleteBackups();
             }
         }
-        m_settings.writeBool(QStringLiteral("MISC"), QStringLiteral("ORDNEN"), false);
+        m_settings.writeTruth(setting::MISC::ORDNEN, false);
         return true;
     } catch (const SettingsWriteError& e) {
         m_ui.tell(msg::fileError(), e.message(), Icon::Error);
@@ -378,10 +378,8 @@ bool Logbook::ReadFlight(int position, FlightRecord& out) {
     if (!readSlot(m_index.RecNoAt(position), out)) {
         m_ui.tell(msg::fileError(),
                   fileMessage(QStringLiteral("Fehler beim Lesen der Hauptdatei"), kDataFile), Icon::Error);
-        m_crewCount = 0;
         return false;
     }
-    m_crewCount = crewCountOf(out);
     return true;
 }
 

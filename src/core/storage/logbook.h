@@ -78,7 +78,6 @@ public:
     CrewList& crew() { return m_crew; }
 
     bool ReadFlight(int position, FlightRecord& out);
-    int CrewCount() const { return m_crewCount; }
     int crewCountOf(const FlightRecord& r) const;
     bool WriteFlight(const FlightRecord& record, int position);
     bool ReadStringRecord(int position, StringRecord& out);
@@ -125,6 +124,8 @@ public:
     QString fileMessage(const QString& text, const char* file) const;
 
 private:
+    friend class FlightPass;  // maps Flug.dat and Flug.str for passes over the whole logbook
+
     enum class Version { Ok, Upgraded, Failed };
     bool openFiles(bool recover);
     bool recoverInterruptedSort();
@@ -169,7 +170,6 @@ private:
     NameTable m_names;
     bool m_namesLoaded = false;
     CrewList m_crew;
-    int m_crewCount = 0;
     bool m_open = false;
     bool m_showProtected = false;
     bool m_changeProtected = false;

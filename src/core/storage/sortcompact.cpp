@@ -23,7 +23,7 @@ const char* const kBackedUp[] = {Logbook::kDataFile, Logbook::kNamesFile, Logboo
 
 bool Logbook::setSortFlag(bool on) {
     try {
-        m_settings.writeBool(QStringLiteral("MISC"), QStringLiteral("ORDNEN"), on);
+        m_settings.writeTruth(setting::MISC::ORDNEN, on);
         return true;
     } catch (const SettingsWriteError& e) {
         m_ui.tell(msg::fileError(), e.message(), Interaction::Icon::Error);

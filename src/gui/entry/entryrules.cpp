@@ -364,7 +364,7 @@ void TFMHaupt::EDCallsignExit(QWidget*) {
     const int number = suffix.trimmed().toInt(&isNumber);
     if (!isNumber || number <= 7000) return;
     const QString prefix =
-        m_settings.readString(QStringLiteral("USER"), QStringLiteral("REGISTRATION"), QString());
+        m_settings.text(setting::USER::REGISTRATION);
     if (EDRegistration->text() != EDRegistration->mask().conform(prefix)) return;
     EDRegistration->setText(prefix + suffix);
     moveFocus(EDTctp);
@@ -374,7 +374,7 @@ void TFMHaupt::EDRegistrationEnter(QWidget*) {
     // Typing replaces what follows the default prefix; the caret stays right after it.
     const int length = EDRegistration->maxLength();
     const int prefix = std::min(
-        int(m_settings.readString(QStringLiteral("USER"), QStringLiteral("REGISTRATION"), QString()).size()),
+        int(m_settings.text(setting::USER::REGISTRATION).size()),
         length);
     EDRegistration->setSelection(length, prefix - length);
 }

@@ -7,6 +7,7 @@
 #include "dates/daynumber.h"
 #include "dialogs/messagebox.h"
 #include "entry/tfmgehedatum.h"
+#include "flightbook/flightbook.h"
 #include "entry/tfmhaupt.h"
 #include "extras/tfmdrucken.h"
 #include "settings/settings.h"
@@ -26,17 +27,11 @@
 namespace velmarsk {
 namespace {
 
-const QString kUser = QStringLiteral("USER");
-
 void plainMessage(QWidget* parent, const QString& text) {
     MessageBox::tell(parent, QStringLiteral("Velmarskverwaltung"), text, MessageBox::Icon::None);
 }
 
 }  // namespace
-
-void TFMHaupt::writeRunningTotal() {
-    m_settings.writeInteger(kUser, QStringLiteral("GESAMTSTUNDEN"), m_runningTotal);
-}
 
 void TFMHaupt::NeuerFlugClick() {
     if (m_entryState != Browse) return;
@@ -58,10 +53,10 @@ void TFMHaupt::NeuerFlugClick() {
     applyCommentFont(false);
     CommentHeader->setText(QStringLiteral("&Kommentar"));
     RecordToMask(m_templateFlight);
-    EDName[0]->setText(m_settings.readString(kUser, QStringLiteral("NAME"), QString()));
-    EDDuty[0]->setText(m_settings.readString(kUser, QStringLiteral("FUNCTION"), QString()));
-    EDAircraft->setText(m_settings.readString(kUser, QStringLiteral("AIRCRAFT"), QString()));
-    EDRegistration->setText(m_settings.readString(kUser, QStringLiteral("REGISTRATION"), QString()));
+    EDName[0]->setText(m_settings.text(setting::USER::NAME));
+    EDDuty[0]->setText(m_settings.text(setting::USER::FUNCTION));
+    EDAircraft->setText(m_settings.text(setting::USER::AIRCRAFT));
+    EDRegistration->setText(m_settings.text(setting::USER::REGISTRATION));
     EDDate->setText(QDate::currentDate().toString(QStringLiteral("dd.MM.yy")));
     StoreCrewRows();
     startEntry(NewFlight);
@@ -101,13 +96,10 @@ void TFMHaupt::BtnokClick() {
     int position;
     if (m_entryState == ChangeFlight) {
         // The old version stays until the new one is stored: a refused save loses nothing.
-        position = m_logbook.ChangeFlight(m_currentPosition, work, m_currentStringRecord);
-        if (position > 0) {
-            if (!isSimulator(old)) m_runningTotal -= old.Ate;
-            wasProtected = old.CommentHidden == 1;
-        }
+        position = m_book.ChangeFlight(m_currentPosition, work, m_currentStringRecord);
+        if (position > 0) wasProtected = old.CommentHidden == 1;
     } else {
-        position = m_logbook.AddFlight(work, m_currentStringRecord);
+        position = m_book.AddFlight(work, m_currentStringRecord);
     }
     if (position == Logbook::kDuplicate) {
         plainMessage(this, QStringLiteral("Es existiert bereits ein Flug mit dieser Startzeit"));
@@ -118,11 +110,9 @@ void TFMHaupt::BtnokClick() {
     m_entryState = Browse;
     SetAllowedTree(maskArea(), true);
     EnableButtons();
-    if (!isSimulator(work)) m_runningTotal += work.Ate;
     ShowFlight(position);
     if (m_crewCount > 4 && m_crewCount - 3 < m_crewScrollPos) SetCrewScroll(m_crewCount - 3);
     if (!wasProtected && work.CommentHidden == 1) m_hiddenCommentLeft = true;
-    writeRunningTotal();
     if (QWidget* f = focusWidget()) f->clearFocus();
 }
 
@@ -144,10 +134,7 @@ void TFMHaupt::FlugloeschenClick() {
                         QStringLiteral("Flug wird unwiderruflich gelöscht"), MessageBox::Icon::Stop,
                         MessageBox::Buttons::YesNo) != MessageBox::Answer::Yes)
         return;
-    const FlightRecord gone = m_currentFlight;
-    if (!m_logbook.DeleteFlight(m_currentPosition)) return;
-    if (!isSimulator(gone)) m_runningTotal -= gone.Ate;
-    writeRunningTotal();
+    if (!m_book.DeleteFlight(m_currentPosition)) return;
     ShowFlight(m_currentPosition);
 }
 

@@ -9,6 +9,7 @@
 #include "dialogs/errormessage.h"
 #include "dialogs/guiinteraction.h"
 #include "dialogs/messagebox.h"
+#include "flightbook/flightbook.h"
 #include "maintenance/tfmindexneu.h"
 #include "maintenance/tfmordnen.h"
 #include "settings/settings.h"
@@ -37,9 +38,6 @@
 namespace velmarsk {
 namespace {
 
-const QString kUser = QStringLiteral("USER");
-const QString kDisplay = QStringLiteral("DISPLAY");
-
 // Items that exist only in Browse.
 const char* const kBrowseOnlyItems[] = {
     "FlugAendern",  "NeuerFlug", "Suchen",   "Weitersuchen", "Summe",       "Grafik",     "Flugdrucken",
@@ -47,8 +45,8 @@ const char* const kBrowseOnlyItems[] = {
 
 }  // namespace
 
-TFMHaupt::TFMHaupt(Logbook& logbook, Settings& settings, GuiInteraction& ui, QWidget* parent)
-    : QMainWindow(parent), m_logbook(logbook), m_settings(settings), m_ui(ui) {
+TFMHaupt::TFMHaupt(FlightBook& book, GuiInteraction& ui, QWidget* parent)
+    : QMainWindow(parent), m_book(book), m_logbook(book.logbook()), m_settings(book.settings()), m_ui(ui) {
     setObjectName(QStringLiteral("FMHaupt"));
     setWindowTitle(QStringLiteral("Velmarskverwaltung"));
     setFont(mappedFont(QStringLiteral("MS Sans Serif"), font().pointSize()));
@@ -122,12 +120,9 @@ TFMHaupt::TFMHaupt(Logbook& logbook, Settings& settings, GuiInteraction& ui, QWi
     SetCrewScroll(1);
     m_currentStringRecord = StringRecord{};
     MaskToRecord(m_templateFlight);
-    m_runningTotal = qint32(m_settings.readInteger(kUser, QStringLiteral("GESAMTSTUNDEN"), 0));
-    m_hideUnused = m_settings.readBool(QStringLiteral("SETTINGS"), QStringLiteral("HIDEUNUSED"), true);
+    m_hideUnused = m_settings.truth(setting::SETTINGS::HIDEUNUSED);
     ShowFlight(m_logbook.FlightCount());
-    SetAllowedColorTree(maskArea(),
-                        quint32(m_settings.readInteger(QStringLiteral("SETTINGS"),
-                                                       QStringLiteral("NOTALLOWEDCOLOR"), 14869218)));
+    SetAllowedColorTree(maskArea(), quint32(m_settings.integer(setting::SETTINGS::NOTALLOWEDCOLOR)));
 
     // Every field at its natural size; the comment box takes what the screen leaves.
     applySizeLimits();
@@ -138,6 +133,10 @@ TFMHaupt::TFMHaupt(Logbook& logbook, Settings& settings, GuiInteraction& ui, QWi
 
 TFMHaupt::~TFMHaupt() {
     m_ui.setBeforeMessage({});
+}
+
+qint32 TFMHaupt::RunningTotal() const {
+    return m_book.RunningTotal();
 }
 
 QAction* TFMHaupt::menuAction(const QString& name) const {
@@ -167,12 +166,13 @@ void TFMHaupt::updateTotalField() {
     // The field shows hours and minutes from 0 upward; a total below 0 (possible after deleting
     // flights against a fresh settings file) is shown with its sign rather than as a huge number.
     static const QString kTotalMask = QStringLiteral(" 9999:99;1; ");
-    if (m_runningTotal >= 0) {
+    const qint32 total = RunningTotal();
+    if (total >= 0) {
         if (EDGesTarnoki->editMask() != kTotalMask) EDGesTarnoki->setEditMask(kTotalMask);
-        EDGesTarnoki->setMinutes(quint32(m_runningTotal));
+        EDGesTarnoki->setMinutes(quint32(total));
     } else {
         // The mask has no place for a sign: the field shows the plain text meanwhile.
-        const qint64 m = -qint64(m_runningTotal);
+        const qint64 m = -qint64(total);
         EDGesTarnoki->setEditMask(QString());
         EDGesTarnoki->setText(QStringLiteral("-%1:%2").arg(m / 60).arg(m % 60, 2, 10, QLatin1Char('0')));
     }
@@ -220,7 +220,7 @@ void TFMHaupt::ShowFlight(int n) {
         const bool browse = m_entryState == Browse;
         for (const char* name : {"Flugloeschen", "FlugAendern", "Gehezu", "Summe"}) setEnabled(name, browse);
         m_logbook.ReadFlight(n, m_currentFlight);
-        m_crewCount = m_logbook.CrewCount();
+        m_crewCount = m_logbook.crewCountOf(m_currentFlight);
         m_logbook.ReadStringRecord(n, m_currentStringRecord);
         if (m_hideUnused) {
             const auto& f = m_currentFlight;
@@ -260,11 +260,10 @@ void TFMHaupt::applyCommentFont(bool covered) {
         MemComment->setPlainText(QString());
         return;
     }
-    QFont f = mappedFont(
-        m_settings.readString(kDisplay, QStringLiteral("FONTNAME"), QStringLiteral("MS Sans Serif")),
-        int(m_settings.readInteger(kDisplay, QStringLiteral("FONTSIZE"), 8)));
-    f.setItalic(m_settings.readBool(kDisplay, QStringLiteral("ITALIC"), false));
-    f.setBold(m_settings.readBool(kDisplay, QStringLiteral("BOLD"), false));
+    QFont f = mappedFont(m_settings.text(setting::DISPLAY::FONTNAME),
+                         int(m_settings.integer(setting::DISPLAY::FONTSIZE)));
+    f.setItalic(m_settings.truth(setting::DISPLAY::ITALIC));
+    f.setBold(m_settings.truth(setting::DISPLAY::BOLD));
     MemComment->setFont(f);
 }
 
@@ -450,10 +449,10 @@ void TFMHaupt::SchriftClick() {
     const QFont f = ok ? chosen : MemComment->font();
     MemComment->setFont(f);
     try {
-        m_settings.writeInteger(kDisplay, QStringLiteral("FONTSIZE"), f.pointSize());
-        m_settings.writeString(kDisplay, QStringLiteral("FONTNAME"), f.family());
-        m_settings.writeBool(kDisplay, QStringLiteral("ITALIC"), f.italic());
-        m_settings.writeBool(kDisplay, QStringLiteral("BOLD"), f.bold());
+        m_settings.write(setting::DISPLAY::FONTSIZE, qint64(f.pointSize()));
+        m_settings.write(setting::DISPLAY::FONTNAME, f.family());
+        m_settings.writeTruth(setting::DISPLAY::ITALIC, f.italic());
+        m_settings.writeTruth(setting::DISPLAY::BOLD, f.bold());
     } catch (const SettingsWriteError& e) {
         MessageBox::tell(this, QStringLiteral("Dateifehler"), e.message(), MessageBox::Icon::Error);
     }

@@ -24,6 +24,7 @@ class QToolButton;
 
 namespace velmarsk {
 
+class FlightBook;
 class GuiInteraction;
 class Logbook;
 class Settings;
@@ -41,18 +42,19 @@ class TFMHaupt : public QMainWindow {
     Q_OBJECT
 
 public:
-    TFMHaupt(Logbook& logbook, Settings& settings, GuiInteraction& ui, QWidget* parent = nullptr);
+    TFMHaupt(FlightBook& book, GuiInteraction& ui, QWidget* parent = nullptr);
     ~TFMHaupt() override;
 
     // The state other windows read and the operations they call.
     EntryStateValue EntryState() const { return m_entryState; }
     int CurrentPosition() const { return m_currentPosition; }
     int CrewScrollPos() const { return m_crewScrollPos; }
-    qint32 RunningTotal() const { return m_runningTotal; }
+    qint32 RunningTotal() const;
     const FlightRecord& CurrentFlight() const { return m_currentFlight; }
     const StringRecord& CurrentStringRecord() const { return m_currentStringRecord; }
     int CrewCount() const { return m_crewCount; }
     Logbook& logbook() { return m_logbook; }
+    FlightBook& flightBook() { return m_book; }
 
     void ShowFlight(int position);
     void EnableButtons();
@@ -139,6 +141,7 @@ private:
     NameRef nameRef(const QString& text);
     void waitForTick(int milliseconds);
 
+    FlightBook& m_book;
     Logbook& m_logbook;
     Settings& m_settings;
     GuiInteraction& m_ui;
@@ -146,7 +149,6 @@ private:
     EntryStateValue m_entryState = Browse;
     int m_currentPosition = 0;
     int m_crewScrollPos = 1;
-    qint32 m_runningTotal = 0;
     bool m_hideUnused = true;
     bool m_passwordValid = false;
     FlightRecord m_templateFlight;
@@ -160,8 +162,6 @@ private:
     bool m_endRequested = false;
     bool m_hiddenCommentLeft = false;
     QPointer<TFMDrucken> m_printerHolder;
-    void writeRunningTotal();
-    bool isSimulator(const FlightRecord& f) const { return f.SimDay + f.SimNite != 0; }
     void guardStorableText();
     QTimer* Timer;
 

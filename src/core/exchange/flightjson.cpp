@@ -1,4 +1,4 @@
-#include "flightjson.h"
+#include "exchange/flightjson.h"
 
 #include "dates/daynumber.h"
 #include "storage/nametable.h"

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "storage/flightpass.h"
+#include "storage/flightrecord.h"
+#include "storage/stringrecord.h"
+
+#include <QObject>
+#include <memory>
+
+namespace velmarsk {
+
+class Interaction;
+class Logbook;
+class Settings;
+
+// The logbook as the program's windows, the command-line companion and the generator work with it:
+// the open Logbook and the Settings together. Adding, changing and deleting go through here, so
+// the running total of flight time (USER/GESAMTSTUNDEN) follows every stored flight in one place,
+// and every change is announced for the windows that stay open. Evaluations read the whole
+// logbook through pass().
+class FlightBook : public QObject {
+    Q_OBJECT
+
+public:
+    FlightBook(Logbook& logbook, Settings& settings, QObject* parent = nullptr);
+    ~FlightBook() override;
+
+    Logbook& logbook() { return m_logbook; }
+    Settings& settings() { return m_settings; }
+    Interaction& ui();
+    int FlightCount() const;
+
+    // Flight time of a flight that counts towards the running total: every flight but the
+    // simulator's.
+    static bool isSimulator(const FlightRecord& r) { return r.SimDay + r.SimNite != 0; }
+    static qint64 countedMinutes(const FlightRecord& r) { return isSimulator(r) ? 0 : r.Ate; }
+
+    // RunningTotal: the flight minutes of all non-simulator flights, as the settings keep it.
+    qint32 RunningTotal() const;
+    // Sets it (the options dialog); throws SettingsWriteError when the file cannot be written.
+    void setRunningTotal(qint32 minutes);
+
+    // As Logbook's operations: the new position, Logbook::kDuplicate or Logbook::kFailed. A stored
+    // change moves the running total. When the settings file cannot take the new total, the flight
+    // stays stored, the user is told, and settingsWriteFailed() says so.
+    int AddFlight(const FlightRecord& record, const StringRecord& texts);
+    int ChangeFlight(int position, const FlightRecord& record, const StringRecord& texts);
+    bool DeleteFlight(int position);
+
+    // Many changes in a row: the index and the running total are written once, at the end, and
+    // flightsChanged comes once.
+    void beginBatch();
+    bool endBatch();
+
+    bool settingsWriteFailed() const { return m_settingsWriteFailed; }
+
+    // A sequential view of every flight as the files hold them now.
+    std::unique_ptr<FlightPass> pass();
+
+signals:
+    // After flights were added, changed or deleted (once per batch).
+    void flightsChanged();
+    // After a setting was written: its section and key as the writer named them.
+    void settingsChanged(const QString& section, const QString& key);
+
+private:
+    void moveRunningTotal(qint64 delta);
+    void changed();
+
+    Logbook& m_logbook;
+    Settings& m_settings;
+    int m_batchDepth = 0;
+    qint64 m_pendingMinutes = 0;
+    bool m_pendingChange = false;
+    bool m_settingsWriteFailed = false;
+};
+
+}  // namespace velmarsk
