@@ -25,6 +25,35 @@ constexpr std::array<CommandInfo, 11> kCommands = {{
     {"datadir", 0, 0},
 }};
 
+// Options that belong to one command; a value follows the option or is joined with "=".
+struct OptionInfo {
+    const char* command;
+    const char* name;
+    bool takesValue;
+};
+
+constexpr OptionInfo kOptions[] = {
+    {"totals", "--from", true},     {"totals", "--to", true},        {"totals", "--today", true},
+    {"search", "--text1", true},    {"search", "--text2", true},     {"search", "--text3", true},
+    {"search", "--op1", true},      {"search", "--op2", true},       {"search", "--in", true},
+    {"search", "--case", false},    {"search", "--whole", false},    {"search", "--proc", true},
+    {"search", "--from", true},     {"search", "--to", true},        {"search", "--password", true},
+    {"search", "--all", false},     {"search", "--from-position", true}, {"search", "--backward", false},
+};
+
+// The first entry of an option name, whatever its command; nullptr for no known option.
+const OptionInfo* findOption(const QString& name) {
+    for (const auto& o : kOptions)
+        if (name == QLatin1String(o.name)) return &o;
+    return nullptr;
+}
+
+bool optionBelongsTo(const QString& option, const QString& command) {
+    for (const auto& o : kOptions)
+        if (option == QLatin1String(o.name) && command == QLatin1String(o.command)) return true;
+    return false;
+}
+
 const CommandInfo* findCommand(const QString& name) {
     for (const auto& c : kCommands)
         if (name == QLatin1String(c.name)) return &c;
@@ -100,6 +129,16 @@ std::optional<Invocation> CommandLine::parse(const QStringList& arguments, QStri
             inv.restore = true;
         } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
             inv.help = true;
+        } else if (const OptionInfo* o = findOption(a.section(QLatin1Char('='), 0, 0))) {
+            const QString name = QString::fromLatin1(o->name);
+            QString text;
+            if (o->takesValue) {
+                if (!value(name, &text)) return std::nullopt;
+            } else if (a != name) {
+                *error = QStringLiteral("Die Option %1 nimmt keinen Wert.").arg(name);
+                return std::nullopt;
+            }
+            inv.options.insert(name, text);
         } else if (a.startsWith(QLatin1Char('-')) && a != QLatin1String("-")) {
             *error = QStringLiteral("Unbekannte Option %1.").arg(a);
             return std::nullopt;
@@ -126,6 +165,11 @@ std::optional<Invocation> CommandLine::parse(const QStringList& arguments, QStri
         *error = QStringLiteral("Die Option --seed gilt nur für generate.");
         return std::nullopt;
     }
+    for (auto it = inv.options.cbegin(); it != inv.options.cend(); ++it)
+        if (!optionBelongsTo(it.key(), inv.command)) {
+            *error = QStringLiteral("Die Option %1 gilt nicht für %2.").arg(it.key(), inv.command);
+            return std::nullopt;
+        }
     inv.args = positional;
     return inv;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -15,6 +16,11 @@ struct Invocation {
     QString command;
     QStringList args;  // the command's own arguments, options removed
     std::optional<std::uint64_t> seed;
+    // The command's own options by name ("--from"): their value, or empty for a switch.
+    QMap<QString, QString> options;
+
+    bool has(const char* option) const { return options.contains(QLatin1String(option)); }
+    QString option(const char* option) const { return options.value(QLatin1String(option)); }
 };
 
 // Reads the arguments; options may stand before or after the command.
