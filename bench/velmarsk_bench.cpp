@@ -1,10 +1,12 @@
 // Each figure carries the counter x_read: its time divided by the time to read Flug.dat and
 // Flug.str of the same logbook sequentially, measured in the same run, so that the ratio can be
 // compared across machines. Targets: opening and the index rebuild within 5 x_read; adding all
-// 65,536 flights under 3 seconds.
+// 65,536 flights under 3 seconds; the totals over all flights within 3 x_read and faster than
+// SQLite summing the same rows of one table; a full-text search over all texts within 5 x_read.
 #include "flightbook/flightbook.h"
 #include "generator/flightgenerator.h"
 #include "settings/settings.h"
+#include "storage/flightpass.h"
 #include "storage/logbook.h"
 #include "storage/messages.h"
 
@@ -13,6 +15,7 @@
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <chrono>
@@ -236,12 +239,97 @@ void SortAndCompact(benchmark::State& state) {
     report(state, total);
 }
 
+// The flights as rows of one in-memory SQLite table, one column per record field, with an index
+// on the date, as a database would hold them.
+class SqliteFlights {
+public:
+    explicit SqliteFlights(Logbook& logbook) {
+        sqlite3_open(":memory:", &m_db);
+        QStringList columns;
+        for (const FieldInfo& f : flightFields()) columns << QString::fromLatin1(f.name) + QStringLiteral(" INTEGER");
+        exec(QStringLiteral("CREATE TABLE flights (%1)").arg(columns.join(QStringLiteral(", "))));
+        exec(QStringLiteral("BEGIN"));
+        QStringList marks;
+        for (std::size_t i = 0; i < flightFields().size(); ++i) marks << QStringLiteral("?");
+        sqlite3_stmt* insert = prepare(QStringLiteral("INSERT INTO flights VALUES (%1)").arg(marks.join(QLatin1Char(','))));
+        const FlightPass pass(logbook);
+        for (int p = 1; p <= pass.FlightCount(); ++p) {
+            FlightRecord r;
+            pass.ReadFlight(p, r);
+            int column = 0;
+            for (const FieldInfo& f : flightFields()) sqlite3_bind_int(insert, ++column, int(f.get(r)));
+            sqlite3_step(insert);
+            sqlite3_reset(insert);
+        }
+        sqlite3_finalize(insert);
+        exec(QStringLiteral("COMMIT"));
+        exec(QStringLiteral("CREATE INDEX byDate ON flights (Date)"));
+        // The sums of the totals window's range cells; approaches only of non-simulator flights.
+        QStringList sums;
+        for (const char* f : {"Lf2", "Ip", "VfrDay", "VfrNite", "LlDay", "LlNavDay", "NavNite", "FormDay",
+                              "FormNite", "TfDay", "TfNite", "EmergDay", "EmergNite", "ArDay", "ArNite",
+                              "VertDay", "VertNite", "WinchDay", "WinchNite", "SearchDay", "SearchNite",
+                              "ConfDay", "ConfNite", "ExtDay", "ExtNite", "LandDay", "LandNite", "IfrGesDay",
+                              "IfrGesNite", "HoodDay", "ImcDay", "ImcNite", "SimDay", "SimNite"})
+            sums << QStringLiteral("SUM(%1)").arg(QLatin1String(f));
+        for (const char* f : {"PrecDay", "PrecNite", "NPrecDay", "NPrecNite"})
+            sums << QStringLiteral("SUM(CASE WHEN SimDay + SimNite = 0 THEN %1 ELSE 0 END)").arg(QLatin1String(f));
+        m_query = prepare(QStringLiteral("SELECT %1 FROM flights WHERE Date BETWEEN ?1 AND ?2")
+                              .arg(sums.join(QStringLiteral(", "))));
+    }
+    ~SqliteFlights() {
+        sqlite3_finalize(m_query);
+        sqlite3_close(m_db);
+    }
+    SqliteFlights(const SqliteFlights&) = delete;
+    SqliteFlights& operator=(const SqliteFlights&) = delete;
+
+    // The sum of every summed column over the range, so that the work cannot be skipped.
+    qint64 sums(int from, int to) {
+        sqlite3_bind_int(m_query, 1, from);
+        sqlite3_bind_int(m_query, 2, to);
+        qint64 all = 0;
+        if (sqlite3_step(m_query) == SQLITE_ROW)
+            for (int c = 0; c < sqlite3_column_count(m_query); ++c) all += sqlite3_column_int64(m_query, c);
+        sqlite3_reset(m_query);
+        return all;
+    }
+
+private:
+    void exec(const QString& sql) { sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, nullptr); }
+    sqlite3_stmt* prepare(const QString& sql) {
+        sqlite3_stmt* statement = nullptr;
+        sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &statement, nullptr);
+        return statement;
+    }
+
+    sqlite3* m_db = nullptr;
+    sqlite3_stmt* m_query = nullptr;
+};
+
+void SqliteSums(benchmark::State& state) {
+    Fixture& fx = fixture();
+    Logbook logbook(fx.base, fx.settings, fx.ui);
+    if (!logbook.Open()) state.SkipWithError("open failed");
+    SqliteFlights db(logbook);
+    double total = 0;
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        benchmark::DoNotOptimize(db.sums(0, 0xFFFF));
+        const double s = secondsSince(start);
+        state.SetIterationTime(s);
+        total += s;
+    }
+    report(state, total);
+}
+
 BENCHMARK(SequentialRead)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(Open)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(AddAllRandomOrder)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(FindFirstOnOrAfter)->UseManualTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(RebuildIndex)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(SortAndCompact)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(SqliteSums)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace velmarsk

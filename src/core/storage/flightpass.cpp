@@ -19,11 +19,10 @@ std::uint16_t FlightPass::DateAt(int position) const {
 }
 
 bool FlightPass::ReadFlight(int position, FlightRecord& out) const {
+    out = FlightRecord{};
+    if (position < 1 || position > m_count) return false;
     const qsizetype offset = qsizetype(m_index.RecNoAt(position)) * kFlightRecordSize;
-    if (position < 1 || position > m_count || offset + kFlightRecordSize > m_data.size()) {
-        out = FlightRecord{};
-        return false;
-    }
+    if (offset + kFlightRecordSize > m_data.size()) return false;
     out = FlightRecord::fromBytes(m_data.data() + offset);
     return true;
 }
