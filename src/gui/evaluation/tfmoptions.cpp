@@ -344,9 +344,9 @@ void TFMHaupt::OpenOptionsDialog() {
     TFMOptions dialog(*this);
     CenterOverMainForm(&dialog);
     dialog.Options->setCurrentIndex(0);
-    dialog.exec();
-    // A flight being entered keeps what was typed; hidden blocks and colours follow at once anyway.
-    if (m_entryState == Browse) ShowFlight(m_currentPosition);
+    // "&OK" has shown the flight with the new settings already; a flight being entered keeps what
+    // was typed (hidden blocks and colours follow at once anyway).
+    if (dialog.exec() != QDialog::Accepted && m_entryState == Browse) ShowFlight(m_currentPosition);
 }
 
 }  // namespace velmarsk

@@ -396,6 +396,7 @@ QWidget* TFMOptions::buildPasswordPage() {
         auto* e = named(new QLineEdit(PnPassword), name);
         e->setEchoMode(QLineEdit::Password);
         e->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));  // "*"
+        e->setFixedWidth(fieldWidth(e, 14));
         return e;
     };
     EDPassword1 = passwordField(QStringLiteral("EDPassword1"));
@@ -404,6 +405,7 @@ QWidget* TFMOptions::buildPasswordPage() {
     grid->addWidget(label(QStringLiteral("(4 - 12 Zeichen)"), PnPassword), 0, 1);
     grid->addWidget(EDPassword2, 1, 0);
     grid->addWidget(label(QStringLiteral("Passwort wiederholen"), PnPassword), 1, 1);
+    grid->setColumnStretch(2, 1);
     grid->addWidget(label(QStringLiteral("Zum Löschen des Passwortes beide Felder leer lassen"), PnPassword),
                     2, 0, 1, 2);
     layout->addWidget(PnPassword);
