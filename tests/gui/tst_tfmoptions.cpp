@@ -99,6 +99,7 @@ private slots:
     void refusedSettingsWriteKeepsTheDialogOpen();
     void colourAndHideFlagActAtOnceAndCancelWritesNothing();
     void menuOpensTheDialogAndAnEntryKeepsItsText();
+    void okShowsTheFlightWithTheNewSettings();
     void passwordEntry_data();
     void passwordEntry();
     void protectFlagsNeedThePassword();
@@ -349,6 +350,24 @@ void TestOptions::menuOpensTheDialogAndAnEntryKeepsItsText() {
     QCOMPARE(w.EntryState(), NewFlight);
     QCOMPARE(w.EDCallsign->text().trimmed(), QStringLiteral("SAR41"));
     QCOMPARE(w.menuAction(QStringLiteral("Optionen"))->shortcut(), QKeySequence(Qt::Key_F11));
+}
+
+void TestOptions::okShowsTheFlightWithTheNewSettings() {
+    LogbookEnv env;
+    QVERIFY(env.open());
+    env.add(env.flight(QDate(2024, 3, 1), 600));  // VFR only
+    TFMHaupt w(env.flightBook(), env.ui);
+    w.show();
+    QVERIFY(w.PanelIFR->isHidden());
+    TFMOptions d(w);
+    d.show();
+    d.HideUnused->click();
+    QVERIFY(w.PanelIFR->isHidden());  // the flag acts at the next display
+    d.EDGesamtstunden->setMinutes(125);
+    d.Btnok->click();
+    QVERIFY(!w.PanelIFR->isHidden());
+    QCOMPARE(w.EDGesTarnoki->minutes(), 125u);
+    QCOMPARE(iniText(env, setting::SETTINGS::HIDEUNUSED), QStringLiteral("0"));
 }
 
 void TestOptions::passwordEntry_data() {
