@@ -313,10 +313,10 @@ QWidget* TFMOptions::buildSettingsPage() {
 }
 
 QWidget* TFMOptions::buildRequirementPage(const char* name) {
-    const RequirementPage* spec = nullptr;
+    const RequirementPage* extras = nullptr;
     for (const RequirementPage& p : kRequirementPages)
-        if (qstrcmp(p.name, name) == 0) spec = &p;
-    Q_ASSERT(spec);
+        if (qstrcmp(p.name, name) == 0) extras = &p;
+    Q_ASSERT(extras);
 
     auto* page = named(new QWidget, QString::fromLatin1(name));
     auto* columns = new QHBoxLayout(page);
@@ -330,7 +330,7 @@ QWidget* TFMOptions::buildRequirementPage(const char* name) {
 
     auto* nightIfr = new QGroupBox(QStringLiteral("Nacht-IFR"), page);
     auto* nightLayout = new QVBoxLayout(nightIfr);
-    nightLayout->addWidget(makeCheckBox(*spec->niteIfr, QString::fromLatin1(spec->niteIfrName),
+    nightLayout->addWidget(makeCheckBox(*extras->niteIfr, QString::fromLatin1(extras->niteIfrName),
                                         QStringLiteral("Keine Unterscheidung"), nightIfr));
     right->addWidget(nightIfr);
 
@@ -338,16 +338,17 @@ QWidget* TFMOptions::buildRequirementPage(const char* name) {
     sim->setToolTip(QStringLiteral("Anerkannte Simulatorstunden"));
     auto* simLayout = new QHBoxLayout(sim);
     auto* percent = static_cast<TEditZahl*>(
-        makeField(Kind::Count, *spec->simPercent, fieldName(*spec->simPercent), QString(), sim));
+        makeField(Kind::Count, *extras->simPercent, fieldName(*extras->simPercent), QString(), sim));
     percent->setMaximum(100);
     simLayout->addWidget(percent);
     simLayout->addWidget(label(QStringLiteral("% bis maximal"), sim));
-    simLayout->addWidget(makeField(Kind::Count, *spec->simHours, fieldName(*spec->simHours), QString(), sim));
+    simLayout->addWidget(
+        makeField(Kind::Count, *extras->simHours, fieldName(*extras->simHours), QString(), sim));
     simLayout->addWidget(label(QStringLiteral("Simulatorstunden"), sim));
     simLayout->addStretch(1);
     right->addWidget(sim);
 
-    if (spec->nbGroup) {
+    if (extras->nbGroup) {
         auto* nb = new QGroupBox(QStringLiteral("NB-Flug"), page);
         nb->setToolTip(QStringLiteral("Kennzeichnung für NB Flüge"));
         auto* nbLayout = new QHBoxLayout(nb);
