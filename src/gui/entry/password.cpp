@@ -16,6 +16,14 @@ bool TFMHaupt::AskPassword() {
     return m_passwordValid;
 }
 
+bool TFMHaupt::AskPasswordIfSet() {
+    if (!m_logbook.HasPassword()) return true;
+    TFMPassword dialog(m_logbook.ReadPassword(), this);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    m_passwordValid = true;
+    return true;
+}
+
 bool TFMHaupt::passwordGiven() {
     return m_passwordValid || AskPassword();
 }

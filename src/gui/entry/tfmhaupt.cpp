@@ -70,12 +70,13 @@ TFMHaupt::TFMHaupt(FlightBook& book, GuiInteraction& ui, QWidget* parent)
         {"NeuerFlug", &TFMHaupt::NeuerFlugClick},       {"FlugAendern", &TFMHaupt::FlugAendernClick},
         {"Flugloeschen", &TFMHaupt::FlugloeschenClick}, {"Gehezu", &TFMHaupt::GehezuClick},
         {"Flugdrucken", &TFMHaupt::FlugdruckenClick},   {"Druckerwaehlen", &TFMHaupt::DruckerwaehlenClick},
+        {"Optionen", &TFMHaupt::OpenOptionsDialog},
     };
     for (const auto& [name, handler] : commands)
         connect(menuAction(QString::fromLatin1(name)), &QAction::triggered, this,
                 [this, h = handler] { runCommand(h); });
     // Commands whose windows are not part of this version yet.
-    for (const char* name : {"Exportieren", "Importieren", "Optionen", "Summe", "Suchen", "Weitersuchen",
+    for (const char* name : {"Exportieren", "Importieren", "Summe", "Suchen", "Weitersuchen",
                              "Grafik", "Info", "CrewInfo1"})
         connect(menuAction(QString::fromLatin1(name)), &QAction::triggered, this, [this] {
             MessageBox::tell(this, QStringLiteral("Velmarskverwaltung"),

@@ -102,9 +102,20 @@ public:
     bool PasswordValid() const { return m_passwordValid; }
     bool HiddenCommentLeft() const { return m_hiddenCommentLeft; }
     bool AskPassword();
+    // The password question only when a password is stored; a correct answer unlocks the run, a
+    // refusal leaves PasswordValid as it was.
+    bool AskPasswordIfSet();
+    // The options dialog unlocks the run once the password was given there.
+    void setPasswordValid(bool valid) { m_passwordValid = valid; }
     // Asks only while the password has not been given in this run.
     bool passwordGiven();
     void CBHasPasswordClick();
+
+    // The options dialog, modal; afterwards the shown flight with the new settings.
+    void OpenOptionsDialog();
+    // Empty VFR and IFR blocks are hidden at the next display while set.
+    bool hideUnused() const { return m_hideUnused; }
+    void setHideUnused(bool hide) { m_hideUnused = hide; }
 
     // The widget that holds the whole mask (inside the window's scroll area).
     QWidget* maskArea() const { return m_client; }
