@@ -60,7 +60,8 @@ void setBackground(QWidget* cell, std::optional<quint32> colour) {
 QLabel* newCell(bool isTime, const QString& name, QWidget* parent) {
     QLabel* cell = isTime ? static_cast<QLabel*>(new TDisTime(parent)) : new TDisVerf(parent);
     cell->setObjectName(name);
-    cell->setMinimumWidth(68);
+    // Wide enough for the hours of a long career; every cell alike, so the columns line up.
+    cell->setFixedWidth(std::max(68, cell->fontMetrics().horizontalAdvance(QStringLiteral("99999:99 ")) + 8));
     cell->setAutoFillBackground(true);
     setBackground(cell, std::nullopt);
     return cell;
@@ -104,6 +105,8 @@ TFMSumme::~TFMSumme() = default;
 
 TFMSumme* TFMSumme::OpenTotalsWindow(FlightBook& book, TFMHaupt* mainWindow) {
     auto* w = new TFMSumme(book, mainWindow);
+    // Centred at its real size, which the layout gives it only when asked.
+    w->adjustSize();
     CenterOverMainForm(w);
     const int year = w->today().year();
     w->EDVon->setText(QDate(year, 1, 1).toString(kDateForm));
@@ -366,7 +369,7 @@ void TFMSumme::showChecks(const TotalsResult& r) {
     }
     const bool showPace = r.requirementYear && !r.pace.empty();
     LblStand->setVisible(showPace);
-    LblStand->setText(showPace ? QStringLiteral("Stand heute: %1 von %2 Forderungen im Plan")
+    LblStand->setText(showPace ? QStringLiteral("Im Plan: %1 von %2 Forderungen")
                                      .arg(onTrack)
                                      .arg(r.pace.size())
                                : QString());
