@@ -22,6 +22,7 @@
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <cstring>
 
@@ -47,9 +48,14 @@ const std::pair<const char*, const char*> kDesignHints[] = {
 
 const char* const kLastFlightCaptions[kLastFlightKinds] = {"IFR", "AR", "Nite", "IP", "NB"};
 
-// The settings sections whose values the figures depend on.
-const SettingKey* const kFollowedSections[] = {&setting::TCTP::NBSYMB, &setting::SETTINGS::TCTPNOTFULL,
-                                               &setting::USER::BIRTHDAY};
+// The settings the figures depend on: whole sections, and the birthday of its section.
+bool affectsTotals(const QString& section, const QString& key) {
+    auto is = [](const QString& text, const QString& name) { return text.compare(name, Qt::CaseInsensitive) == 0; };
+    const SettingKey& birthday = setting::USER::BIRTHDAY;
+    return is(section, setting::TCTP::NBSYMB.sectionName()) ||
+           is(section, setting::SETTINGS::TCTPNOTFULL.sectionName()) ||
+           (is(section, birthday.sectionName()) && is(key, birthday.keyName()));
+}
 
 void setBackground(QWidget* cell, std::optional<quint32> colour) {
     QPalette p = cell->palette();
@@ -90,13 +96,15 @@ TFMSumme::TFMSumme(FlightBook& book, TFMHaupt* mainWindow)
         }
     });
     connect(BtnFertig, &QPushButton::clicked, this, &TFMSumme::BtnFertigClick);
-    connect(&m_book, &FlightBook::flightsChanged, this, &TFMSumme::recalculateQuietly);
-    connect(&m_book, &FlightBook::settingsChanged, this, [this](const QString& section, const QString&) {
-        for (const SettingKey* k : kFollowedSections)
-            if (section.compare(k->sectionName(), Qt::CaseInsensitive) == 0) {
-                recalculateQuietly();
-                return;
-            }
+    // Changes are followed once the command that made them is over: the options dialog writes many
+    // keys in one go (and may take them all back), a batch of flights announces itself once.
+    m_followTimer = new QTimer(this);
+    m_followTimer->setSingleShot(true);
+    m_followTimer->setInterval(0);
+    connect(m_followTimer, &QTimer::timeout, this, &TFMSumme::recalculateQuietly);
+    connect(&m_book, &FlightBook::flightsChanged, m_followTimer, qOverload<>(&QTimer::start));
+    connect(&m_book, &FlightBook::settingsChanged, this, [this](const QString& section, const QString& key) {
+        if (affectsTotals(section, key)) m_followTimer->start();
     });
 }
 
@@ -294,6 +302,7 @@ void TFMSumme::recalculateQuietly() {
 void TFMSumme::calculate(const QDate& von, const QDate& bis) {
     if (m_calculating) return;
     m_calculating = true;
+    m_followTimer->stop();
     ProgressBar->setMinimum(0);
     ProgressBar->setValue(0);
     ProgressBar->show();

@@ -12,6 +12,7 @@ class QGroupBox;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QTimer;
 
 namespace velmarsk {
 
@@ -79,6 +80,7 @@ private:
     QPointer<TFMHaupt> m_main;
     QDate m_today;
     bool m_calculating = false;
+    QTimer* m_followTimer = nullptr;
     std::optional<TotalsResult> m_result;
     std::vector<QLabel*> m_cells;  // parallel to totalsCells()
     std::array<QLabel*, kLastFlightKinds> m_lastCells{};
