@@ -11,7 +11,7 @@ struct CommandInfo {
     int maxArgs;
 };
 
-constexpr std::array<CommandInfo, 11> kCommands = {{
+constexpr std::array<CommandInfo, 12> kCommands = {{
     {"create", 0, 0},
     {"list", 0, 0},
     {"show", 1, 1},
@@ -23,6 +23,7 @@ constexpr std::array<CommandInfo, 11> kCommands = {{
     {"check", 0, 0},
     {"generate", 1, 1},
     {"datadir", 0, 0},
+    {"totals", 0, 0},
 }};
 
 // Options that belong to one command; a value follows the option or is joined with "=".
@@ -79,6 +80,9 @@ QString CommandLine::usage() {
         "  check                  prüft die Dateien, ohne zu schreiben\n"
         "  generate N [--seed S]  fügt N erfundene Flüge hinzu (gleicher Startwert, gleiche Flüge)\n"
         "  datadir                gibt den Datenordner aus\n"
+        "  totals [--from TT.MM.JJ] [--to TT.MM.JJ] [--today JJJJ-MM-TT]\n"
+        "                         die Summen, letzten Flüge und Forderungen als JSON-Objekt;\n"
+        "                         ohne --from/--to das laufende Jahr, --today ersetzt das Tagesdatum\n"
         "\n"
         "Optionen:\n"
         "  --datadir ORDNER       Datenordner statt des voreingestellten\n"

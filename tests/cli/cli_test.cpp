@@ -539,6 +539,83 @@ TEST_F(CliTest, DataFolderIsPortableBesideTheProgramElseTheUsersFolder) {
     }
 }
 
+TEST_F(CliTest, TotalsPrintsTheWindowsFiguresAsOneJsonObject) {
+    createLogbook();
+    QJsonObject first = flight("2024-01-01", 480, 300);
+    first.insert(QStringLiteral("VfrDay"), 300);
+    first.insert(QStringLiteral("VfrNite"), 240);
+    first.insert(QStringLiteral("ArDay"), 2);
+    first.insert(QStringLiteral("Tctp"), str("NB7"));
+    QJsonObject sim = flight("2024-03-10", 600, 60);
+    sim.insert(QStringLiteral("SimDay"), 60);
+    sim.insert(QStringLiteral("PrecDay"), 3);
+    QJsonObject before = flight("2023-12-31", 600, 60);
+    before.insert(QStringLiteral("VfrDay"), 60);
+    ASSERT_EQ(add(QJsonArray{first, sim, before}).exit, 0);
+    writeFile(dataPath(QStringLiteral("tarnoki.ini")), "[TCTP]\nGESVFR=600\nNBSYMB=NB7\n");
+
+    const Outcome r = cli("totals --today 2024-03-31");
+    ASSERT_EQ(r.exit, 0) << r.err.toStdString();
+    const QJsonObject t = QJsonDocument::fromJson(r.out).object();
+    const QJsonObject cells = t.value(QStringLiteral("cells")).toObject();
+    EXPECT_EQ(cells.size(), 53);
+    EXPECT_EQ(cells.value(QStringLiteral("LGesVfrDay")).toInt(), 300);
+    EXPECT_EQ(cells.value(QStringLiteral("LGesDay")).toInt(), 540);
+    EXPECT_EQ(cells.value(QStringLiteral("LGesSimDay")).toInt(), 60);
+    EXPECT_EQ(cells.value(QStringLiteral("LGesPrecDay")).toInt(), 0);
+    EXPECT_EQ(cells.value(QStringLiteral("LGesArDay")).toInt(), 2);
+    EXPECT_TRUE(cells.value(QStringLiteral("LGesLlNite")).isDouble());
+    EXPECT_EQ(t.value(QStringLiteral("lastFlight")).toObject(),
+              (QJsonObject{{QStringLiteral("IFR"), str("2024-03-10")},
+                           {QStringLiteral("AR"), str("2024-01-01")},
+                           {QStringLiteral("Nite"), str("2024-01-01")},
+                           {QStringLiteral("IP"), QJsonValue()},
+                           {QStringLiteral("NB"), str("2024-01-01")}}));
+    // 90 days ago is still the second month's colour; never is the third's.
+    EXPECT_EQ(t.value(QStringLiteral("lastFlightColour")).toObject(),
+              (QJsonObject{{QStringLiteral("IFR"), str("face")},
+                           {QStringLiteral("AR"), 65535},
+                           {QStringLiteral("Nite"), 65535},
+                           {QStringLiteral("IP"), 255},
+                           {QStringLiteral("NB"), 65535}}));
+    EXPECT_TRUE(t.value(QStringLiteral("requirementYear")).toBool());
+    EXPECT_EQ(t.value(QStringLiteral("marked")).toArray(), QJsonArray{str("LGesVfrDay")});
+    const QJsonObject hints = t.value(QStringLiteral("hints")).toObject();
+    EXPECT_EQ(hints.value(QStringLiteral("LGesVfrDay")).toString(), str("Soll : 10:00"));
+    EXPECT_EQ(hints.value(QStringLiteral("LGesArDay")).toString(), str("Soll : 0"));
+    // 91 of 366 days gone: 2:30 of the ten hours are due, 9:00 are flown.
+    EXPECT_EQ(t.value(QStringLiteral("pace")).toObject(),
+              (QJsonObject{{QStringLiteral("LGesVfrDay"),
+                            QJsonObject{{QStringLiteral("required"), 600},
+                                        {QStringLiteral("value"), 540},
+                                        {QStringLiteral("remaining"), 60},
+                                        {QStringLiteral("planned"), 150},
+                                        {QStringLiteral("elapsedDays"), 91},
+                                        {QStringLiteral("yearDays"), 366},
+                                        {QStringLiteral("onTrack"), true}}}}));
+
+    // Any other range: figures of the range, nothing judged.
+    const Outcome part = cli("totals --from 01.02.24 --to 31.03.24 --today 2024-03-31");
+    ASSERT_EQ(part.exit, 0) << part.err.toStdString();
+    const QJsonObject p = QJsonDocument::fromJson(part.out).object();
+    EXPECT_EQ(p.value(QStringLiteral("cells")).toObject().value(QStringLiteral("LGesVfrDay")).toInt(), 0);
+    EXPECT_EQ(p.value(QStringLiteral("cells")).toObject().value(QStringLiteral("LGesSimDay")).toInt(), 60);
+    EXPECT_FALSE(p.value(QStringLiteral("requirementYear")).toBool());
+    EXPECT_TRUE(p.value(QStringLiteral("hints")).toObject().isEmpty());
+    EXPECT_TRUE(p.value(QStringLiteral("marked")).toArray().isEmpty());
+    EXPECT_TRUE(p.value(QStringLiteral("pace")).toObject().isEmpty());
+
+    // Dates that are none: a German message, status 2, no output.
+    for (const char* args : {"totals --from 32.01.24", "totals --to 1.1", "totals --today 31.03.2024",
+                             "totals --today 2024-02-30"}) {
+        SCOPED_TRACE(args);
+        const Outcome bad = cli(args);
+        EXPECT_EQ(bad.exit, 2);
+        EXPECT_TRUE(bad.out.isEmpty());
+        EXPECT_TRUE(bad.err.contains(str("ist kein gültiges Datum"))) << bad.err.toStdString();
+    }
+}
+
 TEST_F(CliTest, WrongUsageGivesStatus2) {
     for (const QStringList& args :
          {QStringList{}, QStringList{QStringLiteral("fliegen")}, QStringList{QStringLiteral("show")},

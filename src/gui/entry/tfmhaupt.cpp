@@ -9,6 +9,7 @@
 #include "dialogs/errormessage.h"
 #include "dialogs/guiinteraction.h"
 #include "dialogs/messagebox.h"
+#include "evaluation/tfmsumme.h"
 #include "flightbook/flightbook.h"
 #include "maintenance/tfmindexneu.h"
 #include "maintenance/tfmordnen.h"
@@ -70,13 +71,13 @@ TFMHaupt::TFMHaupt(FlightBook& book, GuiInteraction& ui, QWidget* parent)
         {"NeuerFlug", &TFMHaupt::NeuerFlugClick},       {"FlugAendern", &TFMHaupt::FlugAendernClick},
         {"Flugloeschen", &TFMHaupt::FlugloeschenClick}, {"Gehezu", &TFMHaupt::GehezuClick},
         {"Flugdrucken", &TFMHaupt::FlugdruckenClick},   {"Druckerwaehlen", &TFMHaupt::DruckerwaehlenClick},
-        {"Optionen", &TFMHaupt::OpenOptionsDialog},
+        {"Optionen", &TFMHaupt::OpenOptionsDialog},     {"Summe", &TFMHaupt::SummeClick},
     };
     for (const auto& [name, handler] : commands)
         connect(menuAction(QString::fromLatin1(name)), &QAction::triggered, this,
                 [this, h = handler] { runCommand(h); });
     // Commands whose windows are not part of this version yet.
-    for (const char* name : {"Exportieren", "Importieren", "Summe", "Suchen", "Weitersuchen",
+    for (const char* name : {"Exportieren", "Importieren", "Suchen", "Weitersuchen",
                              "Grafik", "Info", "CrewInfo1"})
         connect(menuAction(QString::fromLatin1(name)), &QAction::triggered, this, [this] {
             MessageBox::tell(this, QStringLiteral("Velmarskverwaltung"),
@@ -355,6 +356,20 @@ void TFMHaupt::ArrowMouseDown(QToolButton* button, Qt::MouseButton mouseButton) 
 
 void TFMHaupt::ArrowMouseUp() {
     m_mouseHeld = false;
+}
+
+TFMSumme* TFMHaupt::totalsWindow() const {
+    return m_totals;
+}
+
+void TFMHaupt::SummeClick() {
+    if (m_totals) {
+        m_totals->show();
+        m_totals->raise();
+        m_totals->activateWindow();
+        return;
+    }
+    m_totals = TFMSumme::OpenTotalsWindow(m_book, this);
 }
 
 void TFMHaupt::runCommand(void (TFMHaupt::*command)()) {

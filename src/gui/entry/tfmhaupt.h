@@ -33,6 +33,7 @@ class TEditName;
 class TEditZahl;
 class TMyEdit;
 class TFMDrucken;
+class TFMSumme;
 
 enum EntryStateValue : quint8 { NewFlight = 0, Browse = 1, ChangeFlight = 2 };
 
@@ -92,6 +93,9 @@ public:
     void GoToDate(const QString& text);
     void FlugdruckenClick();
     void DruckerwaehlenClick();
+    // Opens the totals window, or brings the open one to the front.
+    void SummeClick();
+    TFMSumme* totalsWindow() const;
     TFMDrucken* printerHolder();
     // Runs a command; an error it raises for the user is shown and ends only that command.
     void runCommand(void (TFMHaupt::*command)());
@@ -173,6 +177,7 @@ private:
     bool m_endRequested = false;
     bool m_hiddenCommentLeft = false;
     QPointer<TFMDrucken> m_printerHolder;
+    QPointer<TFMSumme> m_totals;
     void guardStorableText();
     QTimer* Timer;
 

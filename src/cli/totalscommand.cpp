@@ -1,0 +1,124 @@
+// velmarsk-cli totals: the figures of the totals window as one JSON object.
+#include "clicommands.h"
+
+#include "dates/dateconversionerror.h"
+#include "dates/datetext.h"
+#include "dates/daynumber.h"
+#include "evaluation/totals.h"
+#include "flightbook/flightbook.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <cstdio>
+
+namespace velmarsk {
+namespace {
+
+QString dateMessage(const QString& text) {
+    return DateConversionError(text).message();
+}
+
+// A date option typed as in the window (day.month.year); nullopt after the message.
+std::optional<QDate> rangeOption(const Invocation& inv, const char* name, const QDate& fallback) {
+    if (!inv.has(name)) return fallback;
+    const QString text = inv.option(name);
+    try {
+        return TextToDate(text);
+    } catch (const DateConversionError& e) {
+        CliInteraction::printError(e.message());
+        return std::nullopt;
+    }
+}
+
+QJsonValue isoDay(Word day) {
+    return day == 0 ? QJsonValue() : QJsonValue(dayNumberToDate(day).toString(Qt::ISODate));
+}
+
+QJsonValue isoDate(const QDate& date) {
+    return date.isValid() ? QJsonValue(date.toString(Qt::ISODate)) : QJsonValue();
+}
+
+QString cellName(int index) {
+    return totalsCells()[std::size_t(index)].cellName();
+}
+
+QJsonObject totalsJson(const TotalsResult& r) {
+    QJsonObject cells;
+    const auto all = totalsCells();
+    for (std::size_t i = 0; i < all.size(); ++i) cells.insert(all[i].cellName(), r.values[i]);
+
+    QJsonObject last;
+    QJsonObject colours;
+    for (int k = 0; k < kLastFlightKinds; ++k) {
+        const QString key = QString::fromLatin1(lastFlightKey(k));
+        last.insert(key, isoDay(r.lastFlight[std::size_t(k)]));
+        const auto& colour = r.lastFlightColour[std::size_t(k)];
+        colours.insert(key, colour ? QJsonValue(qint64(*colour)) : QJsonValue(QStringLiteral("face")));
+    }
+
+    QJsonArray marked;
+    QJsonObject hints;
+    for (const RequirementCheck& c : r.checks) {
+        if (c.marked) marked.append(cellName(c.cell));
+        if (!c.hint.isEmpty()) hints.insert(cellName(c.cell), c.hint);
+    }
+
+    QJsonObject pace;
+    for (const PaceFigure& p : r.pace)
+        pace.insert(cellName(p.cell), QJsonObject{
+                                          {QStringLiteral("required"), p.required},
+                                          {QStringLiteral("value"), p.compared},
+                                          {QStringLiteral("remaining"), p.remaining},
+                                          {QStringLiteral("planned"), p.planned},
+                                          {QStringLiteral("elapsedDays"), p.elapsedDays},
+                                          {QStringLiteral("yearDays"), p.yearDays},
+                                          {QStringLiteral("onTrack"), p.onTrack},
+                                      });
+
+    static const char* const kStates[] = {"valid", "missing", "invalid"};
+    const QJsonObject birthday{
+        {QStringLiteral("state"), QString::fromLatin1(kStates[int(r.birthdayState)])},
+        {QStringLiteral("text"), r.birthdayText},
+        {QStringLiteral("yearStart"), isoDate(r.birthdayYearStart)},
+        {QStringLiteral("yearEnd"), isoDate(r.birthdayYearEnd)},
+    };
+
+    return QJsonObject{
+        {QStringLiteral("cells"), cells},
+        {QStringLiteral("lastFlight"), last},
+        {QStringLiteral("lastFlightColour"), colours},
+        {QStringLiteral("requirementYear"), r.requirementYear},
+        {QStringLiteral("marked"), marked},
+        {QStringLiteral("hints"), hints},
+        {QStringLiteral("pace"), pace},
+        {QStringLiteral("birthday"), birthday},
+    };
+}
+
+}  // namespace
+
+int CliCommands::totals() {
+    QDate today = QDate::currentDate();
+    if (m_inv.has("--today")) {
+        const QString text = m_inv.option("--today");
+        today = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+        if (!today.isValid()) {
+            CliInteraction::printError(dateMessage(text));
+            return kUsage;
+        }
+    }
+    const auto von = rangeOption(m_inv, "--from", QDate(today.year(), 1, 1));
+    if (!von) return kUsage;
+    const auto bis = rangeOption(m_inv, "--to", QDate(today.year(), 12, 31));
+    if (!bis) return kUsage;
+    if (!open()) return kError;
+
+    const auto pass = m_book->pass();
+    const TotalsResult result = CalculateTotals(*pass, *m_settings, *von, *bis, today);
+    const QByteArray out = QJsonDocument(totalsJson(result)).toJson(QJsonDocument::Indented);
+    std::fwrite(out.constData(), 1, std::size_t(out.size()), stdout);
+    return kOk;
+}
+
+}  // namespace velmarsk
