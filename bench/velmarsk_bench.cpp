@@ -3,6 +3,8 @@
 // compared across machines. Targets: opening and the index rebuild within 5 x_read; adding all
 // 65,536 flights under 3 seconds; the totals over all flights within 3 x_read and faster than
 // SQLite summing the same rows of one table; a full-text search over all texts within 5 x_read.
+#include "dates/daynumber.h"
+#include "evaluation/totals.h"
 #include "flightbook/flightbook.h"
 #include "generator/flightgenerator.h"
 #include "settings/settings.h"
@@ -246,12 +248,14 @@ public:
     explicit SqliteFlights(Logbook& logbook) {
         sqlite3_open(":memory:", &m_db);
         QStringList columns;
-        for (const FieldInfo& f : flightFields()) columns << QString::fromLatin1(f.name) + QStringLiteral(" INTEGER");
+        for (const FieldInfo& f : flightFields())
+            columns << QString::fromLatin1(f.name) + QStringLiteral(" INTEGER");
         exec(QStringLiteral("CREATE TABLE flights (%1)").arg(columns.join(QStringLiteral(", "))));
         exec(QStringLiteral("BEGIN"));
         QStringList marks;
         for (std::size_t i = 0; i < flightFields().size(); ++i) marks << QStringLiteral("?");
-        sqlite3_stmt* insert = prepare(QStringLiteral("INSERT INTO flights VALUES (%1)").arg(marks.join(QLatin1Char(','))));
+        sqlite3_stmt* insert =
+            prepare(QStringLiteral("INSERT INTO flights VALUES (%1)").arg(marks.join(QLatin1Char(','))));
         const FlightPass pass(logbook);
         for (int p = 1; p <= pass.FlightCount(); ++p) {
             FlightRecord r;
@@ -266,14 +270,16 @@ public:
         exec(QStringLiteral("CREATE INDEX byDate ON flights (Date)"));
         // The sums of the totals window's range cells; approaches only of non-simulator flights.
         QStringList sums;
-        for (const char* f : {"Lf2", "Ip", "VfrDay", "VfrNite", "LlDay", "LlNavDay", "NavNite", "FormDay",
-                              "FormNite", "TfDay", "TfNite", "EmergDay", "EmergNite", "ArDay", "ArNite",
-                              "VertDay", "VertNite", "WinchDay", "WinchNite", "SearchDay", "SearchNite",
-                              "ConfDay", "ConfNite", "ExtDay", "ExtNite", "LandDay", "LandNite", "IfrGesDay",
-                              "IfrGesNite", "HoodDay", "ImcDay", "ImcNite", "SimDay", "SimNite"})
+        for (const char* f :
+             {"Lf2",        "Ip",       "VfrDay",   "VfrNite",  "LlDay",     "LlNavDay",  "NavNite",
+              "FormDay",    "FormNite", "TfDay",    "TfNite",   "EmergDay",  "EmergNite", "ArDay",
+              "ArNite",     "VertDay",  "VertNite", "WinchDay", "WinchNite", "SearchDay", "SearchNite",
+              "ConfDay",    "ConfNite", "ExtDay",   "ExtNite",  "LandDay",   "LandNite",  "IfrGesDay",
+              "IfrGesNite", "HoodDay",  "ImcDay",   "ImcNite",  "SimDay",    "SimNite"})
             sums << QStringLiteral("SUM(%1)").arg(QLatin1String(f));
         for (const char* f : {"PrecDay", "PrecNite", "NPrecDay", "NPrecNite"})
-            sums << QStringLiteral("SUM(CASE WHEN SimDay + SimNite = 0 THEN %1 ELSE 0 END)").arg(QLatin1String(f));
+            sums << QStringLiteral("SUM(CASE WHEN SimDay + SimNite = 0 THEN %1 ELSE 0 END)")
+                        .arg(QLatin1String(f));
         m_query = prepare(QStringLiteral("SELECT %1 FROM flights WHERE Date BETWEEN ?1 AND ?2")
                               .arg(sums.join(QStringLiteral(", "))));
     }
@@ -307,6 +313,28 @@ private:
     sqlite3_stmt* m_query = nullptr;
 };
 
+// All flights, the birthday year before the last one and the five last-flight kinds, through a new
+// pass each time as the totals window takes one.
+void Totals(benchmark::State& state) {
+    Fixture& fx = fixture();
+    Logbook logbook(fx.base, fx.settings, fx.ui);
+    if (!logbook.Open()) state.SkipWithError("open failed");
+    const QDate first = dayNumberToDate(logbook.index().EntryAt(1).Date);
+    const QDate last = dayNumberToDate(logbook.index().EntryAt(kFlights).Date);
+    double total = 0;
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        const FlightPass pass(logbook);
+        const TotalsResult r = CalculateTotals(pass, fx.settings, first, last, last.addDays(1));
+        benchmark::DoNotOptimize(r.values.data());
+        const double s = secondsSince(start);
+        if (r.rangeTo - r.rangeFrom + 1 != kFlights) state.SkipWithError("not every flight");
+        state.SetIterationTime(s);
+        total += s;
+    }
+    report(state, total);
+}
+
 void SqliteSums(benchmark::State& state) {
     Fixture& fx = fixture();
     Logbook logbook(fx.base, fx.settings, fx.ui);
@@ -329,6 +357,7 @@ BENCHMARK(AddAllRandomOrder)->UseManualTime()->Unit(benchmark::kMillisecond)->It
 BENCHMARK(FindFirstOnOrAfter)->UseManualTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(RebuildIndex)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(SortAndCompact)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(Totals)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(SqliteSums)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace

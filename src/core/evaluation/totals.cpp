@@ -4,10 +4,12 @@
 #include "dates/datetext.h"
 #include "dates/daynumber.h"
 #include "settings/settings.h"
+#include "storage/bytes.h"
 #include "storage/flightpass.h"
 #include "storage/nametable.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 namespace velmarsk {
@@ -23,11 +25,11 @@ constexpr bool kDay = false;
 constexpr bool kNight = true;
 
 constexpr TotalsCell timeCell(const char* name, G g, const char* row, bool night, S s, Word R::*f = nullptr,
-                          bool real = false) {
+                              bool real = false) {
     return {name, kTime, g, row, night, s, f, nullptr, real};
 }
 constexpr TotalsCell countCell(const char* name, G g, const char* row, bool night, S s,
-                           std::uint8_t R::*f = nullptr, bool real = false) {
+                               std::uint8_t R::*f = nullptr, bool real = false) {
     return {name, kCount, g, row, night, s, nullptr, f, real};
 }
 
@@ -130,18 +132,37 @@ const RequirementRow kRows[] = {
     {"LGesIfrNite", &T::NITEIFR, {"LGesIfrNite"}, {}, nullptr},
     {"LGesPrecDay", &T::PRECGES, {"LGesPrecDay", "LGesPrecNite"}, {}, nullptr},
     {"LGesNPrecDay", &T::NONPRECGES, {"LGesNPrecDay", "LGesNPrecNite"}, {}, nullptr},
-    {"LGesPrecNite", &T::PRECNITE, {"LGesPrecNite", "LGesNPrecNite"}, {}, nullptr, NA::PrecisionLine, &T::IFRNDIFF},
+    {"LGesPrecNite",
+     &T::PRECNITE,
+     {"LGesPrecNite", "LGesNPrecNite"},
+     {},
+     nullptr,
+     NA::PrecisionLine,
+     &T::IFRNDIFF},
     {"LGesNPrecNite", &T::NONPRECNITE, {"LGesNPrecNite"}, {}, nullptr, NA::NonPrecisionLine, &T::IFRNDIFF},
-    {"LGes1911ImcDay", &T::GES1911, {"LGes1911ImcDay", "LGes1911Hood"}, {"LGes1911ImcNite", "LGes1911HoodNite"},
+    {"LGes1911ImcDay",
+     &T::GES1911,
+     {"LGes1911ImcDay", "LGes1911Hood"},
+     {"LGes1911ImcNite", "LGes1911HoodNite"},
      &T::IFRISGES1911},
     {"LGes1911ImcNite", &T::NITE1911, {"LGes1911ImcNite"}, {}, nullptr},
     {"LGes1911SimDay", &T::SIM1911GES, {"LGes1911SimDay"}, {"LGes1911SimNite"}, &T::SIMISGES1911},
     {"LGes1911SimNite", &T::SIM1911NITE, {"LGes1911SimNite"}, {}, nullptr},
     {"LGes1911PrecDay", &T::PREC1911GES, {"LGes1911PrecDay", "LGes1911PrecNite"}, {}, nullptr},
     {"LGes1911NPrecDay", &T::NONPREC1911GES, {"LGes1911NPrecDay", "LGes1911NPrecNite"}, {}, nullptr},
-    {"LGes1911PrecNite", &T::PREC1911NITE, {"LGes1911PrecNite", "LGes1911NPrecNite"}, {}, nullptr,
-     NA::PrecisionLine, &T::IFRNDIFF1911},
-    {"LGes1911NPrecNite", &T::NONPREC1911NITE, {"LGes1911NPrecNite"}, {}, nullptr, NA::NonPrecisionLine,
+    {"LGes1911PrecNite",
+     &T::PREC1911NITE,
+     {"LGes1911PrecNite", "LGes1911NPrecNite"},
+     {},
+     nullptr,
+     NA::PrecisionLine,
+     &T::IFRNDIFF1911},
+    {"LGes1911NPrecNite",
+     &T::NONPREC1911NITE,
+     {"LGes1911NPrecNite"},
+     {},
+     nullptr,
+     NA::NonPrecisionLine,
      &T::IFRNDIFF1911},
 };
 
@@ -151,13 +172,37 @@ const char* const kLastFlightCells[kLastFlightKinds] = {"LLastIfr", "LLastAr", "
 
 // The progress bar moves only every twentieth flight.
 constexpr int kProgressStep = 20;
+// How many of the newest flights are looked at one by one for the last flight of each kind before
+// the whole file is swept instead.
+constexpr int kNewestWalked = 512;
 
 qint64 dayNumberOf(const QDate& date) {
     return kDayZero.daysTo(date);
 }
 
-bool isRealFlight(const FlightRecord& r) {
-    return r.SimDay + r.SimNite == 0;
+// A flight without simulator time, read from its slot in the file.
+bool isRealFlight(const char* slot) {
+    return bytes::u16(slot + offsetof(FlightRecord, SimDay)) +
+               bytes::u16(slot + offsetof(FlightRecord, SimNite)) ==
+           0;
+}
+
+// The bytes of a slot the cells add up: the last 64, from "1. Zeit" on, whole vectors for the
+// processor; and the approach counts alone for the flights without simulator time. Every summed
+// field lies there.
+constexpr std::size_t kSummedFrom = kFlightRecordSize - 64;
+constexpr std::size_t kSummedTo = kFlightRecordSize;
+static_assert(kSummedFrom <= offsetof(FlightRecord, Lf2));
+constexpr std::size_t kRealOnlyFrom = offsetof(FlightRecord, PrecDay);
+constexpr std::size_t kRealOnlyTo = offsetof(FlightRecord, NPrecNite) + 1;
+
+// Where a cell's field lies in the record, which is where it lies in a slot of the file.
+std::size_t fieldOffset(const TotalsCell& cell) {
+    static const FlightRecord probe{};
+    const auto* base = reinterpret_cast<const char*>(&probe);
+    const auto* field = cell.minutes ? reinterpret_cast<const char*>(&(probe.*cell.minutes))
+                                     : reinterpret_cast<const char*>(&(probe.*cell.count));
+    return std::size_t(field - base);
 }
 
 class Calculation {
@@ -197,8 +242,7 @@ TotalsResult Calculation::run(const QDate& von, const QDate& bis) {
     const int to = FindFirstOnOrAfter(m_pass, dayNumberOf(bis) + 1) - 1;
     m_result.rangeFrom = from;
     m_result.rangeTo = to;
-    m_result.requirementYear =
-        von == QDate(m_today.year(), 1, 1) && bis == QDate(m_today.year(), 12, 31);
+    m_result.requirementYear = von == QDate(m_today.year(), 1, 1) && bis == QDate(m_today.year(), 12, 31);
     const int inRange = std::max(0, to - from + 1);
     report(0, m_result.requirementYear ? 2 * inRange : inRange);
     addRange(from, to, CellSource::Range, true, m_result.requirementYear ? 2 * inRange : inRange);
@@ -219,17 +263,30 @@ void Calculation::ClearTotals() {
 }
 
 void Calculation::addRange(int from, int to, CellSource source, bool reportProgress, int progressMax) {
+    // Every byte of the record is summed at its offset, once over all flights and once over the
+    // flights without simulator time: plain additions the compiler turns into vector code, however
+    // many cells there are. A field's total is then read back from the sums of its bytes. The
+    // flights of the positions from..to are those dated between theirs, so the file is swept in
+    // its own order.
+    std::array<std::uint32_t, kFlightRecordSize> all{};
+    std::array<std::uint32_t, kFlightRecordSize> real{};
+    if (from <= to) {
+        int seen = 0;
+        m_pass.ForEachSlotDated(m_pass.DateAt(from), m_pass.DateAt(to), [&](const char* slot) {
+            const auto* bytes = reinterpret_cast<const std::uint8_t*>(slot);
+            for (std::size_t i = kSummedFrom; i < kSummedTo; ++i) all[i] += bytes[i];
+            if (isRealFlight(slot))
+                for (std::size_t i = kRealOnlyFrom; i < kRealOnlyTo; ++i) real[i] += bytes[i];
+            if (reportProgress && ++seen % kProgressStep == 0) report(seen, progressMax);
+        });
+    }
     const auto cells = totalsCells();
-    std::vector<std::size_t> fed;
-    for (std::size_t i = 0; i < cells.size(); ++i)
-        if (cells[i].source == source) fed.push_back(i);
-    FlightRecord r;
-    for (int p = from; p <= to; ++p) {
-        if (!m_pass.ReadFlight(p, r)) continue;
-        const bool real = isRealFlight(r);
-        for (std::size_t i : fed)
-            if (real || !cells[i].realFlightsOnly) m_sums[i] += cells[i].fieldOf(r);
-        if (reportProgress && p % kProgressStep == 0) report(p - from, progressMax);
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        if (cells[i].source != source) continue;
+        const auto& sums = cells[i].realFlightsOnly ? real : all;
+        const std::size_t at = fieldOffset(cells[i]);
+        // 65,536 flights of at most 255 in a byte fit 32 bits; the field is little-endian.
+        m_sums[i] += qint64(sums[at]) + (cells[i].isTime ? qint64(sums[at + 1]) << 8 : 0);
     }
 }
 
@@ -259,36 +316,54 @@ void Calculation::birthdayYear() {
 void Calculation::LastFlights() {
     const int count = m_pass.FlightCount();
     const QString nbSymbol = m_settings.text(setting::TCTP::NBSYMB);
-    auto& dates = m_result.lastFlight;
-    auto& positions = m_result.lastFlightPosition;
-    // The same TCTP text always has the same reference in a flight, so the text is looked up once
-    // per reference.
-    NameRef lastRef = 0;
-    bool lastRefKnown = false;
-    bool lastRefIsNb = false;
-    FlightRecord r;
-    int found = 0;
-    for (int p = count; p >= 1 && found < kLastFlightKinds; --p) {
-        if (p % kProgressStep == 0) report(2 * count - p, 2 * count);
-        if (!m_pass.ReadFlight(p, r)) continue;
-        if (!lastRefKnown || r.Tctp != lastRef) {
-            lastRef = r.Tctp;
-            lastRefKnown = true;
-            lastRefIsNb = m_pass.names().NameAt(r.Tctp) == nbSymbol;
-        }
-        const bool is[kLastFlightKinds] = {
+    // Whether a TCTP reference names the NB text, decided once per reference: a logbook uses few.
+    std::vector<std::int8_t> isNb(std::size_t(m_pass.names().NameCount()) + 1, -1);
+    auto kinds = [&](const FlightRecord& r) {
+        // A reference outside the table reads as the empty text; they share the last place.
+        const std::size_t ref = std::min(std::size_t(std::uint16_t(r.Tctp)), isNb.size() - 1);
+        if (isNb[ref] < 0) isNb[ref] = m_pass.names().NameAt(r.Tctp) == nbSymbol ? 1 : 0;
+        return std::array<bool, kLastFlightKinds>{
             r.IfrGesDay + r.IfrGesNite + r.SimDay + r.SimNite > 0,
             r.ArDay + r.ArNite > 0,
             r.VfrNite > 0,
             r.Ip > 0,
-            lastRefIsNb,
+            isNb[ref] == 1,
         };
-        for (int k = 0; k < kLastFlightKinds; ++k)
-            if (dates[std::size_t(k)] == 0 && is[k]) {
-                dates[std::size_t(k)] = r.Date;
-                positions[std::size_t(k)] = p;
+    };
+    auto& dates = m_result.lastFlight;
+    auto& positions = m_result.lastFlightPosition;
+    // Mostly every kind turns up among the newest flights: walk back from the newest for a while.
+    FlightRecord r;
+    int found = 0;
+    const int stop = std::max(1, count - kNewestWalked + 1);
+    for (int p = count; p >= stop && found < kLastFlightKinds; --p) {
+        if (!m_pass.ReadFlight(p, r)) continue;
+        const auto is = kinds(r);
+        for (std::size_t k = 0; k < kLastFlightKinds; ++k)
+            if (dates[k] == 0 && is[k]) {
+                dates[k] = r.Date;
+                positions[k] = p;
                 ++found;
             }
+    }
+    if (found == kLastFlightKinds || stop == 1) return;
+    // A kind flown long ago, or never: one sweep of the file in its own order finds the newest
+    // flight of each kind by its date and start.
+    std::array<std::uint32_t, kLastFlightKinds> newest{};
+    int seen = 0;
+    m_pass.ForEachSlotDated(1, 0xFFFF, [&](const char* slot) {
+        const FlightRecord f = FlightRecord::fromBytes(slot);
+        const std::uint32_t key = std::uint32_t(f.Date) << 16 | f.Atd;
+        const auto is = kinds(f);
+        // Without branches, and kept in registers: the file's order makes "newer than so far" a
+        // coin toss for the processor.
+#pragma GCC unroll 5
+        for (std::size_t k = 0; k < kLastFlightKinds; ++k) newest[k] = std::max(newest[k], is[k] ? key : 0u);
+        if (++seen % kProgressStep == 0) report(count + seen, 2 * count);
+    });
+    for (std::size_t k = 0; k < kLastFlightKinds; ++k) {
+        dates[k] = Word(newest[k] >> 16);
+        positions[k] = newest[k] ? m_pass.PositionOf(dates[k], Word(newest[k] & 0xFFFF)) : 0;
     }
 }
 
@@ -323,7 +398,8 @@ qint64 Calculation::sumOf(const std::array<const char*, 2>& cells) const {
 
 void Calculation::checkRequirements() {
     for (const RequirementRow& row : requirementRows()) {
-        const bool birthdayRow = totalsCells()[std::size_t(totalsCellIndex(row.cell))].group == TotalsGroup::Zdv1911;
+        const bool birthdayRow =
+            totalsCells()[std::size_t(totalsCellIndex(row.cell))].group == TotalsGroup::Zdv1911;
         // Birthday-year figures that could not be added up are not held against a requirement.
         CheckRequirement(row, birthdayRow && m_result.birthdayState != BirthdayState::Valid);
     }

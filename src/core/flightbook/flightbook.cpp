@@ -25,8 +25,8 @@ int FlightBook::FlightCount() const {
 
 qint32 FlightBook::RunningTotal() const {
     const qint64 total = m_settings.integer(setting::USER::GESAMTSTUNDEN);
-    return qint32(std::clamp<qint64>(total, std::numeric_limits<qint32>::min(),
-                                     std::numeric_limits<qint32>::max()));
+    return qint32(
+        std::clamp<qint64>(total, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()));
 }
 
 void FlightBook::setRunningTotal(qint32 minutes) {
@@ -40,9 +40,9 @@ void FlightBook::moveRunningTotal(qint64 delta) {
     }
     if (delta == 0) return;
     try {
-        setRunningTotal(qint32(std::clamp<qint64>(qint64(RunningTotal()) + delta,
-                                                  std::numeric_limits<qint32>::min(),
-                                                  std::numeric_limits<qint32>::max())));
+        setRunningTotal(
+            qint32(std::clamp<qint64>(qint64(RunningTotal()) + delta, std::numeric_limits<qint32>::min(),
+                                      std::numeric_limits<qint32>::max())));
     } catch (const SettingsWriteError& e) {
         // The flight is stored; only its share of the total could not be written.
         m_settingsWriteFailed = true;

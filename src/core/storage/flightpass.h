@@ -1,15 +1,17 @@
 #pragma once
 
 #include "storage/fileview.h"
+#include "storage/flightindex.h"
 #include "storage/flightrecord.h"
 #include "storage/stringrecord.h"
 
 #include <QByteArrayView>
+#include <algorithm>
 #include <cstdint>
+#include <vector>
 
 namespace velmarsk {
 
-class FlightIndex;
 class Logbook;
 class NameTable;
 
@@ -23,7 +25,8 @@ struct RawTexts {
 // Reads flights by position straight from the mapped logbook files, with no seek and no copy of
 // the files per flight: the pass over the whole logbook that totals, search, charts and export
 // stand on. Positions may be visited in any order. A pass sees the logbook as it was when it was
-// made; after a flight has been added, changed or deleted, take a new one.
+// made (it keeps its own copy of the index); after a flight has been added, changed or deleted,
+// take a new one.
 class FlightPass {
 public:
     explicit FlightPass(Logbook& logbook);
@@ -33,16 +36,32 @@ public:
     int FlightCount() const { return m_count; }
     std::uint16_t DateAt(int position) const;
     const NameTable& names() const { return m_names; }
+    // Position of the flight with this Date and Atd, 0 when there is none.
+    int PositionOf(std::uint16_t date, std::uint16_t atd) const;
 
     // False when the flight's slot lies outside Flug.dat (out is then empty).
     bool ReadFlight(int position, FlightRecord& out) const;
+    // The flight's 112 bytes as Flug.dat holds them; nullptr when the slot lies outside the file.
+    const char* SlotBytes(int position) const;
+    // Calls visit(slot bytes) for every flight dated from..to (day numbers, both inclusive) in the
+    // order Flug.dat holds them: one sequential sweep of the file, for work whose result does not
+    // depend on the order, such as sums.
+    template <typename Visit>
+    void ForEachSlotDated(std::uint16_t from, std::uint16_t to, Visit&& visit) const {
+        const qsizetype slotCount = std::min<qsizetype>(m_count, m_data.size() / kFlightRecordSize);
+        const char* slot = m_data.data();
+        for (qsizetype i = 0; i < slotCount; ++i, slot += kFlightRecordSize) {
+            const auto date = std::uint16_t(std::uint8_t(slot[0]) | std::uint8_t(slot[1]) << 8);
+            if (date >= from && date <= to) visit(slot);
+        }
+    }
     // False when the record at the flight's offset is no string record.
     bool ReadRawTexts(int position, RawTexts& out) const;
     bool ReadStringRecord(int position, StringRecord& out) const;
 
 private:
-    const FlightIndex& m_index;
     const NameTable& m_names;
+    std::vector<IndexEntry> m_entries;  // by position - 1
     int m_count;
     FileView m_data;
     FileView m_strings;
