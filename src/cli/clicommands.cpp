@@ -100,6 +100,7 @@ int CliCommands::run() {
     if (c == QLatin1String("sort")) return sort();
     if (c == QLatin1String("check")) return check();
     if (c == QLatin1String("generate")) return generate();
+    if (c == QLatin1String("search")) return search();
     return kUsage;
 }
 

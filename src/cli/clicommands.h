@@ -38,6 +38,7 @@ private:
     int sort();
     int check();
     int generate();
+    int search();
 
     // Opens the logbook as the program's start does; false after the reason has been reported.
     bool open();
