@@ -75,8 +75,11 @@ TFMHaupt::TFMHaupt(FlightBook& book, GuiInteraction& ui, QWidget* parent)
         connect(menuAction(QString::fromLatin1(name)), &QAction::triggered, this,
                 [this, h = handler] { runCommand(h); });
     // Commands whose windows are not part of this version yet.
-    for (const char* name : {"Exportieren", "Importieren", "Optionen", "Summe", "Suchen", "Weitersuchen",
-                             "Grafik", "Info", "CrewInfo1"})
+    connect(menuAction(QStringLiteral("Suchen")), &QAction::triggered, this,
+            [this] { runCommand(&TFMHaupt::OpenSearchDialog); });
+    connect(menuAction(QStringLiteral("Weitersuchen")), &QAction::triggered, this,
+            [this] { runCommand(&TFMHaupt::ContinueSearch); });
+    for (const char* name : {"Exportieren", "Importieren", "Optionen", "Summe", "Grafik", "Info", "CrewInfo1"})
         connect(menuAction(QString::fromLatin1(name)), &QAction::triggered, this, [this] {
             MessageBox::tell(this, QStringLiteral("Velmarskverwaltung"),
                              QStringLiteral("Diese Funktion ist in dieser Version noch nicht verfügbar."),

@@ -33,6 +33,7 @@ class TEditName;
 class TEditZahl;
 class TMyEdit;
 class TFMDrucken;
+class TFMSuchen;
 
 enum EntryStateValue : quint8 { NewFlight = 0, Browse = 1, ChangeFlight = 2 };
 
@@ -106,6 +107,13 @@ public:
     bool passwordGiven();
     void CBHasPasswordClick();
 
+    // Search: the "Suchen" and "Weitersuchen" commands, and the search of the crew info window
+    // for the newest flight whose field ("CrewNames", "Callsign", "Registration") is the text.
+    void OpenSearchDialog();
+    void ContinueSearch();
+    void SearchFromCrewInfo(const QString& text, const QString& field);
+    TFMSuchen* searchDialog() const;
+
     // The widget that holds the whole mask (inside the window's scroll area).
     QWidget* maskArea() const { return m_client; }
 
@@ -162,6 +170,7 @@ private:
     bool m_endRequested = false;
     bool m_hiddenCommentLeft = false;
     QPointer<TFMDrucken> m_printerHolder;
+    QPointer<TFMSuchen> m_searchDialog;
     void guardStorableText();
     QTimer* Timer;
 
