@@ -6,10 +6,20 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <climits>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace velmarsk {
 namespace {
+
+// How many flights ahead the files are asked into the cache.
+constexpr int kPrefetchDistance = 12;
+
 
 char16_t upper(char16_t c) {
     return QChar(c).toUpper().unicode();
@@ -42,7 +52,8 @@ const ByteTables& byteTables() {
     return tables;
 }
 
-// A text as the matcher sees it: its characters by place, folded as the search wants them.
+// A text as the matcher sees it: its characters by place, folded as the search wants them, and
+// the next place from which a given character stands.
 struct StringText {
     QStringView text;
     bool fold;
@@ -51,20 +62,68 @@ struct StringText {
         const char16_t c = text[i].unicode();
         return fold ? upper(c) : c;
     }
+    qsizetype next(qsizetype from, char16_t c) const {
+        while (from < size() && (*this)[from] != c) ++from;
+        return from;
+    }
 };
+
+// The next place from `from` holding byte a or byte b; bytes up to readableEnd may be read.
+qsizetype nextOfTwo(const unsigned char* bytes, qsizetype from, qsizetype length, const unsigned char* readableEnd,
+                    unsigned char a, unsigned char b) {
+#if defined(__SSE2__)
+    const __m128i va = _mm_set1_epi8(char(a));
+    const __m128i vb = _mm_set1_epi8(char(b));
+    // Sixteen bytes at a time; the last block may reach behind the text, its extra places are
+    // masked off.
+    for (; from < length && bytes + from + 16 <= readableEnd; from += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + from));
+        unsigned mask =
+            unsigned(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, va), _mm_cmpeq_epi8(v, vb))));
+        if (length - from < 16) mask &= (1u << (length - from)) - 1;
+        if (mask != 0) return from + std::countr_zero(mask);
+    }
+#else
+    (void)readableEnd;
+#endif
+    while (from < length && bytes[from] != a && bytes[from] != b) ++from;
+    return std::min(from, length);
+}
 
 struct ByteText {
     const unsigned char* bytes;
     qsizetype length;
+    const unsigned char* readableEnd;
     const char16_t* table;
+    // How many bytes stand for the pattern's lead character, and which; -1 when not known (a
+    // star's rest of the pattern has a lead of its own).
+    int leadCount;
+    unsigned char leadA;
+    unsigned char leadB;
+
     qsizetype size() const { return length; }
     char16_t operator[](qsizetype i) const { return table[bytes[i]]; }
+    qsizetype next(qsizetype from, char16_t c) const {
+        if (from >= length || leadCount == 0) return length;
+        if (leadCount == 1) {
+            const void* hit = std::memchr(bytes + from, leadA, std::size_t(length - from));
+            return hit ? static_cast<const unsigned char*>(hit) - bytes : length;
+        }
+        if (leadCount == 2) return nextOfTwo(bytes, from, length, readableEnd, leadA, leadB);
+        while (from < length && table[bytes[from]] != c) ++from;
+        return from;
+    }
 };
 
 // The search for a pattern from an anchor that moves on by one character after each failed
 // attempt; a star hands the rest of the pattern on to the rest of the text.
 template <typename Text>
 bool find(const char16_t* pattern, qsizetype patternLength, const Text& text, qsizetype from) {
+    // While only the leading "?" have matched, the next anchor worth a try is the next one whose
+    // first literal character (lead places on) is in the text: the others fail at it anyway.
+    qsizetype lead = 0;
+    while (lead < patternLength && pattern[lead] == u'?') ++lead;
+    const char16_t leadChar = lead < patternLength ? pattern[lead] : u'*';
     const qsizetype textLength = text.size();
     qsizetype anchor = from;
     qsizetype t = from;
@@ -75,15 +134,15 @@ bool find(const char16_t* pattern, qsizetype patternLength, const Text& text, qs
             ++t;
             ++p;
         } else if (c == u'*') {
-            return find(pattern + p + 1, patternLength - p - 1, text, t);
+            Text rest = text;
+            if constexpr (requires { rest.leadCount; }) rest.leadCount = -1;
+            return find(pattern + p + 1, patternLength - p - 1, rest, t);
         } else if (c == text[t]) {
             ++t;
             ++p;
-        } else if (p == 0) {
-            // Nothing matched at this anchor: the next anchor worth a try holds the first character.
-            do ++t;
-            while (t < textLength && text[t] != c);
-            anchor = t;
+        } else if (p == lead) {
+            t = text.next(t + 1, leadChar);
+            anchor = t - lead;
         } else {
             ++anchor;
             t = anchor;
@@ -133,7 +192,21 @@ FlightSearch::FlightSearch(const SearchCriteria& criteria) : m_criteria(criteria
             // The first text always takes part; an empty second or third leaves the decision to
             // the combination.
             p.used = k == 0 || !text.isEmpty();
-            p.nameResults.assign(std::size_t(1) << 16, std::int8_t(-1));
+            qsizetype lead = 0;
+            while (lead < text.size() && text[lead] == QLatin1Char('?')) ++lead;
+            if (lead < text.size() && text[lead] != QLatin1Char('*')) {
+                const char16_t c = text[lead].unicode();
+                const char16_t* const byTable[] = {m_plainTable, m_scrambledTable};
+                for (std::size_t t = 0; t < 2; ++t) {
+                    LeadBytes& bytes = p.lead[t];
+                    bytes.count = 0;
+                    for (int b = 0; b < 256; ++b)
+                        if (byTable[t][b] == c && bytes.count++ < 2)
+                            bytes.bytes[std::size_t(bytes.count - 1)] = static_cast<unsigned char>(b);
+                    // More than two: searched character by character.
+                    if (bytes.count > 2) bytes.count = -1;
+                }
+            }
         }
     }
     if (criteria.procedureSearch) {
@@ -152,43 +225,66 @@ bool FlightSearch::FieldMatches(int k, QStringView text) const {
     return find(p.chars.data(), qsizetype(p.chars.size()), view, 0);
 }
 
-bool FlightSearch::bytesMatch(const Pattern& p, QByteArrayView bytes, bool scrambled) const {
-    const ByteText view{reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),
-                        scrambled ? m_scrambledTable : m_plainTable};
+bool FlightSearch::bytesMatch(const Pattern& p, QByteArrayView bytes, const char* readableEnd,
+                              bool scrambled) const {
+    const LeadBytes& lead = p.lead[scrambled ? 1 : 0];
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    const ByteText view{data,
+                        bytes.size(),
+                        readableEnd ? reinterpret_cast<const unsigned char*>(readableEnd) : data + bytes.size(),
+                        scrambled ? m_scrambledTable : m_plainTable,
+                        lead.count,
+                        lead.bytes[0],
+                        lead.bytes[1]};
     if (m_criteria.wholeWord) return equals(p.chars, view);
     if (bytes.size() < p.minLength) return false;
     return find(p.chars.data(), qsizetype(p.chars.size()), view, 0);
 }
 
-bool FlightSearch::nameMatches(Pattern& p, int k, const FlightPass& pass, NameRef ref) {
-    std::int8_t& known = p.nameResults[std::uint16_t(ref)];
-    if (known < 0) {
-        const NameTable& names = pass.names();
-        known = FieldMatches(k, names.contains(ref) ? QStringView(names.all().at(ref)) : QStringView()) ? 1 : 0;
+void FlightSearch::learnNames(Pattern& p, int k, const NameTable& names) {
+    const QStringList& all = names.all();
+    p.nameResults.resize(std::size_t(all.size()));
+    for (qsizetype i = 0; i < all.size(); ++i) {
+        p.nameResults[std::size_t(i)] = FieldMatches(k, all[i]) ? 1 : 0;
+        p.anyName = p.anyName || p.nameResults[std::size_t(i)] != 0;
     }
-    return known != 0;
+    // A reference outside the table reads as the empty text.
+    p.anyName = p.anyName || FieldMatches(k, QStringView());
+    p.namesKnown = true;
+}
+
+bool FlightSearch::nameMatches(Pattern& p, int k, const NameTable& names, NameRef ref) {
+    const std::size_t i = std::uint16_t(ref);
+    if (i < p.nameResults.size()) return p.nameResults[i] != 0;
+    // Outside the table, or a name added after the first look (a flight stored meanwhile).
+    return FieldMatches(k, names.contains(ref) ? QStringView(names.all().at(ref)) : QStringView());
 }
 
 bool FlightSearch::TextMatches(int k, const FlightPass& pass, const FlightRecord& record,
                                const RawTexts& texts, int* crewSlot) {
     Pattern& p = m_patterns[std::size_t(k)];
-    if (m_criteria.searches(SearchField::Crew))
+    const NameTable& names = pass.names();
+    if (!p.namesKnown) learnNames(p, k, names);
+    // Names may be skipped only while the table is as it was learnt.
+    const bool nameMayMatch = p.anyName || std::size_t(names.NameCount()) != p.nameResults.size();
+    if (nameMayMatch && m_criteria.searches(SearchField::Crew))
         for (int slot = 0; slot < kCrewSlots; ++slot)
-            if (nameMatches(p, k, pass, record.Name[std::size_t(slot)])) {
+            if (nameMatches(p, k, names, record.Name[std::size_t(slot)])) {
                 *crewSlot = slot + 1;
                 return true;
             }
-    if (m_criteria.searches(SearchField::Routing) && bytesMatch(p, texts.routing, false)) return true;
+    if (m_criteria.searches(SearchField::Routing) && bytesMatch(p, texts.routing, texts.readableEnd, false)) return true;
     if (m_criteria.searches(SearchField::Comment)) {
         if (record.CommentHidden == 0) {
-            if (bytesMatch(p, texts.comment, false)) return true;
-        } else if (m_criteria.passwordValid && bytesMatch(p, texts.comment, true)) {
+            if (bytesMatch(p, texts.comment, texts.readableEnd, false)) return true;
+        } else if (m_criteria.passwordValid && bytesMatch(p, texts.comment, texts.readableEnd, true)) {
             return true;
         }
     }
-    if (m_criteria.searches(SearchField::Tctp) && nameMatches(p, k, pass, record.Tctp)) return true;
-    if (m_criteria.searches(SearchField::Callsign) && nameMatches(p, k, pass, record.Callsign)) return true;
-    return m_criteria.searches(SearchField::Registration) && nameMatches(p, k, pass, record.Registration);
+    if (!nameMayMatch) return false;
+    if (m_criteria.searches(SearchField::Tctp) && nameMatches(p, k, names, record.Tctp)) return true;
+    if (m_criteria.searches(SearchField::Callsign) && nameMatches(p, k, names, record.Callsign)) return true;
+    return m_criteria.searches(SearchField::Registration) && nameMatches(p, k, names, record.Registration);
 }
 
 bool FlightSearch::proceduresMatch(const FlightRecord& record) const {
@@ -239,6 +335,7 @@ FlightSearch::Stop FlightSearch::Advance(const FlightPass& pass, int* position, 
     FlightRecord record;
     for (int examined = 0; examined < maxFlights; ++examined) {
         if (pos != end) pos += step;
+        pass.Prefetch(pos + kPrefetchDistance * step);
         if (pos == end) {
             *position = pos;
             return Stop::End;

@@ -13,6 +13,7 @@
 namespace velmarsk {
 
 struct FieldInfo;
+class NameTable;
 
 // Whether pattern occurs anywhere in text: "?" stands for any one character, "*" for any run of
 // characters, the empty run included. An empty pattern is found in every text. Characters are
@@ -63,15 +64,28 @@ public:
     int FindNext(const FlightPass& pass, int start, int step, int* crewSlot = nullptr);
 
 private:
+    // The bytes of Flug.str that stand for a pattern's first literal character (after any
+    // leading "?"), so that a text is skipped to the next of them at memory speed.
+    struct LeadBytes {
+        int count = -1;  // -1: the pattern has no such character
+        std::array<unsigned char, 2> bytes{};
+    };
     struct Pattern {
         std::u16string chars;  // folded unless the search is case-sensitive
         qsizetype minLength = 0;  // characters other than "*": a shorter text cannot match
         bool used = false;        // a non-empty text
-        std::vector<std::int8_t> nameResults;  // by NameRef as unsigned: -1 unknown, 0 no, 1 yes
+        std::array<LeadBytes, 2> lead;  // for plain and for protected texts
+        // By NameRef: whether the names table's text matches, worked out for every name at the
+        // first look (a names table is small beside the flights that refer to it), so a flight's
+        // names cost one look each, and none at all when no name matches.
+        std::vector<std::int8_t> nameResults;
+        bool namesKnown = false;
+        bool anyName = false;
     };
 
-    bool nameMatches(Pattern& p, int k, const FlightPass& pass, NameRef ref);
-    bool bytesMatch(const Pattern& p, QByteArrayView bytes, bool scrambled) const;
+    void learnNames(Pattern& p, int k, const NameTable& names);
+    bool nameMatches(Pattern& p, int k, const NameTable& names, NameRef ref);
+    bool bytesMatch(const Pattern& p, QByteArrayView bytes, const char* readableEnd, bool scrambled) const;
     bool proceduresMatch(const FlightRecord& record) const;
     bool inRange(std::uint16_t date) const;
 
