@@ -371,7 +371,7 @@ TEST_F(SearchTest, BytePathAgreesWithThePlainTextSearchOnGeneratedFlights) {
             c.passwordValid = variant & 4;
             FlightSearch search(c);
             const ReferenceSearch reference(c);
-            int hitCount = 0;
+            QList<int> expectedHits;
             for (int p = 1; p <= pass.FlightCount(); ++p) {
                 FlightRecord r;
                 StringRecord s;
@@ -381,9 +381,14 @@ TEST_F(SearchTest, BytePathAgreesWithThePlainTextSearchOnGeneratedFlights) {
                 ASSERT_EQ(search.FlightMatches(pass, p, &slot), expected)
                     << "flight " << p << " pattern " << pattern << " variant " << variant;
                 ASSERT_EQ(slot, expected ? expectedSlot : 0) << "flight " << p << " pattern " << pattern;
-                hitCount += expected;
+                if (expected) expectedHits << p;
             }
-            compared += hitCount > 0 && hitCount < pass.FlightCount();
+            // The walk over the logbook, which may decide by the texts before reading a record,
+            // finds the same flights.
+            QList<int> walked;
+            for (int p = search.FindNext(pass, 0, 1); p != 0; p = search.FindNext(pass, p, 1)) walked << p;
+            ASSERT_EQ(walked, expectedHits) << "pattern " << pattern << " variant " << variant;
+            compared += !expectedHits.isEmpty() && expectedHits.size() < pass.FlightCount();
         }
     // The table is worth something only when its patterns split the flights.
     EXPECT_GT(compared, 40);

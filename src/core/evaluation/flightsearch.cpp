@@ -115,15 +115,41 @@ struct ByteText {
     }
 };
 
-// The search for a pattern from an anchor that moves on by one character after each failed
-// attempt; a star hands the rest of the pattern on to the rest of the text.
+// How common a character is in logbook texts (German words, airfield codes, blanks and dashes):
+// higher is more common, 0 rare.
+int commonness(char16_t c) {
+    static const std::array<std::uint8_t, 128> kRank = [] {
+        std::array<std::uint8_t, 128> rank{};
+        constexpr char kCommon[] = " ENISRATDHULCGMOBWFKZPVJYXQ-";
+        const int n = int(std::size(kCommon)) - 1;
+        for (int i = 0; i < n; ++i) {
+            const auto ch = static_cast<unsigned char>(kCommon[i]);
+            rank[ch] = std::uint8_t(n - i);
+            if (ch >= 'A' && ch <= 'Z') rank[ch + ('a' - 'A')] = std::uint8_t(n - i);
+        }
+        return rank;
+    }();
+    return c < 128 ? kRank[c] : 0;
+}
+
+// The place, within the pattern's part before its first star, of the literal character an
+// attempt is anchored by: the rarest, so that few places of a text come into question. -1 when
+// that part holds only "?".
+qsizetype skipIndex(const char16_t* pattern, qsizetype patternLength) {
+    qsizetype best = -1;
+    for (qsizetype i = 0; i < patternLength && pattern[i] != u'*'; ++i)
+        if (pattern[i] != u'?' && (best < 0 || commonness(pattern[i]) < commonness(pattern[best]))) best = i;
+    return best;
+}
+
+// The search for a pattern from an anchor that moves on after each failed attempt; a star hands
+// the rest of the pattern on to the rest of the text.
+// skip is skipIndex() of the pattern.
 template <typename Text>
-bool find(const char16_t* pattern, qsizetype patternLength, const Text& text, qsizetype from) {
-    // While only the leading "?" have matched, the next anchor worth a try is the next one whose
-    // first literal character (lead places on) is in the text: the others fail at it anyway.
-    qsizetype lead = 0;
-    while (lead < patternLength && pattern[lead] == u'?') ++lead;
-    const char16_t leadChar = lead < patternLength ? pattern[lead] : u'*';
+bool find(const char16_t* pattern, qsizetype patternLength, const Text& text, qsizetype from, qsizetype skip) {
+    // An anchor can only succeed where the text holds the pattern's skip character that many
+    // places on: the anchor moves on to the next such place rather than by one character.
+    const char16_t skipChar = skip >= 0 ? pattern[skip] : u'*';
     const qsizetype textLength = text.size();
     qsizetype anchor = from;
     qsizetype t = from;
@@ -136,13 +162,22 @@ bool find(const char16_t* pattern, qsizetype patternLength, const Text& text, qs
         } else if (c == u'*') {
             Text rest = text;
             if constexpr (requires { rest.leadCount; }) rest.leadCount = -1;
-            return find(pattern + p + 1, patternLength - p - 1, rest, t);
+            const char16_t* restPattern = pattern + p + 1;
+            const qsizetype restLength = patternLength - p - 1;
+            return find(restPattern, restLength, rest, t, skipIndex(restPattern, restLength));
         } else if (c == text[t]) {
             ++t;
             ++p;
-        } else if (p == lead) {
-            t = text.next(t + 1, leadChar);
-            anchor = t - lead;
+        } else if (skip >= 0) {
+            const qsizetype next = text.next(anchor + 1 + skip, skipChar);
+            if (next >= textLength) {
+                t = textLength;
+                p = 0;
+            } else {
+                anchor = next - skip;
+                t = anchor;
+                p = 0;
+            }
         } else {
             ++anchor;
             t = anchor;
@@ -169,8 +204,8 @@ bool combine(bool a, SearchOp op, bool b) {
 }  // namespace
 
 bool WildcardFind(QStringView pattern, QStringView text) {
-    return find(reinterpret_cast<const char16_t*>(pattern.utf16()), pattern.size(), StringText{text, false},
-                0);
+    const auto* chars = reinterpret_cast<const char16_t*>(pattern.utf16());
+    return find(chars, pattern.size(), StringText{text, false}, 0, skipIndex(chars, pattern.size()));
 }
 
 QString searchUpper(QStringView text) {
@@ -192,10 +227,9 @@ FlightSearch::FlightSearch(const SearchCriteria& criteria) : m_criteria(criteria
             // The first text always takes part; an empty second or third leaves the decision to
             // the combination.
             p.used = k == 0 || !text.isEmpty();
-            qsizetype lead = 0;
-            while (lead < text.size() && text[lead] == QLatin1Char('?')) ++lead;
-            if (lead < text.size() && text[lead] != QLatin1Char('*')) {
-                const char16_t c = text[lead].unicode();
+            p.skip = skipIndex(p.chars.data(), qsizetype(p.chars.size()));
+            if (p.skip >= 0) {
+                const char16_t c = p.chars[std::size_t(p.skip)];
                 const char16_t* const byTable[] = {m_plainTable, m_scrambledTable};
                 for (std::size_t t = 0; t < 2; ++t) {
                     LeadBytes& bytes = p.lead[t];
@@ -222,7 +256,7 @@ bool FlightSearch::FieldMatches(int k, QStringView text) const {
     const StringText view{text, !m_criteria.caseSensitive};
     if (m_criteria.wholeWord) return equals(p.chars, view);
     if (text.size() < p.minLength) return false;
-    return find(p.chars.data(), qsizetype(p.chars.size()), view, 0);
+    return find(p.chars.data(), qsizetype(p.chars.size()), view, 0, p.skip);
 }
 
 bool FlightSearch::bytesMatch(const Pattern& p, QByteArrayView bytes, const char* readableEnd,
@@ -238,7 +272,7 @@ bool FlightSearch::bytesMatch(const Pattern& p, QByteArrayView bytes, const char
                         lead.bytes[1]};
     if (m_criteria.wholeWord) return equals(p.chars, view);
     if (bytes.size() < p.minLength) return false;
-    return find(p.chars.data(), qsizetype(p.chars.size()), view, 0);
+    return find(p.chars.data(), qsizetype(p.chars.size()), view, 0, p.skip);
 }
 
 void FlightSearch::learnNames(Pattern& p, int k, const NameTable& names) {
@@ -321,6 +355,38 @@ bool FlightSearch::FlightMatches(const FlightPass& pass, int position, int* crew
     return pass.ReadFlight(position, record) && FlightMatches(pass, position, record, crewSlot);
 }
 
+bool FlightSearch::textsDecide(const FlightPass& pass) {
+    if (!m_criteria.textSearch || !m_boxes.empty()) return false;
+    const NameTable& names = pass.names();
+    for (std::size_t k = 0; k < m_patterns.size(); ++k) {
+        Pattern& p = m_patterns[k];
+        if (!p.used) continue;
+        if (!p.namesKnown) learnNames(p, int(k), names);
+        if (p.anyName || p.nameResults.size() != std::size_t(names.NameCount())) return false;
+    }
+    return true;
+}
+
+bool FlightSearch::textsMayMatch(const FlightPass& pass, int position) const {
+    RawTexts texts;
+    const bool routing = m_criteria.searches(SearchField::Routing);
+    const bool comment = m_criteria.searches(SearchField::Comment);
+    if (routing || comment) pass.ReadRawTexts(position, texts);
+    std::array<bool, 3> r{};
+    for (std::size_t k = 0; k < 3; ++k) {
+        const Pattern& p = m_patterns[k];
+        if (!p.used) {
+            r[k] = (k == 1 ? m_criteria.op1 : m_criteria.op2) == SearchOp::Und;
+            continue;
+        }
+        r[k] = (routing && bytesMatch(p, texts.routing, texts.readableEnd, false)) ||
+               (comment && bytesMatch(p, texts.comment, texts.readableEnd, false)) ||
+               (comment && m_criteria.passwordValid && bytesMatch(p, texts.comment, texts.readableEnd, true));
+    }
+    // The combination only grows with its parts, so what these allow is an upper bound.
+    return combine(combine(r[0], m_criteria.op1, r[1]), m_criteria.op2, r[2]);
+}
+
 bool FlightSearch::inRange(std::uint16_t date) const {
     const auto& [from, to] = *m_criteria.dateRange;
     return from <= date && date <= to;
@@ -332,15 +398,17 @@ FlightSearch::Stop FlightSearch::Advance(const FlightPass& pass, int* position, 
     const int end = step > 0 ? pass.FlightCount() + 1 : 0;
     int pos = std::clamp(*position, 0, pass.FlightCount() + 1);
     const bool ranged = m_criteria.dateRange.has_value();
+    const bool textsFirst = textsDecide(pass);
     FlightRecord record;
     for (int examined = 0; examined < maxFlights; ++examined) {
         if (pos != end) pos += step;
-        pass.Prefetch(pos + kPrefetchDistance * step);
+        pass.Prefetch(pos + kPrefetchDistance * step, !textsFirst);
         if (pos == end) {
             *position = pos;
             return Stop::End;
         }
         if (ranged && !inRange(pass.DateAt(pos))) continue;
+        if (textsFirst && !textsMayMatch(pass, pos)) continue;
         // A flight whose slot lies outside the data file has nothing to be found in.
         if (pass.ReadFlight(pos, record) && FlightMatches(pass, pos, record, crewSlot)) {
             *position = pos;

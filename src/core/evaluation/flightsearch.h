@@ -64,8 +64,8 @@ public:
     int FindNext(const FlightPass& pass, int start, int step, int* crewSlot = nullptr);
 
 private:
-    // The bytes of Flug.str that stand for a pattern's first literal character (after any
-    // leading "?"), so that a text is skipped to the next of them at memory speed.
+    // The bytes of Flug.str that stand for the character a pattern's attempts are anchored by,
+    // so that a text is skipped to the next of them at memory speed.
     struct LeadBytes {
         int count = -1;  // -1: the pattern has no such character
         std::array<unsigned char, 2> bytes{};
@@ -73,8 +73,9 @@ private:
     struct Pattern {
         std::u16string chars;  // folded unless the search is case-sensitive
         qsizetype minLength = 0;  // characters other than "*": a shorter text cannot match
+        qsizetype skip = -1;      // the place of the character attempts are anchored by
         bool used = false;        // a non-empty text
-        std::array<LeadBytes, 2> lead;  // for plain and for protected texts
+        std::array<LeadBytes, 2> lead{};  // for plain and for protected texts
         // By NameRef: whether the names table's text matches, worked out for every name at the
         // first look (a names table is small beside the flights that refer to it), so a flight's
         // names cost one look each, and none at all when no name matches.
@@ -87,6 +88,12 @@ private:
     bool nameMatches(Pattern& p, int k, const NameTable& names, NameRef ref);
     bool bytesMatch(const Pattern& p, QByteArrayView bytes, const char* readableEnd, bool scrambled) const;
     bool proceduresMatch(const FlightRecord& record) const;
+    // True when a flight can be a hit only through its routing and comment: then these decide
+    // whether its record needs to be read at all.
+    bool textsDecide(const FlightPass& pass);
+    // Whether the flight's routing and comment could make it a hit, whatever its record says
+    // (a comment is tried both plain and protected); false only when it cannot be one.
+    bool textsMayMatch(const FlightPass& pass, int position) const;
     bool inRange(std::uint16_t date) const;
 
     SearchCriteria m_criteria;

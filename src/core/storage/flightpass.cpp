@@ -53,11 +53,11 @@ bool FlightPass::ReadRawTexts(int position, RawTexts& out) const {
     return true;
 }
 
-void FlightPass::Prefetch(int position) const {
+void FlightPass::Prefetch(int position, bool withRecord) const {
     if (position < 1 || position > m_count) return;
     const IndexEntry& e = EntryAt(position);
     const qsizetype slot = qsizetype(e.RecNo) * kFlightRecordSize;
-    if (slot + kFlightRecordSize <= m_data.size()) {
+    if (withRecord && slot + kFlightRecordSize <= m_data.size()) {
         __builtin_prefetch(m_data.data() + slot);
         __builtin_prefetch(m_data.data() + slot + kFlightRecordSize - 1);
     }

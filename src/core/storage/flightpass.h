@@ -46,10 +46,10 @@ public:
     // False when the record at the flight's offset is no string record.
     bool ReadRawTexts(int position, RawTexts& out) const;
     bool ReadStringRecord(int position, StringRecord& out) const;
-    // Asks the processor to load the flight's record and texts ahead of their use: a pass in date
-    // order visits the files' slots in the order flights were added, and would otherwise wait on
-    // memory for each one.
-    void Prefetch(int position) const;
+    // Asks the processor to load the flight's texts, and its record unless withRecord is false,
+    // ahead of their use: a pass in date order visits the files' slots in the order flights were
+    // added, and would otherwise wait on memory for each one.
+    void Prefetch(int position, bool withRecord = true) const;
 
 private:
     std::vector<IndexEntry> m_entries;
