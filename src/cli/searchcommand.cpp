@@ -40,8 +40,9 @@ std::optional<SearchCriteria> readCriteria(const Invocation& inv, QString* error
         for (const QString& name : inv.option("--in").split(QLatin1Char(','))) {
             const SearchFieldInfo* field = findSearchField(name.trimmed());
             if (!field) {
-                *error = QStringLiteral("Unbekanntes Suchfeld \"%1\"; möglich sind "
-                                        "crew, routing, comment, tctp, callsign, registration.")
+                *error = QStringLiteral(
+                             "Unbekanntes Suchfeld \"%1\"; möglich sind "
+                             "crew, routing, comment, tctp, callsign, registration.")
                              .arg(name);
                 return std::nullopt;
             }
@@ -100,7 +101,8 @@ int CliCommands::search() {
         bool ok = false;
         start = m_inv.option("--from-position").toInt(&ok);
         if (!ok)
-            error = QStringLiteral("Die Position \"%1\" ist keine ganze Zahl.").arg(m_inv.option("--from-position"));
+            error = QStringLiteral("Die Position \"%1\" ist keine ganze Zahl.")
+                        .arg(m_inv.option("--from-position"));
     }
     if (criteria && error.isEmpty()) {
         if (m_inv.has("--all") == start.has_value())

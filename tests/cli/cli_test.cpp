@@ -547,8 +547,8 @@ QJsonArray searchFlights() {
     a.insert(QStringLiteral("Routing"), str("EDXW - EDHL"));
     a.insert(QStringLiteral("PrecDay"), 2);
     QJsonObject b = flight("2024-03-02", 540);
-    b.insert(QStringLiteral("Name"), QJsonArray{str("Krause"), str("Adam"), str("Bert"), str("Carl"),
-                                                str("Dora"), str("MÜLLER")});
+    b.insert(QStringLiteral("Name"),
+             QJsonArray{str("Krause"), str("Adam"), str("Bert"), str("Carl"), str("Dora"), str("MÜLLER")});
     b.insert(QStringLiteral("Callsign"), str("SAR41"));
     b.insert(QStringLiteral("PrecDay"), 1);
     b.insert(QStringLiteral("SimDay"), 60);
@@ -597,8 +597,9 @@ TEST_F(CliTest, SearchPrintsEveryHitOrTheNextOneInEitherDirection) {
         EXPECT_EQ(r.exit, 0) << r.err.toStdString();
         EXPECT_EQ(r.out, QByteArray(c.out));
     }
-    for (const char* args : {"--text1 müller --from-position 3", "--text1 müller --from-position 1 --backward",
-                             "--text1 krause --from-position 4"}) {
+    for (const char* args :
+         {"--text1 müller --from-position 3", "--text1 müller --from-position 1 --backward",
+          "--text1 krause --from-position 4"}) {
         SCOPED_TRACE(args);
         const Outcome r = search(str(args));
         EXPECT_EQ(r.exit, 1);

@@ -1,8 +1,8 @@
 // The search over a real logbook: the wildcard match, the order fields and boxes are tried in, the
 // combinations, protected comments, date ranges and the ends of the logbook.
 #include "evaluation/flightsearch.h"
-#include "generator/flightgenerator.h"
 #include "flightbook/flightbook.h"
+#include "generator/flightgenerator.h"
 #include "logbookfixture.h"
 #include "storage/flightpass.h"
 #include "storage/scramble.h"
@@ -59,12 +59,12 @@ TEST(FieldMatches, FoldsCaseUnlessCaseSensitiveAndComparesWholeTexts) {
         bool found;
     };
     const Case cases[] = {
-        {"müller", "Müller", false, false, true},   {"müller", "MÜLLER", false, false, true},
-        {"müller", "Müller", true, false, false},   {"Müller", "Müller", true, false, true},
-        {"weiß", "Weiß", false, false, true},       {"WEISS", "Weiß", false, false, false},
+        {"müller", "Müller", false, false, true},     {"müller", "MÜLLER", false, false, true},
+        {"müller", "Müller", true, false, false},     {"Müller", "Müller", true, false, true},
+        {"weiß", "Weiß", false, false, true},         {"WEISS", "Weiß", false, false, false},
         {"MÜ*ER", "SCHMÜLLERER", false, false, true}, {"MÜ*ER", "SCHMÜLLERER", false, true, false},
-        {"MÜ*ER", "MÜ*ER", false, true, true},      {"mü*er", "MÜ*ER", false, true, true},
-        {"mü*er", "MÜ*ER", true, true, false},      {"Müller", "Müllers", false, true, false},
+        {"MÜ*ER", "MÜ*ER", false, true, true},        {"mü*er", "MÜ*ER", false, true, true},
+        {"mü*er", "MÜ*ER", true, true, false},        {"Müller", "Müllers", false, true, false},
     };
     for (const Case& c : cases) {
         SearchCriteria criteria;
@@ -95,7 +95,8 @@ protected:
               bool hidden = false) {
         FlightRecord record = r;
         record.CommentHidden = hidden ? 1 : 0;
-        const int position = book->AddFlight(record, texts(routing, hidden ? ScrambleText(comment) : comment));
+        const int position =
+            book->AddFlight(record, texts(routing, hidden ? ScrambleText(comment) : comment));
         EXPECT_GT(position, 0);
         return position;
     }
@@ -149,8 +150,10 @@ TEST_F(SearchTest, FieldsAreTriedInTheirOrderAndACrewHitNamesItsSlot) {
         SearchField field;
         const char* text;
     };
-    const Case cases[] = {{SearchField::Crew, "Emil"},      {SearchField::Routing, "Lang"},
-                          {SearchField::Tctp, "101"},       {SearchField::Callsign, "SAR41"},
+    const Case cases[] = {{SearchField::Crew, "Emil"},
+                          {SearchField::Routing, "Lang"},
+                          {SearchField::Tctp, "101"},
+                          {SearchField::Callsign, "SAR41"},
                           {SearchField::Registration, "84+01"}};
     for (const Case& c : cases)
         for (const SearchFieldInfo& info : searchFields()) {
@@ -187,16 +190,16 @@ TEST_F(SearchTest, EmptySecondAndThirdTextsFollowTheirCombination) {
         {"Adam", "EDHL", "", O, O, {1, 2}},
         {"Adam", "EDHL", "", U, O, {}},
         {"Adam", "EDXW", "", U, O, {1}},
-        {"Adam", "EDXW", "Bert", U, O, {1, 2}},   // (Adam UND EDXW) ODER Bert
-        {"Adam", "Bert", "EDXW", O, U, {1}},      // (Adam ODER Bert) UND EDXW
+        {"Adam", "EDXW", "Bert", U, O, {1, 2}},  // (Adam UND EDXW) ODER Bert
+        {"Adam", "Bert", "EDXW", O, U, {1}},     // (Adam ODER Bert) UND EDXW
         {"Xaver", "", "EDHL", O, O, {2}},
     };
     for (const Case& c : cases) {
         SearchCriteria criteria = textSearch(u(c.t1), u(c.t2), u(c.t3));
         criteria.op1 = c.op1;
         criteria.op2 = c.op2;
-        EXPECT_EQ(hits(criteria), c.found) << c.t1 << "/" << c.t2 << "/" << c.t3 << " ops " << int(c.op1)
-                                           << int(c.op2);
+        EXPECT_EQ(hits(criteria), c.found)
+            << c.t1 << "/" << c.t2 << "/" << c.t3 << " ops " << int(c.op1) << int(c.op2);
     }
 }
 
@@ -264,7 +267,7 @@ TEST_F(SearchTest, StepsNeverExamineTheStartAndEndAtTheLogbooksEnds) {
         int hit;
     };
     const Case cases[] = {
-        {0, 1, 1}, {1, 1, 2}, {3, 1, 4}, {4, 1, 0},    // forward
+        {0, 1, 1},  {1, 1, 2},  {3, 1, 4},  {4, 1, 0},   // forward
         {5, -1, 4}, {4, -1, 3}, {2, -1, 1}, {1, -1, 0},  // backward
     };
     for (const Case& c : cases)
@@ -272,7 +275,8 @@ TEST_F(SearchTest, StepsNeverExamineTheStartAndEndAtTheLogbooksEnds) {
 
     // A search that stops after some flights goes on where it stopped and tells the end.
     int position = 0;
-    EXPECT_EQ(FlightSearch(textSearch(u("nobody"))).Advance(pass, &position, 1, 3), FlightSearch::Stop::Paused);
+    EXPECT_EQ(FlightSearch(textSearch(u("nobody"))).Advance(pass, &position, 1, 3),
+              FlightSearch::Stop::Paused);
     EXPECT_EQ(position, 3);
     FlightSearch nobody(textSearch(u("nobody")));
     EXPECT_EQ(nobody.Advance(pass, &position, 1, 3), FlightSearch::Stop::End);
@@ -318,8 +322,8 @@ public:
         return m_c.wholeWord ? f == text : wildcard(text, f);
     }
 
-    bool textMatches(const QString& text, const FlightRecord& r, const StringRecord& s, const NameTable& names,
-                     int* slot) const {
+    bool textMatches(const QString& text, const FlightRecord& r, const StringRecord& s,
+                     const NameTable& names, int* slot) const {
         if (m_c.searches(SearchField::Crew))
             for (int k = 0; k < kCrewSlots; ++k)
                 if (field(text, names.NameAt(r.Name[std::size_t(k)]))) {
@@ -357,10 +361,10 @@ TEST_F(SearchTest, BytePathAgreesWithThePlainTextSearchOnGeneratedFlights) {
     FlightBook flights(*book, *settings);
     ASSERT_EQ(FlightGenerator(7, 800).addTo(flights, 800), 800);
 
-    const char* patterns[] = {"",          "köhler", "KÖHLER",   "k?hler",      "Weiß",    "weiss",
-                              "außen*",    "*ü*",    "Ü?er",     "ETH?",        "E?H*S",   "SAR4",
-                              "84+7*",     "wasser", "T4?0",     "übergabe an", "ausfall", "Lang",
-                              "Außenlast", "SIM",    "Simulator", "*a*e*n",     "Köhler",  "geretttet"};
+    const char* patterns[] = {"",          "köhler", "KÖHLER",    "k?hler",      "Weiß",    "weiss",
+                              "außen*",    "*ü*",    "Ü?er",      "ETH?",        "E?H*S",   "SAR4",
+                              "84+7*",     "wasser", "T4?0",      "übergabe an", "ausfall", "Lang",
+                              "Außenlast", "SIM",    "Simulator", "*a*e*n",      "Köhler",  "geretttet"};
     FlightPass pass(*book);
     int compared = 0;
     for (const char* pattern : patterns)

@@ -88,8 +88,8 @@ void TestSearchWindow::opensOnceWithItsInitialSettings() {
     QVERIFY(!s->CBTextSearch->isChecked() && !s->CBVerfSearch->isChecked());
     QVERIFY(!s->Searchstring1->isEnabled() && !s->CBInCrew->isEnabled());
     for (QCheckBox* box : s->procedureBoxes) QVERIFY(!box->isEnabled());
-    for (const char* name : {"CBinRegistration", "CBInCrew", "CBinRouting", "CBinCallsign", "CBinComment",
-                             "CBinTctp"})
+    for (const char* name :
+         {"CBinRegistration", "CBInCrew", "CBinRouting", "CBinCallsign", "CBinComment", "CBinTctp"})
         QVERIFY2(s->findChild<QCheckBox*>(QString::fromLatin1(name))->isChecked(), name);
     QVERIFY(!s->CBGrossKlein->isChecked() && !s->CBWholeWord->isChecked());
     QCOMPARE(s->CBUndOder1->currentText(), QStringLiteral("ODER"));
@@ -138,8 +138,8 @@ void TestSearchWindow::textSearchMovesTheMainWindowAndWeitersuchenGoesOn() {
     LogbookEnv env;
     QVERIFY(env.open());
     for (int d = 1; d <= 5; ++d)
-        QVERIFY(env.add(env.flight(day(d), 600), d % 2 ? QStringLiteral("EDXW - Nordholz")
-                                                       : QStringLiteral("EDHL")) > 0);
+        QVERIFY(env.add(env.flight(day(d), 600),
+                        d % 2 ? QStringLiteral("EDXW - Nordholz") : QStringLiteral("EDHL")) > 0);
     auto w = mainWindow(env);
     QCOMPARE(w->CurrentPosition(), 5);
     TFMSuchen* s = openSearch(*w);
@@ -309,8 +309,9 @@ void TestSearchWindow::searchFromCrewInfoFindsTheNewestFlight() {
     QVERIFY(env.open());
     for (int d = 1; d <= 5; ++d) {
         FlightRecord r = env.flight(day(d), 600);
-        r.Callsign = env.ref(d == 4 ? QStringLiteral("SAR411") : d % 2 ? QStringLiteral("SAR41")
-                                                                         : QStringLiteral("HTR7"));
+        r.Callsign = env.ref(d == 4  ? QStringLiteral("SAR411")
+                             : d % 2 ? QStringLiteral("SAR41")
+                                     : QStringLiteral("HTR7"));
         QVERIFY(env.add(r) > 0);
     }
     auto w = mainWindow(env);

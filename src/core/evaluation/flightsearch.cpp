@@ -20,7 +20,6 @@ namespace {
 // How many flights ahead the files are asked into the cache.
 constexpr int kPrefetchDistance = 12;
 
-
 char16_t upper(char16_t c) {
     return QChar(c).toUpper().unicode();
 }
@@ -53,7 +52,7 @@ const ByteTables& byteTables() {
 }
 
 // A text as the matcher sees it: its characters by place, folded as the search wants them, and
-// the next place from which a given character stands.
+// the next place that holds a given character.
 struct StringText {
     QStringView text;
     bool fold;
@@ -69,8 +68,8 @@ struct StringText {
 };
 
 // The next place from `from` holding byte a or byte b; bytes up to readableEnd may be read.
-qsizetype nextOfTwo(const unsigned char* bytes, qsizetype from, qsizetype length, const unsigned char* readableEnd,
-                    unsigned char a, unsigned char b) {
+qsizetype nextOfTwo(const unsigned char* bytes, qsizetype from, qsizetype length,
+                    const unsigned char* readableEnd, unsigned char a, unsigned char b) {
 #if defined(__SSE2__)
     const __m128i va = _mm_set1_epi8(char(a));
     const __m128i vb = _mm_set1_epi8(char(b));
@@ -95,8 +94,8 @@ struct ByteText {
     qsizetype length;
     const unsigned char* readableEnd;
     const char16_t* table;
-    // How many bytes stand for the pattern's lead character, and which; -1 when not known (a
-    // star's rest of the pattern has a lead of its own).
+    // How many bytes stand for the pattern's skip character, and which; -1 when not known (the
+    // rest of a pattern after a star has a skip character of its own).
     int leadCount;
     unsigned char leadA;
     unsigned char leadB;
@@ -143,10 +142,10 @@ qsizetype skipIndex(const char16_t* pattern, qsizetype patternLength) {
 }
 
 // The search for a pattern from an anchor that moves on after each failed attempt; a star hands
-// the rest of the pattern on to the rest of the text.
-// skip is skipIndex() of the pattern.
+// the rest of the pattern on to the rest of the text. skip is skipIndex() of the pattern.
 template <typename Text>
-bool find(const char16_t* pattern, qsizetype patternLength, const Text& text, qsizetype from, qsizetype skip) {
+bool find(const char16_t* pattern, qsizetype patternLength, const Text& text, qsizetype from,
+          qsizetype skip) {
     // An anchor can only succeed where the text holds the pattern's skip character that many
     // places on: the anchor moves on to the next such place rather than by one character.
     const char16_t skipChar = skip >= 0 ? pattern[skip] : u'*';
@@ -263,13 +262,14 @@ bool FlightSearch::bytesMatch(const Pattern& p, QByteArrayView bytes, const char
                               bool scrambled) const {
     const LeadBytes& lead = p.lead[scrambled ? 1 : 0];
     const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
-    const ByteText view{data,
-                        bytes.size(),
-                        readableEnd ? reinterpret_cast<const unsigned char*>(readableEnd) : data + bytes.size(),
-                        scrambled ? m_scrambledTable : m_plainTable,
-                        lead.count,
-                        lead.bytes[0],
-                        lead.bytes[1]};
+    const ByteText view{
+        data,
+        bytes.size(),
+        readableEnd ? reinterpret_cast<const unsigned char*>(readableEnd) : data + bytes.size(),
+        scrambled ? m_scrambledTable : m_plainTable,
+        lead.count,
+        lead.bytes[0],
+        lead.bytes[1]};
     if (m_criteria.wholeWord) return equals(p.chars, view);
     if (bytes.size() < p.minLength) return false;
     return find(p.chars.data(), qsizetype(p.chars.size()), view, 0, p.skip);
@@ -307,7 +307,8 @@ bool FlightSearch::TextMatches(int k, const FlightPass& pass, const FlightRecord
                 *crewSlot = slot + 1;
                 return true;
             }
-    if (m_criteria.searches(SearchField::Routing) && bytesMatch(p, texts.routing, texts.readableEnd, false)) return true;
+    if (m_criteria.searches(SearchField::Routing) && bytesMatch(p, texts.routing, texts.readableEnd, false))
+        return true;
     if (m_criteria.searches(SearchField::Comment)) {
         if (record.CommentHidden == 0) {
             if (bytesMatch(p, texts.comment, texts.readableEnd, false)) return true;

@@ -71,10 +71,10 @@ private:
         std::array<unsigned char, 2> bytes{};
     };
     struct Pattern {
-        std::u16string chars;  // folded unless the search is case-sensitive
-        qsizetype minLength = 0;  // characters other than "*": a shorter text cannot match
-        qsizetype skip = -1;      // the place of the character attempts are anchored by
-        bool used = false;        // a non-empty text
+        std::u16string chars;             // folded unless the search is case-sensitive
+        qsizetype minLength = 0;          // characters other than "*": a shorter text cannot match
+        qsizetype skip = -1;              // the place of the character attempts are anchored by
+        bool used = false;                // a non-empty text
         std::array<LeadBytes, 2> lead{};  // for plain and for protected texts
         // By NameRef: whether the names table's text matches, worked out for every name at the
         // first look (a names table is small beside the flights that refer to it), so a flight's

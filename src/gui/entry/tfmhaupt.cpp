@@ -79,7 +79,8 @@ TFMHaupt::TFMHaupt(FlightBook& book, GuiInteraction& ui, QWidget* parent)
             [this] { runCommand(&TFMHaupt::OpenSearchDialog); });
     connect(menuAction(QStringLiteral("Weitersuchen")), &QAction::triggered, this,
             [this] { runCommand(&TFMHaupt::ContinueSearch); });
-    for (const char* name : {"Exportieren", "Importieren", "Optionen", "Summe", "Grafik", "Info", "CrewInfo1"})
+    for (const char* name :
+         {"Exportieren", "Importieren", "Optionen", "Summe", "Grafik", "Info", "CrewInfo1"})
         connect(menuAction(QString::fromLatin1(name)), &QAction::triggered, this, [this] {
             MessageBox::tell(this, QStringLiteral("Velmarskverwaltung"),
                              QStringLiteral("Diese Funktion ist in dieser Version noch nicht verfügbar."),

@@ -207,7 +207,8 @@ void TFMSuchen::buildTextPart(QWidget* parent) {
         row += column == 0;
     }
     CBGrossKlein = checkBox(parent, QStringLiteral("CBGrossKlein"), QStringLiteral("&Groß/Kleinschreibung"));
-    CBWholeWord = checkBox(parent, QStringLiteral("CBWholeWord"), QStringLiteral("Komplette &Übereinstimmung"));
+    CBWholeWord =
+        checkBox(parent, QStringLiteral("CBWholeWord"), QStringLiteral("Komplette &Übereinstimmung"));
     CBWholeWord->setToolTip(QStringLiteral("Suchstring muß der Fundstelle genau enstsprechen"));
     grid->addWidget(CBGrossKlein, row++, 0, 1, 2);
     grid->addWidget(CBWholeWord, row, 0, 1, 2);
