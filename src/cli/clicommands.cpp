@@ -101,6 +101,7 @@ int CliCommands::run() {
     if (c == QLatin1String("check")) return check();
     if (c == QLatin1String("generate")) return generate();
     if (c == QLatin1String("totals")) return totals();
+    if (c == QLatin1String("search")) return search();
     return kUsage;
 }
 

@@ -39,6 +39,7 @@ private:
     int check();
     int generate();
     int totals();
+    int search();
 
     // Opens the logbook as the program's start does; false after the reason has been reported.
     bool open();

@@ -11,7 +11,7 @@ struct CommandInfo {
     int maxArgs;
 };
 
-constexpr std::array<CommandInfo, 12> kCommands = {{
+constexpr std::array<CommandInfo, 13> kCommands = {{
     {"create", 0, 0},
     {"list", 0, 0},
     {"show", 1, 1},
@@ -24,6 +24,7 @@ constexpr std::array<CommandInfo, 12> kCommands = {{
     {"generate", 1, 1},
     {"datadir", 0, 0},
     {"totals", 0, 0},
+    {"search", 0, 0},
 }};
 
 // Options that belong to one command; a value follows the option or is joined with "=".
@@ -83,11 +84,25 @@ QString CommandLine::usage() {
         "  totals [--from TT.MM.JJ] [--to TT.MM.JJ] [--today JJJJ-MM-TT]\n"
         "                         die Summen, letzten Flüge und Forderungen als JSON-Objekt;\n"
         "                         ohne --from/--to das laufende Jahr, --today ersetzt das Tagesdatum\n"
+        "  search KRITERIEN       sucht Flüge nach Texten und Verfahren (siehe unten)\n"
         "\n"
         "Optionen:\n"
         "  --datadir ORDNER       Datenordner statt des voreingestellten\n"
         "  --restore              ein unterbrochenes Ordnen aus den Sicherungskopien zurückholen\n"
         "  --help                 diese Hilfe\n"
+        "\n"
+        "Suche (search):\n"
+        "  --text1/--text2/--text3 TEXT  Suchtexte; ? ein beliebiges Zeichen, * beliebig viele\n"
+        "  --op1/--op2 UND|ODER   verknüpft (Text1 op1 Text2) op2 Text3; voreingestellt ODER\n"
+        "  --in LISTE             Felder, mit Komma getrennt: crew,routing,comment,tctp,callsign,\n"
+        "                         registration; voreingestellt alle\n"
+        "  --case                 Groß/Kleinschreibung beachten\n"
+        "  --whole                Suchtext muss dem ganzen Feld entsprechen\n"
+        "  --proc LISTE           Verfahren nach Kästchen, z. B. CBWinchNite,CBPrecDay\n"
+        "  --from/--to TT.MM.JJ   nur Flüge in diesem Zeitraum\n"
+        "  --password PW          durchsucht auch geschützte Bemerkungen\n"
+        "  --all                  jede Fundstelle: Position, Datum, ATD\n"
+        "  --from-position P [--backward]  die nächste Fundstelle nach P\n"
         "\n"
         "Ohne DATEI oder mit - wird von der Standardeingabe gelesen.\n"
         "Exit-Status: 0 Erfolg, 1 Fehler, 2 falscher Aufruf, 3 Flug abgelehnt (gleiche Startzeit).\n");

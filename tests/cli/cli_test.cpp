@@ -3,6 +3,7 @@
 #include "dates/daynumber.h"
 #include "storage/bytes.h"
 #include "storage/flightrecord.h"
+#include "storage/scramble.h"
 #include "text/cp1252.h"
 
 #include <QDir>
@@ -613,6 +614,124 @@ TEST_F(CliTest, TotalsPrintsTheWindowsFiguresAsOneJsonObject) {
         EXPECT_EQ(bad.exit, 2);
         EXPECT_TRUE(bad.out.isEmpty());
         EXPECT_TRUE(bad.err.contains(str("ist kein gültiges Datum"))) << bad.err.toStdString();
+    }
+}
+
+// Four flights for the search: crew names, texts and procedures that tell the hits apart.
+QJsonArray searchFlights() {
+    QJsonObject a = flight("2024-03-01", 480);
+    a.insert(QStringLiteral("Name"), QJsonArray{str("Müller"), str("Weiß")});
+    a.insert(QStringLiteral("Routing"), str("EDXW - EDHL"));
+    a.insert(QStringLiteral("PrecDay"), 2);
+    QJsonObject b = flight("2024-03-02", 540);
+    b.insert(QStringLiteral("Name"),
+             QJsonArray{str("Krause"), str("Adam"), str("Bert"), str("Carl"), str("Dora"), str("MÜLLER")});
+    b.insert(QStringLiteral("Callsign"), str("SAR41"));
+    b.insert(QStringLiteral("PrecDay"), 1);
+    b.insert(QStringLiteral("SimDay"), 60);
+    QJsonObject c = flight("2024-03-03", 600);
+    c.insert(QStringLiteral("Name"), QJsonArray{str("Schmüllerer")});
+    c.insert(QStringLiteral("Comment"), str("Übung Geheim"));
+    c.insert(QStringLiteral("CommentHidden"), 1);
+    c.insert(QStringLiteral("WinchNite"), 3);
+    QJsonObject d = flight("2024-03-04", 660);
+    d.insert(QStringLiteral("Name"), QJsonArray{str("Krause")});
+    d.insert(QStringLiteral("Comment"), str("Offene Übung"));
+    return {a, b, c, d};
+}
+
+TEST_F(CliTest, SearchPrintsEveryHitOrTheNextOneInEitherDirection) {
+    createLogbook();
+    ASSERT_EQ(add(searchFlights()).exit, 0);
+    auto search = [&](const QString& args) {
+        return cli(QStringList{QStringLiteral("search")} + args.split(QLatin1Char(' ')));
+    };
+    struct Case {
+        const char* args;
+        const char* out;
+    };
+    const Case cases[] = {
+        {"--all --text1 müller", "1\t01.03.2024\t8:00\n2\t02.03.2024\t9:00\n3\t03.03.2024\t10:00\n"},
+        {"--all --text1 müller --case", "3\t03.03.2024\t10:00\n"},  // inside Schmüllerer
+        {"--all --text1 MÜ*ER --whole", ""},
+        {"--all --text1 Müller --whole --case", "1\t01.03.2024\t8:00\n"},
+        {"--all --text1 Krause --text2 sar41 --op1 UND", "2\t02.03.2024\t9:00\n"},
+        {"--all --text1 Krause --text2 sar41", "2\t02.03.2024\t9:00\n4\t04.03.2024\t11:00\n"},
+        {"--all --text1 EDHL --in crew,callsign", ""},
+        {"--all --text1 EDHL --in routing", "1\t01.03.2024\t8:00\n"},
+        {"--all --proc CBPrecDay", "1\t01.03.2024\t8:00\n"},  // not the simulator's approaches
+        {"--all --proc CBPrecDay,CBWinchNite", "1\t01.03.2024\t8:00\n3\t03.03.2024\t10:00\n"},
+        {"--all --text1 müller --from 02.03.24 --to 02.03.24", "2\t02.03.2024\t9:00\n"},
+        {"--all --text1 übung", "3\t03.03.2024\t10:00\n4\t04.03.2024\t11:00\n"},  // no password stored
+        {"--text1 müller --from-position 1", "2\t02.03.2024\t9:00\n"},
+        {"--text1 müller --from-position 0", "1\t01.03.2024\t8:00\n"},
+        {"--text1 müller --from-position 3 --backward", "2\t02.03.2024\t9:00\n"},
+        {"--text1 müller --from-position 5 --backward", "3\t03.03.2024\t10:00\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args);
+        const Outcome r = search(str(c.args));
+        EXPECT_EQ(r.exit, 0) << r.err.toStdString();
+        EXPECT_EQ(r.out, QByteArray(c.out));
+    }
+    for (const char* args :
+         {"--text1 müller --from-position 3", "--text1 müller --from-position 1 --backward",
+          "--text1 krause --from-position 4"}) {
+        SCOPED_TRACE(args);
+        const Outcome r = search(str(args));
+        EXPECT_EQ(r.exit, 1);
+        EXPECT_TRUE(r.out.isEmpty());
+        EXPECT_TRUE(r.err.contains(str("Keine weiteren Fundstellen"))) << r.err.toStdString();
+    }
+}
+
+TEST_F(CliTest, SearchOfProtectedCommentsNeedsTheStoredPassword) {
+    createLogbook();
+    ASSERT_EQ(add(searchFlights()).exit, 0);
+    // The password as the options dialog stores it: scrambled, with its 0 byte.
+    QFile data(dataPath(QStringLiteral("Flug.dat")));
+    ASSERT_TRUE(data.open(QIODevice::ReadWrite) && data.seek(138));
+    ASSERT_EQ(data.write(ScrambleBytes("geheim") + '\0'), 7);
+    data.close();
+
+    const QStringList query{QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--text1"),
+                            str("übung")};
+    Outcome r = cli(query);
+    EXPECT_EQ(r.exit, 0);
+    EXPECT_EQ(r.out, QByteArray("4\t04.03.2024\t11:00\n"));
+    r = cli(query + QStringList{QStringLiteral("--password"), QStringLiteral("geheim")});
+    EXPECT_EQ(r.exit, 0);
+    EXPECT_EQ(r.out, QByteArray("3\t03.03.2024\t10:00\n4\t04.03.2024\t11:00\n"));
+    r = cli(query + QStringList{QStringLiteral("--password"), QStringLiteral("Geheim")});
+    EXPECT_EQ(r.exit, 1);
+    EXPECT_TRUE(r.out.isEmpty());
+    EXPECT_TRUE(r.err.contains(str("Passwort falsch"))) << r.err.toStdString();
+}
+
+TEST_F(CliTest, SearchRefusesMissingCriteriaAndWrongValuesWithStatus2) {
+    createLogbook();
+    ASSERT_EQ(add(searchFlights()).exit, 0);
+    struct Case {
+        const char* args;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"--all", "Keine Suchkriterien eingegeben"},
+        {"--all --text2 Krause", "Keine Suchkriterien eingegeben"},
+        {"--all --text1 Krause --in crew,rufzeichen", "rufzeichen"},
+        {"--all --proc CBPrecDay,CBHoodNite", "CBHoodNite"},
+        {"--all --text1 Krause --op1 AND", "AND"},
+        {"--all --text1 Krause --from 31.02.24", "'31.02.24' ist kein gültiges Datum"},
+        {"--text1 Krause --from-position zwei", "zwei"},
+        {"--text1 Krause", "--all"},
+        {"--all --text1 Krause --backward", "--backward"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args);
+        const Outcome r = cli(QStringList{QStringLiteral("search")} + str(c.args).split(QLatin1Char(' ')));
+        EXPECT_EQ(r.exit, 2);
+        EXPECT_TRUE(r.out.isEmpty());
+        EXPECT_TRUE(r.err.contains(str(c.message))) << r.err.toStdString();
     }
 }
 

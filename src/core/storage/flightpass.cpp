@@ -16,7 +16,7 @@ FlightPass::FlightPass(Logbook& logbook)
       m_strings(logbook.m_strings, 0) {}
 
 std::uint16_t FlightPass::DateAt(int position) const {
-    return position >= 1 && position <= m_count ? m_entries[std::size_t(position - 1)].Date : 0;
+    return position >= 1 && position <= m_count ? EntryAt(position).Date : 0;
 }
 
 int FlightPass::PositionOf(std::uint16_t date, std::uint16_t atd) const {
@@ -29,7 +29,7 @@ int FlightPass::PositionOf(std::uint16_t date, std::uint16_t atd) const {
 
 const char* FlightPass::SlotBytes(int position) const {
     if (position < 1 || position > m_count) return nullptr;
-    const qsizetype offset = qsizetype(m_entries[std::size_t(position - 1)].RecNo) * kFlightRecordSize;
+    const qsizetype offset = qsizetype(EntryAt(position).RecNo) * kFlightRecordSize;
     return offset + kFlightRecordSize <= m_data.size() ? m_data.data() + offset : nullptr;
 }
 
@@ -42,26 +42,45 @@ bool FlightPass::ReadFlight(int position, FlightRecord& out) const {
 bool FlightPass::ReadRawTexts(int position, RawTexts& out) const {
     out = RawTexts{};
     if (position < 1 || position > m_count) return false;
-    const qsizetype start = m_entries[std::size_t(position - 1)].StrPos;
-    if (start < 0 || start + StringRecord::kHeaderSize > m_strings.size() ||
-        std::memcmp(m_strings.data() + start, "TOlm\0", 5) != 0)
+    const qsizetype start = EntryAt(position).StrPos;
+    const char* data = m_strings.data();
+    const qsizetype size = m_strings.size();
+    if (start < 0 || start + StringRecord::kHeaderSize > size || std::memcmp(data + start, "TOlm\0", 5) != 0)
         return false;
     // Each text runs to its 0 byte, or to the end of the file when that is missing.
-    const QByteArrayView rest = m_strings.bytes().sliced(start + StringRecord::kHeaderSize);
-    const qsizetype routingEnd = rest.indexOf('\0');
-    out.routing = routingEnd < 0 ? rest : rest.first(routingEnd);
-    if (routingEnd >= 0) {
-        const QByteArrayView after = rest.sliced(routingEnd + 1);
-        const qsizetype commentEnd = after.indexOf('\0');
-        out.comment = commentEnd < 0 ? after : after.first(commentEnd);
+    const char* routing = data + start + StringRecord::kHeaderSize;
+    const char* end = data + size;
+    out.readableEnd = end;
+    const char* routingEnd = static_cast<const char*>(std::memchr(routing, 0, std::size_t(end - routing)));
+    if (!routingEnd) {
+        out.routing = QByteArrayView(routing, end - routing);
+        return true;
     }
+    out.routing = QByteArrayView(routing, routingEnd - routing);
+    const char* comment = routingEnd + 1;
+    const char* commentEnd = static_cast<const char*>(std::memchr(comment, 0, std::size_t(end - comment)));
+    out.comment = QByteArrayView(comment, (commentEnd ? commentEnd : end) - comment);
     return true;
+}
+
+void FlightPass::Prefetch(int position, bool withRecord) const {
+    if (position < 1 || position > m_count) return;
+    const IndexEntry& e = EntryAt(position);
+    const qsizetype slot = qsizetype(e.RecNo) * kFlightRecordSize;
+    if (withRecord && slot + kFlightRecordSize <= m_data.size()) {
+        __builtin_prefetch(m_data.data() + slot);
+        __builtin_prefetch(m_data.data() + slot + kFlightRecordSize - 1);
+    }
+    if (e.StrPos >= 0 && e.StrPos + 64 < m_strings.size()) {
+        __builtin_prefetch(m_strings.data() + e.StrPos);
+        __builtin_prefetch(m_strings.data() + e.StrPos + 64);
+    }
 }
 
 bool FlightPass::ReadStringRecord(int position, StringRecord& out) const {
     out = StringRecord{};
     if (position < 1 || position > m_count) return false;
-    const qsizetype start = m_entries[std::size_t(position - 1)].StrPos;
+    const qsizetype start = EntryAt(position).StrPos;
     if (start < 0 || start >= m_strings.size()) return false;
     StringRecord::parse(m_strings.bytes().sliced(start), out);
     out.FilePos = std::int32_t(start);

@@ -20,13 +20,16 @@ class NameTable;
 struct RawTexts {
     QByteArrayView routing;
     QByteArrayView comment;
+    // The end of the bytes that may be read behind the texts (the end of Flug.str), for readers
+    // that look at several bytes at once.
+    const char* readableEnd = nullptr;
 };
 
 // Reads flights by position straight from the mapped logbook files, with no seek and no copy of
 // the files per flight: the pass over the whole logbook that totals, search, charts and export
 // stand on. Positions may be visited in any order. A pass sees the logbook as it was when it was
-// made (it keeps its own copy of the index); after a flight has been added, changed or deleted,
-// take a new one.
+// made (it keeps a copy of the index, so finding a position costs nothing); after a flight has
+// been added, changed or deleted, take a new one.
 class FlightPass {
 public:
     explicit FlightPass(Logbook& logbook);
@@ -35,6 +38,8 @@ public:
 
     int FlightCount() const { return m_count; }
     std::uint16_t DateAt(int position) const;
+    // The index entry of a position from 1 to FlightCount().
+    const IndexEntry& EntryAt(int position) const { return m_entries[std::size_t(position - 1)]; }
     const NameTable& names() const { return m_names; }
     // Position of the flight with this Date and Atd, 0 when there is none.
     int PositionOf(std::uint16_t date, std::uint16_t atd) const;
@@ -58,6 +63,10 @@ public:
     // False when the record at the flight's offset is no string record.
     bool ReadRawTexts(int position, RawTexts& out) const;
     bool ReadStringRecord(int position, StringRecord& out) const;
+    // Asks the processor to load the flight's texts, and its record unless withRecord is false,
+    // ahead of their use: a pass in date order visits the files' slots in the order flights were
+    // added, and would otherwise wait on memory for each one.
+    void Prefetch(int position, bool withRecord = true) const;
 
 private:
     const NameTable& m_names;

@@ -34,6 +34,7 @@ class TEditZahl;
 class TMyEdit;
 class TFMDrucken;
 class TFMSumme;
+class TFMSuchen;
 
 enum EntryStateValue : quint8 { NewFlight = 0, Browse = 1, ChangeFlight = 2 };
 
@@ -120,6 +121,12 @@ public:
     // Empty VFR and IFR blocks are hidden at the next display while set.
     bool hideUnused() const { return m_hideUnused; }
     void setHideUnused(bool hide) { m_hideUnused = hide; }
+    // Search: the "Suchen" and "Weitersuchen" commands, and the search of the crew info window
+    // for the newest flight whose field ("CrewNames", "Callsign", "Registration") is the text.
+    void OpenSearchDialog();
+    void ContinueSearch();
+    void SearchFromCrewInfo(const QString& text, const QString& field);
+    TFMSuchen* searchDialog() const;
 
     // The widget that holds the whole mask (inside the window's scroll area).
     QWidget* maskArea() const { return m_client; }
@@ -178,6 +185,7 @@ private:
     bool m_hiddenCommentLeft = false;
     QPointer<TFMDrucken> m_printerHolder;
     QPointer<TFMSumme> m_totals;
+    QPointer<TFMSuchen> m_searchDialog;
     void guardStorableText();
     QTimer* Timer;
 
