@@ -4,6 +4,7 @@
 // 65,536 flights under 3 seconds; the totals over all flights within 3 x_read and faster than
 // SQLite summing the same rows of one table; a full-text search over all texts within 5 x_read.
 #include "dates/daynumber.h"
+#include "evaluation/flightsearch.h"
 #include "evaluation/totals.h"
 #include "flightbook/flightbook.h"
 #include "generator/flightgenerator.h"
@@ -335,6 +336,31 @@ void Totals(benchmark::State& state) {
     report(state, total);
 }
 
+// A text found in no flight, so that every text of every flight is examined, through a new pass
+// each time as the search window takes one. The second pattern starts with a letter found in almost
+// every text and so cannot be skipped to.
+void SearchAllTexts(benchmark::State& state) {
+    Fixture& fx = fixture();
+    Logbook logbook(fx.base, fx.settings, fx.ui);
+    if (!logbook.Open()) state.SkipWithError("open failed");
+    SearchCriteria criteria;
+    criteria.textSearch = true;
+    criteria.texts[0] = state.range(0) == 0 ? QStringLiteral("Nirgendwo") : QStringLiteral("e*qx");
+    criteria.passwordValid = true;
+    double total = 0;
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        const FlightPass pass(logbook);
+        FlightSearch search(criteria);
+        const int hit = search.FindNext(pass, 0, 1);
+        const double s = secondsSince(start);
+        if (hit != 0) state.SkipWithError("the text was found");
+        state.SetIterationTime(s);
+        total += s;
+    }
+    report(state, total);
+}
+
 void SqliteSums(benchmark::State& state) {
     Fixture& fx = fixture();
     Logbook logbook(fx.base, fx.settings, fx.ui);
@@ -358,6 +384,7 @@ BENCHMARK(FindFirstOnOrAfter)->UseManualTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(RebuildIndex)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(SortAndCompact)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(Totals)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(SearchAllTexts)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(SqliteSums)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace

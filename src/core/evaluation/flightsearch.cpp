@@ -242,12 +242,60 @@ FlightSearch::FlightSearch(const SearchCriteria& criteria) : m_criteria(criteria
             }
         }
     }
+    collectAnchorBytes();
     if (criteria.procedureSearch) {
         for (const ProcedureBox& box : procedureBoxes())
             if (criteria.procedures.contains(QLatin1String(box.name)))
                 if (const FieldInfo* field = findFlightField(box.field))
                     m_boxes.push_back({field, box.onlyWithoutSimulator});
     }
+}
+
+void FlightSearch::collectAnchorBytes() {
+    const bool scrambledToo = m_criteria.passwordValid && m_criteria.searches(SearchField::Comment);
+    for (const Pattern& p : m_patterns) {
+        if (!p.used) continue;
+        for (std::size_t t = 0; t < (scrambledToo ? 2u : 1u); ++t) {
+            const LeadBytes& lead = p.lead[t];
+            if (lead.count < 0) {
+                m_anchorBytes.clear();
+                return;
+            }
+            for (int b = 0; b < lead.count; ++b) m_anchorBytes.push_back(lead.bytes[std::size_t(b)]);
+        }
+    }
+    // A 0 byte ends a text; it cannot stand for a character of a pattern as well.
+    if (std::find(m_anchorBytes.begin(), m_anchorBytes.end(), 0) != m_anchorBytes.end())
+        m_anchorBytes.clear();
+}
+
+bool FlightSearch::mayHoldAnchor(const char* texts, const char* end) const {
+    if (m_anchorBytes.empty()) return true;
+    const auto* p = reinterpret_cast<const unsigned char*>(texts);
+    const auto* stop = reinterpret_cast<const unsigned char*>(end);
+    int zeros = 0;  // the record's texts end with the second 0 byte
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    for (; p + 16 <= stop; p += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        __m128i hits = zero;
+        for (const unsigned char b : m_anchorBytes)
+            hits = _mm_or_si128(hits, _mm_cmpeq_epi8(v, _mm_set1_epi8(char(b))));
+        unsigned anchors = unsigned(_mm_movemask_epi8(hits));
+        unsigned ends = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, zero)));
+        if (zeros == 0 && ends != 0) {
+            ends &= ends - 1;  // the routing's end; the comment's is the next one
+            zeros = 1;
+        }
+        if (zeros == 1 && ends != 0) return (anchors & ((1u << std::countr_zero(ends)) - 1)) != 0;
+        if (anchors != 0) return true;
+    }
+#endif
+    for (; p < stop; ++p) {
+        if (*p == 0 && ++zeros == 2) return false;
+        if (std::find(m_anchorBytes.begin(), m_anchorBytes.end(), *p) != m_anchorBytes.end()) return true;
+    }
+    return false;
 }
 
 bool FlightSearch::FieldMatches(int k, QStringView text) const {
@@ -372,7 +420,11 @@ bool FlightSearch::textsMayMatch(const FlightPass& pass, int position) const {
     RawTexts texts;
     const bool routing = m_criteria.searches(SearchField::Routing);
     const bool comment = m_criteria.searches(SearchField::Comment);
-    if (routing || comment) pass.ReadRawTexts(position, texts);
+    // Most flights hold none of the patterns' anchor characters: one look over their texts
+    // settles them.
+    const char* begin = routing || comment ? pass.TextsBegin(position) : nullptr;
+    const bool mayHold = begin && mayHoldAnchor(begin, pass.TextsEnd());
+    if (mayHold) pass.ReadRawTexts(position, texts);
     std::array<bool, 3> r{};
     for (std::size_t k = 0; k < 3; ++k) {
         const Pattern& p = m_patterns[k];
@@ -380,9 +432,11 @@ bool FlightSearch::textsMayMatch(const FlightPass& pass, int position) const {
             r[k] = (k == 1 ? m_criteria.op1 : m_criteria.op2) == SearchOp::Und;
             continue;
         }
-        r[k] = (routing && bytesMatch(p, texts.routing, texts.readableEnd, false)) ||
-               (comment && bytesMatch(p, texts.comment, texts.readableEnd, false)) ||
-               (comment && m_criteria.passwordValid && bytesMatch(p, texts.comment, texts.readableEnd, true));
+        r[k] =
+            mayHold &&
+            ((routing && bytesMatch(p, texts.routing, texts.readableEnd, false)) ||
+             (comment && bytesMatch(p, texts.comment, texts.readableEnd, false)) ||
+             (comment && m_criteria.passwordValid && bytesMatch(p, texts.comment, texts.readableEnd, true)));
     }
     // The combination only grows with its parts, so what these allow is an upper bound.
     return combine(combine(r[0], m_criteria.op1, r[1]), m_criteria.op2, r[2]);

@@ -95,6 +95,9 @@ private:
     // (a comment is tried both plain and protected); false only when it cannot be one.
     bool textsMayMatch(const FlightPass& pass, int position) const;
     bool inRange(std::uint16_t date) const;
+    void collectAnchorBytes();
+    // False when the texts starting at texts (routing, 0, comment, 0) hold no anchor byte.
+    bool mayHoldAnchor(const char* texts, const char* end) const;
 
     SearchCriteria m_criteria;
     std::array<Pattern, 3> m_patterns;
@@ -103,6 +106,10 @@ private:
         bool onlyWithoutSimulator;
     };
     std::vector<CheckedBox> m_boxes;
+    // Bytes of which every match holds at least one, each pattern's anchor character as the file
+    // may hold it; a flight whose texts hold none of them is no hit. Empty when some pattern has
+    // no such character.
+    std::vector<unsigned char> m_anchorBytes;
     const char16_t* m_plainTable;      // byte of Flug.str -> character compared
     const char16_t* m_scrambledTable;  // byte of a protected comment -> character compared
 };

@@ -39,17 +39,22 @@ bool FlightPass::ReadFlight(int position, FlightRecord& out) const {
     return slot != nullptr;
 }
 
-bool FlightPass::ReadRawTexts(int position, RawTexts& out) const {
-    out = RawTexts{};
-    if (position < 1 || position > m_count) return false;
+const char* FlightPass::TextsBegin(int position) const {
+    if (position < 1 || position > m_count) return nullptr;
     const qsizetype start = EntryAt(position).StrPos;
     const char* data = m_strings.data();
-    const qsizetype size = m_strings.size();
-    if (start < 0 || start + StringRecord::kHeaderSize > size || std::memcmp(data + start, "TOlm\0", 5) != 0)
-        return false;
+    if (start < 0 || start + StringRecord::kHeaderSize > m_strings.size() ||
+        std::memcmp(data + start, "TOlm\0", 5) != 0)
+        return nullptr;
+    return data + start + StringRecord::kHeaderSize;
+}
+
+bool FlightPass::ReadRawTexts(int position, RawTexts& out) const {
+    out = RawTexts{};
+    const char* routing = TextsBegin(position);
+    if (!routing) return false;
     // Each text runs to its 0 byte, or to the end of the file when that is missing.
-    const char* routing = data + start + StringRecord::kHeaderSize;
-    const char* end = data + size;
+    const char* end = TextsEnd();
     out.readableEnd = end;
     const char* routingEnd = static_cast<const char*>(std::memchr(routing, 0, std::size_t(end - routing)));
     if (!routingEnd) {

@@ -62,6 +62,11 @@ public:
     }
     // False when the record at the flight's offset is no string record.
     bool ReadRawTexts(int position, RawTexts& out) const;
+    // The first byte of the flight's routing, its comment following behind the routing's 0 byte;
+    // nullptr when the record at the flight's offset is no string record. Bytes may be read up to
+    // TextsEnd().
+    const char* TextsBegin(int position) const;
+    const char* TextsEnd() const { return m_strings.data() + m_strings.size(); }
     bool ReadStringRecord(int position, StringRecord& out) const;
     // Asks the processor to load the flight's texts, and its record unless withRecord is false,
     // ahead of their use: a pass in date order visits the files' slots in the order flights were
