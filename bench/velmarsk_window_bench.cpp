@@ -1,9 +1,12 @@
 // The window on the largest logbook: the time from opening the logbook to the newest flight on
 // the screen, and the time of one step through the logbook, which must stay well below the key
 // repeat interval (about 33 ms at 30 repeats a second) for the arrow keys to keep up.
+#include "controls/teditname.h"
+#include "dates/daynumber.h"
 #include "dialogs/guiinteraction.h"
 #include "dialogs/messagebox.h"
 #include "entry/tfmhaupt.h"
+#include "evaluation/tfmsumme.h"
 #include "flightbook/flightbook.h"
 #include "generator/flightgenerator.h"
 #include "settings/settings.h"
@@ -80,8 +83,42 @@ void StepThroughLogbook(benchmark::State& state) {
         benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
 }
 
+// "Summe" on the main window until the totals window is painted, then "Berechnen" over every
+// flight of the logbook, each timed on its own.
+void OpenTotalsWindow(benchmark::State& state) {
+    Fixture& fx = fixture();
+    Logbook logbook(fx.root.path(), fx.settings, fx.ui);
+    if (!logbook.Open()) state.SkipWithError("open failed");
+    FlightBook book(logbook, fx.settings);
+    TFMHaupt window(book, fx.ui);
+    window.show();
+    QApplication::processEvents();
+    const QString first =
+        dayNumberToDate(logbook.index().EntryAt(1).Date).toString(QStringLiteral("dd.MM.yy"));
+    const QString last =
+        dayNumberToDate(logbook.index().EntryAt(kFlights).Date).toString(QStringLiteral("dd.MM.yy"));
+    double calculating = 0;
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        window.SummeClick();
+        QApplication::processEvents();
+        TFMSumme* totals = window.totalsWindow();
+        if (!totals || !totals->isVisible()) state.SkipWithError("no totals window");
+        state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+        totals->EDVon->setText(first);
+        totals->EDBis->setText(last);
+        const auto calc = Clock::now();
+        totals->BtnCalcClick();
+        QApplication::processEvents();
+        calculating += std::chrono::duration<double>(Clock::now() - calc).count();
+        delete totals;
+    }
+    state.counters["all_flights_ms"] = calculating / double(state.iterations()) * 1e3;
+}
+
 BENCHMARK(StartToNewestFlight)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(StepThroughLogbook)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(OpenTotalsWindow)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
 
 }  // namespace
 }  // namespace velmarsk
