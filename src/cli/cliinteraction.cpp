@@ -22,6 +22,10 @@ void CliInteraction::printNote(const QString& text) {
     printLine(QStringLiteral("Hinweis: ") + text);
 }
 
+void CliInteraction::printMessage(const QString& text) {
+    printLine(text);
+}
+
 void CliInteraction::report(const QString& line) {
     if (m_collecting)
         m_collected << line;

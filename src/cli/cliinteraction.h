@@ -25,6 +25,8 @@ public:
 
     static void printError(const QString& text);
     static void printNote(const QString& text);
+    // A message of the program's own, as its window shows it, without a prefix.
+    static void printMessage(const QString& text);
 
 private:
     void report(const QString& line);

@@ -115,7 +115,7 @@ int CliCommands::search() {
         return kUsage;
     }
     if (!criteria->usable()) {
-        CliInteraction::printError(QStringLiteral("Keine Suchkriterien eingegeben"));
+        CliInteraction::printMessage(QStringLiteral("Keine Suchkriterien eingegeben"));
         return kUsage;
     }
     if (!open()) return kError;
@@ -139,7 +139,7 @@ int CliCommands::search() {
     }
     const int hit = search.FindNext(*pass, *start, m_inv.has("--backward") ? -1 : 1);
     if (hit == 0) {
-        CliInteraction::printError(QStringLiteral("Keine weiteren Fundstellen"));
+        CliInteraction::printMessage(QStringLiteral("Keine weiteren Fundstellen"));
         return kError;
     }
     printOut(hitLine(*pass, hit));

@@ -681,7 +681,7 @@ TEST_F(CliTest, SearchPrintsEveryHitOrTheNextOneInEitherDirection) {
         const Outcome r = search(str(args));
         EXPECT_EQ(r.exit, 1);
         EXPECT_TRUE(r.out.isEmpty());
-        EXPECT_TRUE(r.err.contains(str("Keine weiteren Fundstellen"))) << r.err.toStdString();
+        EXPECT_EQ(r.err.trimmed(), str("Keine weiteren Fundstellen"));
     }
 }
 
