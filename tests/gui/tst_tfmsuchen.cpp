@@ -2,6 +2,7 @@
 // "Weitersuchen" goes on from there, and cancelling or closing stops a running search.
 #include "controls/colors.h"
 #include "controls/maskedlineedit.h"
+#include "controls/tmyedit.h"
 #include "entry/tfmhaupt.h"
 #include "evaluation/tfmsuchen.h"
 #include "generator/flightgenerator.h"
@@ -192,6 +193,19 @@ void TestSearchWindow::crewHitInSlotSixScrollsTheCrewRows() {
     QCOMPARE(w->CurrentPosition(), 1);
     QCOMPARE(s->matchedCrewSlot(), 6);
     QCOMPARE(w->CrewScrollPos(), 3);
+
+    // The next hit names the same crew member in the first slot of a big crew: the rows, still
+    // scrolled down from the hit before, come back so that the name is in sight.
+    QStringList second;
+    for (const char* name : {"Kurz", "Bert", "Carl", "Dora", "Emil", "Fritz"})
+        second << QStringLiteral("P") << QString::fromLatin1(name);
+    QVERIFY(env.add(test::testFlight(env.book->names(), day(3), 600, 60, second, QStringLiteral("8401"))) > 0);
+    s->findChild<QRadioButton*>(QStringLiteral("RGRichtung0"))->click();
+    s->ButtonOk->click();
+    QCOMPARE(w->CurrentPosition(), 3);
+    QCOMPARE(s->matchedCrewSlot(), 1);
+    QCOMPARE(w->CrewScrollPos(), 1);
+    QCOMPARE(w->EDName[0]->text(), QStringLiteral("Kurz"));
 }
 
 void TestSearchWindow::missingCriteriaAndBadRangeDatesAreReported() {

@@ -395,7 +395,11 @@ bool TFMSuchen::runSearch() {
     if (m_main.EntryState() != Browse) return true;
     m_crewSlot = slot;
     m_main.ShowFlight(position);
-    if (slot > 4) m_main.SetCrewScroll(slot - 3);
+    // The matched name must be in sight: the rows keep the scroll of the flight shown before.
+    if (slot > 4)
+        m_main.SetCrewScroll(slot - 3);
+    else if (slot > 0 && slot < m_main.CrewScrollPos())
+        m_main.SetCrewScroll(slot);
     m_main.activateWindow();
     m_main.raise();
     return !self.isNull();
