@@ -43,6 +43,7 @@ private slots:
     void cleanup() { MessageBox::setAutoAnswer(false); }
 
     void opensOnceWithItsInitialSettings();
+    void tabWalksTheTextsAndTheirCombinationsTopDown();
     void textSearchMovesTheMainWindowAndWeitersuchenGoesOn();
     void crewHitInSlotSixScrollsTheCrewRows();
     void missingCriteriaAndBadRangeDatesAreReported();
@@ -133,6 +134,24 @@ void TestSearchWindow::opensOnceWithItsInitialSettings() {
     QTRY_VERIFY(!old);
     s = openSearch(*w);
     QVERIFY(s && !s->CBTextSearch->isChecked() && !s->CBVonBis->isChecked());
+}
+
+void TestSearchWindow::tabWalksTheTextsAndTheirCombinationsTopDown() {
+    LogbookEnv env;
+    QVERIFY(env.open());
+    QVERIFY(env.add(env.flight(day(1), 600)) > 0);
+    auto w = mainWindow(env);
+    TFMSuchen* s = openSearch(*w);
+    s->CBTextSearch->click();
+    s->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(s));
+    s->Searchstring1->setFocus(Qt::TabFocusReason);
+    // Each combination sits between the two texts it joins.
+    for (QWidget* next : std::initializer_list<QWidget*>{s->CBUndOder1, s->Searchstring2, s->CBUndOder2,
+                                                          s->Searchstring3}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), next);
+    }
 }
 
 void TestSearchWindow::textSearchMovesTheMainWindowAndWeitersuchenGoesOn() {

@@ -195,6 +195,11 @@ void TFMSuchen::buildTextPart(QWidget* parent) {
     CBUndOder2->setObjectName(QStringLiteral("CBUndOder2"));
     grid->addWidget(CBUndOder1, 1, 0);
     grid->addWidget(CBUndOder2, 3, 0);
+    // The keyboard walks the part as it is read: each combination between the texts it joins.
+    QWidget::setTabOrder(Searchstring1, CBUndOder1);
+    QWidget::setTabOrder(CBUndOder1, Searchstring2);
+    QWidget::setTabOrder(Searchstring2, CBUndOder2);
+    QWidget::setTabOrder(CBUndOder2, Searchstring3);
 
     row = 5;
     int column = 0;
