@@ -164,9 +164,11 @@ void TestSearchWindow::textSearchMovesTheMainWindowAndWeitersuchenGoesOn() {
     QCOMPARE(w->CurrentPosition(), 5);
     TFMSuchen* s = openSearch(*w);
     typeSearch(s, QStringLiteral("nord*z"));
+    const QSize before = s->size();
     s->ButtonOk->click();  // backward from the shown flight, which is never a hit itself
     QCOMPARE(w->CurrentPosition(), 3);
     QVERIFY(s->idle() && !s->ProgressBar->isVisible() && s->isVisible());
+    QCOMPARE(s->size(), before);  // the progress bar came and went without moving the controls
     QAction* again = w->menuAction(QStringLiteral("Weitersuchen"));
     again->trigger();
     QCOMPARE(w->CurrentPosition(), 1);

@@ -149,6 +149,11 @@ TFMSuchen::TFMSuchen(TFMHaupt& mainForm, FlightBook& book)
     ProgressBar->setObjectName(QStringLiteral("ProgressBar"));
     ProgressBar->setRange(0, m_book.FlightCount());
     ProgressBar->setVisible(false);
+    // Its room is kept while hidden: otherwise the first search stretches the window and the
+    // controls move under the mouse.
+    QSizePolicy keep = ProgressBar->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    ProgressBar->setSizePolicy(keep);
     outer->addWidget(ProgressBar);
 
     Timer = new QTimer(this);
