@@ -147,8 +147,8 @@ void TestSearchWindow::tabWalksTheTextsAndTheirCombinationsTopDown() {
     QVERIFY(QTest::qWaitForWindowActive(s));
     s->Searchstring1->setFocus(Qt::TabFocusReason);
     // Each combination sits between the two texts it joins.
-    for (QWidget* next : std::initializer_list<QWidget*>{s->CBUndOder1, s->Searchstring2, s->CBUndOder2,
-                                                          s->Searchstring3}) {
+    for (QWidget* next :
+         std::initializer_list<QWidget*>{s->CBUndOder1, s->Searchstring2, s->CBUndOder2, s->Searchstring3}) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), next);
     }
@@ -220,7 +220,8 @@ void TestSearchWindow::crewHitInSlotSixScrollsTheCrewRows() {
     QStringList second;
     for (const char* name : {"Kurz", "Bert", "Carl", "Dora", "Emil", "Fritz"})
         second << QStringLiteral("P") << QString::fromLatin1(name);
-    QVERIFY(env.add(test::testFlight(env.book->names(), day(3), 600, 60, second, QStringLiteral("8401"))) > 0);
+    QVERIFY(env.add(test::testFlight(env.book->names(), day(3), 600, 60, second, QStringLiteral("8401"))) >
+            0);
     s->findChild<QRadioButton*>(QStringLiteral("RGRichtung0"))->click();
     s->ButtonOk->click();
     QCOMPARE(w->CurrentPosition(), 3);
