@@ -2,6 +2,7 @@
 // "Weitersuchen" goes on from there, and cancelling or closing stops a running search.
 #include "controls/colors.h"
 #include "controls/maskedlineedit.h"
+#include "controls/tmyedit.h"
 #include "entry/tfmhaupt.h"
 #include "evaluation/tfmsuchen.h"
 #include "generator/flightgenerator.h"
@@ -42,6 +43,7 @@ private slots:
     void cleanup() { MessageBox::setAutoAnswer(false); }
 
     void opensOnceWithItsInitialSettings();
+    void tabWalksTheTextsAndTheirCombinationsTopDown();
     void textSearchMovesTheMainWindowAndWeitersuchenGoesOn();
     void crewHitInSlotSixScrollsTheCrewRows();
     void missingCriteriaAndBadRangeDatesAreReported();
@@ -134,6 +136,24 @@ void TestSearchWindow::opensOnceWithItsInitialSettings() {
     QVERIFY(s && !s->CBTextSearch->isChecked() && !s->CBVonBis->isChecked());
 }
 
+void TestSearchWindow::tabWalksTheTextsAndTheirCombinationsTopDown() {
+    LogbookEnv env;
+    QVERIFY(env.open());
+    QVERIFY(env.add(env.flight(day(1), 600)) > 0);
+    auto w = mainWindow(env);
+    TFMSuchen* s = openSearch(*w);
+    s->CBTextSearch->click();
+    s->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(s));
+    s->Searchstring1->setFocus(Qt::TabFocusReason);
+    // Each combination sits between the two texts it joins.
+    for (QWidget* next :
+         std::initializer_list<QWidget*>{s->CBUndOder1, s->Searchstring2, s->CBUndOder2, s->Searchstring3}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), next);
+    }
+}
+
 void TestSearchWindow::textSearchMovesTheMainWindowAndWeitersuchenGoesOn() {
     LogbookEnv env;
     QVERIFY(env.open());
@@ -144,9 +164,11 @@ void TestSearchWindow::textSearchMovesTheMainWindowAndWeitersuchenGoesOn() {
     QCOMPARE(w->CurrentPosition(), 5);
     TFMSuchen* s = openSearch(*w);
     typeSearch(s, QStringLiteral("nord*z"));
+    const QSize before = s->size();
     s->ButtonOk->click();  // backward from the shown flight, which is never a hit itself
     QCOMPARE(w->CurrentPosition(), 3);
     QVERIFY(s->idle() && !s->ProgressBar->isVisible() && s->isVisible());
+    QCOMPARE(s->size(), before);  // the progress bar came and went without moving the controls
     QAction* again = w->menuAction(QStringLiteral("Weitersuchen"));
     again->trigger();
     QCOMPARE(w->CurrentPosition(), 1);
@@ -192,6 +214,20 @@ void TestSearchWindow::crewHitInSlotSixScrollsTheCrewRows() {
     QCOMPARE(w->CurrentPosition(), 1);
     QCOMPARE(s->matchedCrewSlot(), 6);
     QCOMPARE(w->CrewScrollPos(), 3);
+
+    // The next hit names the same crew member in the first slot of a big crew: the rows, still
+    // scrolled down from the hit before, come back so that the name is in sight.
+    QStringList second;
+    for (const char* name : {"Kurz", "Bert", "Carl", "Dora", "Emil", "Fritz"})
+        second << QStringLiteral("P") << QString::fromLatin1(name);
+    QVERIFY(env.add(test::testFlight(env.book->names(), day(3), 600, 60, second, QStringLiteral("8401"))) >
+            0);
+    s->findChild<QRadioButton*>(QStringLiteral("RGRichtung0"))->click();
+    s->ButtonOk->click();
+    QCOMPARE(w->CurrentPosition(), 3);
+    QCOMPARE(s->matchedCrewSlot(), 1);
+    QCOMPARE(w->CrewScrollPos(), 1);
+    QCOMPARE(w->EDName[0]->text(), QStringLiteral("Kurz"));
 }
 
 void TestSearchWindow::missingCriteriaAndBadRangeDatesAreReported() {

@@ -149,6 +149,11 @@ TFMSuchen::TFMSuchen(TFMHaupt& mainForm, FlightBook& book)
     ProgressBar->setObjectName(QStringLiteral("ProgressBar"));
     ProgressBar->setRange(0, m_book.FlightCount());
     ProgressBar->setVisible(false);
+    // Its room is kept while hidden: otherwise the first search stretches the window and the
+    // controls move under the mouse.
+    QSizePolicy keep = ProgressBar->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    ProgressBar->setSizePolicy(keep);
     outer->addWidget(ProgressBar);
 
     Timer = new QTimer(this);
@@ -195,6 +200,11 @@ void TFMSuchen::buildTextPart(QWidget* parent) {
     CBUndOder2->setObjectName(QStringLiteral("CBUndOder2"));
     grid->addWidget(CBUndOder1, 1, 0);
     grid->addWidget(CBUndOder2, 3, 0);
+    // The keyboard walks the part as it is read: each combination between the texts it joins.
+    QWidget::setTabOrder(Searchstring1, CBUndOder1);
+    QWidget::setTabOrder(CBUndOder1, Searchstring2);
+    QWidget::setTabOrder(Searchstring2, CBUndOder2);
+    QWidget::setTabOrder(CBUndOder2, Searchstring3);
 
     row = 5;
     int column = 0;
@@ -395,7 +405,11 @@ bool TFMSuchen::runSearch() {
     if (m_main.EntryState() != Browse) return true;
     m_crewSlot = slot;
     m_main.ShowFlight(position);
-    if (slot > 4) m_main.SetCrewScroll(slot - 3);
+    // The matched name must be in sight: the rows keep the scroll of the flight shown before.
+    if (slot > 4)
+        m_main.SetCrewScroll(slot - 3);
+    else if (slot > 0 && slot < m_main.CrewScrollPos())
+        m_main.SetCrewScroll(slot);
     m_main.activateWindow();
     m_main.raise();
     return !self.isNull();
