@@ -94,6 +94,8 @@ private slots:
     void freshFileShowsTheDefaults();
     void okWritesEveryKeyOfThePagesAndTheRunningTotal();
     void storedValuesComeBackUnchanged();
+    void untouchedRunningTotalIsKeptToTheMinute_data();
+    void untouchedRunningTotalIsKeptToTheMinute();
     void birthday_data();
     void birthday();
     void refusedSettingsWriteKeepsTheDialogOpen();
@@ -227,6 +229,36 @@ void TestOptions::storedValuesComeBackUnchanged() {
         {&setting::SETTINGS::TCTPNOTFULL, "65280"},
     };
     for (const auto& [key, value] : expected) QCOMPARE(iniText(env, *key), QString::fromUtf8(value));
+}
+
+void TestOptions::untouchedRunningTotalIsKeptToTheMinute_data() {
+    QTest::addColumn<qint64>("stored");
+    QTest::addColumn<QString>("typed");  // empty: the field is left alone
+    QTest::addColumn<qint64>("expected");
+    QTest::newRow("odd minutes") << qint64(1783) << QString() << qint64(1783);
+    QTest::newRow("below zero") << qint64(-30) << QString() << qint64(-30);
+    QTest::newRow("typed anew") << qint64(1783) << QStringLiteral("10:00") << qint64(600);
+}
+
+void TestOptions::untouchedRunningTotalIsKeptToTheMinute() {
+    QFETCH(qint64, stored);
+    QFETCH(QString, typed);
+    QFETCH(qint64, expected);
+    LogbookEnv env;
+    QVERIFY(env.open());
+    env.settings->write(setting::USER::GESAMTSTUNDEN, stored);
+    TFMHaupt w(env.flightBook(), env.ui);
+    TFMOptions d(w);
+    d.show();
+    if (!typed.isEmpty()) {
+        d.EDGesamtstunden->setMinutes(0);
+        d.EDGesamtstunden->setText(typed);
+        d.EDGesamtstunden->setModified(true);
+    }
+    d.Btnok->click();
+    QCOMPARE(d.result(), int(QDialog::Accepted));
+    QCOMPARE(env.settings->integer(setting::USER::GESAMTSTUNDEN), expected);
+    QCOMPARE(qint64(w.RunningTotal()), expected);
 }
 
 void TestOptions::birthday_data() {

@@ -160,6 +160,8 @@ void TFMOptions::LoadOrSaveOptions(QWidget* container, Mode mode) {
 
 void TFMOptions::FormActivate() {
     LoadOrSaveOptions(this, Mode::Load);
+    m_loadedTotal = m_book.RunningTotal();
+    m_loadedTotalShown = EDGesamtstunden->minutes();
     CBNiteIfrClick();
     CB1911NiteIfrClick();
     ShowPasswordPage();
@@ -185,8 +187,12 @@ void TFMOptions::BtnokClick() {
     m_settings.beginBatch();
     try {
         LoadOrSaveOptions(this, Mode::Save);
-        m_book.setRunningTotal(
-            qint32(std::min<quint32>(EDGesamtstunden->minutes(), std::numeric_limits<qint32>::max())));
+        // The field holds whole 5-minute steps from 0 on: a total it cannot show (after flights
+        // of odd minutes, or below zero) stays as it was unless the pilot typed a new one.
+        const quint32 shown = EDGesamtstunden->minutes();
+        m_book.setRunningTotal(shown == m_loadedTotalShown
+                                   ? m_loadedTotal
+                                   : qint32(std::min<quint32>(shown, std::numeric_limits<qint32>::max())));
         m_settings.endBatch();
     } catch (...) {
         m_settings.abandonBatch();

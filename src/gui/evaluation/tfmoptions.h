@@ -112,6 +112,8 @@ private:
     Settings& m_settings;
     bool m_activated = false;
     bool m_passwordConfirmed = false;
+    qint32 m_loadedTotal = 0;        // the running total when the dialog opened
+    quint32 m_loadedTotalShown = 0;  // and as "Gesamtsttunden" showed it
 };
 
 }  // namespace velmarsk
