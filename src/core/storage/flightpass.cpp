@@ -12,8 +12,18 @@ FlightPass::FlightPass(Logbook& logbook)
     : m_names(logbook.names()),
       m_entries(logbook.index().entries()),
       m_count(int(m_entries.size())),
-      m_data(logbook.m_data, Logbook::kFirstSlotPos),
-      m_strings(logbook.m_strings, 0) {}
+      m_dataFile(logbook.m_data),
+      m_stringFile(logbook.m_strings) {}
+
+const FileView& FlightPass::dataView() const {
+    if (!m_data) m_data.emplace(m_dataFile, Logbook::kFirstSlotPos);
+    return *m_data;
+}
+
+const FileView& FlightPass::stringView() const {
+    if (!m_strings) m_strings.emplace(m_stringFile, 0);
+    return *m_strings;
+}
 
 std::uint16_t FlightPass::DateAt(int position) const {
     return position >= 1 && position <= m_count ? EntryAt(position).Date : 0;
@@ -30,7 +40,8 @@ int FlightPass::PositionOf(std::uint16_t date, std::uint16_t atd) const {
 const char* FlightPass::SlotBytes(int position) const {
     if (position < 1 || position > m_count) return nullptr;
     const qsizetype offset = qsizetype(EntryAt(position).RecNo) * kFlightRecordSize;
-    return offset + kFlightRecordSize <= m_data.size() ? m_data.data() + offset : nullptr;
+    const FileView& data = dataView();
+    return offset + kFlightRecordSize <= data.size() ? data.data() + offset : nullptr;
 }
 
 bool FlightPass::ReadFlight(int position, FlightRecord& out) const {
@@ -42,8 +53,9 @@ bool FlightPass::ReadFlight(int position, FlightRecord& out) const {
 const char* FlightPass::TextsBegin(int position) const {
     if (position < 1 || position > m_count) return nullptr;
     const qsizetype start = EntryAt(position).StrPos;
-    const char* data = m_strings.data();
-    if (start < 0 || start + StringRecord::kHeaderSize > m_strings.size() ||
+    const FileView& strings = stringView();
+    const char* data = strings.data();
+    if (start < 0 || start + StringRecord::kHeaderSize > strings.size() ||
         std::memcmp(data + start, "TOlm\0", 5) != 0)
         return nullptr;
     return data + start + StringRecord::kHeaderSize;
@@ -72,13 +84,17 @@ void FlightPass::Prefetch(int position, bool withRecord) const {
     if (position < 1 || position > m_count) return;
     const IndexEntry& e = EntryAt(position);
     const qsizetype slot = qsizetype(e.RecNo) * kFlightRecordSize;
-    if (withRecord && slot + kFlightRecordSize <= m_data.size()) {
-        __builtin_prefetch(m_data.data() + slot);
-        __builtin_prefetch(m_data.data() + slot + kFlightRecordSize - 1);
+    if (withRecord) {
+        const FileView& data = dataView();
+        if (slot + kFlightRecordSize <= data.size()) {
+            __builtin_prefetch(data.data() + slot);
+            __builtin_prefetch(data.data() + slot + kFlightRecordSize - 1);
+        }
     }
-    if (e.StrPos >= 0 && e.StrPos + 64 < m_strings.size()) {
-        __builtin_prefetch(m_strings.data() + e.StrPos);
-        __builtin_prefetch(m_strings.data() + e.StrPos + 64);
+    const FileView& strings = stringView();
+    if (e.StrPos >= 0 && e.StrPos + 64 < strings.size()) {
+        __builtin_prefetch(strings.data() + e.StrPos);
+        __builtin_prefetch(strings.data() + e.StrPos + 64);
     }
 }
 
@@ -86,8 +102,9 @@ bool FlightPass::ReadStringRecord(int position, StringRecord& out) const {
     out = StringRecord{};
     if (position < 1 || position > m_count) return false;
     const qsizetype start = EntryAt(position).StrPos;
-    if (start < 0 || start >= m_strings.size()) return false;
-    StringRecord::parse(m_strings.bytes().sliced(start), out);
+    const FileView& strings = stringView();
+    if (start < 0 || start >= strings.size()) return false;
+    StringRecord::parse(strings.bytes().sliced(start), out);
     out.FilePos = std::int32_t(start);
     return out.hasValidTag();
 }

@@ -8,6 +8,7 @@
 #include <QByteArrayView>
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace velmarsk {
@@ -53,8 +54,9 @@ public:
     // depend on the order, such as sums.
     template <typename Visit>
     void ForEachSlotDated(std::uint16_t from, std::uint16_t to, Visit&& visit) const {
-        const qsizetype slotCount = std::min<qsizetype>(m_count, m_data.size() / kFlightRecordSize);
-        const char* slot = m_data.data();
+        const FileView& data = dataView();
+        const qsizetype slotCount = std::min<qsizetype>(m_count, data.size() / kFlightRecordSize);
+        const char* slot = data.data();
         for (qsizetype i = 0; i < slotCount; ++i, slot += kFlightRecordSize) {
             const auto date = std::uint16_t(std::uint8_t(slot[0]) | std::uint8_t(slot[1]) << 8);
             if (date >= from && date <= to) visit(slot);
@@ -66,7 +68,7 @@ public:
     // nullptr when the record at the flight's offset is no string record. Bytes may be read up to
     // TextsEnd().
     const char* TextsBegin(int position) const;
-    const char* TextsEnd() const { return m_strings.data() + m_strings.size(); }
+    const char* TextsEnd() const { return stringView().data() + stringView().size(); }
     bool ReadStringRecord(int position, StringRecord& out) const;
     // Asks the processor to load the flight's texts, and its record unless withRecord is false,
     // ahead of their use: a pass in date order visits the files' slots in the order flights were
@@ -77,8 +79,14 @@ private:
     const NameTable& m_names;
     std::vector<IndexEntry> m_entries;  // by position - 1
     int m_count;
-    FileView m_data;
-    FileView m_strings;
+    // Each file is mapped at its first use: the totals never read Flug.str, a search of the texts
+    // alone never Flug.dat.
+    const FileView& dataView() const;
+    const FileView& stringView() const;
+    QFile& m_dataFile;
+    QFile& m_stringFile;
+    mutable std::optional<FileView> m_data;
+    mutable std::optional<FileView> m_strings;
 };
 
 }  // namespace velmarsk
