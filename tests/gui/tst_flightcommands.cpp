@@ -77,6 +77,8 @@ private slots:
 
     void newFlightIsStoredAsTyped();
     void okIsRefusedWhileARequiredFieldIsEmpty();
+    void okRefusesValuesTheRecordCannotHold_data();
+    void okRefusesValuesTheRecordCannotHold();
     void changeKeepsTheOldVersionWhenTheStartIsTaken();
     void runningTotalFollowsSimulatorChanges();
     void discardShowsThePreviousFlight();
@@ -164,6 +166,46 @@ void TestFlightCommands::okIsRefusedWhileARequiredFieldIsEmpty() {
     // Discarding is always possible.
     w.BtnCancelClick();
     QCOMPARE(w.EntryState(), Browse);
+}
+
+void TestFlightCommands::okRefusesValuesTheRecordCannotHold_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<quint32>("minutes");
+    QTest::addColumn<QString>("caption");  // how the message names the field
+    QTest::newRow("flight time above the record's width") << QStringLiteral("EDAte") << 65540u << QStringLiteral("ATE");
+    QTest::newRow("category time above the record's width")
+        << QStringLiteral("EDVfrNite") << 70000u << QStringLiteral("VFR Time Nite");
+    QTest::newRow("departure past the day") << QStringLiteral("EDAtd") << 1595u << QStringLiteral("ATD");
+    QTest::newRow("arrival at midnight") << QStringLiteral("EDAta") << 1440u << QStringLiteral("ATA");
+}
+
+void TestFlightCommands::okRefusesValuesTheRecordCannotHold() {
+    QFETCH(QString, name);
+    QFETCH(quint32, minutes);
+    QFETCH(QString, caption);
+    LogbookEnv env;
+    QVERIFY(env.open());
+    TFMHaupt w(env.flightBook(), env.ui);
+    showActive(w);
+    w.NeuerFlugClick();
+    typeFlight(w, QStringLiteral("05.03.24"), QStringLiteral(" 8:00"), QStringLiteral(" 1:30"));
+    auto* target = w.findChild<TEdit5Min*>(name);
+    target->setMinutes(minutes);  // as a derived value could have put it there
+    w.runCommand(&TFMHaupt::BtnokClick);
+    QCOMPARE(w.EntryState(), NewFlight);
+    QCOMPARE(env.book->FlightCount(), 0);
+    QCOMPARE(w.RunningTotal(), 0);
+    QVERIFY(!MessageBox::shown().empty());
+    QVERIFY2(MessageBox::shown().back().text.contains(QString(QChar(0x201E)) + caption + QChar(0x201C)),
+             qPrintable(MessageBox::shown().back().text));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(target));
+    QCOMPARE(target->minutes(), minutes);  // kept for a correction, not cut to what fits
+
+    // Corrected, the same flight is stored.
+    target->setMinutes(name == QLatin1String("EDAta") ? 570u : 90u);
+    w.runCommand(&TFMHaupt::BtnokClick);
+    QCOMPARE(w.EntryState(), Browse);
+    QCOMPARE(env.book->FlightCount(), 1);
 }
 
 void TestFlightCommands::changeKeepsTheOldVersionWhenTheStartIsTaken() {
