@@ -79,6 +79,8 @@ private slots:
     void okIsRefusedWhileARequiredFieldIsEmpty();
     void okRefusesValuesTheRecordCannotHold_data();
     void okRefusesValuesTheRecordCannotHold();
+    void enterKeysPressOk_data();
+    void enterKeysPressOk();
     void changeKeepsTheOldVersionWhenTheStartIsTaken();
     void runningTotalFollowsSimulatorChanges();
     void discardShowsThePreviousFlight();
@@ -205,6 +207,36 @@ void TestFlightCommands::okRefusesValuesTheRecordCannotHold() {
     target->setMinutes(name == QLatin1String("EDAta") ? 570u : 90u);
     w.runCommand(&TFMHaupt::BtnokClick);
     QCOMPARE(w.EntryState(), Browse);
+    QCOMPARE(env.book->FlightCount(), 1);
+}
+
+void TestFlightCommands::enterKeysPressOk_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::newRow("main Enter") << int(Qt::Key_Return) << int(Qt::NoModifier);
+    QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << int(Qt::KeypadModifier);
+}
+
+void TestFlightCommands::enterKeysPressOk() {
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    LogbookEnv env;
+    QVERIFY(env.open());
+    TFMHaupt w(env.flightBook(), env.ui);
+    showActive(w);
+    w.NeuerFlugClick();
+    typeFlight(w, QStringLiteral("05.03.24"), QStringLiteral(" 8:00"), QStringLiteral(" 1:30"));
+    w.EDTctp->setFocus();
+    QTest::keyClick(w.EDTctp, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(w.EntryState(), Browse);
+    QCOMPARE(env.book->FlightCount(), 1);
+
+    // Shift with Enter is no OK.
+    w.NeuerFlugClick();
+    typeFlight(w, QStringLiteral("06.03.24"), QStringLiteral(" 8:00"), QStringLiteral(" 1:30"));
+    w.EDTctp->setFocus();
+    QTest::keyClick(w.EDTctp, Qt::Key(key), Qt::KeyboardModifiers(modifiers) | Qt::ShiftModifier);
+    QCOMPARE(w.EntryState(), NewFlight);
     QCOMPARE(env.book->FlightCount(), 1);
 }
 

@@ -276,7 +276,8 @@ void TFMHaupt::DisplayNext(int step) {
 }
 
 void TFMHaupt::keyPressEvent(QKeyEvent* event) {
-    if (m_entryState != Browse && event->modifiers() == Qt::NoModifier) {
+    // The keypad's Enter carries the keypad modifier and is an Enter all the same.
+    if (m_entryState != Browse && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
         // Enter saves and Esc discards, as the window's default and cancel buttons.
         if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
             // Enter presses the button that has the focus, otherwise OK.
