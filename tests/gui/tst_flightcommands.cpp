@@ -91,6 +91,8 @@ private slots:
     void printsTheWindowToAPdfFile();
     void fieldsOfferThePrintMenuInEveryState();
     void charactersTheFilesCannotHoldAreRefused();
+    void caretStaysWhereACharacterWasRefused_data();
+    void caretStaysWhereACharacterWasRefused();
     void wrongPasswordKeepsAskingAndCancelBlocks();
     void protectedCommentOpensWithThePassword();
     void refusedPasswordEndsTheProgramWhenShowingIsGuarded();
@@ -449,6 +451,43 @@ void TestFlightCommands::charactersTheFilesCannotHoldAreRefused() {
     w.EDName[0]->setFocus();
     typeText(w.EDName[0], QString::fromUtf8("K\xC5\x82os"));  // Ł is no Windows-1252 letter
     QCOMPARE(w.EDName[0]->text(), QStringLiteral("Kos"));
+}
+
+void TestFlightCommands::caretStaysWhereACharacterWasRefused_data() {
+    QTest::addColumn<QString>("name");
+    QTest::newRow("crew name") << QStringLiteral("EDName1");
+    QTest::newRow("routing") << QStringLiteral("MRouting");
+    QTest::newRow("comment") << QStringLiteral("MemComment");
+}
+
+void TestFlightCommands::caretStaysWhereACharacterWasRefused() {
+    QFETCH(QString, name);
+    LogbookEnv env;
+    QVERIFY(env.open());
+    TFMHaupt w(env.flightBook(), env.ui);
+    showActive(w);
+    w.NeuerFlugClick();
+    QWidget* target = w.findChild<QWidget*>(name);
+    auto text = [target] {
+        if (auto* memo = qobject_cast<QPlainTextEdit*>(target)) return memo->toPlainText();
+        return static_cast<QLineEdit*>(target)->text();
+    };
+    if (auto* memo = qobject_cast<QPlainTextEdit*>(target)) {
+        memo->setPlainText(QStringLiteral("Lukasz"));
+        QTextCursor c = memo->textCursor();
+        c.setPosition(1);
+        memo->setTextCursor(c);
+    } else {
+        auto* edit = static_cast<QLineEdit*>(target);
+        edit->setText(QStringLiteral("Lukasz"));
+        edit->setCursorPosition(1);
+    }
+    target->setFocus();
+    typeText(target, QString::fromUtf8("\xC5\x81"));  // Ł is no Windows-1252 letter
+    QVERIFY(MessageBox::shown().back().text.contains(QStringLiteral("nicht gespeichert werden")));
+    QCOMPARE(text(), QStringLiteral("Lukasz"));
+    typeText(target, QStringLiteral("X"));
+    QCOMPARE(text(), QStringLiteral("LXukasz"));
 }
 
 void TestFlightCommands::wrongPasswordKeepsAskingAndCancelBlocks() {
