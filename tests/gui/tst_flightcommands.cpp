@@ -176,7 +176,8 @@ void TestFlightCommands::okRefusesValuesTheRecordCannotHold_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<quint32>("minutes");
     QTest::addColumn<QString>("caption");  // how the message names the field
-    QTest::newRow("flight time above the record's width") << QStringLiteral("EDAte") << 65540u << QStringLiteral("ATE");
+    QTest::newRow("flight time above the record's width")
+        << QStringLiteral("EDAte") << 65540u << QStringLiteral("ATE");
     QTest::newRow("category time above the record's width")
         << QStringLiteral("EDVfrNite") << 70000u << QStringLiteral("VFR Time Nite");
     QTest::newRow("departure past the day") << QStringLiteral("EDAtd") << 1595u << QStringLiteral("ATD");

@@ -349,7 +349,8 @@ void TFMHaupt::EDAtaBeforeExit(QWidget*) {
     if (m_entryRules->ate->minutes() != 0) return;
     const quint32 atd = m_entryRules->atd->minutes();
     const quint32 ata = m_entryRules->ata->minutes();
-    if (atd >= kMinutesPerDay || ata >= kMinutesPerDay) return;  // no flight time from a time that is no clock time
+    // No flight time from a time that is no clock time: leaving the field refuses it.
+    if (atd >= kMinutesPerDay || ata >= kMinutesPerDay) return;
     m_entryRules->ate->setMinutes(atd > ata ? ata + kMinutesPerDay - atd : ata - atd);  // past midnight
 }
 

@@ -88,7 +88,8 @@ void TFMHaupt::MaskToRecord(FlightRecord& record) {
     record.Registration = nameRef(EDRegistration->text());
     record.Tctp = nameRef(EDTctp->text());
     m_currentStringRecord.Routing = MRouting->toPlainText();
-    if (const auto [field, message] = firstUnstorableValue(); field) throw ConversionError(QString(), message);
+    if (const auto [field, message] = firstUnstorableValue(); field)
+        throw ConversionError(QString(), message);
     for (const Binding& b : m_bindings) b.field->set(record, maskValue(b));
     record.CommentHidden = CBCommentHidden->isChecked() ? 1 : 0;
     const QString comment = MemComment->toPlainText();
@@ -130,7 +131,8 @@ std::pair<QWidget*, QString> TFMHaupt::firstUnstorableValue() const {
     // stored wrong without a word.
     for (const Binding& b : m_bindings) {
         const quint32 value = maskValue(b);
-        const bool clockTime = std::strcmp(b.field->name, "Atd") == 0 || std::strcmp(b.field->name, "Ata") == 0;
+        const bool clockTime =
+            std::strcmp(b.field->name, "Atd") == 0 || std::strcmp(b.field->name, "Ata") == 0;
         if (clockTime && value >= kMinutesPerDay) return {b.control, clockTimeRefusal(b.control)};
         if (value > b.field->maximum())
             return {b.control, QStringLiteral("Der Wert im Feld \u201E%1\u201C ist zu groß für das Flugbuch")
