@@ -90,6 +90,8 @@ private slots:
     void newFlightTypedFieldByField();
     void dateIsTypedOverWhenTheEntryStarts_data();
     void dateIsTypedOverWhenTheEntryStarts();
+    void clockTimesEndBeforeMidnight_data();
+    void clockTimesEndBeforeMidnight();
     void ateFillsFirstPilotAndIp_data();
     void ateFillsFirstPilotAndIp();
     void fieldsOpenByTheTimes_data();
@@ -187,6 +189,46 @@ void TestEntryRules::dateIsTypedOverWhenTheEntryStarts() {
     // Straight after the command the digits replace the whole date.
     EntryWindow::type(QStringLiteral("150326"));
     QCOMPARE(e.w->EDDate->text(), QStringLiteral("15.03.26"));
+}
+
+void TestEntryRules::clockTimesEndBeforeMidnight_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<bool>("refused");
+    QTest::addColumn<quint32>("ate");  // ATE after leaving, from ATD 23:30 when ATA is left
+    QTest::newRow("ATD past the day") << QStringLiteral("EDAtd") << QStringLiteral("25.99") << true << 0u;
+    QTest::newRow("ATD at midnight") << QStringLiteral("EDAtd") << QStringLiteral("24.00") << true << 0u;
+    QTest::newRow("ATD last minutes") << QStringLiteral("EDAtd") << QStringLiteral("23.55") << false << 0u;
+    QTest::newRow("ATA minutes carry") << QStringLiteral("EDAta") << QStringLiteral("23.60") << true << 0u;
+    QTest::newRow("ATA after midnight") << QStringLiteral("EDAta") << QStringLiteral("0.45") << false << 75u;
+}
+
+void TestEntryRules::clockTimesEndBeforeMidnight() {
+    QFETCH(QString, name);
+    QFETCH(QString, keys);
+    QFETCH(bool, refused);
+    QFETCH(quint32, ate);
+    EntryWindow e;
+    QVERIFY(e.open());
+    QVERIFY(e.show());
+    e.startNewFlight();
+    if (name == QLatin1String("EDAta")) e.field<TEdit5Min>(QStringLiteral("EDAtd"))->setMinutes(23 * 60 + 30);
+    e.focus(name);
+    EntryWindow::type(keys);
+    EntryWindow::key(Qt::Key_Tab);
+    QCOMPARE(e.minutes("EDAte"), ate);  // nothing is derived from a time that is no clock time
+    if (!refused) {
+        QVERIFY(MessageBox::shown().empty());
+        QVERIFY(EntryWindow::focusName() != name);
+        return;
+    }
+    QCOMPARE(MessageBox::shown().size(), std::size_t(1));
+    QCOMPARE(MessageBox::shown().front().text,
+             QStringLiteral("Die Uhrzeit im Feld \u201E%1\u201C muss zwischen 0:00 und 23:59 liegen")
+                 .arg(name == QLatin1String("EDAtd") ? QStringLiteral("ATD") : QStringLiteral("ATA")));
+    QCOMPARE(EntryWindow::focusName(), name);
+    e.w->BtnCancel->setFocus(Qt::MouseFocusReason);  // a cancel is always possible
+    QCOMPARE(MessageBox::shown().size(), std::size_t(1));
 }
 
 void TestEntryRules::ateFillsFirstPilotAndIp_data() {

@@ -77,6 +77,10 @@ private slots:
 
     void newFlightIsStoredAsTyped();
     void okIsRefusedWhileARequiredFieldIsEmpty();
+    void okRefusesValuesTheRecordCannotHold_data();
+    void okRefusesValuesTheRecordCannotHold();
+    void enterKeysPressOk_data();
+    void enterKeysPressOk();
     void changeKeepsTheOldVersionWhenTheStartIsTaken();
     void runningTotalFollowsSimulatorChanges();
     void discardShowsThePreviousFlight();
@@ -87,6 +91,8 @@ private slots:
     void printsTheWindowToAPdfFile();
     void fieldsOfferThePrintMenuInEveryState();
     void charactersTheFilesCannotHoldAreRefused();
+    void caretStaysWhereACharacterWasRefused_data();
+    void caretStaysWhereACharacterWasRefused();
     void wrongPasswordKeepsAskingAndCancelBlocks();
     void protectedCommentOpensWithThePassword();
     void refusedPasswordEndsTheProgramWhenShowingIsGuarded();
@@ -164,6 +170,77 @@ void TestFlightCommands::okIsRefusedWhileARequiredFieldIsEmpty() {
     // Discarding is always possible.
     w.BtnCancelClick();
     QCOMPARE(w.EntryState(), Browse);
+}
+
+void TestFlightCommands::okRefusesValuesTheRecordCannotHold_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<quint32>("minutes");
+    QTest::addColumn<QString>("caption");  // how the message names the field
+    QTest::newRow("flight time above the record's width")
+        << QStringLiteral("EDAte") << 65540u << QStringLiteral("ATE");
+    QTest::newRow("category time above the record's width")
+        << QStringLiteral("EDVfrNite") << 70000u << QStringLiteral("VFR Time Nite");
+    QTest::newRow("departure past the day") << QStringLiteral("EDAtd") << 1595u << QStringLiteral("ATD");
+    QTest::newRow("arrival at midnight") << QStringLiteral("EDAta") << 1440u << QStringLiteral("ATA");
+}
+
+void TestFlightCommands::okRefusesValuesTheRecordCannotHold() {
+    QFETCH(QString, name);
+    QFETCH(quint32, minutes);
+    QFETCH(QString, caption);
+    LogbookEnv env;
+    QVERIFY(env.open());
+    TFMHaupt w(env.flightBook(), env.ui);
+    showActive(w);
+    w.NeuerFlugClick();
+    typeFlight(w, QStringLiteral("05.03.24"), QStringLiteral(" 8:00"), QStringLiteral(" 1:30"));
+    auto* target = w.findChild<TEdit5Min*>(name);
+    target->setMinutes(minutes);  // as a derived value could have put it there
+    w.runCommand(&TFMHaupt::BtnokClick);
+    QCOMPARE(w.EntryState(), NewFlight);
+    QCOMPARE(env.book->FlightCount(), 0);
+    QCOMPARE(w.RunningTotal(), 0);
+    QVERIFY(!MessageBox::shown().empty());
+    QVERIFY2(MessageBox::shown().back().text.contains(QString(QChar(0x201E)) + caption + QChar(0x201C)),
+             qPrintable(MessageBox::shown().back().text));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(target));
+    QCOMPARE(target->minutes(), minutes);  // kept for a correction, not cut to what fits
+
+    // Corrected, the same flight is stored.
+    target->setMinutes(name == QLatin1String("EDAta") ? 570u : 90u);
+    w.runCommand(&TFMHaupt::BtnokClick);
+    QCOMPARE(w.EntryState(), Browse);
+    QCOMPARE(env.book->FlightCount(), 1);
+}
+
+void TestFlightCommands::enterKeysPressOk_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::newRow("main Enter") << int(Qt::Key_Return) << int(Qt::NoModifier);
+    QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << int(Qt::KeypadModifier);
+}
+
+void TestFlightCommands::enterKeysPressOk() {
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    LogbookEnv env;
+    QVERIFY(env.open());
+    TFMHaupt w(env.flightBook(), env.ui);
+    showActive(w);
+    w.NeuerFlugClick();
+    typeFlight(w, QStringLiteral("05.03.24"), QStringLiteral(" 8:00"), QStringLiteral(" 1:30"));
+    w.EDTctp->setFocus();
+    QTest::keyClick(w.EDTctp, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(w.EntryState(), Browse);
+    QCOMPARE(env.book->FlightCount(), 1);
+
+    // Shift with Enter is no OK.
+    w.NeuerFlugClick();
+    typeFlight(w, QStringLiteral("06.03.24"), QStringLiteral(" 8:00"), QStringLiteral(" 1:30"));
+    w.EDTctp->setFocus();
+    QTest::keyClick(w.EDTctp, Qt::Key(key), Qt::KeyboardModifiers(modifiers) | Qt::ShiftModifier);
+    QCOMPARE(w.EntryState(), NewFlight);
+    QCOMPARE(env.book->FlightCount(), 1);
 }
 
 void TestFlightCommands::changeKeepsTheOldVersionWhenTheStartIsTaken() {
@@ -375,6 +452,43 @@ void TestFlightCommands::charactersTheFilesCannotHoldAreRefused() {
     w.EDName[0]->setFocus();
     typeText(w.EDName[0], QString::fromUtf8("K\xC5\x82os"));  // Ł is no Windows-1252 letter
     QCOMPARE(w.EDName[0]->text(), QStringLiteral("Kos"));
+}
+
+void TestFlightCommands::caretStaysWhereACharacterWasRefused_data() {
+    QTest::addColumn<QString>("name");
+    QTest::newRow("crew name") << QStringLiteral("EDName1");
+    QTest::newRow("routing") << QStringLiteral("MRouting");
+    QTest::newRow("comment") << QStringLiteral("MemComment");
+}
+
+void TestFlightCommands::caretStaysWhereACharacterWasRefused() {
+    QFETCH(QString, name);
+    LogbookEnv env;
+    QVERIFY(env.open());
+    TFMHaupt w(env.flightBook(), env.ui);
+    showActive(w);
+    w.NeuerFlugClick();
+    QWidget* target = w.findChild<QWidget*>(name);
+    auto text = [target] {
+        if (auto* memo = qobject_cast<QPlainTextEdit*>(target)) return memo->toPlainText();
+        return static_cast<QLineEdit*>(target)->text();
+    };
+    if (auto* memo = qobject_cast<QPlainTextEdit*>(target)) {
+        memo->setPlainText(QStringLiteral("Lukasz"));
+        QTextCursor c = memo->textCursor();
+        c.setPosition(1);
+        memo->setTextCursor(c);
+    } else {
+        auto* edit = static_cast<QLineEdit*>(target);
+        edit->setText(QStringLiteral("Lukasz"));
+        edit->setCursorPosition(1);
+    }
+    target->setFocus();
+    typeText(target, QString::fromUtf8("\xC5\x81"));  // Ł is no Windows-1252 letter
+    QVERIFY(MessageBox::shown().back().text.contains(QStringLiteral("nicht gespeichert werden")));
+    QCOMPARE(text(), QStringLiteral("Lukasz"));
+    typeText(target, QStringLiteral("X"));
+    QCOMPARE(text(), QStringLiteral("LXukasz"));
 }
 
 void TestFlightCommands::wrongPasswordKeepsAskingAndCancelBlocks() {

@@ -10,8 +10,13 @@ namespace velmarsk {
 // window sets the mask, for example ">lll;1; " for a three-letter duty in upper case.
 //
 // Allowed: the field is enabled when its text holds more than blanks or when it is allowed.
-// Notifications: BeforeExit on Tab and Shift+Tab only (not the arrows), Enter and Exit, each with
-// the field as argument, as described for TEdit5Min.
+//
+// Notifications, each with the field as argument:
+// - BeforeExit: Tab or Shift+Tab reached the field, before the focus moves (the arrows do not
+//   fire it). hasBeforeExit() tells whether a receiver is connected.
+// - Enter: the field got the focus from another field or by a click.
+// - Exit: the field lost the focus to another field while enabled; a focus change to another
+//   window or to a pop-up menu is no exit.
 class TEditName : public MaskedLineEdit {
     Q_OBJECT
     Q_PROPERTY(bool Allowed READ allowed WRITE setAllowed)

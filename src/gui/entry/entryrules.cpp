@@ -206,7 +206,8 @@ void TFMHaupt::connectEntryRules() {
         {"EDAircraft EDTctp", nullptr, &TFMHaupt::EmptyNotAllowed, nullptr},
         {"EDCallsign", nullptr, &TFMHaupt::EDCallsignExit, nullptr},
         {"EDRegistration", &TFMHaupt::EDRegistrationEnter, &TFMHaupt::EmptyNotAllowed, nullptr},
-        {"EDAta", nullptr, nullptr, &TFMHaupt::EDAtaBeforeExit},
+        {"EDAtd", nullptr, &TFMHaupt::ClockTimeTest, nullptr},
+        {"EDAta", nullptr, &TFMHaupt::ClockTimeTest, &TFMHaupt::EDAtaBeforeExit},
         {"EDAte", nullptr, &TFMHaupt::EmptyNotAllowed, &TFMHaupt::EDAteBeforeExit},
         {"ED1lf", nullptr, &TFMHaupt::EmptyTest, nullptr},
         {"EDVfrDay EDVfrNite EDNavDay EDLlDay EDIfrGesDay EDIfrGesNite EDImcDay EdImcNite EdSimDay EDSimNite",
@@ -337,11 +338,20 @@ void TFMHaupt::EmptyTest(QWidget* field) {
         requireInput(field);
 }
 
+void TFMHaupt::ClockTimeTest(QWidget* field) {
+    if (QApplication::focusWidget() == BtnCancel) return;  // a cancel is never held up
+    if (static_cast<TEdit5Min*>(field)->minutes() < kMinutesPerDay) return;
+    MessageBox::tell(this, kRequiredCaption, clockTimeRefusal(field), MessageBox::Icon::None);
+    moveFocus(field);
+}
+
 void TFMHaupt::EDAtaBeforeExit(QWidget*) {
     if (m_entryRules->ate->minutes() != 0) return;
     const quint32 atd = m_entryRules->atd->minutes();
     const quint32 ata = m_entryRules->ata->minutes();
-    m_entryRules->ate->setMinutes(atd > ata ? ata + 24 * 60 - atd : ata - atd);  // past midnight
+    // No flight time from a time that is no clock time: leaving the field refuses it.
+    if (atd >= kMinutesPerDay || ata >= kMinutesPerDay) return;
+    m_entryRules->ate->setMinutes(atd > ata ? ata + kMinutesPerDay - atd : ata - atd);  // past midnight
 }
 
 void TFMHaupt::EDAteBeforeExit(QWidget*) {

@@ -84,6 +84,12 @@ void TFMHaupt::BtnokClick() {
         missing->setFocus();
         return;
     }
+    if (const auto [field, message] = firstUnstorableValue(); field) {
+        plainMessage(this, message);
+        ApplyEntryRules();  // a field holding a value is enabled, so it can take the focus
+        field->setFocus();
+        return;
+    }
     StoreCrewRows();
     FillCrewRows();
     FlightRecord work = m_currentFlight;

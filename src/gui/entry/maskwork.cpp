@@ -8,9 +8,13 @@
 #include "entry/tfmhaupt.h"
 #include "storage/logbook.h"
 #include "storage/scramble.h"
+#include "text/conversionerror.h"
 #include "text/textstorageerror.h"
 
 #include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -84,17 +88,57 @@ void TFMHaupt::MaskToRecord(FlightRecord& record) {
     record.Registration = nameRef(EDRegistration->text());
     record.Tctp = nameRef(EDTctp->text());
     m_currentStringRecord.Routing = MRouting->toPlainText();
-    for (const Binding& b : m_bindings) {
-        if (auto* t = qobject_cast<TEdit5Min*>(b.control))
-            b.field->set(record, std::min<quint32>(t->minutes(), b.field->maximum()));
-        else
-            b.field->set(record,
-                         std::min<quint32>(static_cast<TEditZahl*>(b.control)->value(), b.field->maximum()));
-    }
+    if (const auto [field, message] = firstUnstorableValue(); field)
+        throw ConversionError(QString(), message);
+    for (const Binding& b : m_bindings) b.field->set(record, maskValue(b));
     record.CommentHidden = CBCommentHidden->isChecked() ? 1 : 0;
     const QString comment = MemComment->toPlainText();
     m_currentStringRecord.Comment = record.CommentHidden ? ScrambleText(comment) : comment;
     m_logbook.SaveNames();
+}
+
+quint32 TFMHaupt::maskValue(const Binding& b) {
+    if (auto* t = qobject_cast<TEdit5Min*>(b.control)) return t->minutes();
+    return static_cast<TEditZahl*>(b.control)->value();
+}
+
+QString TFMHaupt::fieldCaption(QWidget* field) const {
+    // A field of the category groups is named by its group, its column and its row (Day or Nite).
+    auto* box = qobject_cast<QGroupBox*>(field->parentWidget());
+    auto* grid = box ? qobject_cast<QGridLayout*>(box->layout()) : nullptr;
+    const int index = grid ? grid->indexOf(field) : -1;
+    if (index < 0) {
+        for (QLabel* label : findChildren<QLabel*>())
+            if (label->buddy() == field) return label->text().remove(QLatin1Char('&'));
+        return field->objectName();
+    }
+    int row = 0, column = 0, rowSpan = 0, columnSpan = 0;
+    grid->getItemPosition(index, &row, &column, &rowSpan, &columnSpan);
+    QStringList parts{box->title()};
+    for (QLayoutItem* item : {grid->itemAtPosition(0, column), grid->itemAtPosition(row, 0)})
+        if (auto* label = item ? qobject_cast<QLabel*>(item->widget()) : nullptr)
+            parts << label->text().remove(QLatin1Char('&'));
+    return parts.join(QLatin1Char(' '));
+}
+
+QString TFMHaupt::clockTimeRefusal(QWidget* field) const {
+    return QStringLiteral("Die Uhrzeit im Feld \u201E%1\u201C muss zwischen 0:00 und 23:59 liegen")
+        .arg(fieldCaption(field));
+}
+
+std::pair<QWidget*, QString> TFMHaupt::firstUnstorableValue() const {
+    // A value is refused rather than cut to what fits: the flight and the running total would be
+    // stored wrong without a word.
+    for (const Binding& b : m_bindings) {
+        const quint32 value = maskValue(b);
+        const bool clockTime =
+            std::strcmp(b.field->name, "Atd") == 0 || std::strcmp(b.field->name, "Ata") == 0;
+        if (clockTime && value >= kMinutesPerDay) return {b.control, clockTimeRefusal(b.control)};
+        if (value > b.field->maximum())
+            return {b.control, QStringLiteral("Der Wert im Feld \u201E%1\u201C ist zu groß für das Flugbuch")
+                                   .arg(fieldCaption(b.control))};
+    }
+    return {nullptr, QString()};
 }
 
 void TFMHaupt::StoreCrewRows() {

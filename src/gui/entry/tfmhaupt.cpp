@@ -276,7 +276,8 @@ void TFMHaupt::DisplayNext(int step) {
 }
 
 void TFMHaupt::keyPressEvent(QKeyEvent* event) {
-    if (m_entryState != Browse && event->modifiers() == Qt::NoModifier) {
+    // The keypad's Enter carries the keypad modifier and is an Enter all the same.
+    if (m_entryState != Browse && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
         // Enter saves and Esc discards, as the window's default and cancel buttons.
         if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
             // Enter presses the button that has the focus, otherwise OK.
@@ -427,7 +428,8 @@ void TFMHaupt::guardStorableText() {
             const QString text = memo->toPlainText();
             if (cp1252::canEncode(text)) return;
             const QString kept = storable(text);
-            const int caret = std::min<int>(memo->textCursor().position(), int(kept.size()));
+            // The caret stays where the refused character would have gone.
+            const int caret = int(storable(text.left(memo->textCursor().position())).size());
             const QSignalBlocker block(memo);
             memo->setPlainText(kept);
             QTextCursor c = memo->textCursor();
@@ -439,7 +441,7 @@ void TFMHaupt::guardStorableText() {
     for (QLineEdit* edit : maskArea()->findChildren<QLineEdit*>()) {
         connect(edit, &QLineEdit::textEdited, this, [edit, refuse, storable](const QString& text) {
             if (cp1252::canEncode(text)) return;
-            const int caret = edit->cursorPosition();
+            const int caret = int(storable(text.left(edit->cursorPosition())).size());
             edit->setText(storable(text));
             edit->setCursorPosition(std::min<int>(caret, int(edit->text().size())));
             refuse(text);

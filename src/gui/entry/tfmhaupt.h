@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <array>
 #include <memory>
+#include <utility>
 #include <vector>
 
 class QAction;
@@ -149,6 +150,13 @@ private:
         const FieldInfo* field;
         QWidget* control;
     };
+    static constexpr quint32 kMinutesPerDay = 24 * 60;
+    static quint32 maskValue(const Binding& b);
+    // The name under which the user sees a field: its label, or group, column and row.
+    QString fieldCaption(QWidget* field) const;
+    QString clockTimeRefusal(QWidget* field) const;
+    // The first field whose value the record cannot hold, with the message saying so.
+    std::pair<QWidget*, QString> firstUnstorableValue() const;
 
     void buildMask();
     void buildMenus();
@@ -245,6 +253,7 @@ private:
     void TestEnable(QWidget* field);
     void EmptyNotAllowed(QWidget* field);
     void EmptyTest(QWidget* field);
+    void ClockTimeTest(QWidget* field);
     void EDAtaBeforeExit(QWidget* field);
     void EDAteBeforeExit(QWidget* field);
     void EDCallsignExit(QWidget* field);
