@@ -286,7 +286,7 @@ TEST_F(SearchTest, StepsNeverExamineTheStartAndEndAtTheLogbooksEnds) {
     EXPECT_EQ(position, 0);
 }
 
-// The search as described, written plainly over decoded texts, to hold the byte path against.
+// The same search written plainly over decoded texts, to hold the byte path against.
 class ReferenceSearch {
 public:
     explicit ReferenceSearch(const SearchCriteria& c) : m_c(c) {}
