@@ -91,6 +91,7 @@ private slots:
     void protectedCommentOpensWithThePassword();
     void refusedPasswordEndsTheProgramWhenShowingIsGuarded();
     void hidingACommentAsksToCompactAtTheEnd();
+    void lineBreaksAreStoredAsCrLfAndShownAsLf();
 };
 
 // Fills the mask of a new flight with a complete flight.
@@ -453,6 +454,37 @@ void TestFlightCommands::hidingACommentAsksToCompactAtTheEnd() {
     env.book->ReadStringRecord(1, s);
     QCOMPARE(UnscrambleText(s.Comment), QStringLiteral("Klartext-Kommentar"));
     QVERIFY(env.book->Check().isEmpty());
+}
+
+void TestFlightCommands::lineBreaksAreStoredAsCrLfAndShownAsLf() {
+    LogbookEnv env;
+    QVERIFY(env.open());
+    env.add(env.flight(day(1), 600), QStringLiteral("EDXW\r\nEDHL"), QStringLiteral("Hin\r\nund\r\nzurück"));
+    TFMHaupt w(env.flightBook(), env.ui);
+    showActive(w);
+    QCOMPARE(w.MRouting->toPlainText(), QStringLiteral("EDXW\nEDHL"));
+    QCOMPARE(w.MemComment->toPlainText(), QStringLiteral("Hin\nund\nzurück"));
+
+    // A change that leaves the texts alone stores them as they were.
+    w.FlugAendernClick();
+    field<TEdit5Min>(w, "EDAtd")->setMinutes(630);
+    w.BtnokClick();
+    QCOMPARE(w.EntryState(), Browse);
+    StringRecord s;
+    env.book->ReadStringRecord(1, s);
+    QCOMPARE(s.Routing, QStringLiteral("EDXW\r\nEDHL"));
+    QCOMPARE(s.Comment, QStringLiteral("Hin\r\nund\r\nzurück"));
+
+    // New lines typed in, also in a protected comment.
+    w.FlugAendernClick();
+    w.MRouting->setPlainText(QStringLiteral("A\nB\n"));
+    w.MemComment->setPlainText(QStringLiteral("geheim\nzwei"));
+    w.CBCommentHidden->setChecked(true);
+    w.BtnokClick();
+    env.book->ReadStringRecord(1, s);
+    QCOMPARE(s.Routing, QStringLiteral("A\r\nB\r\n"));
+    QCOMPARE(UnscrambleText(s.Comment), QStringLiteral("geheim\r\nzwei"));
+    QCOMPARE(w.MemComment->toPlainText(), QStringLiteral("geheim\nzwei"));
 }
 
 QTEST_MAIN(TestFlightCommands)

@@ -28,6 +28,16 @@ const struct {
     {"HoodDay", "EdHoodDay"}, {"SimDay", "EdSimDay"},
 };
 
+// The files keep line breaks of routing and comment as CR LF; the text fields give and take LF.
+QString storedBreaks(QString text) {
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+        .replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+}
+
+QString shownBreaks(QString text) {
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
 }  // namespace
 
 void TFMHaupt::bindFields() {
@@ -61,15 +71,15 @@ void TFMHaupt::RecordToMask(const FlightRecord& record) {
     EDCallsign->setText(nameText(record.Callsign));
     EDRegistration->setText(nameText(record.Registration));
     EDTctp->setText(nameText(record.Tctp));
-    MRouting->setPlainText(m_currentStringRecord.Routing);
+    MRouting->setPlainText(shownBreaks(m_currentStringRecord.Routing));
     for (const Binding& b : m_bindings) {
         if (auto* t = qobject_cast<TEdit5Min*>(b.control))
             t->setMinutes(b.field->get(record));
         else
             static_cast<TEditZahl*>(b.control)->setValue(b.field->get(record));
     }
-    MemComment->setPlainText(record.CommentHidden ? UnscrambleText(m_currentStringRecord.Comment)
-                                                  : m_currentStringRecord.Comment);
+    MemComment->setPlainText(shownBreaks(record.CommentHidden ? UnscrambleText(m_currentStringRecord.Comment)
+                                                              : m_currentStringRecord.Comment));
     CBCommentHidden->setChecked(record.CommentHidden != 0);
 }
 
@@ -83,7 +93,7 @@ void TFMHaupt::MaskToRecord(FlightRecord& record) {
     record.Callsign = nameRef(EDCallsign->text());
     record.Registration = nameRef(EDRegistration->text());
     record.Tctp = nameRef(EDTctp->text());
-    m_currentStringRecord.Routing = MRouting->toPlainText();
+    m_currentStringRecord.Routing = storedBreaks(MRouting->toPlainText());
     for (const Binding& b : m_bindings) {
         if (auto* t = qobject_cast<TEdit5Min*>(b.control))
             b.field->set(record, std::min<quint32>(t->minutes(), b.field->maximum()));
@@ -92,7 +102,7 @@ void TFMHaupt::MaskToRecord(FlightRecord& record) {
                          std::min<quint32>(static_cast<TEditZahl*>(b.control)->value(), b.field->maximum()));
     }
     record.CommentHidden = CBCommentHidden->isChecked() ? 1 : 0;
-    const QString comment = MemComment->toPlainText();
+    const QString comment = storedBreaks(MemComment->toPlainText());
     m_currentStringRecord.Comment = record.CommentHidden ? ScrambleText(comment) : comment;
     m_logbook.SaveNames();
 }
