@@ -17,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
@@ -92,6 +93,7 @@ private slots:
     void refusedPasswordEndsTheProgramWhenShowingIsGuarded();
     void hidingACommentAsksToCompactAtTheEnd();
     void lineBreaksAreStoredAsCrLfAndShownAsLf();
+    void crewBarLeavesWithTheLastFlight();
 };
 
 // Fills the mask of a new flight with a complete flight.
@@ -485,6 +487,42 @@ void TestFlightCommands::lineBreaksAreStoredAsCrLfAndShownAsLf() {
     QCOMPARE(s.Routing, QStringLiteral("A\r\nB\r\n"));
     QCOMPARE(UnscrambleText(s.Comment), QStringLiteral("geheim\r\nzwei"));
     QCOMPARE(w.MemComment->toPlainText(), QStringLiteral("geheim\nzwei"));
+}
+
+void TestFlightCommands::crewBarLeavesWithTheLastFlight() {
+    LogbookEnv env;
+    QVERIFY(env.open());
+    env.add(velmarsk::test::testFlight(
+        env.book->names(), day(1), 600, 60,
+        QString::fromLatin1("IP A CP B FE C LM D SO E").split(QLatin1Char(' ')), QStringLiteral("8401")));
+    TFMHaupt w(env.flightBook(), env.ui);
+    showActive(w);
+    QVERIFY(w.SBName->isVisibleTo(&w));
+    w.SetCrewScroll(2);
+    QCOMPARE(w.EDName[3]->text(), QStringLiteral("E"));
+    w.FlugloeschenClick();
+    QCOMPARE(env.book->FlightCount(), 0);
+    QVERIFY(!w.SBName->isVisibleTo(&w));
+    QCOMPARE(w.CrewScrollPos(), 1);
+    // Nothing of the deleted crew comes back.
+    w.SetCrewScroll(2);
+    for (TMyEdit* name : w.EDName) QVERIFY(name->text().isEmpty());
+
+    // A first flight with more crew than rows, discarded.
+    w.NeuerFlugClick();
+    const char* crew[][2] = {{"IP", "A"}, {"CP", "B"}, {"FE", "C"}, {"LM", "D"}};
+    for (std::size_t r = 0; r < 4; ++r) {
+        w.EDDuty[r]->setText(QString::fromLatin1(crew[r][0]));
+        w.EDName[r]->setText(QString::fromLatin1(crew[r][1]));
+    }
+    w.ApplyEntryRules();  // opens the rows
+    w.EDName[3]->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(w.EDName[3], Qt::Key_Tab);
+    QVERIFY(w.SBName->isVisibleTo(&w));
+    w.BtnCancelClick();
+    QVERIFY(!w.SBName->isVisibleTo(&w));
+    QCOMPARE(w.CrewScrollPos(), 1);
+    for (TMyEdit* name : w.EDName) QVERIFY(name->text().isEmpty());
 }
 
 QTEST_MAIN(TestFlightCommands)
