@@ -141,6 +141,27 @@ TEST_F(MaintenanceTest, AnIndexOutOfStepIsRebuiltAtOpening) {
     EXPECT_EQ(bytes("Flug.idx"), future);
 }
 
+TEST_F(MaintenanceTest, AnIndexInTheHeaderlessLayoutIsRewrittenInTheCurrentOne) {
+    openNew();
+    for (int i : {2, 1}) ASSERT_GT(add(day(i), 600), 0);
+    book.reset();
+    const QByteArray current = bytes("Flug.idx");
+    ASSERT_EQ(current.size(), 46 + 2 * 10);
+    // The same entries as the oldest programs wrote them: count first, 12-byte entries.
+    QByteArray old = current.mid(42, 4);
+    for (int i = 0; i < 2; ++i) {
+        const QByteArray entry = current.mid(46 + 10 * i, 10);
+        old += entry.left(6) + QByteArray("\xEE\xEE", 2) + entry.mid(6);
+    }
+    writeBytes("Flug.idx", old);
+    ASSERT_TRUE(reopen());
+    EXPECT_EQ(book->FlightCount(), 2);
+    EXPECT_EQ(bytes("Flug.idx"), current);
+    // A close without a single change keeps it so.
+    book.reset();
+    EXPECT_EQ(bytes("Flug.idx"), current);
+}
+
 TEST_F(MaintenanceTest, AMissingIndexIsRebuiltOnlyOnYes) {
     openNew();
     for (int i : {3, 1, 2}) ASSERT_GT(add(day(i), 600), 0);

@@ -101,6 +101,9 @@ private slots:
     void callsignCompletesTheRegistration_data();
     void callsignCompletesTheRegistration();
     void crewRowsMoveAsTheCrewGrows();
+    void rowsShowTheClosedCrewBeforeTheyAreWrittenBack();
+    void okSavesAfterAFieldMovedTheFocusOn_data();
+    void okSavesAfterAFieldMovedTheFocusOn();
     void namesCompleteFromTheCrewList();
     void arrowKeysMoveBetweenFields();
     void routingIsSpacedOnlyAfterAnEdit();
@@ -474,6 +477,98 @@ void TestEntryRules::crewRowsMoveAsTheCrewGrows() {
     QCOMPARE(e.slotText(3), QStringLiteral("LM/Lang"));
     QCOMPARE(e.w->EDDuty[1]->text().trimmed(), QStringLiteral("LM"));
     QVERIFY(MessageBox::shown().empty());
+}
+
+void TestEntryRules::rowsShowTheClosedCrewBeforeTheyAreWrittenBack() {
+    EntryWindow e;
+    QVERIFY(e.open());
+    // A stored crew with a gap in slot 2 and a fifth member beyond the rows.
+    FlightRecord r =
+        velmarsk::test::testFlight(e.env.book->names(), QDate(2024, 3, 1), 600, 60,
+                                   {QStringLiteral("IP"), QStringLiteral("Meier"), QString(), QString(),
+                                    QStringLiteral("CP"), QStringLiteral("Huber"), QStringLiteral("FE"),
+                                    QStringLiteral("Kurz"), QStringLiteral("LM"), QStringLiteral("Lang")},
+                                   QStringLiteral("8401"));
+    QCOMPARE(e.env.add(r), 1);
+    QVERIFY(e.show());
+    e.w->FlugAendernClick();
+    QCOMPARE(e.w->EDDuty[1]->text().trimmed(), QStringLiteral("CP"));
+    QCOMPARE(e.w->EDName[3]->text(), QStringLiteral("Lang"));
+    e.w->BtnokClick();
+    QCOMPARE(e.w->EntryState(), Browse);
+    e.env.book->ReadFlight(1, r);
+    QStringList stored;
+    for (int k = 0; k < 5; ++k)
+        stored << e.env.book->names().NameAt(r.Duty[std::size_t(k)]).trimmed() + QLatin1Char('/') +
+                      e.env.book->names().NameAt(r.Name[std::size_t(k)]);
+    QCOMPARE(stored, QString::fromLatin1("IP/Meier CP/Huber FE/Kurz LM/Lang /").split(QLatin1Char(' ')));
+
+    // A gap left behind by the mouse is closed when the fourth row is left; the rows follow.
+    e.w->NeuerFlugClick();
+    setFields(e, QStringLiteral("EDDuty1=IP EDName1=Meier EDDuty2=CP EDName2=Huber EDDuty3=FE EDName3=Kurz "
+                                "EDDuty4=LM EDName4=Lang"));
+    e.w->ApplyEntryRules();  // opens the rows
+    e.w->EDDuty[1]->clear();
+    e.w->EDName[1]->clear();
+    e.w->EDName[3]->setFocus(Qt::MouseFocusReason);
+    e.w->EDAircraft->setFocus(Qt::MouseFocusReason);
+    QCOMPARE(e.w->CrewCount(), 3);
+    QCOMPARE(e.w->CrewScrollPos(), 1);
+    QCOMPARE(e.slotText(2), QStringLiteral("FE/Kurz"));
+    QCOMPARE(e.w->EDDuty[1]->text().trimmed(), QStringLiteral("FE"));
+    QCOMPARE(e.w->EDName[2]->text(), QStringLiteral("Lang"));
+    QVERIFY(e.w->EDName[3]->text().isEmpty());
+}
+
+void TestEntryRules::okSavesAfterAFieldMovedTheFocusOn_data() {
+    QTest::addColumn<QString>("focus");  // the field Enter is pressed in
+    QTest::addColumn<QString>("fields");
+    QTest::addColumn<int>("scroll");
+    QTest::addColumn<QString>("registration");  // stored; empty when nothing may be stored
+    QTest::newRow("fourth crew row moves on to the next")
+        << QStringLiteral("EDName4") << QString() << 1 << QStringLiteral("8401");
+    QTest::newRow("first duty while scrolled moves on to its name")
+        << QStringLiteral("EDDuty1") << QString() << 2 << QStringLiteral("8401");
+    QTest::newRow("callsign completes the registration")
+        << QStringLiteral("EDCallsign") << QStringLiteral("EDCallsign=ABC7123 EDRegistration=84") << 1
+        << QStringLiteral("847123");
+    QTest::newRow("an emptied required field refuses")
+        << QStringLiteral("EDAircraft") << QStringLiteral("EDAircraft=") << 1 << QString();
+}
+
+void TestEntryRules::okSavesAfterAFieldMovedTheFocusOn() {
+    QFETCH(QString, focus);
+    QFETCH(QString, fields);
+    QFETCH(int, scroll);
+    QFETCH(QString, registration);
+    EntryWindow e;
+    QVERIFY(e.open());
+    NameTable& names = e.env.book->names();
+    const FlightRecord r = velmarsk::test::testFlight(
+        names, QDate(2024, 3, 1), 600, 60,
+        QString::fromLatin1("IP Meier CP Huber FE Kurz LM Lang SO Neu").split(QLatin1Char(' ')),
+        QStringLiteral("8401"));
+    QCOMPARE(e.env.add(r), 1);
+    QVERIFY(e.show());
+    e.w->FlugAendernClick();
+    e.w->SetCrewScroll(scroll);
+    setFields(e, fields);
+    e.w->MRouting->setPlainText(QStringLiteral("geändert"));
+    e.focus(focus);
+    EntryWindow::key(Qt::Key_Return);
+
+    const bool saved = !registration.isEmpty();
+    QCOMPARE(e.w->EntryState(), saved ? Browse : ChangeFlight);
+    QCOMPARE(MessageBox::shown().size(), std::size_t(saved ? 0 : 1));
+    StringRecord s;
+    e.env.book->ReadStringRecord(1, s);
+    QCOMPARE(s.Routing == QStringLiteral("geändert"), saved);
+    if (!saved) return;
+    FlightRecord stored;
+    e.env.book->ReadFlight(1, stored);
+    QCOMPARE(names.NameAt(stored.Registration), registration);
+    QCOMPARE(names.NameAt(stored.Name[4]), QStringLiteral("Neu"));
+    QCOMPARE(names.NameAt(stored.Name[1]), QStringLiteral("Huber"));
 }
 
 void TestEntryRules::namesCompleteFromTheCrewList() {

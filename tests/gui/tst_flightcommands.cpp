@@ -17,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
@@ -97,6 +98,8 @@ private slots:
     void protectedCommentOpensWithThePassword();
     void refusedPasswordEndsTheProgramWhenShowingIsGuarded();
     void hidingACommentAsksToCompactAtTheEnd();
+    void lineBreaksAreStoredAsCrLfAndShownAsLf();
+    void crewBarLeavesWithTheLastFlight();
 };
 
 // Fills the mask of a new flight with a complete flight.
@@ -567,6 +570,73 @@ void TestFlightCommands::hidingACommentAsksToCompactAtTheEnd() {
     env.book->ReadStringRecord(1, s);
     QCOMPARE(UnscrambleText(s.Comment), QStringLiteral("Klartext-Kommentar"));
     QVERIFY(env.book->Check().isEmpty());
+}
+
+void TestFlightCommands::lineBreaksAreStoredAsCrLfAndShownAsLf() {
+    LogbookEnv env;
+    QVERIFY(env.open());
+    env.add(env.flight(day(1), 600), QStringLiteral("EDXW\r\nEDHL"), QStringLiteral("Hin\r\nund\r\nzurück"));
+    TFMHaupt w(env.flightBook(), env.ui);
+    showActive(w);
+    QCOMPARE(w.MRouting->toPlainText(), QStringLiteral("EDXW\nEDHL"));
+    QCOMPARE(w.MemComment->toPlainText(), QStringLiteral("Hin\nund\nzurück"));
+
+    // A change that leaves the texts alone stores them as they were.
+    w.FlugAendernClick();
+    field<TEdit5Min>(w, "EDAtd")->setMinutes(630);
+    w.BtnokClick();
+    QCOMPARE(w.EntryState(), Browse);
+    StringRecord s;
+    env.book->ReadStringRecord(1, s);
+    QCOMPARE(s.Routing, QStringLiteral("EDXW\r\nEDHL"));
+    QCOMPARE(s.Comment, QStringLiteral("Hin\r\nund\r\nzurück"));
+
+    // New lines typed in, also in a protected comment.
+    w.FlugAendernClick();
+    w.MRouting->setPlainText(QStringLiteral("A\nB\n"));
+    w.MemComment->setPlainText(QStringLiteral("geheim\nzwei"));
+    w.CBCommentHidden->setChecked(true);
+    w.BtnokClick();
+    env.book->ReadStringRecord(1, s);
+    QCOMPARE(s.Routing, QStringLiteral("A\r\nB\r\n"));
+    QCOMPARE(UnscrambleText(s.Comment), QStringLiteral("geheim\r\nzwei"));
+    QCOMPARE(w.MemComment->toPlainText(), QStringLiteral("geheim\nzwei"));
+}
+
+void TestFlightCommands::crewBarLeavesWithTheLastFlight() {
+    LogbookEnv env;
+    QVERIFY(env.open());
+    env.add(velmarsk::test::testFlight(
+        env.book->names(), day(1), 600, 60,
+        QString::fromLatin1("IP A CP B FE C LM D SO E").split(QLatin1Char(' ')), QStringLiteral("8401")));
+    TFMHaupt w(env.flightBook(), env.ui);
+    showActive(w);
+    QVERIFY(w.SBName->isVisibleTo(&w));
+    w.SetCrewScroll(2);
+    QCOMPARE(w.EDName[3]->text(), QStringLiteral("E"));
+    w.FlugloeschenClick();
+    QCOMPARE(env.book->FlightCount(), 0);
+    QVERIFY(!w.SBName->isVisibleTo(&w));
+    QCOMPARE(w.CrewScrollPos(), 1);
+    // Nothing of the deleted crew comes back.
+    w.SetCrewScroll(2);
+    for (TMyEdit* name : w.EDName) QVERIFY(name->text().isEmpty());
+
+    // A first flight with more crew than rows, discarded.
+    w.NeuerFlugClick();
+    const char* crew[][2] = {{"IP", "A"}, {"CP", "B"}, {"FE", "C"}, {"LM", "D"}};
+    for (std::size_t r = 0; r < 4; ++r) {
+        w.EDDuty[r]->setText(QString::fromLatin1(crew[r][0]));
+        w.EDName[r]->setText(QString::fromLatin1(crew[r][1]));
+    }
+    w.ApplyEntryRules();  // opens the rows
+    w.EDName[3]->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(w.EDName[3], Qt::Key_Tab);
+    QVERIFY(w.SBName->isVisibleTo(&w));
+    w.BtnCancelClick();
+    QVERIFY(!w.SBName->isVisibleTo(&w));
+    QCOMPARE(w.CrewScrollPos(), 1);
+    for (TMyEdit* name : w.EDName) QVERIFY(name->text().isEmpty());
 }
 
 QTEST_MAIN(TestFlightCommands)

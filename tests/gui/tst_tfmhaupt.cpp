@@ -220,7 +220,7 @@ void TestMainWindow::everyFieldSurvivesTheTransfer() {
     back.Duty = r.Duty;  // rows beyond four are not in the mask
     back.Name = r.Name;
     QCOMPARE(back.toBytes().toHex(), r.toBytes().toHex());
-    QCOMPARE(w.CurrentStringRecord().Routing, QStringLiteral("EDXW - EDHL\nzurück"));
+    QCOMPARE(w.CurrentStringRecord().Routing, QStringLiteral("EDXW - EDHL\r\nzurück"));
     QCOMPARE(UnscrambleText(w.CurrentStringRecord().Comment), QStringLiteral("geheim"));
 }
 

@@ -277,8 +277,13 @@ bool Logbook::LoadIndex() {
         QString why;
         if (result == FlightIndex::ParseResult::ReadError)
             why = msg::indexReadError();
-        else if (verifyIndex(&why))
-            return m_indexSaved = true;
+        else if (verifyIndex(&why)) {
+            // An index of the old header-less layout is written anew at once, so the upgrade
+            // does not wait for a change that may never come.
+            m_indexSaved = fileheader::read(content).version != 0;
+            if (!m_indexSaved) SaveIndex();
+            return true;
+        }
         // The index is derived from Flug.dat and Flug.str, so one out of step is rebuilt from them.
         m_ui.tell(
             msg::fileError(),

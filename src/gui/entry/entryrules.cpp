@@ -278,6 +278,7 @@ void TFMHaupt::startEntry(EntryStateValue state) {
         SBName->setValue(1);
     }
     StoreCrewRows();
+    FillCrewRows();  // a gap closed by the store moves members up; the rows must show them there
     ApplyEntryRules();
     EDDate->setFocus(Qt::OtherFocusReason);
     // The date is typed over at once, as on every field reached by Tab; with the caret after the
@@ -416,6 +417,9 @@ void TFMHaupt::EDNameExit(QWidget* field) {
 
 void TFMHaupt::EDName4Exit(QWidget* field) {
     StoreCrewRows();
+    // The store may have closed a gap; rows left as they were would write members back into the
+    // wrong slots.
+    FillCrewRows();
     if (m_crewScrollPos < kLastScrollPos) {
         if (m_crewCount - m_crewScrollPos > 2) {
             // The fourth row is filled: the rows move up and an empty row waits for the next member.

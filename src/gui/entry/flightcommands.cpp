@@ -75,9 +75,12 @@ void TFMHaupt::FlugAendernClick() {
 
 void TFMHaupt::BtnokClick() {
     if (m_entryState == Browse) return;
-    // Leaving the field runs its checks; one that puts the focus back stops the save.
+    // Leaving the field runs its checks. One that refuses puts the focus back on the field and
+    // stops the save; one that only moved the focus on (to the next crew row, past a completed
+    // registration) does not.
+    QWidget* left = focusWidget();
     Btnok->setFocus();
-    if (QApplication::focusWidget() != Btnok && isActiveWindow()) return;
+    if (left && left != Btnok && focusWidget() == left) return;
     // A flight is stored only complete: every field the mask requires must hold something.
     if (QWidget* missing = firstEmptyRequiredField()) {
         plainMessage(this, QStringLiteral("Eingabe ist erforderlich"));

@@ -32,6 +32,16 @@ const struct {
     {"HoodDay", "EdHoodDay"}, {"SimDay", "EdSimDay"},
 };
 
+// The files keep line breaks of routing and comment as CR LF; the text fields give and take LF.
+QString storedBreaks(QString text) {
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+        .replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+}
+
+QString shownBreaks(QString text) {
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
 }  // namespace
 
 void TFMHaupt::bindFields() {
@@ -65,15 +75,15 @@ void TFMHaupt::RecordToMask(const FlightRecord& record) {
     EDCallsign->setText(nameText(record.Callsign));
     EDRegistration->setText(nameText(record.Registration));
     EDTctp->setText(nameText(record.Tctp));
-    MRouting->setPlainText(m_currentStringRecord.Routing);
+    MRouting->setPlainText(shownBreaks(m_currentStringRecord.Routing));
     for (const Binding& b : m_bindings) {
         if (auto* t = qobject_cast<TEdit5Min*>(b.control))
             t->setMinutes(b.field->get(record));
         else
             static_cast<TEditZahl*>(b.control)->setValue(b.field->get(record));
     }
-    MemComment->setPlainText(record.CommentHidden ? UnscrambleText(m_currentStringRecord.Comment)
-                                                  : m_currentStringRecord.Comment);
+    MemComment->setPlainText(shownBreaks(record.CommentHidden ? UnscrambleText(m_currentStringRecord.Comment)
+                                                              : m_currentStringRecord.Comment));
     CBCommentHidden->setChecked(record.CommentHidden != 0);
 }
 
@@ -87,12 +97,12 @@ void TFMHaupt::MaskToRecord(FlightRecord& record) {
     record.Callsign = nameRef(EDCallsign->text());
     record.Registration = nameRef(EDRegistration->text());
     record.Tctp = nameRef(EDTctp->text());
-    m_currentStringRecord.Routing = MRouting->toPlainText();
+    m_currentStringRecord.Routing = storedBreaks(MRouting->toPlainText());
     if (const auto [field, message] = firstUnstorableValue(); field)
         throw ConversionError(QString(), message);
     for (const Binding& b : m_bindings) b.field->set(record, maskValue(b));
     record.CommentHidden = CBCommentHidden->isChecked() ? 1 : 0;
-    const QString comment = MemComment->toPlainText();
+    const QString comment = storedBreaks(MemComment->toPlainText());
     m_currentStringRecord.Comment = record.CommentHidden ? ScrambleText(comment) : comment;
     m_logbook.SaveNames();
 }

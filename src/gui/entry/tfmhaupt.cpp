@@ -210,6 +210,16 @@ void TFMHaupt::ShowFlight(int n) {
         m_currentPosition = 0;
         m_currentStringRecord.Routing.clear();
         m_currentStringRecord.Comment.clear();
+        // Nothing of a deleted or discarded crew is left to scroll to.
+        m_currentFlight = m_templateFlight;
+        m_crewCount = 0;
+        m_crewScrollPos = 1;
+        {
+            const QSignalBlocker block(SBName);
+            SBName->setRange(1, 1);
+            SBName->setValue(1);
+        }
+        SBName->hide();
         RecordToMask(m_templateFlight);
         BtnDown->setEnabled(false);
         BtnUp->setEnabled(false);
