@@ -332,14 +332,20 @@ void TestMainWindow::sortFromTheMenuCanBeCancelled() {
     QVERIFY(!QFile::exists(env.dir.filePath(QStringLiteral("_Flug.dat"))));
     QCOMPARE(env.book->FlightCount(), 3);
 
-    // Run to the end: the window waits for "Schließen".
-    QTimer::singleShot(0, [] {
-        auto closeWhenDone = [](auto&& self) -> void {
+    // Run to the end: the window waits for "Schließen". What it shows then is noted before the
+    // click and checked afterwards, so that a failed check cannot leave the window waiting.
+    struct Seen {
+        QString swaps;
+        QRect button, firstRow, lastRow;
+    } seen;
+    QTimer::singleShot(0, [&seen] {
+        auto closeWhenDone = [&seen](auto&& self) -> void {
             for (QWidget* top : QApplication::topLevelWidgets())
                 if (auto* b = top->findChild<QPushButton*>(QStringLiteral("BtnSchliessen"));
                     b && b->isVisible()) {
-                    QCOMPARE(top->findChild<QLabel*>(QStringLiteral("LblErgebnis1"))->text(),
-                             QStringLiteral("1"));
+                    seen = {top->findChild<QLabel*>(QStringLiteral("LblErgebnis1"))->text(), b->geometry(),
+                            top->findChild<QLabel*>(QStringLiteral("LblPhase1"))->geometry(),
+                            top->findChild<QLabel*>(QStringLiteral("LblPhase3"))->geometry()};
                     b->click();
                     return;
                 }
@@ -348,6 +354,10 @@ void TestMainWindow::sortFromTheMenuCanBeCancelled() {
         closeWhenDone(closeWhenDone);
     });
     w.DateiordnenClick(true);
+    QCOMPARE(seen.swaps, QStringLiteral("1"));
+    // Below the rows, where a click reaches it, not over the first of them.
+    QVERIFY(seen.button.top() > seen.lastRow.bottom());
+    QVERIFY(!seen.button.intersects(seen.firstRow));
     QVERIFY(env.book->Check().isEmpty());
     QCOMPARE(env.book->index().RecNoAt(1), 0);
 }

@@ -8,7 +8,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QStackedLayout>
+#include <QHBoxLayout>
 
 namespace velmarsk {
 namespace {
@@ -48,7 +48,8 @@ TFMOrdnen::TFMOrdnen(QWidget* parent) : ProgressWindow(parent) {
     m_bar = new QProgressBar(this);
     m_bar->setObjectName(QStringLiteral("ProgressBar"));
     grid->addWidget(m_bar, 3, 0, 1, 3);
-    auto* buttons = new QStackedLayout;
+    // One of the two buttons shows at a time, in the same place below the rows.
+    auto* buttons = new QHBoxLayout;
     BtnAbbruch = new QPushButton(QStringLiteral("Abbruch"), this);
     BtnAbbruch->setObjectName(QStringLiteral("BtnAbbruch"));
     BtnSchliessen = new QPushButton(QStringLiteral("Schließen"), this);
