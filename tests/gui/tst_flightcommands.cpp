@@ -11,12 +11,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
 #include <QToolButton>
@@ -542,10 +544,26 @@ void TestFlightCommands::refusedPasswordEndsTheProgramWhenShowingIsGuarded() {
     env.add(env.flight(day(1), 600), QStringLiteral("geheime Route"));
     QVERIFY(env.book->WritePassword(QStringLiteral("Geheim")));
     QVERIFY(env.book->WriteProtectFlags(true, false));
+    // The question comes before the window is shown: on the middle of the screen, with its prompt.
+    QPoint asked;
+    QString prompt;
+    QTimer::singleShot(0, [&asked, &prompt] {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* dialog = qobject_cast<TFMPassword*>(top); dialog && dialog->isVisible()) {
+                asked = dialog->frameGeometry().center();
+                if (auto* label = dialog->findChild<QLabel*>(QStringLiteral("LblPrompt"));
+                    label && label->isVisible())
+                    prompt = label->text();
+            }
+    });
     answerPassword({}, true);
     TFMHaupt w(env.flightBook(), env.ui);
     QVERIFY(w.endRequested());
     QVERIFY(w.MRouting->toPlainText().isEmpty());
+    const QPoint middle = QGuiApplication::primaryScreen()->geometry().center();
+    QVERIFY2((asked - middle).manhattanLength() <= 8,
+             qPrintable(QStringLiteral("%1,%2").arg(asked.x()).arg(asked.y())));
+    QCOMPARE(prompt, QStringLiteral("Passwort eingeben"));
     answerPassword({QStringLiteral("Geheim")});
     TFMHaupt opened(env.flightBook(), env.ui);
     QVERIFY(!opened.endRequested());

@@ -202,6 +202,7 @@ void TestSubs::centerOverMainForm() {
 
     QWidget mainForm;
     mainForm.setGeometry(main);
+    mainForm.show();
     SetMainForm(&mainForm);
     QDialog window;
     window.resize(dialog);
@@ -224,14 +225,21 @@ void TestSubs::centerOnScreenWithoutMainForm() {
         SetMainForm(mainForm.get());
         mainForm->setGeometry(10, 10, 50, 50);
     }
-    // The main window is gone, so the screen takes its place.
+    // The main window is gone, so the screen takes its place; so it does for a main window that
+    // is not shown yet.
     QCOMPARE(MainForm(), nullptr);
-    QDialog window;
-    window.resize(300, 200);
-    CenterOverMainForm(&window);
-    screen = window.screen()->geometry();
-    QCOMPARE(window.frameGeometry().left(), screen.left() + (screen.width() - 300) / 2);
-    QCOMPARE(window.frameGeometry().top(), screen.top() + (screen.height() - 200) / 2);
+    QWidget hidden;
+    hidden.setGeometry(0, 0, 60, 40);
+    for (QWidget* main : {static_cast<QWidget*>(nullptr), &hidden}) {
+        SetMainForm(main);
+        QDialog window;
+        window.resize(300, 200);
+        CenterOverMainForm(&window);
+        screen = window.screen()->geometry();
+        QCOMPARE(window.frameGeometry().left(), screen.left() + (screen.width() - 300) / 2);
+        QCOMPARE(window.frameGeometry().top(), screen.top() + (screen.height() - 200) / 2);
+    }
+    SetMainForm(nullptr);
 }
 
 void TestSubs::colorValues_data() {

@@ -56,7 +56,9 @@ QWidget* MainForm() {
 
 void CenterOverMainForm(QWidget* window) {
     QRect area;
-    if (QWidget* main = MainForm()) {
+    // A main window not shown yet has no place on the screen to centre over (the question for the
+    // password at start-up comes before it).
+    if (QWidget* main = MainForm(); main && main->isVisible()) {
         area = main->frameGeometry();
     } else {
         const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();

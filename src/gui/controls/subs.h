@@ -26,7 +26,8 @@ void SetAllowedColorTree(QWidget* container, quint32 color);
 void SetMainForm(QWidget* mainForm);
 QWidget* MainForm();
 
-// Moves window so that it is centred over the main window, or over the screen while there is none.
+// Moves window so that it is centred over the main window, or over the screen while there is none
+// or it is not shown.
 void CenterOverMainForm(QWidget* window);
 
 

@@ -3,6 +3,7 @@
 #include "controls/subs.h"
 #include "dialogs/messagebox.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -14,6 +15,10 @@ TFMPassword::TFMPassword(const QString& expected, QWidget* parent) : QDialog(par
     setObjectName(QStringLiteral("FMPassword"));
     setWindowTitle(QStringLiteral("Passwort eingeben"));
     auto* box = new QVBoxLayout(this);
+    // The caption is the prompt, but not every desktop shows a dialog's caption.
+    auto* prompt = new QLabel(windowTitle(), this);
+    prompt->setObjectName(QStringLiteral("LblPrompt"));
+    box->addWidget(prompt);
     EDPassword = new QLineEdit(this);
     EDPassword->setObjectName(QStringLiteral("EDPassword"));
     EDPassword->setEchoMode(QLineEdit::Password);
