@@ -24,19 +24,6 @@ namespace {
 const char* const kLogbookFiles[] = {Logbook::kDataFile, Logbook::kStringFile, Logbook::kNamesFile,
                                      Logbook::kIndexFile, Logbook::kCrewFile};
 
-void print(const QString& text) {
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout);
-}
-
-QString timeText(int minutes) {
-    return QStringLiteral("%1:%2").arg(minutes / 60).arg(minutes % 60, 2, 10, QLatin1Char('0'));
-}
-
-QString dateText(std::uint16_t day) {
-    return dayNumberToDate(day).toString(QStringLiteral("dd.MM.yyyy"));
-}
-
 // The line and column of a byte offset, for messages about bad JSON.
 QString placeOf(const QByteArray& data, int offset) {
     const QByteArray before = data.left(offset);
@@ -76,6 +63,19 @@ QString parseErrorText(QJsonParseError::ParseError error) {
 }
 
 }  // namespace
+
+void CliCommands::print(const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout);
+}
+
+QString CliCommands::timeText(int minutes) {
+    return QStringLiteral("%1:%2").arg(minutes / 60).arg(minutes % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString CliCommands::dateText(std::uint16_t day) {
+    return dayNumberToDate(day).toString(QStringLiteral("dd.MM.yyyy"));
+}
 
 CliCommands::CliCommands(const Invocation& invocation) : m_inv(invocation) {
     m_dir = m_inv.dataDir.isEmpty() ? DataDir::defaultForApplication() : QDir(m_inv.dataDir).absolutePath();

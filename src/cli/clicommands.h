@@ -27,6 +27,11 @@ public:
 
     int run();
 
+    // Standard output, and the date and time forms of the listings.
+    static void print(const QString& text);
+    static QString dateText(std::uint16_t day);
+    static QString timeText(int minutes);
+
 private:
     int create();
     int list();

@@ -35,12 +35,24 @@ struct OptionInfo {
 };
 
 constexpr OptionInfo kOptions[] = {
-    {"totals", "--from", true},     {"totals", "--to", true},        {"totals", "--today", true},
-    {"search", "--text1", true},    {"search", "--text2", true},     {"search", "--text3", true},
-    {"search", "--op1", true},      {"search", "--op2", true},       {"search", "--in", true},
-    {"search", "--case", false},    {"search", "--whole", false},    {"search", "--proc", true},
-    {"search", "--from", true},     {"search", "--to", true},        {"search", "--password", true},
-    {"search", "--all", false},     {"search", "--from-position", true}, {"search", "--backward", false},
+    {"totals", "--from", true},
+    {"totals", "--to", true},
+    {"totals", "--today", true},
+    {"search", "--text1", true},
+    {"search", "--text2", true},
+    {"search", "--text3", true},
+    {"search", "--op1", true},
+    {"search", "--op2", true},
+    {"search", "--in", true},
+    {"search", "--case", false},
+    {"search", "--whole", false},
+    {"search", "--proc", true},
+    {"search", "--from", true},
+    {"search", "--to", true},
+    {"search", "--password", true},
+    {"search", "--all", false},
+    {"search", "--from-position", true},
+    {"search", "--backward", false},
 };
 
 // The first entry of an option name, whatever its command; nullptr for no known option.

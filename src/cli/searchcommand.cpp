@@ -79,16 +79,8 @@ std::optional<SearchCriteria> readCriteria(const Invocation& inv, QString* error
 QString hitLine(const FlightPass& pass, int position) {
     FlightRecord r;
     pass.ReadFlight(position, r);
-    return QStringLiteral("%1\t%2\t%3:%4\n")
-        .arg(position)
-        .arg(dayNumberToDate(pass.DateAt(position)).toString(QStringLiteral("dd.MM.yyyy")))
-        .arg(r.Atd / 60)
-        .arg(r.Atd % 60, 2, 10, QLatin1Char('0'));
-}
-
-void printOut(const QString& text) {
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout);
+    return QString::number(position) + QLatin1Char('\t') + CliCommands::dateText(pass.DateAt(position)) +
+           QLatin1Char('\t') + CliCommands::timeText(r.Atd) + QLatin1Char('\n');
 }
 
 }  // namespace
@@ -134,7 +126,7 @@ int CliCommands::search() {
         QString out;
         for (int p = search.FindNext(*pass, 0, 1); p != 0; p = search.FindNext(*pass, p, 1))
             out += hitLine(*pass, p);
-        printOut(out);
+        print(out);
         return kOk;
     }
     const int hit = search.FindNext(*pass, *start, m_inv.has("--backward") ? -1 : 1);
@@ -142,7 +134,7 @@ int CliCommands::search() {
         CliInteraction::printMessage(QStringLiteral("Keine weiteren Fundstellen"));
         return kError;
     }
-    printOut(hitLine(*pass, hit));
+    print(hitLine(*pass, hit));
     return kOk;
 }
 

@@ -116,8 +116,7 @@ int CliCommands::totals() {
 
     const auto pass = m_book->pass();
     const TotalsResult result = CalculateTotals(*pass, *m_settings, *von, *bis, today);
-    const QByteArray out = QJsonDocument(totalsJson(result)).toJson(QJsonDocument::Indented);
-    std::fwrite(out.constData(), 1, std::size_t(out.size()), stdout);
+    print(QString::fromUtf8(QJsonDocument(totalsJson(result)).toJson(QJsonDocument::Indented)));
     return kOk;
 }
 
