@@ -46,6 +46,16 @@ void SetAllowedColorTree(QWidget* container, quint32 color) {
     }
 }
 
+void keepRoomWhenHidden(QWidget* widget) {
+    QSizePolicy policy = widget->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    widget->setSizePolicy(policy);
+}
+
+QString DateText(const QDate& date) {
+    return date.toString(QStringLiteral("dd.MM.yy"));
+}
+
 void SetMainForm(QWidget* mainForm) {
     mainFormRef() = mainForm;
 }

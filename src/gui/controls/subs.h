@@ -26,9 +26,16 @@ void SetAllowedColorTree(QWidget* container, quint32 color);
 void SetMainForm(QWidget* mainForm);
 QWidget* MainForm();
 
+// Blocks that come and go keep their room while hidden, so that nothing else moves: the fields
+// stay where the eye expects them and buttons stay under the mouse.
+void keepRoomWhenHidden(QWidget* widget);
+
+// Every date field: two-digit day, month and year, and the form dates are shown in.
+inline const QString kDateMask = QStringLiteral("!90/90/00;1;_");
+QString DateText(const QDate& date);
+
 // Moves window so that it is centred over the main window, or over the screen while there is none
 // or it is not shown.
 void CenterOverMainForm(QWidget* window);
-
 
 }  // namespace velmarsk

@@ -374,8 +374,7 @@ void TFMHaupt::EDCallsignExit(QWidget*) {
     bool isNumber = false;
     const int number = suffix.trimmed().toInt(&isNumber);
     if (!isNumber || number <= 7000) return;
-    const QString prefix =
-        m_settings.text(setting::USER::REGISTRATION);
+    const QString prefix = m_settings.text(setting::USER::REGISTRATION);
     if (EDRegistration->text() != EDRegistration->mask().conform(prefix)) return;
     EDRegistration->setText(prefix + suffix);
     moveFocus(EDTctp);
@@ -384,9 +383,7 @@ void TFMHaupt::EDCallsignExit(QWidget*) {
 void TFMHaupt::EDRegistrationEnter(QWidget*) {
     // Typing replaces what follows the default prefix; the caret stays right after it.
     const int length = EDRegistration->maxLength();
-    const int prefix = std::min(
-        int(m_settings.text(setting::USER::REGISTRATION).size()),
-        length);
+    const int prefix = std::min(int(m_settings.text(setting::USER::REGISTRATION).size()), length);
     EDRegistration->setSelection(length, prefix - length);
 }
 
@@ -493,7 +490,7 @@ bool TFMHaupt::EDNameKeyPress(TMyEdit* field, QKeyEvent* event) {
 void TFMHaupt::EDDateKeyDown(QKeyEvent* event) {
     try {
         const QDate date = TextToDate(EDDate->text()).addDays(event->key() == Qt::Key_Up ? 1 : -1);
-        EDDate->setText(date.toString(QStringLiteral("dd.MM.yy")));
+        EDDate->setText(DateText(date));
     } catch (const DateConversionError&) {
         showCurrentError(this);  // the text stays as it was
     }

@@ -7,9 +7,9 @@
 #include "dates/daynumber.h"
 #include "dialogs/messagebox.h"
 #include "entry/tfmgehedatum.h"
-#include "flightbook/flightbook.h"
 #include "entry/tfmhaupt.h"
 #include "extras/tfmdrucken.h"
+#include "flightbook/flightbook.h"
 #include "settings/settings.h"
 #include "storage/logbook.h"
 #include "text/cp1252.h"
@@ -57,7 +57,7 @@ void TFMHaupt::NeuerFlugClick() {
     EDDuty[0]->setText(m_settings.text(setting::USER::FUNCTION));
     EDAircraft->setText(m_settings.text(setting::USER::AIRCRAFT));
     EDRegistration->setText(m_settings.text(setting::USER::REGISTRATION));
-    EDDate->setText(QDate::currentDate().toString(QStringLiteral("dd.MM.yy")));
+    EDDate->setText(DateText(QDate::currentDate()));
     StoreCrewRows();
     startEntry(NewFlight);
 }

@@ -67,8 +67,7 @@ NameRef TFMHaupt::nameRef(const QString& text) {
 }
 
 void TFMHaupt::RecordToMask(const FlightRecord& record) {
-    EDDate->setText(record.Date ? dayNumberToDate(record.Date).toString(QStringLiteral("dd.MM.yy"))
-                                : QString());
+    EDDate->setText(record.Date ? DateText(dayNumberToDate(record.Date)) : QString());
     for (int r = 0; r < 4; ++r) EDDuty[std::size_t(r)]->setText(nameText(record.Duty[std::size_t(r)]));
     for (int r = 0; r < 4; ++r) EDName[std::size_t(r)]->setText(nameText(record.Name[std::size_t(r)]));
     EDAircraft->setText(nameText(record.Aircraft));

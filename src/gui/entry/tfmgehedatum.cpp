@@ -22,7 +22,7 @@ TFMGeheDatum::TFMGeheDatum(QWidget* parent) : QDialog(parent) {
     Datum = new TEditName(this);
     Datum->setObjectName(QStringLiteral("Datum"));
     Datum->setFont(mappedFont(QStringLiteral("Courier New")));
-    Datum->setEditMask(QStringLiteral("!90/90/00;1;_"));
+    Datum->setEditMask(kDateMask);
     Datum->setAllowed(true);
     box->addWidget(Datum);
     auto* ok = new QPushButton(QStringLiteral("Ok"), this);

@@ -117,7 +117,7 @@ TFMHaupt::TFMHaupt(FlightBook& book, GuiInteraction& ui, QWidget* parent)
     setEntryState(Browse);
     SetAllowedTree(maskArea(), true);
     EnableButtons();
-    EDDate->setText(QDate::currentDate().toString(QStringLiteral("dd.MM.yy")));
+    EDDate->setText(DateText(QDate::currentDate()));
     m_currentFlight.Date = 0;
     SetCrewScroll(1);
     m_currentStringRecord = StringRecord{};

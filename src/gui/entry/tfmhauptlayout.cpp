@@ -1,5 +1,6 @@
 // The entry mask and the menus of the main window.
 #include "controls/fonts.h"
+#include "controls/subs.h"
 #include "controls/tedit5min.h"
 #include "controls/teditname.h"
 #include "controls/teditzahl.h"
@@ -141,14 +142,6 @@ T* named(T* widget, const char* name) {
     return widget;
 }
 
-// Blocks that come and go with the state or the shown flight keep their room, so that nothing
-// else moves: the fields stay where the eye expects them and the arrow buttons under the mouse.
-void keepRoomWhenHidden(QWidget* widget) {
-    QSizePolicy policy = widget->sizePolicy();
-    policy.setRetainSizeWhenHidden(true);
-    widget->setSizePolicy(policy);
-}
-
 // Width for a field of n characters in its own font, plus the frame.
 int fieldWidth(QWidget* field, int chars) {
     return field->fontMetrics().horizontalAdvance(QString(chars, QLatin1Char('0'))) + 12;
@@ -268,7 +261,7 @@ void TFMHaupt::buildMask() {
     allg->setSpacing(10);
 
     auto* dateCol = new QVBoxLayout;
-    EDDate = nameField("EDDate", QStringLiteral("!90/90/00;1;_"), 8, PanelAllg);
+    EDDate = nameField("EDDate", kDateMask, 8, PanelAllg);
     dateCol->addWidget(caption(QStringLiteral("Datum"), PanelAllg, EDDate));
     dateCol->addWidget(EDDate);
     dateCol->addStretch();

@@ -1,6 +1,7 @@
 // The pages of the options dialog, built from tables: each entry control names its setting in
 // IniName, so loading and saving need no list of their own.
 #include "controls/fonts.h"
+#include "controls/subs.h"
 #include "controls/tcolorpanel.h"
 #include "controls/tedit5min.h"
 #include "controls/teditname.h"
@@ -188,13 +189,6 @@ QLabel* label(const QString& caption, QWidget* parent, QWidget* buddy = nullptr)
     auto* l = new QLabel(caption, parent);
     if (buddy) l->setBuddy(buddy);
     return l;
-}
-
-// Room kept while hidden, so the rows do not move when "Keine Unterscheidung" changes.
-void keepRoomWhenHidden(QWidget* widget) {
-    QSizePolicy policy = widget->sizePolicy();
-    policy.setRetainSizeWhenHidden(true);
-    widget->setSizePolicy(policy);
 }
 
 QGroupBox* requirementGroup(const char* page, const char* group, QWidget* parent) {

@@ -126,13 +126,13 @@ TFMSuchen::TFMSuchen(TFMHaupt& mainForm, FlightBook& book)
     dates->addWidget(CBVonBis);
     for (MaskedLineEdit** edit : {&DatumVon, &DatumBis}) {
         *edit = new MaskedLineEdit(this);
-        (*edit)->setEditMask(QStringLiteral("!90/90/00;1;_"));
+        (*edit)->setEditMask(kDateMask);
         dates->addWidget(*edit);
     }
     DatumVon->setObjectName(QStringLiteral("DatumVon"));
     DatumBis->setObjectName(QStringLiteral("DatumBis"));
     DatumVon->setText(QStringLiteral("01.01.80"));
-    DatumBis->setText(QDate::currentDate().toString(QStringLiteral("dd.MM.yy")));
+    DatumBis->setText(DateText(QDate::currentDate()));
 
     auto* buttons = new QVBoxLayout;
     bottom->addLayout(buttons);
@@ -151,9 +151,7 @@ TFMSuchen::TFMSuchen(TFMHaupt& mainForm, FlightBook& book)
     ProgressBar->setVisible(false);
     // Its room is kept while hidden: otherwise the first search stretches the window and the
     // controls move under the mouse.
-    QSizePolicy keep = ProgressBar->sizePolicy();
-    keep.setRetainSizeWhenHidden(true);
-    ProgressBar->setSizePolicy(keep);
+    keepRoomWhenHidden(ProgressBar);
     outer->addWidget(ProgressBar);
 
     Timer = new QTimer(this);

@@ -30,8 +30,6 @@ namespace velmarsk {
 namespace {
 
 constexpr quint32 kButtonFace = kSystemColorFlag | 15u;
-const QString kDateForm = QStringLiteral("dd.MM.yy");
-const QString kDateMask = QStringLiteral("!90/90/00;1;_");
 
 // Hints the cells carry from the start; a requirement check may replace them.
 const std::pair<const char*, const char*> kDesignHints[] = {
@@ -50,7 +48,9 @@ const char* const kLastFlightCaptions[kLastFlightKinds] = {"IFR", "AR", "Nite", 
 
 // The settings the figures depend on: whole sections, and the birthday of its section.
 bool affectsTotals(const QString& section, const QString& key) {
-    auto is = [](const QString& text, const QString& name) { return text.compare(name, Qt::CaseInsensitive) == 0; };
+    auto is = [](const QString& text, const QString& name) {
+        return text.compare(name, Qt::CaseInsensitive) == 0;
+    };
     const SettingKey& birthday = setting::USER::BIRTHDAY;
     return is(section, setting::TCTP::NBSYMB.sectionName()) ||
            is(section, setting::SETTINGS::TCTPNOTFULL.sectionName()) ||
@@ -117,8 +117,8 @@ TFMSumme* TFMSumme::OpenTotalsWindow(FlightBook& book, TFMHaupt* mainWindow) {
     w->adjustSize();
     CenterOverMainForm(w);
     const int year = w->today().year();
-    w->EDVon->setText(QDate(year, 1, 1).toString(kDateForm));
-    w->EDBis->setText(QDate(year, 12, 31).toString(kDateForm));
+    w->EDVon->setText(DateText(QDate(year, 1, 1)));
+    w->EDBis->setText(DateText(QDate(year, 12, 31)));
     w->show();
     try {
         w->BtnCalcClick();
@@ -158,9 +158,7 @@ void TFMSumme::buildLayout() {
     LblStand->setWordWrap(true);
     LblStand->setToolTip(QStringLiteral(
         "Plan: die Forderung gleichmäßig über das Jahr verteilt (ZDv 19/11: über das Geburtsjahr)"));
-    QSizePolicy keep = LblStand->sizePolicy();
-    keep.setRetainSizeWhenHidden(true);
-    LblStand->setSizePolicy(keep);
+    keepRoomWhenHidden(LblStand);
     right->addWidget(LblStand);
     right->addStretch();
     columns->addLayout(left);
@@ -203,14 +201,13 @@ void TFMSumme::buildLayout() {
     ProgressBar->setObjectName(QStringLiteral("ProgressBar"));
     ProgressBar->setTextVisible(false);
     ProgressBar->setMaximumHeight(12);
-    keep = ProgressBar->sizePolicy();
-    keep.setRetainSizeWhenHidden(true);
-    ProgressBar->setSizePolicy(keep);
+    keepRoomWhenHidden(ProgressBar);
     outer->addWidget(ProgressBar);
     outer->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-QGroupBox* TFMSumme::buildCellGroup(TotalsGroup group, const char* name, const QString& title, bool twoColumns) {
+QGroupBox* TFMSumme::buildCellGroup(TotalsGroup group, const char* name, const QString& title,
+                                    bool twoColumns) {
     auto* box = new QGroupBox(title, this);
     box->setObjectName(QString::fromLatin1(name));
     auto* grid = new QGridLayout(box);
@@ -258,9 +255,7 @@ void TFMSumme::buildLastFlightGroup() {
     GBLastFlight = new QGroupBox(QStringLiteral("Letzter Flug"), this);
     GBLastFlight->setObjectName(QStringLiteral("GBLastFlight"));
     GBLastFlight->setToolTip(QStringLiteral("Gelb > 60 Tage, Rot > 90 Tage"));
-    QSizePolicy keep = GBLastFlight->sizePolicy();
-    keep.setRetainSizeWhenHidden(true);
-    GBLastFlight->setSizePolicy(keep);
+    keepRoomWhenHidden(GBLastFlight);
     auto* grid = new QGridLayout(GBLastFlight);
     grid->setVerticalSpacing(2);
     for (int k = 0; k < kLastFlightKinds; ++k) {
@@ -315,10 +310,11 @@ void TFMSumme::calculate(const QDate& von, const QDate& bis) {
     } done{this};
     // A new pass each time: the one before may predate changed flights.
     const auto pass = m_book.pass();
-    TotalsResult r = CalculateTotals(*pass, m_book.settings(), von, bis, today(), [this](int value, int maximum) {
-        ProgressBar->setMaximum(std::max(maximum, 1));
-        ProgressBar->setValue(std::min(value, ProgressBar->maximum()));
-    });
+    TotalsResult r =
+        CalculateTotals(*pass, m_book.settings(), von, bis, today(), [this](int value, int maximum) {
+            ProgressBar->setMaximum(std::max(maximum, 1));
+            ProgressBar->setValue(std::min(value, ProgressBar->maximum()));
+        });
     ShowTotals(r);
     ShowLastFlight(r);
     GBLastFlight->setVisible(r.requirementYear);
@@ -344,7 +340,7 @@ void TFMSumme::ShowLastFlight(const TotalsResult& r) {
     for (int k = 0; k < kLastFlightKinds; ++k) {
         QLabel* cell = m_lastCells[std::size_t(k)];
         const Word d = r.lastFlight[std::size_t(k)];
-        cell->setText(d > 0 ? dayNumberToDate(d).toString(kDateForm) + QLatin1Char(' ') : QString());
+        cell->setText(d > 0 ? DateText(dayNumberToDate(d)) + QLatin1Char(' ') : QString());
         setBackground(cell, r.lastFlightColour[std::size_t(k)]);
         const bool canShow = r.lastFlightPosition[std::size_t(k)] > 0;
         cell->setCursor(canShow ? Qt::PointingHandCursor : Qt::ArrowCursor);
@@ -378,17 +374,16 @@ void TFMSumme::showChecks(const TotalsResult& r) {
     }
     const bool showPace = r.requirementYear && !r.pace.empty();
     LblStand->setVisible(showPace);
-    LblStand->setText(showPace ? QStringLiteral("Im Plan: %1 von %2 Forderungen")
-                                     .arg(onTrack)
-                                     .arg(r.pace.size())
-                               : QString());
+    LblStand->setText(showPace
+                          ? QStringLiteral("Im Plan: %1 von %2 Forderungen").arg(onTrack).arg(r.pace.size())
+                          : QString());
 }
 
 void TFMSumme::showBirthday(const TotalsResult& r) {
     switch (r.birthdayState) {
         case BirthdayState::Valid:
             GB1911->setTitle(QStringLiteral("ZDv 19/11"));
-            GB1911->setToolTip(QStringLiteral("Geburtstag: ") + r.birthday.toString(kDateForm));
+            GB1911->setToolTip(QStringLiteral("Geburtstag: ") + DateText(r.birthday));
             break;
         case BirthdayState::Missing:
             GB1911->setTitle(QStringLiteral("ZDv 19/11 - Geburtstag fehlt"));
