@@ -41,11 +41,11 @@ struct EntryWindow {
     }
     // A new flight over the empty mask, with the user's defaults in it as "Neuer Flug" puts them.
     void startNewFlight(const QString& duty = QStringLiteral("IP")) {
-        w->EDDuty[0]->setText(duty);
-        w->EDName[0]->setText(QStringLiteral("Meier"));
-        w->EDAircraft->setText(QStringLiteral("CH53"));
-        w->EDRegistration->setText(QStringLiteral("84"));
-        w->startEntry(NewFlight);
+        w->mask().EDDuty[0]->setText(duty);
+        w->mask().EDName[0]->setText(QStringLiteral("Meier"));
+        w->mask().EDAircraft->setText(QStringLiteral("CH53"));
+        w->mask().EDRegistration->setText(QStringLiteral("84"));
+        w->mask().startEntry(NewFlight);
     }
 
     template <typename T = QWidget>
@@ -61,7 +61,7 @@ struct EntryWindow {
     static void type(const QString& text) { QTest::keyClicks(focused(), text); }
     void focus(const QString& name) const { field(name)->setFocus(Qt::TabFocusReason); }
     QString slotText(int slot) const {
-        const FlightRecord& f = w->CurrentFlight();
+        const FlightRecord& f = w->mask().CurrentFlight();
         return env.book->names().NameAt(f.Duty[std::size_t(slot - 1)]) + QLatin1Char('/') +
                env.book->names().NameAt(f.Name[std::size_t(slot - 1)]);
     }
@@ -164,9 +164,9 @@ void TestEntryRules::newFlightTypedFieldByField() {
     }
     QCOMPARE(EntryWindow::focusName(), QStringLiteral("EDLlDay"));
     QVERIFY(MessageBox::shown().empty());
-    QCOMPARE(e.w->EDCallsign->text().trimmed(), QStringLiteral("SAR41"));
-    QCOMPARE(e.w->EDRegistration->text().trimmed(), QStringLiteral("8421"));
-    QCOMPARE(e.w->MRouting->toPlainText(), QStringLiteral("EDXW - EDHL"));
+    QCOMPARE(e.w->mask().EDCallsign->text().trimmed(), QStringLiteral("SAR41"));
+    QCOMPARE(e.w->mask().EDRegistration->text().trimmed(), QStringLiteral("8421"));
+    QCOMPARE(e.w->mask().MRouting->toPlainText(), QStringLiteral("EDXW - EDHL"));
     QCOMPARE(e.minutes("EDAte"), 90u);
     QCOMPARE(e.minutes("ED1lf"), 90u);
     QCOMPARE(e.minutes("EDIp"), 90u);
@@ -191,7 +191,7 @@ void TestEntryRules::dateIsTypedOverWhenTheEntryStarts() {
     QCOMPARE(EntryWindow::focusName(), QStringLiteral("EDDate"));
     // Straight after the command the digits replace the whole date.
     EntryWindow::type(QStringLiteral("150326"));
-    QCOMPARE(e.w->EDDate->text(), QStringLiteral("15.03.26"));
+    QCOMPARE(e.w->mask().EDDate->text(), QStringLiteral("15.03.26"));
 }
 
 void TestEntryRules::clockTimesEndBeforeMidnight_data() {
@@ -230,7 +230,7 @@ void TestEntryRules::clockTimesEndBeforeMidnight() {
              QStringLiteral("Die Uhrzeit im Feld \u201E%1\u201C muss zwischen 0:00 und 23:59 liegen")
                  .arg(name == QLatin1String("EDAtd") ? QStringLiteral("ATD") : QStringLiteral("ATA")));
     QCOMPARE(EntryWindow::focusName(), name);
-    e.w->BtnCancel->setFocus(Qt::MouseFocusReason);  // a cancel is always possible
+    e.w->mask().BtnCancel->setFocus(Qt::MouseFocusReason);  // a cancel is always possible
     QCOMPARE(MessageBox::shown().size(), std::size_t(1));
 }
 
@@ -266,9 +266,9 @@ void TestEntryRules::ateFillsFirstPilotAndIp() {
     }
     e.env.add(r);
     QVERIFY(e.show());
-    e.w->SBName->setValue(scroll);
-    e.w->startEntry(ChangeFlight);
-    QCOMPARE(e.w->CrewScrollPos(), scroll);
+    e.w->mask().SBName->setValue(scroll);
+    e.w->mask().startEntry(ChangeFlight);
+    QCOMPARE(e.w->mask().CrewScrollPos(), scroll);
     e.focus(QStringLiteral("EDAte"));
     EntryWindow::type(QStringLiteral("1:30"));
     EntryWindow::key(Qt::Key_Tab);
@@ -337,7 +337,7 @@ void TestEntryRules::fieldsOpenByTheTimes() {
     QVERIFY(e.show());
     e.startNewFlight(QString());
     setFields(e, values);
-    e.w->ApplyEntryRules();
+    e.w->mask().ApplyEntryRules();
     for (const QString& name : open.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
         QVERIFY2(e.field(name)->property("Allowed").toBool(), qPrintable(name));
         QVERIFY2(e.field(name)->isEnabled(), qPrintable(name));
@@ -362,7 +362,7 @@ void TestEntryRules::requiredFieldKeepsTheFocus() {
     EntryWindow e;
     QVERIFY(e.open());
     QVERIFY(e.show());
-    e.w->startEntry(NewFlight);  // nothing preset: every field empty
+    e.w->mask().startEntry(NewFlight);  // nothing preset: every field empty
     e.focus(name);
     EntryWindow::key(Qt::Key_Tab);
     // One message: the field the Tab was heading for is left again unvisited and says nothing.
@@ -372,9 +372,9 @@ void TestEntryRules::requiredFieldKeepsTheFocus() {
     QVERIFY(MessageBox::shown().front().icon == MessageBox::Icon::None);
     QCOMPARE(EntryWindow::focusName(), name);
 
-    e.w->BtnCancel->setFocus(Qt::MouseFocusReason);  // a cancel is always possible
+    e.w->mask().BtnCancel->setFocus(Qt::MouseFocusReason);  // a cancel is always possible
     QCOMPARE(MessageBox::shown().size(), std::size_t(1));
-    QCOMPARE(EntryWindow::focused(), e.w->BtnCancel);
+    QCOMPARE(EntryWindow::focused(), e.w->mask().BtnCancel);
 }
 
 void TestEntryRules::callsignCompletesTheRegistration_data() {
@@ -401,17 +401,17 @@ void TestEntryRules::callsignCompletesTheRegistration() {
     QVERIFY(e.open());
     QVERIFY(e.show());
     e.startNewFlight();
-    e.w->EDRegistration->setText(registration);
+    e.w->mask().EDRegistration->setText(registration);
     e.focus(QStringLiteral("EDCallsign"));
     EntryWindow::type(callsign);
     EntryWindow::key(Qt::Key_Tab);
-    QCOMPARE(e.w->EDRegistration->text().trimmed(), expected);
+    QCOMPARE(e.w->mask().EDRegistration->text().trimmed(), expected);
     QCOMPARE(EntryWindow::focusName(), nextField);
     if (nextField == QLatin1String("EDRegistration")) {
         // Entering the registration selects what follows the default prefix.
-        QCOMPARE(e.w->EDRegistration->cursorPosition(), 2);
-        QCOMPARE(e.w->EDRegistration->selectionStart(), 2);
-        QCOMPARE(e.w->EDRegistration->selectedText().size(), 5);
+        QCOMPARE(e.w->mask().EDRegistration->cursorPosition(), 2);
+        QCOMPARE(e.w->mask().EDRegistration->selectionStart(), 2);
+        QCOMPARE(e.w->mask().EDRegistration->selectedText().size(), 5);
     }
     QVERIFY(MessageBox::shown().empty());
 }
@@ -428,54 +428,54 @@ void TestEntryRules::crewRowsMoveAsTheCrewGrows() {
         EntryWindow::key(Qt::Key_Tab);
     }
     // The fourth row is filled: the rows move up by one and an empty row waits.
-    QCOMPARE(EntryWindow::focused(), e.w->EDDuty[3]);
-    QCOMPARE(e.w->CrewScrollPos(), 2);
-    QCOMPARE(e.w->CrewCount(), 4);
-    QCOMPARE(e.w->EDDuty[0]->text().trimmed(), QStringLiteral("CP"));
-    QVERIFY(e.w->EDName[3]->text().isEmpty());
-    QVERIFY(e.w->SBName->isVisibleTo(e.w.get()));
-    QCOMPARE(e.w->SBName->maximum(), 2);
+    QCOMPARE(EntryWindow::focused(), e.w->mask().EDDuty[3]);
+    QCOMPARE(e.w->mask().CrewScrollPos(), 2);
+    QCOMPARE(e.w->mask().CrewCount(), 4);
+    QCOMPARE(e.w->mask().EDDuty[0]->text().trimmed(), QStringLiteral("CP"));
+    QVERIFY(e.w->mask().EDName[3]->text().isEmpty());
+    QVERIFY(e.w->mask().SBName->isVisibleTo(e.w.get()));
+    QCOMPARE(e.w->mask().SBName->maximum(), 2);
     for (const char* text : {"so", "Neu"}) {
         EntryWindow::type(QString::fromLatin1(text));
         EntryWindow::key(Qt::Key_Tab);
     }
-    QCOMPARE(EntryWindow::focused(), e.w->EDDuty[3]);
-    QCOMPARE(e.w->CrewScrollPos(), 3);
-    QCOMPARE(e.w->CrewCount(), 5);
-    QCOMPARE(e.w->SBName->maximum(), 3);
+    QCOMPARE(EntryWindow::focused(), e.w->mask().EDDuty[3]);
+    QCOMPARE(e.w->mask().CrewScrollPos(), 3);
+    QCOMPARE(e.w->mask().CrewCount(), 5);
+    QCOMPARE(e.w->mask().SBName->maximum(), 3);
     QCOMPARE(e.slotText(1), QStringLiteral("IP/Meier"));
     QCOMPARE(e.slotText(5), QStringLiteral("SO/Neu"));
 
     // Backwards out of the first row the rows move down again; an edit made there is kept.
-    e.w->EDDuty[0]->setFocus(Qt::BacktabFocusReason);
+    e.w->mask().EDDuty[0]->setFocus(Qt::BacktabFocusReason);
     EntryWindow::type(QStringLiteral("tr"));
     EntryWindow::key(Qt::Key_Backtab);
-    QCOMPARE(e.w->CrewScrollPos(), 2);
-    QCOMPARE(EntryWindow::focused(), e.w->EDName[0]);
+    QCOMPARE(e.w->mask().CrewScrollPos(), 2);
+    QCOMPARE(EntryWindow::focused(), e.w->mask().EDName[0]);
     QCOMPARE(e.slotText(3), QStringLiteral("TR/Kurz"));
-    QCOMPARE(e.w->EDDuty[1]->text().trimmed(), QStringLiteral("TR"));
+    QCOMPARE(e.w->mask().EDDuty[1]->text().trimmed(), QStringLiteral("TR"));
     EntryWindow::key(Qt::Key_Backtab);
-    QCOMPARE(EntryWindow::focused(), e.w->EDDuty[0]);
+    QCOMPARE(EntryWindow::focused(), e.w->mask().EDDuty[0]);
     EntryWindow::key(Qt::Key_Backtab);
-    QCOMPARE(e.w->CrewScrollPos(), 1);
-    QCOMPARE(EntryWindow::focused(), e.w->EDDuty[0]);
-    QCOMPARE(e.w->EDName[0]->text(), QStringLiteral("Meier"));
+    QCOMPARE(e.w->mask().CrewScrollPos(), 1);
+    QCOMPARE(EntryWindow::focused(), e.w->mask().EDDuty[0]);
+    QCOMPARE(e.w->mask().EDName[0]->text(), QStringLiteral("Meier"));
 
     // A name typed and not yet left survives a scroll by the bar.
-    e.w->EDName[1]->setFocus(Qt::TabFocusReason);
+    e.w->mask().EDName[1]->setFocus(Qt::TabFocusReason);
     EntryWindow::type(QStringLiteral("Bauer"));
-    e.w->SBName->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    QCOMPARE(e.w->CrewScrollPos(), 2);
-    QCOMPARE(e.w->EDName[0]->text(), QStringLiteral("Bauer"));
+    e.w->mask().SBName->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    QCOMPARE(e.w->mask().CrewScrollPos(), 2);
+    QCOMPARE(e.w->mask().EDName[0]->text(), QStringLiteral("Bauer"));
 
     // A member taken out closes the gap and the rows follow the smaller crew.
-    e.w->EDDuty[1]->setFocus(Qt::TabFocusReason);
+    e.w->mask().EDDuty[1]->setFocus(Qt::TabFocusReason);
     EntryWindow::key(Qt::Key_Delete);
-    e.w->EDName[1]->clear();
+    e.w->mask().EDName[1]->clear();
     EntryWindow::key(Qt::Key_Tab);
-    QCOMPARE(e.w->CrewCount(), 4);
+    QCOMPARE(e.w->mask().CrewCount(), 4);
     QCOMPARE(e.slotText(3), QStringLiteral("LM/Lang"));
-    QCOMPARE(e.w->EDDuty[1]->text().trimmed(), QStringLiteral("LM"));
+    QCOMPARE(e.w->mask().EDDuty[1]->text().trimmed(), QStringLiteral("LM"));
     QVERIFY(MessageBox::shown().empty());
 }
 
@@ -492,8 +492,8 @@ void TestEntryRules::rowsShowTheClosedCrewBeforeTheyAreWrittenBack() {
     QCOMPARE(e.env.add(r), 1);
     QVERIFY(e.show());
     e.w->FlugAendernClick();
-    QCOMPARE(e.w->EDDuty[1]->text().trimmed(), QStringLiteral("CP"));
-    QCOMPARE(e.w->EDName[3]->text(), QStringLiteral("Lang"));
+    QCOMPARE(e.w->mask().EDDuty[1]->text().trimmed(), QStringLiteral("CP"));
+    QCOMPARE(e.w->mask().EDName[3]->text(), QStringLiteral("Lang"));
     e.w->BtnokClick();
     QCOMPARE(e.w->EntryState(), Browse);
     e.env.book->ReadFlight(1, r);
@@ -507,17 +507,17 @@ void TestEntryRules::rowsShowTheClosedCrewBeforeTheyAreWrittenBack() {
     e.w->NeuerFlugClick();
     setFields(e, QStringLiteral("EDDuty1=IP EDName1=Meier EDDuty2=CP EDName2=Huber EDDuty3=FE EDName3=Kurz "
                                 "EDDuty4=LM EDName4=Lang"));
-    e.w->ApplyEntryRules();  // opens the rows
-    e.w->EDDuty[1]->clear();
-    e.w->EDName[1]->clear();
-    e.w->EDName[3]->setFocus(Qt::MouseFocusReason);
-    e.w->EDAircraft->setFocus(Qt::MouseFocusReason);
-    QCOMPARE(e.w->CrewCount(), 3);
-    QCOMPARE(e.w->CrewScrollPos(), 1);
+    e.w->mask().ApplyEntryRules();  // opens the rows
+    e.w->mask().EDDuty[1]->clear();
+    e.w->mask().EDName[1]->clear();
+    e.w->mask().EDName[3]->setFocus(Qt::MouseFocusReason);
+    e.w->mask().EDAircraft->setFocus(Qt::MouseFocusReason);
+    QCOMPARE(e.w->mask().CrewCount(), 3);
+    QCOMPARE(e.w->mask().CrewScrollPos(), 1);
     QCOMPARE(e.slotText(2), QStringLiteral("FE/Kurz"));
-    QCOMPARE(e.w->EDDuty[1]->text().trimmed(), QStringLiteral("FE"));
-    QCOMPARE(e.w->EDName[2]->text(), QStringLiteral("Lang"));
-    QVERIFY(e.w->EDName[3]->text().isEmpty());
+    QCOMPARE(e.w->mask().EDDuty[1]->text().trimmed(), QStringLiteral("FE"));
+    QCOMPARE(e.w->mask().EDName[2]->text(), QStringLiteral("Lang"));
+    QVERIFY(e.w->mask().EDName[3]->text().isEmpty());
 }
 
 void TestEntryRules::okSavesAfterAFieldMovedTheFocusOn_data() {
@@ -551,9 +551,9 @@ void TestEntryRules::okSavesAfterAFieldMovedTheFocusOn() {
     QCOMPARE(e.env.add(r), 1);
     QVERIFY(e.show());
     e.w->FlugAendernClick();
-    e.w->SetCrewScroll(scroll);
+    e.w->mask().SetCrewScroll(scroll);
     setFields(e, fields);
-    e.w->MRouting->setPlainText(QStringLiteral("geändert"));
+    e.w->mask().MRouting->setPlainText(QStringLiteral("geändert"));
     e.focus(focus);
     EntryWindow::key(Qt::Key_Return);
 
@@ -576,9 +576,9 @@ void TestEntryRules::namesCompleteFromTheCrewList() {
     QVERIFY(e.open());
     for (const char* name : {"Meier", "Maier", "Müller"}) e.env.book->crew().add(QString::fromUtf8(name));
     QVERIFY(e.show());
-    e.w->EDDuty[1]->setText(QStringLiteral("CP"));
+    e.w->mask().EDDuty[1]->setText(QStringLiteral("CP"));
     e.startNewFlight();
-    TMyEdit* name = e.w->EDName[1];
+    TMyEdit* name = e.w->mask().EDName[1];
     name->setFocus(Qt::TabFocusReason);
     // The caret stands after what was typed, the completion behind it is selected.
     auto check = [name](const char* text, const char* selected, int caret) {
@@ -607,16 +607,16 @@ void TestEntryRules::arrowKeysMoveBetweenFields() {
     QVERIFY(e.show());
     e.startNewFlight();
     // In a new flight the arrows step the date.
-    e.w->EDDate->setText(QStringLiteral("28.02.24"));
+    e.w->mask().EDDate->setText(QStringLiteral("28.02.24"));
     for (auto [k, date] : {std::pair{Qt::Key_Up, "29.02.24"}, std::pair{Qt::Key_Up, "01.03.24"},
                            std::pair{Qt::Key_Down, "29.02.24"}}) {
         EntryWindow::key(k);
-        QCOMPARE(e.w->EDDate->text(), QString::fromLatin1(date));
+        QCOMPARE(e.w->mask().EDDate->text(), QString::fromLatin1(date));
     }
-    QCOMPARE(EntryWindow::focused(), e.w->EDDate);
-    e.w->EDDate->setText(QStringLiteral("31.02.24"));
+    QCOMPARE(EntryWindow::focused(), e.w->mask().EDDate);
+    e.w->mask().EDDate->setText(QStringLiteral("31.02.24"));
     EntryWindow::key(Qt::Key_Up);
-    QCOMPARE(e.w->EDDate->text(), QStringLiteral("31.02.24"));
+    QCOMPARE(e.w->mask().EDDate->text(), QStringLiteral("31.02.24"));
     QCOMPARE(MessageBox::shown().size(), std::size_t(1));
     QCOMPARE(MessageBox::shown().front().text, QStringLiteral("'31.02.24' ist kein gültiges Datum"));
 
@@ -636,10 +636,10 @@ void TestEntryRules::arrowKeysMoveBetweenFields() {
     QCOMPARE(EntryWindow::focusName(), QStringLiteral("MRouting"));
 
     // While a flight is changed the date field moves on like the others.
-    e.w->startEntry(ChangeFlight);
+    e.w->mask().startEntry(ChangeFlight);
     EntryWindow::key(Qt::Key_Down);
-    QCOMPARE(e.w->EDDate->text(), QStringLiteral("31.02.24"));
-    QCOMPARE(EntryWindow::focused(), e.w->EDDuty[0]);
+    QCOMPARE(e.w->mask().EDDate->text(), QStringLiteral("31.02.24"));
+    QCOMPARE(EntryWindow::focused(), e.w->mask().EDDuty[0]);
 }
 
 void TestEntryRules::routingIsSpacedOnlyAfterAnEdit() {
@@ -647,15 +647,15 @@ void TestEntryRules::routingIsSpacedOnlyAfterAnEdit() {
     QVERIFY(e.open());
     e.env.add(e.env.flight(QDate(2024, 3, 1), 600), QStringLiteral("A-B"));
     QVERIFY(e.show());
-    e.w->startEntry(ChangeFlight);
+    e.w->mask().startEntry(ChangeFlight);
     e.focus(QStringLiteral("MRouting"));
     EntryWindow::key(Qt::Key_Tab);
-    QCOMPARE(e.w->MRouting->toPlainText(), QStringLiteral("A-B"));
+    QCOMPARE(e.w->mask().MRouting->toPlainText(), QStringLiteral("A-B"));
     e.focus(QStringLiteral("MRouting"));
     EntryWindow::key(Qt::Key_End);
     EntryWindow::type(QStringLiteral("-C"));
     EntryWindow::key(Qt::Key_Tab);
-    QCOMPARE(e.w->MRouting->toPlainText(), QStringLiteral("A - B - C"));
+    QCOMPARE(e.w->mask().MRouting->toPlainText(), QStringLiteral("A - B - C"));
 }
 
 QTEST_MAIN(TestEntryRules)

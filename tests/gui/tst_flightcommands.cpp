@@ -106,14 +106,14 @@ private slots:
 
 // Fills the mask of a new flight with a complete flight.
 static void typeFlight(TFMHaupt& w, const QString& date, const QString& atd, const QString& ate) {
-    w.EDDate->setText(date);
-    w.EDDuty[0]->setText(QStringLiteral("P"));
-    w.EDName[0]->setText(QStringLiteral("Meier"));
-    w.EDAircraft->setText(QStringLiteral("CH-53"));
-    w.EDCallsign->setText(QStringLiteral("SAR41"));
-    w.EDRegistration->setText(QStringLiteral("8401"));
-    w.EDTctp->setText(QStringLiteral("101"));
-    w.MRouting->setPlainText(QStringLiteral("EDXW - EDHL"));
+    w.mask().EDDate->setText(date);
+    w.mask().EDDuty[0]->setText(QStringLiteral("P"));
+    w.mask().EDName[0]->setText(QStringLiteral("Meier"));
+    w.mask().EDAircraft->setText(QStringLiteral("CH-53"));
+    w.mask().EDCallsign->setText(QStringLiteral("SAR41"));
+    w.mask().EDRegistration->setText(QStringLiteral("8401"));
+    w.mask().EDTctp->setText(QStringLiteral("101"));
+    w.mask().MRouting->setPlainText(QStringLiteral("EDXW - EDHL"));
     field<TEdit5Min>(w, "EDAtd")->setMinutes(TEdit5Min::parseTime(atd));
     for (const char* name : {"EDAte", "ED1lf", "EDVfrDay"})
         field<TEdit5Min>(w, name)->setMinutes(TEdit5Min::parseTime(ate));
@@ -128,16 +128,16 @@ void TestFlightCommands::newFlightIsStoredAsTyped() {
     showActive(w);
     w.NeuerFlugClick();
     QCOMPARE(w.EntryState(), NewFlight);
-    QVERIFY(w.PanelTitelNew->isVisible());
-    QVERIFY(w.Btnok->isVisible());
-    QVERIFY(!w.BtnUp->isVisible());
-    QCOMPARE(w.EDName[0]->text(), QStringLiteral("Schulz"));
-    QCOMPARE(w.EDDuty[0]->text().trimmed(), QStringLiteral("IP"));
-    QCOMPARE(w.EDDate->text(), QDate::currentDate().toString(QStringLiteral("dd.MM.yy")));
+    QVERIFY(w.mask().PanelTitelNew->isVisible());
+    QVERIFY(w.mask().Btnok->isVisible());
+    QVERIFY(!w.mask().BtnUp->isVisible());
+    QCOMPARE(w.mask().EDName[0]->text(), QStringLiteral("Schulz"));
+    QCOMPARE(w.mask().EDDuty[0]->text().trimmed(), QStringLiteral("IP"));
+    QCOMPARE(w.mask().EDDate->text(), QDate::currentDate().toString(QStringLiteral("dd.MM.yy")));
 
     typeFlight(w, QStringLiteral("05.03.24"), QStringLiteral(" 8:00"), QStringLiteral(" 1:30"));
-    w.MemComment->setPlainText(QStringLiteral("Übung"));
-    QTest::keyClick(w.EDTctp, Qt::Key_Return);  // Enter = OK
+    w.mask().MemComment->setPlainText(QStringLiteral("Übung"));
+    QTest::keyClick(w.mask().EDTctp, Qt::Key_Return);  // Enter = OK
     QCOMPARE(w.EntryState(), Browse);
     QCOMPARE(env.book->FlightCount(), 1);
     QCOMPARE(w.CurrentPosition(), 1);
@@ -166,12 +166,12 @@ void TestFlightCommands::okIsRefusedWhileARequiredFieldIsEmpty() {
     showActive(w);
     w.NeuerFlugClick();
     typeFlight(w, QStringLiteral("05.03.24"), QStringLiteral(" 8:00"), QStringLiteral(" 1:30"));
-    w.EDCallsign->setText(QString());
+    w.mask().EDCallsign->setText(QString());
     w.BtnokClick();
     QCOMPARE(w.EntryState(), NewFlight);
     QCOMPARE(env.book->FlightCount(), 0);
     QCOMPARE(MessageBox::shown().back().text, QStringLiteral("Eingabe ist erforderlich"));
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.EDCallsign));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.mask().EDCallsign));
     // Discarding is always possible.
     w.BtnCancelClick();
     QCOMPARE(w.EntryState(), Browse);
@@ -234,16 +234,16 @@ void TestFlightCommands::enterKeysPressOk() {
     showActive(w);
     w.NeuerFlugClick();
     typeFlight(w, QStringLiteral("05.03.24"), QStringLiteral(" 8:00"), QStringLiteral(" 1:30"));
-    w.EDTctp->setFocus();
-    QTest::keyClick(w.EDTctp, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    w.mask().EDTctp->setFocus();
+    QTest::keyClick(w.mask().EDTctp, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
     QCOMPARE(w.EntryState(), Browse);
     QCOMPARE(env.book->FlightCount(), 1);
 
     // Shift with Enter is no OK.
     w.NeuerFlugClick();
     typeFlight(w, QStringLiteral("06.03.24"), QStringLiteral(" 8:00"), QStringLiteral(" 1:30"));
-    w.EDTctp->setFocus();
-    QTest::keyClick(w.EDTctp, Qt::Key(key), Qt::KeyboardModifiers(modifiers) | Qt::ShiftModifier);
+    w.mask().EDTctp->setFocus();
+    QTest::keyClick(w.mask().EDTctp, Qt::Key(key), Qt::KeyboardModifiers(modifiers) | Qt::ShiftModifier);
     QCOMPARE(w.EntryState(), NewFlight);
     QCOMPARE(env.book->FlightCount(), 1);
 }
@@ -258,30 +258,30 @@ void TestFlightCommands::changeKeepsTheOldVersionWhenTheStartIsTaken() {
     showActive(w);
     w.FlugAendernClick();
     QCOMPARE(w.EntryState(), ChangeFlight);
-    QVERIFY(w.PanelTitelChange->isVisible());
-    w.EDDate->setText(QStringLiteral("01.03.24"));  // onto the start of the first flight
-    w.MRouting->setPlainText(QStringLiteral("geändert"));
+    QVERIFY(w.mask().PanelTitelChange->isVisible());
+    w.mask().EDDate->setText(QStringLiteral("01.03.24"));  // onto the start of the first flight
+    w.mask().MRouting->setPlainText(QStringLiteral("geändert"));
     w.BtnokClick();
     QCOMPARE(MessageBox::shown().back().text,
              QStringLiteral("Es existiert bereits ein Flug mit dieser Startzeit"));
     QCOMPARE(w.EntryState(), ChangeFlight);
-    QCOMPARE(w.MRouting->toPlainText(), QStringLiteral("geändert"));
+    QCOMPARE(w.mask().MRouting->toPlainText(), QStringLiteral("geändert"));
     QCOMPARE(env.bytes("Flug.dat"), dat);
     QCOMPARE(env.bytes("Flug.str"), str);
 
     // An invalid date stops the save the same way; the command shows why and goes no further.
-    w.EDDate->setText(QStringLiteral("31.02.24"));
-    QTest::mouseClick(w.Btnok, Qt::LeftButton);
+    w.mask().EDDate->setText(QStringLiteral("31.02.24"));
+    QTest::mouseClick(w.mask().Btnok, Qt::LeftButton);
     QCOMPARE(MessageBox::shown().back().text, QStringLiteral("'31.02.24' ist kein gültiges Datum"));
     QCOMPARE(w.EntryState(), ChangeFlight);
     QCOMPARE(env.bytes("Flug.dat"), dat);
 
-    w.EDDate->setText(QStringLiteral("03.03.24"));
+    w.mask().EDDate->setText(QStringLiteral("03.03.24"));
     w.BtnokClick();
     QCOMPARE(w.EntryState(), Browse);
     QCOMPARE(env.book->FlightCount(), 2);
     QCOMPARE(w.CurrentPosition(), 2);
-    QCOMPARE(w.EDDate->text(), QStringLiteral("03.03.24"));
+    QCOMPARE(w.mask().EDDate->text(), QStringLiteral("03.03.24"));
     QVERIFY(env.book->Check().isEmpty());
 }
 
@@ -317,14 +317,14 @@ void TestFlightCommands::discardShowsThePreviousFlight() {
     TFMHaupt w(env.flightBook(), env.ui);
     showActive(w);
     w.NeuerFlugClick();
-    w.MRouting->setPlainText(QStringLiteral("verworfen"));
-    QTest::keyClick(w.EDDate, Qt::Key_Escape);
+    w.mask().MRouting->setPlainText(QStringLiteral("verworfen"));
+    QTest::keyClick(w.mask().EDDate, Qt::Key_Escape);
     QCOMPARE(w.EntryState(), Browse);
-    QCOMPARE(w.MRouting->toPlainText(), QStringLiteral("bleibt"));
+    QCOMPARE(w.mask().MRouting->toPlainText(), QStringLiteral("bleibt"));
     // Enter on the focused "Abbrechen" discards as well.
     w.NeuerFlugClick();
-    w.BtnCancel->setFocus();
-    QTest::keyClick(w.BtnCancel, Qt::Key_Return);
+    w.mask().BtnCancel->setFocus();
+    QTest::keyClick(w.mask().BtnCancel, Qt::Key_Return);
     QCOMPARE(w.EntryState(), Browse);
     QCOMPARE(env.book->FlightCount(), 1);
 }
@@ -344,8 +344,8 @@ void TestFlightCommands::deleteAsksAndTheLastOneLeavesTheTemplate() {
     w.FlugloeschenClick();
     QCOMPARE(env.book->FlightCount(), 0);
     QCOMPARE(w.CurrentPosition(), 0);
-    QVERIFY(!w.BtnDown->isEnabled());
-    QVERIFY(!w.BtnUp->isEnabled());
+    QVERIFY(!w.mask().BtnDown->isEnabled());
+    QVERIFY(!w.mask().BtnUp->isEnabled());
     QCOMPARE(w.RunningTotal(), 0);
 }
 
@@ -360,7 +360,7 @@ void TestFlightCommands::totalBelowZeroIsShownWithItsSign() {
     showActive(w);
     w.FlugloeschenClick();
     QCOMPARE(w.RunningTotal(), -30);
-    QCOMPARE(w.EDGesTarnoki->text().trimmed(), QStringLiteral("-0:30"));
+    QCOMPARE(w.mask().EDGesTarnoki->text().trimmed(), QStringLiteral("-0:30"));
 }
 
 void TestFlightCommands::goToDate_data() {
@@ -426,8 +426,8 @@ void TestFlightCommands::fieldsOfferThePrintMenuInEveryState() {
         QApplication::sendEvent(target, &event);
         return shown.data();
     };
-    const QList<QWidget*> fields{w.EDCallsign, w.findChild<QWidget*>(QStringLiteral("EDAtd")),
-                                 w.findChild<QWidget*>(QStringLiteral("EDLandDay")), w.MRouting};
+    const QList<QWidget*> fields{w.mask().EDCallsign, w.findChild<QWidget*>(QStringLiteral("EDAtd")),
+                                 w.findChild<QWidget*>(QStringLiteral("EDLandDay")), w.mask().MRouting};
     for (QWidget* f : fields) QCOMPARE(menuOf(f), static_cast<QWidget*>(w.PUNormal));
     w.NeuerFlugClick();
     for (QWidget* f : fields)
@@ -450,13 +450,13 @@ void TestFlightCommands::charactersTheFilesCannotHoldAreRefused() {
     TFMHaupt w(env.flightBook(), env.ui);
     showActive(w);
     w.NeuerFlugClick();
-    w.MemComment->setFocus();
-    typeText(w.MemComment, QString::fromUtf8("gut \xF0\x9F\x98\x80 gelandet"));
-    QCOMPARE(w.MemComment->toPlainText(), QStringLiteral("gut  gelandet"));
+    w.mask().MemComment->setFocus();
+    typeText(w.mask().MemComment, QString::fromUtf8("gut \xF0\x9F\x98\x80 gelandet"));
+    QCOMPARE(w.mask().MemComment->toPlainText(), QStringLiteral("gut  gelandet"));
     QVERIFY(MessageBox::shown().back().text.contains(QStringLiteral("nicht gespeichert werden")));
-    w.EDName[0]->setFocus();
-    typeText(w.EDName[0], QString::fromUtf8("K\xC5\x82os"));  // Ł is no Windows-1252 letter
-    QCOMPARE(w.EDName[0]->text(), QStringLiteral("Kos"));
+    w.mask().EDName[0]->setFocus();
+    typeText(w.mask().EDName[0], QString::fromUtf8("K\xC5\x82os"));  // Ł is no Windows-1252 letter
+    QCOMPARE(w.mask().EDName[0]->text(), QStringLiteral("Kos"));
 }
 
 void TestFlightCommands::caretStaysWhereACharacterWasRefused_data() {
@@ -512,7 +512,7 @@ void TestFlightCommands::wrongPasswordKeepsAskingAndCancelBlocks() {
     w.NeuerFlugClick();
     QCOMPARE(w.EntryState(), NewFlight);
     QVERIFY(w.PasswordValid());
-    QVERIFY(w.CBHasPassword->isChecked());
+    QVERIFY(w.mask().CBHasPassword->isChecked());
 }
 
 void TestFlightCommands::protectedCommentOpensWithThePassword() {
@@ -524,13 +524,13 @@ void TestFlightCommands::protectedCommentOpensWithThePassword() {
     QVERIFY(env.book->WritePassword(QStringLiteral("Geheim")));
     TFMHaupt w(env.flightBook(), env.ui);
     showActive(w);
-    QVERIFY(w.MemComment->toPlainText().isEmpty());
+    QVERIFY(w.mask().MemComment->toPlainText().isEmpty());
     answerPassword({QStringLiteral("Geheim")});
-    w.CBHasPassword->click();
-    QCOMPARE(w.MemComment->toPlainText(), QStringLiteral("vertraulich"));
+    w.mask().CBHasPassword->click();
+    QCOMPARE(w.mask().MemComment->toPlainText(), QStringLiteral("vertraulich"));
     QVERIFY(!w.findChild<QLabel*>(QStringLiteral("CommentLock"))->isVisible());
-    w.CBHasPassword->click();  // locked again at once
-    QVERIFY(w.MemComment->toPlainText().isEmpty());
+    w.mask().CBHasPassword->click();  // locked again at once
+    QVERIFY(w.mask().MemComment->toPlainText().isEmpty());
     QVERIFY(w.findChild<QLabel*>(QStringLiteral("CommentLock"))->isVisible());
     // Changing the flight asks again, even without a guard on changes.
     answerPassword({}, true);
@@ -559,7 +559,7 @@ void TestFlightCommands::refusedPasswordEndsTheProgramWhenShowingIsGuarded() {
     answerPassword({}, true);
     TFMHaupt w(env.flightBook(), env.ui);
     QVERIFY(w.endRequested());
-    QVERIFY(w.MRouting->toPlainText().isEmpty());
+    QVERIFY(w.mask().MRouting->toPlainText().isEmpty());
     const QPoint middle = QGuiApplication::primaryScreen()->geometry().center();
     QVERIFY2((asked - middle).manhattanLength() <= 8,
              qPrintable(QStringLiteral("%1,%2").arg(asked.x()).arg(asked.y())));
@@ -567,7 +567,7 @@ void TestFlightCommands::refusedPasswordEndsTheProgramWhenShowingIsGuarded() {
     answerPassword({QStringLiteral("Geheim")});
     TFMHaupt opened(env.flightBook(), env.ui);
     QVERIFY(!opened.endRequested());
-    QCOMPARE(opened.MRouting->toPlainText(), QStringLiteral("geheime Route"));
+    QCOMPARE(opened.mask().MRouting->toPlainText(), QStringLiteral("geheime Route"));
 }
 
 void TestFlightCommands::hidingACommentAsksToCompactAtTheEnd() {
@@ -577,7 +577,7 @@ void TestFlightCommands::hidingACommentAsksToCompactAtTheEnd() {
     TFMHaupt w(env.flightBook(), env.ui);
     showActive(w);
     w.FlugAendernClick();
-    w.CBCommentHidden->setChecked(true);
+    w.mask().CBCommentHidden->setChecked(true);
     w.BtnokClick();
     QVERIFY(w.HiddenCommentLeft());
     QVERIFY(env.bytes("Flug.str").contains("Klartext-Kommentar"));  // the old, dead record
@@ -596,8 +596,8 @@ void TestFlightCommands::lineBreaksAreStoredAsCrLfAndShownAsLf() {
     env.add(env.flight(day(1), 600), QStringLiteral("EDXW\r\nEDHL"), QStringLiteral("Hin\r\nund\r\nzurück"));
     TFMHaupt w(env.flightBook(), env.ui);
     showActive(w);
-    QCOMPARE(w.MRouting->toPlainText(), QStringLiteral("EDXW\nEDHL"));
-    QCOMPARE(w.MemComment->toPlainText(), QStringLiteral("Hin\nund\nzurück"));
+    QCOMPARE(w.mask().MRouting->toPlainText(), QStringLiteral("EDXW\nEDHL"));
+    QCOMPARE(w.mask().MemComment->toPlainText(), QStringLiteral("Hin\nund\nzurück"));
 
     // A change that leaves the texts alone stores them as they were.
     w.FlugAendernClick();
@@ -611,14 +611,14 @@ void TestFlightCommands::lineBreaksAreStoredAsCrLfAndShownAsLf() {
 
     // New lines typed in, also in a protected comment.
     w.FlugAendernClick();
-    w.MRouting->setPlainText(QStringLiteral("A\nB\n"));
-    w.MemComment->setPlainText(QStringLiteral("geheim\nzwei"));
-    w.CBCommentHidden->setChecked(true);
+    w.mask().MRouting->setPlainText(QStringLiteral("A\nB\n"));
+    w.mask().MemComment->setPlainText(QStringLiteral("geheim\nzwei"));
+    w.mask().CBCommentHidden->setChecked(true);
     w.BtnokClick();
     env.book->ReadStringRecord(1, s);
     QCOMPARE(s.Routing, QStringLiteral("A\r\nB\r\n"));
     QCOMPARE(UnscrambleText(s.Comment), QStringLiteral("geheim\r\nzwei"));
-    QCOMPARE(w.MemComment->toPlainText(), QStringLiteral("geheim\nzwei"));
+    QCOMPARE(w.mask().MemComment->toPlainText(), QStringLiteral("geheim\nzwei"));
 }
 
 void TestFlightCommands::crewBarLeavesWithTheLastFlight() {
@@ -629,32 +629,32 @@ void TestFlightCommands::crewBarLeavesWithTheLastFlight() {
         QString::fromLatin1("IP A CP B FE C LM D SO E").split(QLatin1Char(' ')), QStringLiteral("8401")));
     TFMHaupt w(env.flightBook(), env.ui);
     showActive(w);
-    QVERIFY(w.SBName->isVisibleTo(&w));
-    w.SetCrewScroll(2);
-    QCOMPARE(w.EDName[3]->text(), QStringLiteral("E"));
+    QVERIFY(w.mask().SBName->isVisibleTo(&w));
+    w.mask().SetCrewScroll(2);
+    QCOMPARE(w.mask().EDName[3]->text(), QStringLiteral("E"));
     w.FlugloeschenClick();
     QCOMPARE(env.book->FlightCount(), 0);
-    QVERIFY(!w.SBName->isVisibleTo(&w));
-    QCOMPARE(w.CrewScrollPos(), 1);
+    QVERIFY(!w.mask().SBName->isVisibleTo(&w));
+    QCOMPARE(w.mask().CrewScrollPos(), 1);
     // Nothing of the deleted crew comes back.
-    w.SetCrewScroll(2);
-    for (TMyEdit* name : w.EDName) QVERIFY(name->text().isEmpty());
+    w.mask().SetCrewScroll(2);
+    for (TMyEdit* name : w.mask().EDName) QVERIFY(name->text().isEmpty());
 
     // A first flight with more crew than rows, discarded.
     w.NeuerFlugClick();
     const char* crew[][2] = {{"IP", "A"}, {"CP", "B"}, {"FE", "C"}, {"LM", "D"}};
     for (std::size_t r = 0; r < 4; ++r) {
-        w.EDDuty[r]->setText(QString::fromLatin1(crew[r][0]));
-        w.EDName[r]->setText(QString::fromLatin1(crew[r][1]));
+        w.mask().EDDuty[r]->setText(QString::fromLatin1(crew[r][0]));
+        w.mask().EDName[r]->setText(QString::fromLatin1(crew[r][1]));
     }
-    w.ApplyEntryRules();  // opens the rows
-    w.EDName[3]->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(w.EDName[3], Qt::Key_Tab);
-    QVERIFY(w.SBName->isVisibleTo(&w));
+    w.mask().ApplyEntryRules();  // opens the rows
+    w.mask().EDName[3]->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(w.mask().EDName[3], Qt::Key_Tab);
+    QVERIFY(w.mask().SBName->isVisibleTo(&w));
     w.BtnCancelClick();
-    QVERIFY(!w.SBName->isVisibleTo(&w));
-    QCOMPARE(w.CrewScrollPos(), 1);
-    for (TMyEdit* name : w.EDName) QVERIFY(name->text().isEmpty());
+    QVERIFY(!w.mask().SBName->isVisibleTo(&w));
+    QCOMPARE(w.mask().CrewScrollPos(), 1);
+    for (TMyEdit* name : w.mask().EDName) QVERIFY(name->text().isEmpty());
 }
 
 QTEST_MAIN(TestFlightCommands)

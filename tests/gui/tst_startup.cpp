@@ -71,7 +71,7 @@ void TestStartUp::oldLayoutIsUpgradedWithItsProgressWindow() {
     QCOMPARE(env.bytes("Flug.dat").size(), 158 + 3 * 112);
     TFMHaupt w(env.flightBook(), env.ui);
     QCOMPARE(w.CurrentPosition(), 3);
-    QCOMPARE(w.EDDate->text(), QStringLiteral("03.01.01"));
+    QCOMPARE(w.mask().EDDate->text(), QStringLiteral("03.01.01"));
     QVERIFY(env.book->Check().isEmpty());
 }
 

@@ -50,17 +50,17 @@ void TestMainWindow::emptyLogbookShowsTheTemplate() {
     QVERIFY(env.open());
     TFMHaupt w(env.flightBook(), env.ui);
     QCOMPARE(w.CurrentPosition(), 0);
-    QCOMPARE(w.EDDate->text(), QDate::currentDate().toString(QStringLiteral("dd.MM.yy")));
-    QVERIFY(!w.BtnDown->isEnabled());
-    QVERIFY(!w.BtnUp->isEnabled());
+    QCOMPARE(w.mask().EDDate->text(), QDate::currentDate().toString(QStringLiteral("dd.MM.yy")));
+    QVERIFY(!w.mask().BtnDown->isEnabled());
+    QVERIFY(!w.mask().BtnUp->isEnabled());
     for (const char* item : {"Flugloeschen", "FlugAendern", "Gehezu", "Summe"})
         QVERIFY2(!w.menuAction(QString::fromLatin1(item))->isEnabled(), item);
     QVERIFY(w.menuAction(QStringLiteral("NeuerFlug"))->isEnabled());
-    QCOMPARE(w.SetNr->text(), QStringLiteral("0"));
-    QCOMPARE(w.MaxNr->text(), QStringLiteral("0"));
+    QCOMPARE(w.mask().SetNr->text(), QStringLiteral("0"));
+    QCOMPARE(w.mask().MaxNr->text(), QStringLiteral("0"));
     QCOMPARE(w.windowTitle(), QStringLiteral("Velmarskverwaltung"));
-    QVERIFY(!w.CBHasPassword->isVisibleTo(&w));
-    QVERIFY(!w.Btnok->isVisibleTo(&w));
+    QVERIFY(!w.mask().CBHasPassword->isVisibleTo(&w));
+    QVERIFY(!w.mask().Btnok->isVisibleTo(&w));
 }
 
 void TestMainWindow::showsTheNewestFlightAndWalksWithinTheLogbook() {
@@ -70,14 +70,14 @@ void TestMainWindow::showsTheNewestFlightAndWalksWithinTheLogbook() {
     TFMHaupt w(env.flightBook(), env.ui);
     w.show();
     QCOMPARE(w.CurrentPosition(), 3);
-    QCOMPARE(w.EDDate->text(), QStringLiteral("03.03.24"));
-    QCOMPARE(w.MRouting->toPlainText(), QStringLiteral("Route 3"));
-    QVERIFY(!w.BtnUp->isEnabled());
-    QVERIFY(w.BtnDown->isEnabled());
+    QCOMPARE(w.mask().EDDate->text(), QStringLiteral("03.03.24"));
+    QCOMPARE(w.mask().MRouting->toPlainText(), QStringLiteral("Route 3"));
+    QVERIFY(!w.mask().BtnUp->isEnabled());
+    QVERIFY(w.mask().BtnDown->isEnabled());
 
     QTest::keyClick(&w, Qt::Key_Left);
     QCOMPARE(w.CurrentPosition(), 2);
-    QCOMPARE(w.SetNr->text(), QStringLiteral("2"));
+    QCOMPARE(w.mask().SetNr->text(), QStringLiteral("2"));
     QTest::keyClick(&w, Qt::Key_Right);
     QTest::keyClick(&w, Qt::Key_Right);  // at the end: stays on the last flight
     QCOMPARE(w.CurrentPosition(), 3);
@@ -85,10 +85,10 @@ void TestMainWindow::showsTheNewestFlightAndWalksWithinTheLogbook() {
     QCOMPARE(w.CurrentPosition(), 3);
     w.ShowFlight(0);
     QCOMPARE(w.CurrentPosition(), 1);
-    QVERIFY(!w.BtnDown->isEnabled());
+    QVERIFY(!w.mask().BtnDown->isEnabled());
     w.ShowFlight(3 + 5);
     QCOMPARE(w.CurrentPosition(), 3);
-    QCOMPARE(w.DateiPos->text(), QString::number(env.book->index().RecNoAt(3)));
+    QCOMPARE(w.mask().DateiPos->text(), QString::number(env.book->index().RecNoAt(3)));
 }
 
 void TestMainWindow::hidesUnusedBlocks() {
@@ -100,16 +100,16 @@ void TestMainWindow::hidesUnusedBlocks() {
     env.add(sim);
     env.add(env.flight(day(2), 600));
     TFMHaupt w(env.flightBook(), env.ui);
-    QVERIFY(w.PanelVFR->isVisibleTo(&w));
-    QVERIFY(!w.PanelIFR->isVisibleTo(&w));
+    QVERIFY(w.mask().PanelVFR->isVisibleTo(&w));
+    QVERIFY(!w.mask().PanelIFR->isVisibleTo(&w));
     w.ShowFlight(1);
-    QVERIFY(!w.PanelVFR->isVisibleTo(&w));
-    QVERIFY(w.PanelIFR->isVisibleTo(&w));
+    QVERIFY(!w.mask().PanelVFR->isVisibleTo(&w));
+    QVERIFY(w.mask().PanelIFR->isVisibleTo(&w));
 
     env.settings->writeBool(QStringLiteral("SETTINGS"), QStringLiteral("HIDEUNUSED"), false);
     TFMHaupt all(env.flightBook(), env.ui);
-    QVERIFY(all.PanelVFR->isVisibleTo(&all));
-    QVERIFY(all.PanelIFR->isVisibleTo(&all));
+    QVERIFY(all.mask().PanelVFR->isVisibleTo(&all));
+    QVERIFY(all.mask().PanelIFR->isVisibleTo(&all));
 }
 
 void TestMainWindow::fieldsKeepTheirPlaceWhatEverIsShown() {
@@ -132,22 +132,22 @@ void TestMainWindow::fieldsKeepTheirPlaceWhatEverIsShown() {
     TFMHaupt w(env.flightBook(), env.ui);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    const QList<QWidget*> watched{w.EDDate,
-                                  w.EDAircraft,
-                                  w.MRouting,
+    const QList<QWidget*> watched{w.mask().EDDate,
+                                  w.mask().EDAircraft,
+                                  w.mask().MRouting,
                                   w.findChild<QWidget*>(QStringLiteral("EDAtd")),
                                   w.findChild<QWidget*>(QStringLiteral("EDIfrGesDay")),
-                                  w.Comment};
+                                  w.mask().Comment};
     auto places = [&] {
         QCoreApplication::processEvents();
-        w.maskArea()->layout()->activate();
+        w.mask().layout()->activate();
         QList<QRect> r;
         for (QWidget* x : watched) r << QRect(x->mapTo(&w, QPoint(0, 0)), x->size());
         return r;
     };
     auto arrow = [&] {
         places();
-        return QRect(w.BtnDown->mapTo(&w, QPoint(0, 0)), w.BtnDown->size());
+        return QRect(w.mask().BtnDown->mapTo(&w, QPoint(0, 0)), w.mask().BtnDown->size());
     };
     const QList<QRect> browse = places();
     const QRect arrowAt = arrow();
@@ -171,20 +171,20 @@ void TestMainWindow::aTallerWindowGivesTheCommentTheRoom() {
     TFMHaupt w(env.flightBook(), env.ui);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    const int commentTop = w.Comment->mapTo(&w, QPoint(0, 0)).y();
-    const int startHeight = w.Comment->height();
+    const int commentTop = w.mask().Comment->mapTo(&w, QPoint(0, 0)).y();
+    const int startHeight = w.mask().Comment->height();
     // Up to the comment's top plus 400 pixels, and no further.
     w.resize(w.width(), commentTop + 400);
     QTRY_COMPARE(w.height(), commentTop + 400);
-    QTRY_VERIFY(w.Comment->height() > startHeight);
-    QCOMPARE(w.Comment->mapTo(&w, QPoint(0, 0)).y(), commentTop);
+    QTRY_VERIFY(w.mask().Comment->height() > startHeight);
+    QCOMPARE(w.mask().Comment->mapTo(&w, QPoint(0, 0)).y(), commentTop);
     w.resize(w.width(), commentTop + 500);
     QCOMPARE(w.height(), commentTop + 400);
     // Never wider than the mask.
     const int widest = w.maximumWidth();
     w.resize(widest + 200, w.height());
     QCOMPARE(w.width(), widest);
-    QVERIFY(widest <= w.maskArea()->sizeHint().width() + 40);
+    QVERIFY(widest <= w.mask().sizeHint().width() + 40);
 }
 
 void TestMainWindow::everyFieldSurvivesTheTransfer() {
@@ -208,20 +208,21 @@ void TestMainWindow::everyFieldSurvivesTheTransfer() {
     QVERIFY(env.add(r, QStringLiteral("EDXW - EDHL\r\nzurück"), ScrambleText(QStringLiteral("geheim"))) > 0);
     QVERIFY(env.book->WritePassword(QString()));
     TFMHaupt w(env.flightBook(), env.ui);
-    QCOMPARE(w.EDDate->text(), QStringLiteral("14.07.87"));
-    QCOMPARE(w.MemComment->toPlainText(), QStringLiteral("geheim"));  // no password: shown in the clear
-    QVERIFY(w.CBCommentHidden->isChecked());
+    QCOMPARE(w.mask().EDDate->text(), QStringLiteral("14.07.87"));
+    QCOMPARE(w.mask().MemComment->toPlainText(),
+             QStringLiteral("geheim"));  // no password: shown in the clear
+    QVERIFY(w.mask().CBCommentHidden->isChecked());
 
-    FlightRecord back = w.CurrentFlight();
+    FlightRecord back = w.mask().CurrentFlight();
     back.Date = 0;
     for (const FieldInfo& f : flightFields())
         if (f.kind != FieldKind::Flag) f.set(back, 0);
-    w.MaskToRecord(back);
+    w.mask().MaskToRecord(back);
     back.Duty = r.Duty;  // rows beyond four are not in the mask
     back.Name = r.Name;
     QCOMPARE(back.toBytes().toHex(), r.toBytes().toHex());
-    QCOMPARE(w.CurrentStringRecord().Routing, QStringLiteral("EDXW - EDHL\r\nzurück"));
-    QCOMPARE(UnscrambleText(w.CurrentStringRecord().Comment), QStringLiteral("geheim"));
+    QCOMPARE(w.mask().CurrentStringRecord().Routing, QStringLiteral("EDXW - EDHL\r\nzurück"));
+    QCOMPARE(UnscrambleText(w.mask().CurrentStringRecord().Comment), QStringLiteral("geheim"));
 }
 
 void TestMainWindow::crewRowsScrollOverEightSlots() {
@@ -236,20 +237,20 @@ void TestMainWindow::crewRowsScrollOverEightSlots() {
     env.add(env.flight(day(2), 600));
     TFMHaupt w(env.flightBook(), env.ui);
     w.ShowFlight(1);
-    QCOMPARE(w.CrewCount(), 6);
-    QVERIFY(w.SBName->isVisibleTo(&w));
-    QCOMPARE(w.SBName->maximum(), 3);
-    QCOMPARE(w.EDDuty[0]->text().trimmed(), QStringLiteral("DA"));
-    QCOMPARE(w.EDName[3]->text(), QStringLiteral("Name4"));
-    w.SBName->setValue(3);
-    QCOMPARE(w.CrewScrollPos(), 3);
-    QCOMPARE(w.EDDuty[0]->text().trimmed(), QStringLiteral("DC"));
-    QCOMPARE(w.EDName[3]->text(), QStringLiteral("Name6"));
+    QCOMPARE(w.mask().CrewCount(), 6);
+    QVERIFY(w.mask().SBName->isVisibleTo(&w));
+    QCOMPARE(w.mask().SBName->maximum(), 3);
+    QCOMPARE(w.mask().EDDuty[0]->text().trimmed(), QStringLiteral("DA"));
+    QCOMPARE(w.mask().EDName[3]->text(), QStringLiteral("Name4"));
+    w.mask().SBName->setValue(3);
+    QCOMPARE(w.mask().CrewScrollPos(), 3);
+    QCOMPARE(w.mask().EDDuty[0]->text().trimmed(), QStringLiteral("DC"));
+    QCOMPARE(w.mask().EDName[3]->text(), QStringLiteral("Name6"));
     // A flight with a small crew: no bar, rows from slot 1.
     w.ShowFlight(2);
-    QVERIFY(!w.SBName->isVisibleTo(&w));
-    QCOMPARE(w.CrewScrollPos(), 1);
-    QCOMPARE(w.EDName[0]->text(), QStringLiteral("Meier"));
+    QVERIFY(!w.mask().SBName->isVisibleTo(&w));
+    QCOMPARE(w.mask().CrewScrollPos(), 1);
+    QCOMPARE(w.mask().EDName[0]->text(), QStringLiteral("Meier"));
 }
 
 void TestMainWindow::storeCrewRowsClosesOneGapPerPass_data() {
@@ -272,17 +273,17 @@ void TestMainWindow::storeCrewRowsClosesOneGapPerPass() {
     QVERIFY(env.open());
     TFMHaupt w(env.flightBook(), env.ui);
     for (int r = 0; r < 4; ++r) {
-        w.EDDuty[std::size_t(r)]->setText(rows[2 * r]);
-        w.EDName[std::size_t(r)]->setText(rows[2 * r + 1]);
+        w.mask().EDDuty[std::size_t(r)]->setText(rows[2 * r]);
+        w.mask().EDName[std::size_t(r)]->setText(rows[2 * r + 1]);
     }
-    w.StoreCrewRows();
+    w.mask().StoreCrewRows();
     for (int k = 0; k < 3; ++k) {
-        const FlightRecord& f = w.CurrentFlight();
+        const FlightRecord& f = w.mask().CurrentFlight();
         QCOMPARE(env.book->names().NameAt(f.Duty[std::size_t(k)]) + QLatin1Char('/') +
                      env.book->names().NameAt(f.Name[std::size_t(k)]),
                  slotTexts[k]);
     }
-    QCOMPARE(w.CrewCount(), crewCount);
+    QCOMPARE(w.mask().CrewCount(), crewCount);
 }
 
 void TestMainWindow::protectedCommentIsCoveredWithoutPassword() {
@@ -293,11 +294,11 @@ void TestMainWindow::protectedCommentIsCoveredWithoutPassword() {
     env.add(r, QString(), ScrambleText(QStringLiteral("nur für mich")));
     QVERIFY(env.book->WritePassword(QStringLiteral("geheim1")));
     TFMHaupt w(env.flightBook(), env.ui);
-    QCOMPARE(w.CommentHeader->text(), QStringLiteral("&Kommentar (geschützt)"));
-    QVERIFY(!w.MemComment->toPlainText().contains(QStringLiteral("nur")));
+    QCOMPARE(w.mask().CommentHeader->text(), QStringLiteral("&Kommentar (geschützt)"));
+    QVERIFY(!w.mask().MemComment->toPlainText().contains(QStringLiteral("nur")));
     QVERIFY(w.findChild<QLabel*>(QStringLiteral("CommentLock"))->isVisibleTo(&w));
-    QVERIFY(w.CBHasPassword->isVisibleTo(&w));
-    QVERIFY(!w.CBHasPassword->isChecked());
+    QVERIFY(w.mask().CBHasPassword->isVisibleTo(&w));
+    QVERIFY(!w.mask().CBHasPassword->isChecked());
 }
 
 void TestMainWindow::rightButtonStepsByTenAndStopsAtTheEnd() {
@@ -311,11 +312,11 @@ void TestMainWindow::rightButtonStepsByTenAndStopsAtTheEnd() {
     w.show();
     w.ShowFlight(1);
     QSignalSpy shown(&w, &TFMHaupt::flightShown);
-    w.ArrowMouseDown(w.BtnUp, Qt::RightButton);
+    w.ArrowMouseDown(w.mask().BtnUp, Qt::RightButton);
     QList<int> positions;
     for (const auto& args : shown) positions << args.at(0).toInt();
     QCOMPARE(positions, (QList<int>{11, 21, 25}));
-    QVERIFY(!w.BtnUp->isEnabled());
+    QVERIFY(!w.mask().BtnUp->isEnabled());
 }
 
 void TestMainWindow::sortFromTheMenuCanBeCancelled() {

@@ -328,7 +328,7 @@ void TestOptions::colourAndHideFlagActAtOnceAndCancelWritesNothing() {
     w.show();
     w.NeuerFlugClick();  // the entry rules lock fields
     std::vector<TEdit5Min*> locked;
-    for (TEdit5Min* f : w.maskArea()->findChildren<TEdit5Min*>())
+    for (TEdit5Min* f : w.mask().findChildren<TEdit5Min*>())
         if (!f->allowed()) locked.push_back(f);
     QVERIFY(locked.size() >= 2);
 
@@ -366,7 +366,7 @@ void TestOptions::menuOpensTheDialogAndAnEntryKeepsItsText() {
     TFMHaupt w(env.flightBook(), env.ui);
     w.show();
     w.NeuerFlugClick();
-    w.EDCallsign->setText(QStringLiteral("SAR41"));
+    w.mask().EDCallsign->setText(QStringLiteral("SAR41"));
 
     QString page;
     QTimer::singleShot(0, [&page] {
@@ -380,7 +380,7 @@ void TestOptions::menuOpensTheDialogAndAnEntryKeepsItsText() {
     QCOMPARE(page, QStringLiteral("User"));
     QVERIFY(QFile::exists(env.settings->filePath()));  // stored by "&OK"
     QCOMPARE(w.EntryState(), NewFlight);
-    QCOMPARE(w.EDCallsign->text().trimmed(), QStringLiteral("SAR41"));
+    QCOMPARE(w.mask().EDCallsign->text().trimmed(), QStringLiteral("SAR41"));
     QCOMPARE(w.menuAction(QStringLiteral("Optionen"))->shortcut(), QKeySequence(Qt::Key_F11));
 }
 
@@ -390,15 +390,15 @@ void TestOptions::okShowsTheFlightWithTheNewSettings() {
     env.add(env.flight(QDate(2024, 3, 1), 600));  // VFR only
     TFMHaupt w(env.flightBook(), env.ui);
     w.show();
-    QVERIFY(w.PanelIFR->isHidden());
+    QVERIFY(w.mask().PanelIFR->isHidden());
     TFMOptions d(w);
     d.show();
     d.HideUnused->click();
-    QVERIFY(w.PanelIFR->isHidden());  // the flag acts at the next display
+    QVERIFY(w.mask().PanelIFR->isHidden());  // the flag acts at the next display
     d.EDGesamtstunden->setMinutes(125);
     d.Btnok->click();
-    QVERIFY(!w.PanelIFR->isHidden());
-    QCOMPARE(w.EDGesTarnoki->minutes(), 125u);
+    QVERIFY(!w.mask().PanelIFR->isHidden());
+    QCOMPARE(w.mask().EDGesTarnoki->minutes(), 125u);
     QCOMPARE(iniText(env, setting::SETTINGS::HIDEUNUSED), QStringLiteral("0"));
 }
 

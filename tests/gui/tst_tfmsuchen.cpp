@@ -213,7 +213,7 @@ void TestSearchWindow::crewHitInSlotSixScrollsTheCrewRows() {
     s->ButtonOk->click();
     QCOMPARE(w->CurrentPosition(), 1);
     QCOMPARE(s->matchedCrewSlot(), 6);
-    QCOMPARE(w->CrewScrollPos(), 3);
+    QCOMPARE(w->mask().CrewScrollPos(), 3);
 
     // The next hit names the same crew member in the first slot of a big crew: the rows, still
     // scrolled down from the hit before, come back so that the name is in sight.
@@ -226,8 +226,8 @@ void TestSearchWindow::crewHitInSlotSixScrollsTheCrewRows() {
     s->ButtonOk->click();
     QCOMPARE(w->CurrentPosition(), 3);
     QCOMPARE(s->matchedCrewSlot(), 1);
-    QCOMPARE(w->CrewScrollPos(), 1);
-    QCOMPARE(w->EDName[0]->text(), QStringLiteral("Kurz"));
+    QCOMPARE(w->mask().CrewScrollPos(), 1);
+    QCOMPARE(w->mask().EDName[0]->text(), QStringLiteral("Kurz"));
 }
 
 void TestSearchWindow::missingCriteriaAndBadRangeDatesAreReported() {
@@ -337,7 +337,7 @@ void TestSearchWindow::flightsAddedDuringASearchAreSeen() {
     });
     s->ButtonOk->click();
     QCOMPARE(w->CurrentPosition(), 1);
-    QCOMPARE(w->MRouting->toPlainText(), QStringLiteral("Neuer Ort"));
+    QCOMPARE(w->mask().MRouting->toPlainText(), QStringLiteral("Neuer Ort"));
 }
 
 void TestSearchWindow::searchFromCrewInfoFindsTheNewestFlight() {

@@ -89,7 +89,8 @@ void TestTotalsWindow::opensOnceWithTheTotalsOfTheYear() {
     // Never flown at night: an empty cell in the colour of a long pause.
     QCOMPARE(cell(s, "LLastNite")->text(), QString());
     QCOMPARE(background(s, "LLastNite"), colorFromValue(255));
-    for (const char* name : {"GBVfr", "GroupBox1", "GroupBox2", "GB1911", "LGesHoodNite", "LGes1911NPrecNite"})
+    for (const char* name :
+         {"GBVfr", "GroupBox1", "GroupBox2", "GB1911", "LGesHoodNite", "LGes1911NPrecNite"})
         QVERIFY2(s->findChild<QWidget*>(QString::fromLatin1(name)), name);
 
     // A second "Summe" brings the same window forward; closing releases it.
@@ -136,7 +137,9 @@ void TestTotalsWindow::marksTotalsBelowTheRequirementOnlyForTheYear() {
     TFMSumme* s = openTotals(main);
 
     QCOMPARE(background(s, "LGesVfrDay"), colorFromValue(0x00FF00));
-    QVERIFY(cell(s, "LGesVfrDay")->toolTip().startsWith(QStringLiteral("Soll : 10:00\nnoch 1:00, Plan bis heute ")));
+    QVERIFY(cell(s, "LGesVfrDay")
+                ->toolTip()
+                .startsWith(QStringLiteral("Soll : 10:00\nnoch 1:00, Plan bis heute ")));
     QCOMPARE(background(s, "LGesVfrNite"), colorFromValue(kButtonFace));
     QCOMPARE(cell(s, "LGesVfrNite")->toolTip(), QStringLiteral("Soll : 0:00"));
     QCOMPARE(cell(s, "LGesNite")->toolTip(), QStringLiteral("Vfr und Ifr"));

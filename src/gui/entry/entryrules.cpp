@@ -4,8 +4,8 @@
 //
 // How the keys reach the rules: the entry fields raise BeforeExit in their own event() on Tab and
 // Shift+Tab (time fields also on Up and Down), before the focus moves. The fields do not use Up and
-// Down, so these keys travel on to the window, where a filter moves to the previous or next field.
-// A time field therefore finishes its own before-exit work before the window acts on the arrow.
+// Down, so these keys travel on to the mask, where a filter moves to the previous or next field.
+// A time field therefore finishes its own before-exit work before the mask acts on the arrow.
 // Keys that change what a crew name field receives (upper case at the start, Backspace over a
 // completion) are filtered on the name fields themselves, before they handle them.
 //
@@ -21,8 +21,8 @@
 #include "dates/dateconversionerror.h"
 #include "dialogs/errormessage.h"
 #include "dialogs/messagebox.h"
+#include "entry/entrymask.h"
 #include "entry/spacedashes.h"
-#include "entry/tfmhaupt.h"
 #include "settings/settings.h"
 #include "storage/logbook.h"
 
@@ -58,8 +58,8 @@ QStringList fieldNames(const char* names) {
 
 }  // namespace
 
-// The fields the rules read and set, looked up once, and the filters on the window and fields.
-class TFMHaupt::EntryRules : public QObject {
+// The fields the rules read and set, looked up once, and the filters on the mask and fields.
+class EntryMask::EntryRules : public QObject {
 public:
     // The values the allowed states depend on: minutes of the time fields (0 when empty) and
     // whether the crew texts that open the next row hold more than blanks.
@@ -72,7 +72,7 @@ public:
     };
     using Rule = bool (*)(const Values&);
 
-    explicit EntryRules(TFMHaupt& window);
+    explicit EntryRules(EntryMask& mask);
 
     Values read() const;
     void apply() const;
@@ -89,17 +89,17 @@ protected:
 private:
     template <typename T>
     T* field(const QString& name) const {
-        T* w = m_window.findChild<T*>(name);
+        T* w = m_mask.findChild<T*>(name);
         Q_ASSERT_X(w, "EntryRules", qPrintable(name));
         return w;
     }
 
-    TFMHaupt& m_window;
+    EntryMask& m_mask;
     std::vector<std::pair<QWidget*, Rule>> m_allowed;  // in the order they are applied
     std::vector<std::pair<TEdit5Min*, quint32 Values::*>> m_minutes;
 };
 
-TFMHaupt::EntryRules::EntryRules(TFMHaupt& window) : m_window(window) {
+EntryMask::EntryRules::EntryRules(EntryMask& mask) : m_mask(mask) {
     using V = Values;
     // Which field is open when. The approach counters without precision follow those with it, so
     // they share a row and its state.
@@ -157,37 +157,37 @@ TFMHaupt::EntryRules::EntryRules(TFMHaupt& window) : m_window(window) {
     ip = field<TEdit5Min>(QStringLiteral("EDIp"));
 }
 
-TFMHaupt::EntryRules::Values TFMHaupt::EntryRules::read() const {
+EntryMask::EntryRules::Values EntryMask::EntryRules::read() const {
     Values v;
     for (const auto& [edit, value] : m_minutes) v.*value = edit->minutes();
-    v.firstDutyIp = m_window.firstDuty() == QLatin1String("IP");
+    v.firstDutyIp = m_mask.firstDuty() == QLatin1String("IP");
     for (std::size_t r = 0; r < 4; ++r) {
-        v.dutyFilled[r] = !m_window.EDDuty[r]->text().trimmed().isEmpty();
-        v.nameFilled[r] = !m_window.EDName[r]->text().trimmed().isEmpty();
+        v.dutyFilled[r] = !m_mask.EDDuty[r]->text().trimmed().isEmpty();
+        v.nameFilled[r] = !m_mask.EDName[r]->text().trimmed().isEmpty();
     }
     return v;
 }
 
-void TFMHaupt::EntryRules::apply() const {
+void EntryMask::EntryRules::apply() const {
     const Values v = read();
     for (const auto& [w, allowed] : m_allowed) w->setProperty("Allowed", allowed(v));
 }
 
-bool TFMHaupt::EntryRules::eventFilter(QObject* watched, QEvent* event) {
-    if (m_window.m_entryState == Browse) return false;
+bool EntryMask::EntryRules::eventFilter(QObject* watched, QEvent* event) {
+    if (m_mask.m_entryState == Browse) return false;
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
-        if (watched == &m_window) return m_window.entryKeyDown(key);
-        for (TMyEdit* name : m_window.EDName)
-            if (watched == name) return m_window.EDNameKeyPress(name, key);
-    } else if (event->type() == QEvent::FocusOut && watched == m_window.MRouting &&
+        if (watched == &m_mask) return m_mask.entryKeyDown(key);
+        for (TMyEdit* name : m_mask.EDName)
+            if (watched == name) return m_mask.EDNameKeyPress(name, key);
+    } else if (event->type() == QEvent::FocusOut && watched == m_mask.MRouting &&
                isFieldFocusChange(static_cast<QFocusEvent*>(event))) {
-        m_window.runHandler(&TFMHaupt::MRoutingExit, m_window.MRouting, true);
+        m_mask.runHandler(&EntryMask::MRoutingExit, m_mask.MRouting, true);
     }
     return false;
 }
 
-void TFMHaupt::connectEntryRules() {
+void EntryMask::connectEntryRules() {
     m_entryRules = std::make_shared<EntryRules>(*this);
     QObject* context = m_entryRules.get();  // connections end with the rules, before the fields go
 
@@ -198,21 +198,21 @@ void TFMHaupt::connectEntryRules() {
         FieldHandler exit;
         FieldHandler beforeExit;
     } kHandlers[] = {
-        {"EDDuty1", nullptr, &TFMHaupt::EDDuty1Exit, &TFMHaupt::EDNameExit},
-        {"EDName1", nullptr, &TFMHaupt::EDName1Exit, &TFMHaupt::EDNameExit},
-        {"EDDuty2", nullptr, &TFMHaupt::EDDuty2Exit, &TFMHaupt::EDNameExit},
-        {"EDName2 EDName3 EDDuty3 EDDuty4", nullptr, nullptr, &TFMHaupt::EDNameExit},
-        {"EDName4", nullptr, &TFMHaupt::EDName4Exit, &TFMHaupt::EDNameExit},
-        {"EDAircraft EDTctp", nullptr, &TFMHaupt::EmptyNotAllowed, nullptr},
-        {"EDCallsign", nullptr, &TFMHaupt::EDCallsignExit, nullptr},
-        {"EDRegistration", &TFMHaupt::EDRegistrationEnter, &TFMHaupt::EmptyNotAllowed, nullptr},
-        {"EDAtd", nullptr, &TFMHaupt::ClockTimeTest, nullptr},
-        {"EDAta", nullptr, &TFMHaupt::ClockTimeTest, &TFMHaupt::EDAtaBeforeExit},
-        {"EDAte", nullptr, &TFMHaupt::EmptyNotAllowed, &TFMHaupt::EDAteBeforeExit},
-        {"ED1lf", nullptr, &TFMHaupt::EmptyTest, nullptr},
+        {"EDDuty1", nullptr, &EntryMask::EDDuty1Exit, &EntryMask::EDNameExit},
+        {"EDName1", nullptr, &EntryMask::EDName1Exit, &EntryMask::EDNameExit},
+        {"EDDuty2", nullptr, &EntryMask::EDDuty2Exit, &EntryMask::EDNameExit},
+        {"EDName2 EDName3 EDDuty3 EDDuty4", nullptr, nullptr, &EntryMask::EDNameExit},
+        {"EDName4", nullptr, &EntryMask::EDName4Exit, &EntryMask::EDNameExit},
+        {"EDAircraft EDTctp", nullptr, &EntryMask::EmptyNotAllowed, nullptr},
+        {"EDCallsign", nullptr, &EntryMask::EDCallsignExit, nullptr},
+        {"EDRegistration", &EntryMask::EDRegistrationEnter, &EntryMask::EmptyNotAllowed, nullptr},
+        {"EDAtd", nullptr, &EntryMask::ClockTimeTest, nullptr},
+        {"EDAta", nullptr, &EntryMask::ClockTimeTest, &EntryMask::EDAtaBeforeExit},
+        {"EDAte", nullptr, &EntryMask::EmptyNotAllowed, &EntryMask::EDAteBeforeExit},
+        {"ED1lf", nullptr, &EntryMask::EmptyTest, nullptr},
         {"EDVfrDay EDVfrNite EDNavDay EDLlDay EDIfrGesDay EDIfrGesNite EDImcDay EdImcNite EdSimDay EDSimNite",
-         nullptr, &TFMHaupt::TestEnable, &TFMHaupt::TestEnable},
-        {"EDEmergDay EDEmergNite EdHoodDay", nullptr, &TFMHaupt::TestEnable, nullptr},
+         nullptr, &EntryMask::TestEnable, &EntryMask::TestEnable},
+        {"EDEmergDay EDEmergNite EdHoodDay", nullptr, &EntryMask::TestEnable, nullptr},
     };
     auto bind = [this, context](auto* field, FieldHandler enter, FieldHandler exit, FieldHandler beforeExit) {
         using Field = std::remove_pointer_t<decltype(field)>;
@@ -258,14 +258,13 @@ void TFMHaupt::connectEntryRules() {
     });
 }
 
-void TFMHaupt::runHandler(FieldHandler handler, QWidget* field, bool isExit) {
+void EntryMask::runHandler(FieldHandler handler, QWidget* field, bool isExit) {
     if (m_entryState == Browse || (isExit && m_movingFocus)) return;
     (this->*handler)(field);
 }
 
-void TFMHaupt::startEntry(EntryStateValue state) {
+void EntryMask::startEntry(EntryStateValue state) {
     setEntryState(state);
-    EnableButtons();
     PanelIFR->setVisible(true);
     PanelVFR->setVisible(true);
     if (state == NewFlight) {
@@ -286,7 +285,7 @@ void TFMHaupt::startEntry(EntryStateValue state) {
     EDDate->selectAll();
 }
 
-void TFMHaupt::ApplyEntryRules() {
+void EntryMask::ApplyEntryRules() {
     {
         // While entering, the bar reaches one row past the last member, so a new one can be added.
         const QSignalBlocker block(SBName);
@@ -299,39 +298,39 @@ void TFMHaupt::ApplyEntryRules() {
     m_entryRules->apply();
 }
 
-bool TFMHaupt::IsFilled(QWidget* field) {
+bool EntryMask::IsFilled(QWidget* field) {
     if (m_entryState == Browse || QApplication::focusWidget() == BtnCancel) return true;
     if (auto* time = qobject_cast<TEdit5Min*>(field)) return time->minutes() != 0;
     if (auto* masked = qobject_cast<MaskedLineEdit*>(field)) return !masked->text().trimmed().isEmpty();
     return true;
 }
 
-QString TFMHaupt::firstDuty() const {
+QString EntryMask::firstDuty() const {
     // The first crew member's duty as it stands: its row while the rows start at slot 1, else the
     // slot as last stored.
     return m_crewScrollPos == 1 ? EDDuty[0]->text().trimmed() : nameText(m_currentFlight.Duty[0]).trimmed();
 }
 
-void TFMHaupt::moveFocus(QWidget* field) {
+void EntryMask::moveFocus(QWidget* field) {
     if (QApplication::focusWidget() == BtnCancel) return;  // a cancel is never held up
     const QScopedValueRollback<bool> moving(m_movingFocus, true);
     field->setFocus(Qt::TabFocusReason);
 }
 
-void TFMHaupt::requireInput(QWidget* field) {
+void EntryMask::requireInput(QWidget* field) {
     MessageBox::tell(this, kRequiredCaption, kRequiredText, MessageBox::Icon::None);
     moveFocus(field);
 }
 
-void TFMHaupt::TestEnable(QWidget*) {
+void EntryMask::TestEnable(QWidget*) {
     if (m_entryState != Browse) ApplyEntryRules();
 }
 
-void TFMHaupt::EmptyNotAllowed(QWidget* field) {
+void EntryMask::EmptyNotAllowed(QWidget* field) {
     if (!IsFilled(field)) requireInput(field);
 }
 
-void TFMHaupt::EmptyTest(QWidget* field) {
+void EntryMask::EmptyTest(QWidget* field) {
     if (m_entryState == Browse) return;
     if (IsFilled(field))
         ApplyEntryRules();
@@ -339,14 +338,14 @@ void TFMHaupt::EmptyTest(QWidget* field) {
         requireInput(field);
 }
 
-void TFMHaupt::ClockTimeTest(QWidget* field) {
+void EntryMask::ClockTimeTest(QWidget* field) {
     if (QApplication::focusWidget() == BtnCancel) return;  // a cancel is never held up
     if (static_cast<TEdit5Min*>(field)->minutes() < kMinutesPerDay) return;
     MessageBox::tell(this, kRequiredCaption, clockTimeRefusal(field), MessageBox::Icon::None);
     moveFocus(field);
 }
 
-void TFMHaupt::EDAtaBeforeExit(QWidget*) {
+void EntryMask::EDAtaBeforeExit(QWidget*) {
     if (m_entryRules->ate->minutes() != 0) return;
     const quint32 atd = m_entryRules->atd->minutes();
     const quint32 ata = m_entryRules->ata->minutes();
@@ -355,7 +354,7 @@ void TFMHaupt::EDAtaBeforeExit(QWidget*) {
     m_entryRules->ate->setMinutes(atd > ata ? ata + kMinutesPerDay - atd : ata - atd);  // past midnight
 }
 
-void TFMHaupt::EDAteBeforeExit(QWidget*) {
+void EntryMask::EDAteBeforeExit(QWidget*) {
     const quint32 ate = m_entryRules->ate->minutes();
     if (m_entryRules->lf1->minutes() == 0) m_entryRules->lf1->setMinutes(ate);
     if (firstDuty() == QLatin1String("IP") && m_entryRules->ip->minutes() == 0)
@@ -363,7 +362,7 @@ void TFMHaupt::EDAteBeforeExit(QWidget*) {
     ApplyEntryRules();
 }
 
-void TFMHaupt::EDCallsignExit(QWidget*) {
+void EntryMask::EDCallsignExit(QWidget*) {
     if (!IsFilled(EDCallsign)) {
         requireInput(EDCallsign);
         return;
@@ -380,14 +379,14 @@ void TFMHaupt::EDCallsignExit(QWidget*) {
     moveFocus(EDTctp);
 }
 
-void TFMHaupt::EDRegistrationEnter(QWidget*) {
+void EntryMask::EDRegistrationEnter(QWidget*) {
     // Typing replaces what follows the default prefix; the caret stays right after it.
     const int length = EDRegistration->maxLength();
     const int prefix = std::min(int(m_settings.text(setting::USER::REGISTRATION).size()), length);
     EDRegistration->setSelection(length, prefix - length);
 }
 
-void TFMHaupt::MRoutingExit(QWidget*) {
+void EntryMask::MRoutingExit(QWidget*) {
     if (!MRouting->document()->isModified()) return;
     const QString text = MRouting->toPlainText();
     const QString spaced = SpaceDashes(text);
@@ -396,7 +395,7 @@ void TFMHaupt::MRoutingExit(QWidget*) {
     MRouting->document()->setModified(true);
 }
 
-void TFMHaupt::EDNameExit(QWidget* field) {
+void EntryMask::EDNameExit(QWidget* field) {
     if (static_cast<QLineEdit*>(field)->text().trimmed().isEmpty()) {
         // A member was taken out: close the gap and keep a free row below the last member.
         StoreCrewRows();
@@ -412,7 +411,7 @@ void TFMHaupt::EDNameExit(QWidget* field) {
     TestEnable(field);
 }
 
-void TFMHaupt::EDName4Exit(QWidget* field) {
+void EntryMask::EDName4Exit(QWidget* field) {
     StoreCrewRows();
     // The store may have closed a gap; rows left as they were would write members back into the
     // wrong slots.
@@ -429,7 +428,7 @@ void TFMHaupt::EDName4Exit(QWidget* field) {
     TestEnable(field);
 }
 
-void TFMHaupt::EDDuty1Exit(QWidget* field) {
+void EntryMask::EDDuty1Exit(QWidget* field) {
     if (m_crewScrollPos > 1) {
         if (QApplication::focusWidget() == EDDate) {
             // Backwards out of the first row: the rows move down by one. What the rows hold is
@@ -444,16 +443,16 @@ void TFMHaupt::EDDuty1Exit(QWidget* field) {
     EDName1Exit(field);
 }
 
-void TFMHaupt::EDName1Exit(QWidget* field) {
+void EntryMask::EDName1Exit(QWidget* field) {
     // For the name a plain edit is always filled; for the first duty this makes it required.
     if (m_crewScrollPos == 1) EmptyTest(field);
 }
 
-void TFMHaupt::EDDuty2Exit(QWidget*) {
+void EntryMask::EDDuty2Exit(QWidget*) {
     if (QApplication::focusWidget() == EDDuty[0] && m_crewScrollPos > 1) moveFocus(EDName[0]);
 }
 
-void TFMHaupt::EDNameChange(TMyEdit* field, const QString& text) {
+void EntryMask::EDNameChange(TMyEdit* field, const QString& text) {
     if (m_completionDetached || text.isEmpty()) return;
     const int caret = field->cursorPosition();
     if (caret <= 0) return;
@@ -467,7 +466,7 @@ void TFMHaupt::EDNameChange(TMyEdit* field, const QString& text) {
     field->setSelection(end, std::min(int(prefix.size()), end) - end);  // caret after the prefix
 }
 
-bool TFMHaupt::EDNameKeyPress(TMyEdit* field, QKeyEvent* event) {
+bool EntryMask::EDNameKeyPress(TMyEdit* field, QKeyEvent* event) {
     if (event->key() == Qt::Key_Backspace) {
         // The completion goes first without completing again; then Backspace does its usual work.
         if (field->hasSelectedText()) {
@@ -487,7 +486,7 @@ bool TFMHaupt::EDNameKeyPress(TMyEdit* field, QKeyEvent* event) {
     return true;
 }
 
-void TFMHaupt::EDDateKeyDown(QKeyEvent* event) {
+void EntryMask::EDDateKeyDown(QKeyEvent* event) {
     try {
         const QDate date = TextToDate(EDDate->text()).addDays(event->key() == Qt::Key_Up ? 1 : -1);
         EDDate->setText(DateText(date));
@@ -496,7 +495,7 @@ void TFMHaupt::EDDateKeyDown(QKeyEvent* event) {
     }
 }
 
-bool TFMHaupt::entryKeyDown(QKeyEvent* event) {
+bool EntryMask::entryKeyDown(QKeyEvent* event) {
     if ((event->key() != Qt::Key_Up && event->key() != Qt::Key_Down) || isCommandKey(event)) return false;
     QWidget* focused = QApplication::focusWidget();
     if (focused == MRouting || focused == MemComment) return false;

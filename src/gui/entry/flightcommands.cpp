@@ -34,81 +34,56 @@ void plainMessage(QWidget* parent, const QString& text) {
 }  // namespace
 
 void TFMHaupt::NeuerFlugClick() {
-    if (m_entryState != Browse) return;
+    if (EntryState() != Browse) return;
     if (m_logbook.ChangeProtected() && !passwordGiven()) return;
-    CBHasPassword->setChecked(m_passwordValid);
-    const NameRef empty = nameRef(QString());
-    m_currentFlight.Duty.fill(empty);
-    m_currentFlight.Name.fill(empty);
-    m_currentFlight.Date = m_templateFlight.Date ? m_templateFlight.Date : 1;  // rows are refilled from it
-    m_crewCount = 0;
-    m_entryState = NewFlight;
-    EnableButtons();
-    PanelIFR->setVisible(true);
-    PanelVFR->setVisible(true);
-    SetCrewScroll(1);
-    SBName->hide();
-    m_currentStringRecord.Routing.clear();
-    m_currentStringRecord.Comment.clear();
-    applyCommentFont(false);
-    CommentHeader->setText(QStringLiteral("&Kommentar"));
-    RecordToMask(m_templateFlight);
-    EDName[0]->setText(m_settings.text(setting::USER::NAME));
-    EDDuty[0]->setText(m_settings.text(setting::USER::FUNCTION));
-    EDAircraft->setText(m_settings.text(setting::USER::AIRCRAFT));
-    EDRegistration->setText(m_settings.text(setting::USER::REGISTRATION));
-    EDDate->setText(DateText(QDate::currentDate()));
-    StoreCrewRows();
-    startEntry(NewFlight);
+    m_mask->CBHasPassword->setChecked(m_passwordValid);
+    m_mask->BeginNewFlight();
 }
 
 void TFMHaupt::FlugAendernClick() {
-    if (m_entryState != Browse || m_currentPosition < 1) return;
+    if (EntryState() != Browse || m_currentPosition < 1) return;
     if (m_logbook.ChangeProtected() && !passwordGiven()) return;
-    if (m_currentFlight.CommentHidden == 1 && m_logbook.HasPassword()) {
+    if (m_mask->CurrentFlight().CommentHidden == 1 && m_logbook.HasPassword()) {
         if (!passwordGiven()) return;
         ShowFlight(m_currentPosition);  // the comment was covered until now
     }
-    CBHasPassword->setChecked(m_passwordValid);
-    startEntry(ChangeFlight);
+    m_mask->CBHasPassword->setChecked(m_passwordValid);
+    m_mask->startEntry(ChangeFlight);
 }
 
 void TFMHaupt::BtnokClick() {
-    if (m_entryState == Browse) return;
+    if (EntryState() == Browse) return;
+    EntryMask& m = *m_mask;
     // Leaving the field runs its checks. One that refuses puts the focus back on the field and
     // stops the save; one that only moved the focus on (to the next crew row, past a completed
     // registration) does not.
     QWidget* left = focusWidget();
-    Btnok->setFocus();
-    if (left && left != Btnok && focusWidget() == left) return;
+    m.Btnok->setFocus();
+    if (left && left != m.Btnok && focusWidget() == left) return;
     // A flight is stored only complete: every field the mask requires must hold something.
-    if (QWidget* missing = firstEmptyRequiredField()) {
+    if (QWidget* missing = m.firstEmptyRequiredField()) {
         plainMessage(this, QStringLiteral("Eingabe ist erforderlich"));
         missing->setFocus();
         return;
     }
-    if (const auto [field, message] = firstUnstorableValue(); field) {
+    if (const auto [field, message] = m.firstUnstorableValue(); field) {
         plainMessage(this, message);
-        ApplyEntryRules();  // a field holding a value is enabled, so it can take the focus
+        m.ApplyEntryRules();  // a field holding a value is enabled, so it can take the focus
         field->setFocus();
         return;
     }
-    StoreCrewRows();
-    FillCrewRows();
-    FlightRecord work = m_currentFlight;
-    const FlightRecord old = m_currentFlight;
-    MaskToRecord(work);  // raises the conversion error of a wrong date before anything is stored
-    for (const QString& t : {m_currentStringRecord.Routing, MemComment->toPlainText()})
-        if (!StringRecord::isStorableText(t)) throw TextStorageError(t);
+    const FlightRecord old = m.CurrentFlight();
+    StringRecord texts;
+    const FlightRecord work = m.TakeFlight(texts);
 
     bool wasProtected = true;
     int position;
-    if (m_entryState == ChangeFlight) {
+    if (EntryState() == ChangeFlight) {
         // The old version stays until the new one is stored: a refused save loses nothing.
-        position = m_book.ChangeFlight(m_currentPosition, work, m_currentStringRecord);
+        position = m_book.ChangeFlight(m_currentPosition, work, texts);
         if (position > 0) wasProtected = old.CommentHidden == 1;
     } else {
-        position = m_book.AddFlight(work, m_currentStringRecord);
+        position = m_book.AddFlight(work, texts);
     }
     if (position == Logbook::kDuplicate) {
         plainMessage(this, QStringLiteral("Es existiert bereits ein Flug mit dieser Startzeit"));
@@ -116,29 +91,29 @@ void TFMHaupt::BtnokClick() {
     }
     if (position < 0) return;  // the logbook has said why
 
-    m_entryState = Browse;
-    SetAllowedTree(maskArea(), true);
-    EnableButtons();
-    ShowFlight(position);
-    if (m_crewCount > 4 && m_crewCount - 3 < m_crewScrollPos) SetCrewScroll(m_crewCount - 3);
+    endEntry(position);
+    const int crewCount = m.CrewCount();
+    if (crewCount > 4 && crewCount - 3 < m.CrewScrollPos()) m.SetCrewScroll(crewCount - 3);
     if (!wasProtected && work.CommentHidden == 1) m_hiddenCommentLeft = true;
-    if (QWidget* f = focusWidget()) f->clearFocus();
 }
 
 void TFMHaupt::BtnCancelClick() {
-    if (m_entryState == Browse) return;
-    BtnCancel->setFocus();
-    m_entryState = Browse;
-    SetAllowedTree(maskArea(), true);
-    EnableButtons();
-    ShowFlight(m_currentPosition);
+    if (EntryState() == Browse) return;
+    m_mask->BtnCancel->setFocus();
+    endEntry(m_currentPosition);
+}
+
+void TFMHaupt::endEntry(int position) {
+    m_mask->setEntryState(Browse);
+    SetAllowedTree(m_mask, true);
+    ShowFlight(position);
     if (QWidget* f = focusWidget()) f->clearFocus();
 }
 
 void TFMHaupt::FlugloeschenClick() {
-    if (m_entryState != Browse || m_currentPosition < 1) return;
+    if (EntryState() != Browse || m_currentPosition < 1) return;
     if (m_logbook.ChangeProtected() && !passwordGiven()) return;
-    if (m_currentFlight.CommentHidden == 1 && m_logbook.HasPassword() && !passwordGiven()) return;
+    if (m_mask->CurrentFlight().CommentHidden == 1 && m_logbook.HasPassword() && !passwordGiven()) return;
     if (MessageBox::ask(this, QStringLiteral("Flug löschen"),
                         QStringLiteral("Flug wird unwiderruflich gelöscht"), MessageBox::Icon::Stop,
                         MessageBox::Buttons::YesNo) != MessageBox::Answer::Yes)
@@ -148,7 +123,7 @@ void TFMHaupt::FlugloeschenClick() {
 }
 
 void TFMHaupt::GehezuClick() {
-    if (m_entryState != Browse || m_logbook.FlightCount() < 1) return;
+    if (EntryState() != Browse || m_logbook.FlightCount() < 1) return;
     TFMGeheDatum dialog(this);
     dialog.exec();
     GoToDate(dialog.Datum->text());
@@ -181,7 +156,7 @@ void TFMHaupt::DruckerwaehlenClick() {
 
 void TFMHaupt::FlugdruckenClick() {
     TFMDrucken* holder = printerHolder();
-    if (!holder->printWindowImage(this))
+    if (!holder->printWindowImage(m_mask))
         MessageBox::tell(this, QStringLiteral("Drucken"), holder->errorString(), MessageBox::Icon::Error);
 }
 

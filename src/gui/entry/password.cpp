@@ -30,11 +30,12 @@ bool TFMHaupt::passwordGiven() {
 
 void TFMHaupt::CBHasPasswordClick() {
     if (!m_logbook.HasPassword()) return;
-    if (!CBHasPassword->isChecked())
+    QCheckBox* box = m_mask->CBHasPassword;
+    if (!box->isChecked())
         m_passwordValid = false;  // the user locks again
     else if (!m_passwordValid && !AskPassword())
-        CBHasPassword->setChecked(false);
-    if (m_entryState == Browse) {
+        box->setChecked(false);
+    if (EntryState() == Browse) {
         ShowFlight(m_currentPosition);
         if (QWidget* f = focusWidget()) f->clearFocus();
     }

@@ -2,10 +2,6 @@
 
 #include "controls/fonts.h"
 #include "controls/subs.h"
-#include "controls/tedit5min.h"
-#include "controls/teditname.h"
-#include "controls/teditzahl.h"
-#include "controls/tmyedit.h"
 #include "dialogs/errormessage.h"
 #include "dialogs/guiinteraction.h"
 #include "dialogs/messagebox.h"
@@ -15,7 +11,6 @@
 #include "maintenance/tfmordnen.h"
 #include "settings/settings.h"
 #include "storage/logbook.h"
-#include "text/cp1252.h"
 
 #include <QAction>
 #include <QApplication>
@@ -24,16 +19,14 @@
 #include <QFontDialog>
 #include <QGroupBox>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLayout>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QScrollBar>
-#include <QSignalBlocker>
-#include <QTextCursor>
+#include <QScrollArea>
 #include <QToolButton>
 
 namespace velmarsk {
@@ -43,6 +36,46 @@ namespace {
 const char* const kBrowseOnlyItems[] = {
     "FlugAendern",  "NeuerFlug", "Suchen",   "Weitersuchen", "Summe",       "Grafik",     "Flugdrucken",
     "Flugloeschen", "Gehezu",    "Indexneu", "Dateiordnen",  "Exportieren", "Importieren"};
+
+struct MenuItem {
+    const char* menu;  // nullptr: separator in the current menu
+    const char* name;
+    const char* caption;
+    const char* shortcut;
+};
+
+const MenuItem kMenuItems[] = {
+    {"&Datei", "Indexneu", "&Index neu", ""},
+    {nullptr, "N1", "", ""},
+    {"&Datei", "Exportieren", "Exportieren", "F9"},
+    {"&Datei", "Importieren", "Importieren", "Shift+F9"},
+    {nullptr, "N3", "", ""},
+    {"&Datei", "Dateiordnen", "Datei ordnen", ""},
+    {"&Datei", "Schliessen", "&Schließen", ""},
+    {"&Bearbeiten", "Flugloeschen", "&Flug löschen", "Ctrl+Del"},
+    {"&Bearbeiten", "Gehezu", "Gehe zu", "F5"},
+    {"&Bearbeiten", "FlugAendern", "Flug &ändern", "F4"},
+    {"Drucken", "Druckerwaehlen", "Drucker wählen", ""},
+    {"Drucken", "Flugdrucken", "Flug drucken", "Ctrl+P"},
+    {"&Eingabe", "NeuerFlug", "&Neuer Flug", "F10"},
+    {"&Eingabe", "Optionen", "&Optionen", "F11"},
+    {"&Auswerten", "Summe", "&Summe", "Ctrl+J"},
+    {"&Auswerten", "Suchen", "Suchen", "Ctrl+F"},
+    {"&Auswerten", "Weitersuchen", "Weitersuchen", "F3"},
+    {"&Auswerten", "Grafik", "Grafik", "F6"},
+    {"?", "Info", "Info", ""},
+    {"?", "CrewInfo1", "CrewInfo", ""},
+};
+
+// Scrolls by mouse and scroll bars only: the arrow keys belong to the window, which moves between
+// fields and flights with them.
+class MaskScrollArea : public QScrollArea {
+public:
+    using QScrollArea::QScrollArea;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override { event->ignore(); }
+};
 
 }  // namespace
 
@@ -56,13 +89,33 @@ TFMHaupt::TFMHaupt(FlightBook& book, GuiInteraction& ui, QWidget* parent)
     Timer->setSingleShot(true);
     connect(Timer, &QTimer::timeout, this, [this] { m_tickSeen = true; });
 
-    buildMask();
+    // The mask keeps its fields at their natural size: a window made smaller than the mask scrolls
+    // instead of squeezing them, a taller one gives the comment box the room.
+    auto* scroll = new MaskScrollArea(this);
+    scroll->setObjectName(QStringLiteral("MaskScroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    m_mask = new EntryMask(book, scroll);
+    scroll->setWidget(m_mask);
+    setCentralWidget(scroll);
     buildMenus();
-    bindFields();
     SetMainForm(this);
     m_ui.setMainWindow(this);
     m_ui.setBeforeMessage([this] { stopAutoRepeat(); });
+    connectCommands();
 
+    EnableButtons();
+    m_hideUnused = m_settings.truth(setting::SETTINGS::HIDEUNUSED);
+    ShowFlight(m_logbook.FlightCount());
+
+    // Every field at its natural size; the comment box takes what the screen leaves.
+    applySizeLimits();
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void TFMHaupt::connectCommands() {
+    connect(m_mask, &EntryMask::entryStateChanged, this, [this] { EnableButtons(); });
     connect(menuAction(QStringLiteral("Indexneu")), &QAction::triggered, this, &TFMHaupt::IndexneuClick);
     connect(menuAction(QStringLiteral("Dateiordnen")), &QAction::triggered, this,
             [this] { DateiordnenClick(true); });
@@ -84,53 +137,27 @@ TFMHaupt::TFMHaupt(FlightBook& book, GuiInteraction& ui, QWidget* parent)
                              QStringLiteral("Diese Funktion ist in dieser Version noch nicht verfügbar."),
                              MessageBox::Icon::Information);
         });
-    connect(Btnok, &QPushButton::clicked, this, [this] { runCommand(&TFMHaupt::BtnokClick); });
-    connect(BtnCancel, &QPushButton::clicked, this, [this] { runCommand(&TFMHaupt::BtnCancelClick); });
-    connect(CBHasPassword, &QCheckBox::clicked, this, &TFMHaupt::CBHasPasswordClick);
-    guardStorableText();
-    connect(SBName, &QScrollBar::valueChanged, this, [this](int value) {
-        if (value != m_crewScrollPos) SetCrewScroll(value);
-    });
-    MemComment->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(MemComment, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& p) { PUComment->exec(MemComment->mapToGlobal(p)); });
+    EntryMask& m = *m_mask;
+    connect(m.Btnok, &QPushButton::clicked, this, [this] { runCommand(&TFMHaupt::BtnokClick); });
+    connect(m.BtnCancel, &QPushButton::clicked, this, [this] { runCommand(&TFMHaupt::BtnCancelClick); });
+    connect(m.CBHasPassword, &QCheckBox::clicked, this, &TFMHaupt::CBHasPasswordClick);
+    for (QToolButton* b : {m.BtnDown, m.BtnUp}) b->installEventFilter(this);
+    m.MemComment->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m.MemComment, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& p) { PUComment->exec(m_mask->MemComment->mapToGlobal(p)); });
     // The fields offer printing and export like the window around them, in every state, instead of
     // the edit menu of the toolkit.
-    for (QWidget* w : maskArea()->findChildren<QWidget*>()) {
-        if (w == MemComment || !(qobject_cast<QLineEdit*>(w) || qobject_cast<QPlainTextEdit*>(w))) continue;
+    for (QWidget* w : m.findChildren<QWidget*>()) {
+        if (w == m.MemComment || !(qobject_cast<QLineEdit*>(w) || qobject_cast<QPlainTextEdit*>(w))) continue;
         w->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(w, &QWidget::customContextMenuRequested, this,
                 [this, w](const QPoint& p) { PUNormal->exec(w->mapToGlobal(p)); });
     }
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
-        QMenu* menu = m_entryState == Browse ? PUNormal : PUDummy;
+        QMenu* menu = EntryState() == Browse ? PUNormal : PUDummy;
         if (!menu->isEmpty()) menu->exec(mapToGlobal(p));
     });
-    // In Browse the mask only shows: a field that gets the focus gives it up at once.
-    for (QWidget* w : maskArea()->findChildren<QWidget*>())
-        if (w->focusPolicy() != Qt::NoFocus &&
-            (qobject_cast<QLineEdit*>(w) || qobject_cast<QPlainTextEdit*>(w)))
-            w->installEventFilter(this);
-
-    // Window creation as the program starts.
-    setEntryState(Browse);
-    SetAllowedTree(maskArea(), true);
-    EnableButtons();
-    EDDate->setText(DateText(QDate::currentDate()));
-    m_currentFlight.Date = 0;
-    SetCrewScroll(1);
-    m_currentStringRecord = StringRecord{};
-    MaskToRecord(m_templateFlight);
-    m_hideUnused = m_settings.truth(setting::SETTINGS::HIDEUNUSED);
-    ShowFlight(m_logbook.FlightCount());
-    SetAllowedColorTree(maskArea(), quint32(m_settings.integer(setting::SETTINGS::NOTALLOWEDCOLOR)));
-
-    // Every field at its natural size; the comment box takes what the screen leaves.
-    applySizeLimits();
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
-    connectEntryRules();
 }
 
 TFMHaupt::~TFMHaupt() {
@@ -145,153 +172,74 @@ QAction* TFMHaupt::menuAction(const QString& name) const {
     return menuBar()->findChild<QAction*>(name);
 }
 
-void TFMHaupt::setEntryState(EntryStateValue state) {
-    m_entryState = state;
-}
-
 void TFMHaupt::EnableButtons() {
-    const bool browse = m_entryState == Browse;
-    PanelTitelNew->setVisible(m_entryState == NewFlight);
-    PanelTitelChange->setVisible(m_entryState == ChangeFlight);
-    PanelGesamt->setVisible(browse);
-    PanelGesamt->setEnabled(!browse ? true : false);
+    const bool browse = EntryState() == Browse;
     for (const char* name : kBrowseOnlyItems)
         if (QAction* a = menuAction(QString::fromLatin1(name))) a->setEnabled(browse);
-    Btnok->setVisible(!browse);
-    BtnCancel->setVisible(!browse);
-    BtnDown->setVisible(browse);
-    BtnUp->setVisible(browse);
-    CBCommentHidden->setVisible(!browse);
-}
-
-void TFMHaupt::updateTotalField() {
-    // The field shows hours and minutes from 0 upward; a total below 0 (possible after deleting
-    // flights against a fresh settings file) is shown with its sign rather than as a huge number.
-    static const QString kTotalMask = QStringLiteral(" 9999:99;1; ");
-    const qint32 total = RunningTotal();
-    if (total >= 0) {
-        if (EDGesTarnoki->editMask() != kTotalMask) EDGesTarnoki->setEditMask(kTotalMask);
-        EDGesTarnoki->setMinutes(quint32(total));
-    } else {
-        // The mask has no place for a sign: the field shows the plain text meanwhile.
-        const qint64 m = -qint64(total);
-        EDGesTarnoki->setEditMask(QString());
-        EDGesTarnoki->setText(QStringLiteral("-%1:%2").arg(m / 60).arg(m % 60, 2, 10, QLatin1Char('0')));
-    }
 }
 
 void TFMHaupt::updateDiagnostics() {
-    SetNr->setText(QString::number(m_currentPosition));
-    MaxNr->setText(QString::number(m_logbook.FlightCount()));
-    DateiPos->setText(QString::number(m_logbook.index().RecNoAt(m_currentPosition)));
-    LbTest->setText(QString::number(m_logbook.index().StrPosAt(m_currentPosition)));
+    m_mask->ShowDiagnostics(m_currentPosition, m_logbook.FlightCount(),
+                            int(m_logbook.index().RecNoAt(m_currentPosition)),
+                            qint64(m_logbook.index().StrPosAt(m_currentPosition)));
 }
 
 void TFMHaupt::ShowFlight(int n) {
+    EntryMask& m = *m_mask;
     const bool hasPassword = m_logbook.HasPassword();
-    CBHasPassword->setVisible(hasPassword);
+    m.CBHasPassword->setVisible(hasPassword);
     if (!hasPassword) m_passwordValid = true;
-    CBHasPassword->setChecked(m_passwordValid);
+    m.CBHasPassword->setChecked(m_passwordValid);
     if (m_logbook.ShowProtected() && !m_passwordValid && !AskPassword()) {
         // Showing data is guarded and the password was refused: the program ends, showing nothing.
         m_endRequested = true;
         QTimer::singleShot(0, this, &QWidget::close);
         return;
     }
-    CBHasPassword->setChecked(m_passwordValid);
-    updateTotalField();
+    m.CBHasPassword->setChecked(m_passwordValid);
+    m.ShowTotal(RunningTotal());
 
     auto setEnabled = [this](const char* name, bool on) {
         menuAction(QString::fromLatin1(name))->setEnabled(on);
     };
     const int count = m_logbook.FlightCount();
-    bool covered = false;
     if (count < 1) {
         m_currentPosition = 0;
-        m_currentStringRecord.Routing.clear();
-        m_currentStringRecord.Comment.clear();
-        // Nothing of a deleted or discarded crew is left to scroll to.
-        m_currentFlight = m_templateFlight;
-        m_crewCount = 0;
-        m_crewScrollPos = 1;
-        {
-            const QSignalBlocker block(SBName);
-            SBName->setRange(1, 1);
-            SBName->setValue(1);
-        }
-        SBName->hide();
-        RecordToMask(m_templateFlight);
-        BtnDown->setEnabled(false);
-        BtnUp->setEnabled(false);
+        m.ShowEmpty();
+        m.BtnDown->setEnabled(false);
+        m.BtnUp->setEnabled(false);
         for (const char* name : {"Flugloeschen", "FlugAendern", "Gehezu", "Summe"}) setEnabled(name, false);
-        CommentHeader->setText(QStringLiteral("&Kommentar"));
     } else {
         n = std::min(std::max(n, 1), count);
-        BtnDown->setEnabled(n > 1);
-        BtnUp->setEnabled(n < count);
-        const bool browse = m_entryState == Browse;
+        m.BtnDown->setEnabled(n > 1);
+        m.BtnUp->setEnabled(n < count);
+        const bool browse = EntryState() == Browse;
         for (const char* name : {"Flugloeschen", "FlugAendern", "Gehezu", "Summe"}) setEnabled(name, browse);
-        m_logbook.ReadFlight(n, m_currentFlight);
-        m_crewCount = m_logbook.crewCountOf(m_currentFlight);
-        m_logbook.ReadStringRecord(n, m_currentStringRecord);
-        if (m_hideUnused) {
-            const auto& f = m_currentFlight;
-            PanelIFR->setVisible(f.IfrGesDay + f.IfrGesNite + f.SimDay + f.SimNite > 0);
-            PanelVFR->setVisible(f.VfrDay + f.VfrNite > 0);
-        } else {
-            PanelIFR->setVisible(true);
-            PanelVFR->setVisible(true);
-        }
+        FlightRecord record;
+        StringRecord texts;
+        m_logbook.ReadFlight(n, record);
+        m_logbook.ReadStringRecord(n, texts);
         m_currentPosition = n;
-        RecordToMask(m_currentFlight);
-        const bool hidden = m_currentFlight.CommentHidden != 0;
-        CommentHeader->setText(hidden ? QStringLiteral("&Kommentar (geschützt)")
-                                      : QStringLiteral("&Kommentar"));
-        covered = hidden && !m_passwordValid;
-        // The rows and the scroll position agree from here on: the rows show CrewScrollPos on.
-        const int pos = m_crewCount > 4 ? std::clamp(m_crewScrollPos, 1, m_crewCount - 3) : 1;
-        {
-            const QSignalBlocker block(SBName);
-            SBName->setRange(1, m_crewCount > 4 ? m_crewCount - 3 : 1);
-            SBName->setValue(pos);
-        }
-        SBName->setVisible(m_crewCount > 4);
-        m_crewScrollPos = pos;
-        if (pos != 1) FillCrewRows();
+        m.ShowFlight(record, texts, m_hideUnused, m_passwordValid);
     }
-    applyCommentFont(covered);
     updateDiagnostics();
     emit flightShown(m_currentPosition);
-}
-
-void TFMHaupt::applyCommentFont(bool covered) {
-    // A lock in place of the protected text until the password has been given.
-    m_commentLock->setVisible(covered);
-    MemComment->setReadOnly(covered);
-    if (covered) {
-        MemComment->setPlainText(QString());
-        return;
-    }
-    QFont f = mappedFont(m_settings.text(setting::DISPLAY::FONTNAME),
-                         int(m_settings.integer(setting::DISPLAY::FONTSIZE)));
-    f.setItalic(m_settings.truth(setting::DISPLAY::ITALIC));
-    f.setBold(m_settings.truth(setting::DISPLAY::BOLD));
-    MemComment->setFont(f);
 }
 
 void TFMHaupt::DisplayNext(int step) {
     if (QWidget* f = focusWidget()) f->clearFocus();
     ShowFlight(m_currentPosition + step);
-    maskArea()->repaint();
+    m_mask->repaint();
 }
 
 void TFMHaupt::keyPressEvent(QKeyEvent* event) {
     // The keypad's Enter carries the keypad modifier and is an Enter all the same.
-    if (m_entryState != Browse && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+    if (EntryState() != Browse && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
         // Enter saves and Esc discards, as the window's default and cancel buttons.
         if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
             // Enter presses the button that has the focus, otherwise OK.
-            runCommand(focusWidget() == BtnCancel ? &TFMHaupt::BtnCancelClick : &TFMHaupt::BtnokClick);
+            runCommand(focusWidget() == m_mask->BtnCancel ? &TFMHaupt::BtnCancelClick
+                                                          : &TFMHaupt::BtnokClick);
             return;
         }
         if (event->key() == Qt::Key_Escape) {
@@ -299,7 +247,7 @@ void TFMHaupt::keyPressEvent(QKeyEvent* event) {
             return;
         }
     }
-    if (m_entryState == Browse &&
+    if (EntryState() == Browse &&
         (event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) == 0) {
         if (event->key() == Qt::Key_Left) {
             DisplayNext(-1);
@@ -314,14 +262,8 @@ void TFMHaupt::keyPressEvent(QKeyEvent* event) {
 }
 
 bool TFMHaupt::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::FocusIn && m_entryState == Browse) {
-        // LooseControl: the mask is read-only while browsing.
-        if (auto* w = qobject_cast<QWidget*>(watched))
-            QMetaObject::invokeMethod(w, &QWidget::clearFocus, Qt::QueuedConnection);
-        return false;
-    }
     auto* button = qobject_cast<QToolButton*>(watched);
-    if (button && (button == BtnDown || button == BtnUp)) {
+    if (button && (button == m_mask->BtnDown || button == m_mask->BtnUp)) {
         if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
             if (button->isEnabled()) ArrowMouseDown(button, static_cast<QMouseEvent*>(event)->button());
             return true;
@@ -336,7 +278,7 @@ bool TFMHaupt::eventFilter(QObject* watched, QEvent* event) {
 
 void TFMHaupt::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_entryState == Browse)
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && EntryState() == Browse)
         if (QWidget* f = focusWidget()) f->clearFocus();
 }
 
@@ -350,7 +292,7 @@ void TFMHaupt::waitForTick(int milliseconds) {
 
 void TFMHaupt::ArrowMouseDown(QToolButton* button, Qt::MouseButton mouseButton) {
     const int step = mouseButton == Qt::RightButton ? 10 : 1;
-    const int direction = button == BtnDown ? -1 : 1;
+    const int direction = button == m_mask->BtnDown ? -1 : 1;
     const QRect area(button->mapToGlobal(QPoint(0, 0)), button->size());
     m_mouseHeld = true;
     int wait = 100;
@@ -392,73 +334,6 @@ void TFMHaupt::runCommand(void (TFMHaupt::*command)()) {
     }
 }
 
-QWidget* TFMHaupt::firstEmptyRequiredField() {
-    auto emptyText = [](QLineEdit* e) { return e->text().trimmed().isEmpty(); };
-    auto* ate = findChild<TEdit5Min*>(QStringLiteral("EDAte"));
-    auto* lf1 = findChild<TEdit5Min*>(QStringLiteral("ED1lf"));
-    if (m_crewScrollPos == 1 && emptyText(EDDuty[0])) return EDDuty[0];
-    if (emptyText(EDAircraft)) return EDAircraft;
-    if (emptyText(EDCallsign)) return EDCallsign;
-    if (emptyText(EDRegistration)) return EDRegistration;
-    if (emptyText(EDTctp)) return EDTctp;
-    if (ate->minutes() == 0) return ate;
-    if (lf1->minutes() == 0) return lf1;
-    return nullptr;
-}
-
-void TFMHaupt::guardStorableText() {
-    // The logbook's files hold 8-bit text: a character they cannot hold is refused as it is typed or
-    // pasted, and the user is told, rather than changed or lost on saving.
-    auto refuse = [this](const QString& text) {
-        QString bad;
-        for (qsizetype i = 0; i < text.size(); ++i)
-            if (!cp1252::canEncode(text.mid(i, text.at(i).isHighSurrogate() ? 2 : 1))) {
-                bad = text.mid(i, text.at(i).isHighSurrogate() ? 2 : 1);
-                break;
-            }
-        MessageBox::tell(
-            this, QStringLiteral("Velmarskverwaltung"),
-            QStringLiteral("Das Zeichen \u201E%1\u201C kann im Flugbuch nicht gespeichert werden und wurde "
-                           "nicht übernommen.")
-                .arg(bad),
-            MessageBox::Icon::Warning);
-    };
-    auto storable = [](const QString& text) {
-        QString out;
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            const qsizetype n = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
-            const QString c = text.mid(i, n);
-            if (cp1252::canEncode(c)) out += c;
-            i += n - 1;
-        }
-        return out;
-    };
-    for (QPlainTextEdit* memo : {MRouting, MemComment}) {
-        connect(memo, &QPlainTextEdit::textChanged, this, [memo, refuse, storable] {
-            const QString text = memo->toPlainText();
-            if (cp1252::canEncode(text)) return;
-            const QString kept = storable(text);
-            // The caret stays where the refused character would have gone.
-            const int caret = int(storable(text.left(memo->textCursor().position())).size());
-            const QSignalBlocker block(memo);
-            memo->setPlainText(kept);
-            QTextCursor c = memo->textCursor();
-            c.setPosition(caret);
-            memo->setTextCursor(c);
-            refuse(text);
-        });
-    }
-    for (QLineEdit* edit : maskArea()->findChildren<QLineEdit*>()) {
-        connect(edit, &QLineEdit::textEdited, this, [edit, refuse, storable](const QString& text) {
-            if (cp1252::canEncode(text)) return;
-            const int caret = int(storable(text.left(edit->cursorPosition())).size());
-            edit->setText(storable(text));
-            edit->setCursorPosition(std::min<int>(caret, int(edit->text().size())));
-            refuse(text);
-        });
-    }
-}
-
 void TFMHaupt::IndexneuClick() {
     TFMIndexneu::RebuildIndex(m_logbook, this);
     ShowFlight(m_logbook.FlightCount());
@@ -471,11 +346,12 @@ void TFMHaupt::DateiordnenClick(bool full) {
 
 void TFMHaupt::SchriftClick() {
     bool ok = false;
+    QPlainTextEdit* comment = m_mask->MemComment;
     const QFont chosen =
-        QFontDialog::getFont(&ok, MemComment->font(), this, QString(), QFontDialog::DontUseNativeDialog);
+        QFontDialog::getFont(&ok, comment->font(), this, QString(), QFontDialog::DontUseNativeDialog);
     // The dialog's font becomes the comment's font also when it is cancelled (it is then the old one).
-    const QFont f = ok ? chosen : MemComment->font();
-    MemComment->setFont(f);
+    const QFont f = ok ? chosen : comment->font();
+    comment->setFont(f);
     try {
         m_settings.write(setting::DISPLAY::FONTSIZE, qint64(f.pointSize()));
         m_settings.write(setting::DISPLAY::FONTNAME, f.family());
@@ -489,11 +365,14 @@ void TFMHaupt::SchriftClick() {
 void TFMHaupt::applySizeLimits() {
     // Measured with both time groups shown, the largest mask, so that showing them later never
     // needs more room than the window has.
-    const bool vfr = PanelVFR->isVisibleTo(m_client), ifr = PanelIFR->isVisibleTo(m_client);
-    PanelVFR->setVisible(true);
-    PanelIFR->setVisible(true);
-    m_client->layout()->activate();
-    const QSize content = m_client->sizeHint();
+    QWidget* client = m_mask;
+    QGroupBox* vfrBox = m_mask->PanelVFR;
+    QGroupBox* ifrBox = m_mask->PanelIFR;
+    const bool vfr = vfrBox->isVisibleTo(client), ifr = ifrBox->isVisibleTo(client);
+    vfrBox->setVisible(true);
+    ifrBox->setVisible(true);
+    client->layout()->activate();
+    const QSize content = client->sizeHint();
     const int menu = menuBar()->sizeHint().height();
     QSize size(content.width(), content.height() + menu);
     if (QScreen* screen = QGuiApplication::primaryScreen())
@@ -502,10 +381,10 @@ void TFMHaupt::applySizeLimits() {
     resize(size.expandedTo(QSize(704, 532)));
     // The scroll area lays the mask out only once it is shown: lay it out at its natural size here
     // to find where the comment box begins.
-    m_client->layout()->setGeometry(QRect(QPoint(0, 0), content));
-    const int commentTop = Comment->mapTo(m_client, QPoint(0, 0)).y() + menu;
-    PanelVFR->setVisible(vfr);
-    PanelIFR->setVisible(ifr);
+    client->layout()->setGeometry(QRect(QPoint(0, 0), content));
+    const int commentTop = m_mask->Comment->mapTo(client, QPoint(0, 0)).y() + menu;
+    vfrBox->setVisible(vfr);
+    ifrBox->setVisible(ifr);
     // Never narrower than 200 x 150, never wider than the mask, never taller than the comment
     // box's top plus 400 pixels.
     setMinimumSize(200, 150);
@@ -513,10 +392,45 @@ void TFMHaupt::applySizeLimits() {
     setMaximumHeight(std::max(height(), commentTop + 400));
 }
 
-void TFMHaupt::resizeEvent(QResizeEvent* event) {
-    // The comment box takes every pixel below the mask (its layout stretch does that), so a taller
-    // window means a taller comment.
-    QMainWindow::resizeEvent(event);
+void TFMHaupt::buildMenus() {
+    QMenu* current = nullptr;
+    QString currentTitle;
+    for (const MenuItem& item : kMenuItems) {
+        if (!item.menu) {
+            auto* sep = current->addSeparator();
+            sep->setObjectName(QString::fromLatin1(item.name));
+            continue;
+        }
+        const QString title = QString::fromUtf8(item.menu);
+        if (title != currentTitle) {
+            current = menuBar()->addMenu(title);
+            current->setObjectName(QStringLiteral("Menu") + QString(title).remove(QLatin1Char('&')));
+            currentTitle = QString::fromUtf8(item.menu);
+        }
+        QAction* a = current->addAction(QString::fromUtf8(item.caption));
+        a->setObjectName(QString::fromLatin1(item.name));
+        if (*item.shortcut) a->setShortcut(QKeySequence(QString::fromLatin1(item.shortcut)));
+    }
+    menuBar()->setObjectName(QStringLiteral("Menu"));
+
+    auto named = [this](const char* name) {
+        auto* menu = new QMenu(this);
+        menu->setObjectName(QString::fromLatin1(name));
+        return menu;
+    };
+    PUNormal = named("PUNormal");
+    QAction* drucken = PUNormal->addAction(QStringLiteral("Drucken"));
+    drucken->setObjectName(QStringLiteral("PUDrucken"));
+    // Never disabled: it prints also while a flight is entered, when the menu item is off.
+    connect(drucken, &QAction::triggered, this, [this] { runCommand(&TFMHaupt::FlugdruckenClick); });
+    QAction* exportieren = PUNormal->addAction(QStringLiteral("Exportieren"));
+    exportieren->setObjectName(QStringLiteral("PUExportieren"));
+    connect(exportieren, &QAction::triggered, menuAction(QStringLiteral("Exportieren")), &QAction::trigger);
+    PUComment = named("PUComment");
+    QAction* schrift = PUComment->addAction(QStringLiteral("Schriftart"));
+    schrift->setObjectName(QStringLiteral("Schrift"));
+    connect(schrift, &QAction::triggered, this, &TFMHaupt::SchriftClick);
+    PUDummy = named("PUDummy");
 }
 
 }  // namespace velmarsk

@@ -1,26 +1,14 @@
 #pragma once
 
-#include "storage/flightrecord.h"
-#include "storage/stringrecord.h"
+#include "entry/entrymask.h"
 
 #include <QMainWindow>
 #include <QPointer>
 #include <QTimer>
-#include <array>
-#include <memory>
-#include <utility>
-#include <vector>
 
 class QAction;
-class QCheckBox;
-class QFrame;
-class QGroupBox;
 class QKeyEvent;
-class QLabel;
 class QMenu;
-class QPlainTextEdit;
-class QPushButton;
-class QScrollBar;
 class QToolButton;
 
 namespace velmarsk {
@@ -29,18 +17,12 @@ class FlightBook;
 class GuiInteraction;
 class Logbook;
 class Settings;
-class TEdit5Min;
-class TEditName;
-class TEditZahl;
-class TMyEdit;
 class TFMDrucken;
 class TFMSumme;
 class TFMSuchen;
 
-enum EntryStateValue : quint8 { NewFlight = 0, Browse = 1, ChangeFlight = 2 };
-
 // The main window: one flight at a time in the entry mask, the walk through the logbook in date
-// order, and the menus that open every other function.
+// order, the commands on the flight shown, and the menus that open every other function.
 class TFMHaupt : public QMainWindow {
     Q_OBJECT
 
@@ -49,26 +31,17 @@ public:
     ~TFMHaupt() override;
 
     // The state other windows read and the operations they call.
-    EntryStateValue EntryState() const { return m_entryState; }
+    EntryStateValue EntryState() const { return m_mask->EntryState(); }
     int CurrentPosition() const { return m_currentPosition; }
-    int CrewScrollPos() const { return m_crewScrollPos; }
     qint32 RunningTotal() const;
-    const FlightRecord& CurrentFlight() const { return m_currentFlight; }
-    const StringRecord& CurrentStringRecord() const { return m_currentStringRecord; }
-    int CrewCount() const { return m_crewCount; }
     Logbook& logbook() { return m_logbook; }
+    // The entry mask: its fields, the flight it shows, its rules.
+    EntryMask& mask() const { return *m_mask; }
     FlightBook& flightBook() { return m_book; }
 
     void ShowFlight(int position);
     void EnableButtons();
     void DisplayNext(int step);
-
-    // Mask transfer.
-    void RecordToMask(const FlightRecord& record);
-    void MaskToRecord(FlightRecord& record);
-    void StoreCrewRows();
-    void FillCrewRows();
-    void SetCrewScroll(int slot);
 
     // Menu commands of the maintenance functions.
     void IndexneuClick();
@@ -101,8 +74,6 @@ public:
     TFMDrucken* printerHolder();
     // Runs a command; an error it raises for the user is shown and ends only that command.
     void runCommand(void (TFMHaupt::*command)());
-    // The first required field that is empty, or nullptr.
-    QWidget* firstEmptyRequiredField();
 
     // Password
     bool PasswordValid() const { return m_passwordValid; }
@@ -129,9 +100,6 @@ public:
     void SearchFromCrewInfo(const QString& text, const QString& field);
     TFMSuchen* searchDialog() const;
 
-    // The widget that holds the whole mask (inside the window's scroll area).
-    QWidget* maskArea() const { return m_client; }
-
     // The item of the main menu with this objectName ("NeuerFlug", "Summe", ...).
     QAction* menuAction(const QString& name) const;
 
@@ -141,141 +109,41 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    struct Binding {
-        const FieldInfo* field;
-        QWidget* control;
-    };
-    static constexpr quint32 kMinutesPerDay = 24 * 60;
-    static quint32 maskValue(const Binding& b);
-    // The name under which the user sees a field: its label, or group, column and row.
-    QString fieldCaption(QWidget* field) const;
-    QString clockTimeRefusal(QWidget* field) const;
-    // The first field whose value the record cannot hold, with the message saying so.
-    std::pair<QWidget*, QString> firstUnstorableValue() const;
-
-    void buildMask();
     void buildMenus();
-    QWidget* buildCategoryGroup(QGroupBox* box, bool vfr);
-    void bindFields();
-    void applyCommentFont(bool covered);
-    void updateTotalField();
+    void connectCommands();
     void updateDiagnostics();
     void applySizeLimits();
-    void setEntryState(EntryStateValue state);
-    QString nameText(NameRef ref) const;
-    NameRef nameRef(const QString& text);
     void waitForTick(int milliseconds);
+    // Back to Browse after an entry, showing the flight at position.
+    void endEntry(int position);
 
     FlightBook& m_book;
     Logbook& m_logbook;
     Settings& m_settings;
     GuiInteraction& m_ui;
 
-    EntryStateValue m_entryState = Browse;
+    EntryMask* m_mask = nullptr;
     int m_currentPosition = 0;
-    int m_crewScrollPos = 1;
     bool m_hideUnused = true;
     bool m_passwordValid = false;
-    FlightRecord m_templateFlight;
-    FlightRecord m_currentFlight;
-    StringRecord m_currentStringRecord;
-    int m_crewCount = 0;
     bool m_mouseHeld = false;
     bool m_tickSeen = false;
-    QLabel* m_commentLock = nullptr;
-    QWidget* m_client = nullptr;
     bool m_endRequested = false;
     bool m_hiddenCommentLeft = false;
     QPointer<TFMDrucken> m_printerHolder;
     QPointer<TFMSumme> m_totals;
     QPointer<TFMSuchen> m_searchDialog;
-    void guardStorableText();
     QTimer* Timer;
 
 public:
-    // Controls, named as the window's layout names them (also their objectName).
-    QCheckBox* CBHasPassword = nullptr;
-    QCheckBox* CBCommentHidden = nullptr;
-    QLabel* PanelTitelNew = nullptr;
-    QLabel* PanelTitelChange = nullptr;
-    QFrame* PanelAllg = nullptr;
-    QFrame* PanelGesamt = nullptr;
-    QGroupBox* PanelVFR = nullptr;
-    QGroupBox* PanelIFR = nullptr;
-    QGroupBox* Comment = nullptr;
-    QLabel* CommentHeader = nullptr;
-    TEditName* EDDate = nullptr;
-    std::array<TEditName*, 4> EDDuty{};
-    std::array<TMyEdit*, 4> EDName{};
-    QScrollBar* SBName = nullptr;
-    TEditName* EDAircraft = nullptr;
-    TEditName* EDCallsign = nullptr;
-    TEditName* EDRegistration = nullptr;
-    TEditName* EDTctp = nullptr;
-    QPlainTextEdit* MRouting = nullptr;
-    QPlainTextEdit* MemComment = nullptr;
-    TEdit5Min* EDGesTarnoki = nullptr;
-    QPushButton* Btnok = nullptr;
-    QPushButton* BtnCancel = nullptr;
-    QToolButton* BtnDown = nullptr;
-    QToolButton* BtnUp = nullptr;
-    QFrame* PanelDebug = nullptr;
-    QLabel* SetNr = nullptr;
-    QLabel* MaxNr = nullptr;
-    QLabel* DateiPos = nullptr;
-    QLabel* LbTest = nullptr;
+    // The menus of the window and its mask (also their objectName).
     QMenu* PUNormal = nullptr;
     QMenu* PUComment = nullptr;
     QMenu* PUDummy = nullptr;
-
-private:
-    std::vector<Binding> m_bindings;  // scalar record fields and their controls, in record order
-
-    // Entry rules
-public:
-    // Puts the window into NewFlight or ChangeFlight over the mask as it stands: buttons, both
-    // category panels, the crew rows as the working crew, the field rules, focus to the date.
-    void startEntry(EntryStateValue state);
-    void ApplyEntryRules();
-    bool IsFilled(QWidget* field);
-
-private:
-    class EntryRules;
-    using FieldHandler = void (TFMHaupt::*)(QWidget*);
-
-    void connectEntryRules();
-    void runHandler(FieldHandler handler, QWidget* field, bool isExit);
-    void TestEnable(QWidget* field);
-    void EmptyNotAllowed(QWidget* field);
-    void EmptyTest(QWidget* field);
-    void ClockTimeTest(QWidget* field);
-    void EDAtaBeforeExit(QWidget* field);
-    void EDAteBeforeExit(QWidget* field);
-    void EDCallsignExit(QWidget* field);
-    void EDRegistrationEnter(QWidget* field);
-    void MRoutingExit(QWidget* field);
-    void EDNameExit(QWidget* field);
-    void EDName4Exit(QWidget* field);
-    void EDDuty1Exit(QWidget* field);
-    void EDName1Exit(QWidget* field);
-    void EDDuty2Exit(QWidget* field);
-    void EDNameChange(TMyEdit* field, const QString& text);
-    bool EDNameKeyPress(TMyEdit* field, QKeyEvent* event);
-    void EDDateKeyDown(QKeyEvent* event);
-    bool entryKeyDown(QKeyEvent* event);
-    void requireInput(QWidget* field);
-    void moveFocus(QWidget* field);
-    QString firstDuty() const;
-
-    std::shared_ptr<EntryRules> m_entryRules;
-    bool m_movingFocus = false;
-    bool m_completionDetached = false;
-    // End of entry rules
 };
 
 }  // namespace velmarsk

@@ -228,7 +228,7 @@ bool TFMOptions::chooseColor(TColorPanel* panel) {
 }
 
 void TFMOptions::PNAllowedClick() {
-    if (chooseColor(PNAllowed)) SetAllowedColorTree(m_main.maskArea(), PNAllowed->color());
+    if (chooseColor(PNAllowed)) SetAllowedColorTree(&m_main.mask(), PNAllowed->color());
 }
 
 void TFMOptions::TCTPnotFullClick() {
@@ -352,7 +352,7 @@ void TFMHaupt::OpenOptionsDialog() {
     dialog.Options->setCurrentIndex(0);
     // "&OK" has shown the flight with the new settings already; a flight being entered keeps what
     // was typed (hidden blocks and colours follow at once anyway).
-    if (dialog.exec() != QDialog::Accepted && m_entryState == Browse) ShowFlight(m_currentPosition);
+    if (dialog.exec() != QDialog::Accepted && EntryState() == Browse) ShowFlight(m_currentPosition);
 }
 
 }  // namespace velmarsk

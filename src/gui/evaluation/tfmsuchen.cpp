@@ -405,9 +405,9 @@ bool TFMSuchen::runSearch() {
     m_main.ShowFlight(position);
     // The matched name must be in sight: the rows keep the scroll of the flight shown before.
     if (slot > 4)
-        m_main.SetCrewScroll(slot - 3);
-    else if (slot > 0 && slot < m_main.CrewScrollPos())
-        m_main.SetCrewScroll(slot);
+        m_main.mask().SetCrewScroll(slot - 3);
+    else if (slot > 0 && slot < m_main.mask().CrewScrollPos())
+        m_main.mask().SetCrewScroll(slot);
     m_main.activateWindow();
     m_main.raise();
     return !self.isNull();
@@ -482,7 +482,7 @@ void TFMHaupt::OpenSearchDialog() {
 }
 
 void TFMHaupt::ContinueSearch() {
-    if (m_entryState != Browse) return;
+    if (EntryState() != Browse) return;
     if (!m_searchDialog) {
         OpenSearchDialog();
         return;

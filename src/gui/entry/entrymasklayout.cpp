@@ -1,25 +1,21 @@
-// The entry mask and the menus of the main window.
+// The layout of the entry mask.
 #include "controls/fonts.h"
 #include "controls/subs.h"
 #include "controls/tedit5min.h"
 #include "controls/teditname.h"
 #include "controls/teditzahl.h"
 #include "controls/tmyedit.h"
-#include "entry/tfmhaupt.h"
+#include "entry/entrymask.h"
 
-#include <QAction>
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QMenuBar>
 #include <QPainter>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QScrollBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -66,46 +62,6 @@ const CategoryColumn kIfrColumns[] = {
     {"Simulator", "", false, "EdSimDay", true, "EDSimNite", true},
     {"Prec.", "", true, "EDPrecDay", true, "EDPrecNite", true},
     {"NPrec", "", true, "EDNPrecDay", true, "EDNPrecNite", true},
-};
-
-struct MenuItem {
-    const char* menu;  // nullptr: separator in the current menu
-    const char* name;
-    const char* caption;
-    const char* shortcut;
-};
-
-const MenuItem kMenuItems[] = {
-    {"&Datei", "Indexneu", "&Index neu", ""},
-    {nullptr, "N1", "", ""},
-    {"&Datei", "Exportieren", "Exportieren", "F9"},
-    {"&Datei", "Importieren", "Importieren", "Shift+F9"},
-    {nullptr, "N3", "", ""},
-    {"&Datei", "Dateiordnen", "Datei ordnen", ""},
-    {"&Datei", "Schliessen", "&Schließen", ""},
-    {"&Bearbeiten", "Flugloeschen", "&Flug löschen", "Ctrl+Del"},
-    {"&Bearbeiten", "Gehezu", "Gehe zu", "F5"},
-    {"&Bearbeiten", "FlugAendern", "Flug &ändern", "F4"},
-    {"Drucken", "Druckerwaehlen", "Drucker wählen", ""},
-    {"Drucken", "Flugdrucken", "Flug drucken", "Ctrl+P"},
-    {"&Eingabe", "NeuerFlug", "&Neuer Flug", "F10"},
-    {"&Eingabe", "Optionen", "&Optionen", "F11"},
-    {"&Auswerten", "Summe", "&Summe", "Ctrl+J"},
-    {"&Auswerten", "Suchen", "Suchen", "Ctrl+F"},
-    {"&Auswerten", "Weitersuchen", "Weitersuchen", "F3"},
-    {"&Auswerten", "Grafik", "Grafik", "F6"},
-    {"?", "Info", "Info", ""},
-    {"?", "CrewInfo1", "CrewInfo", ""},
-};
-
-// Scrolls by mouse and scroll bars only: the arrow keys belong to the window, which moves between
-// fields and flights with them.
-class MaskScrollArea : public QScrollArea {
-public:
-    using QScrollArea::QScrollArea;
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override { event->ignore(); }
 };
 
 // A padlock, drawn so that it needs no symbol font.
@@ -172,7 +128,7 @@ TEditZahl* counterField(const char* name, QWidget* parent) {
 
 }  // namespace
 
-QWidget* TFMHaupt::buildCategoryGroup(QGroupBox* box, bool vfr) {
+QWidget* EntryMask::buildCategoryGroup(QGroupBox* box, bool vfr) {
     auto* grid = new QGridLayout(box);
     grid->setHorizontalSpacing(4);
     grid->setVerticalSpacing(2);
@@ -212,18 +168,8 @@ QWidget* TFMHaupt::buildCategoryGroup(QGroupBox* box, bool vfr) {
     return box;
 }
 
-void TFMHaupt::buildMask() {
-    // The mask keeps its fields at their natural size: a window made smaller than the mask scrolls
-    // instead of squeezing them, a taller one gives the comment box the room.
-    auto* scroll = new MaskScrollArea(this);
-    scroll->setObjectName(QStringLiteral("MaskScroll"));
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setWidgetResizable(true);
-    auto* client = new QWidget(scroll);
-    client->setObjectName(QStringLiteral("Client"));
-    scroll->setWidget(client);
-    setCentralWidget(scroll);
-    m_client = client;
+void EntryMask::buildMask() {
+    QWidget* client = this;
     auto* outer = new QVBoxLayout(client);
     outer->setContentsMargins(12, 4, 12, 12);
     outer->setSpacing(4);
@@ -399,7 +345,6 @@ void TFMHaupt::buildMask() {
         b->setFocusPolicy(Qt::NoFocus);
         b->setMinimumSize(36, 28);
         b->setContextMenuPolicy(Qt::PreventContextMenu);  // the right button steps by ten
-        b->installEventFilter(this);
     }
     buttons->addStretch();
     buttons->addWidget(BtnCancel);
@@ -458,42 +403,6 @@ void TFMHaupt::buildMask() {
               << findChild<QWidget*>(QString::fromLatin1(c.nightControl));
     order << MemComment << BtnCancel << Btnok << CBHasPassword << CBCommentHidden;
     for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
-}
-
-void TFMHaupt::buildMenus() {
-    QMenu* current = nullptr;
-    QString currentTitle;
-    for (const MenuItem& item : kMenuItems) {
-        if (!item.menu) {
-            auto* sep = current->addSeparator();
-            sep->setObjectName(QString::fromLatin1(item.name));
-            continue;
-        }
-        const QString title = QString::fromUtf8(item.menu);
-        if (title != currentTitle) {
-            current = menuBar()->addMenu(title);
-            current->setObjectName(QStringLiteral("Menu") + QString(title).remove(QLatin1Char('&')));
-            currentTitle = QString::fromUtf8(item.menu);
-        }
-        QAction* a = current->addAction(QString::fromUtf8(item.caption));
-        a->setObjectName(QString::fromLatin1(item.name));
-        if (*item.shortcut) a->setShortcut(QKeySequence(QString::fromLatin1(item.shortcut)));
-    }
-    menuBar()->setObjectName(QStringLiteral("Menu"));
-
-    PUNormal = named(new QMenu(this), "PUNormal");
-    QAction* drucken = PUNormal->addAction(QStringLiteral("Drucken"));
-    drucken->setObjectName(QStringLiteral("PUDrucken"));
-    // Never disabled: it prints also while a flight is entered, when the menu item is off.
-    connect(drucken, &QAction::triggered, this, [this] { runCommand(&TFMHaupt::FlugdruckenClick); });
-    QAction* exportieren = PUNormal->addAction(QStringLiteral("Exportieren"));
-    exportieren->setObjectName(QStringLiteral("PUExportieren"));
-    connect(exportieren, &QAction::triggered, menuAction(QStringLiteral("Exportieren")), &QAction::trigger);
-    PUComment = named(new QMenu(this), "PUComment");
-    QAction* schrift = PUComment->addAction(QStringLiteral("Schriftart"));
-    schrift->setObjectName(QStringLiteral("Schrift"));
-    connect(schrift, &QAction::triggered, this, &TFMHaupt::SchriftClick);
-    PUDummy = named(new QMenu(this), "PUDummy");
 }
 
 }  // namespace velmarsk

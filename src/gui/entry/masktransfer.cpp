@@ -5,7 +5,7 @@
 #include "controls/teditzahl.h"
 #include "controls/tmyedit.h"
 #include "dates/daynumber.h"
-#include "entry/tfmhaupt.h"
+#include "entry/entrymask.h"
 #include "storage/logbook.h"
 #include "storage/scramble.h"
 #include "text/conversionerror.h"
@@ -44,7 +44,7 @@ QString shownBreaks(QString text) {
 
 }  // namespace
 
-void TFMHaupt::bindFields() {
+void EntryMask::bindFields() {
     for (const FieldInfo& f : flightFields()) {
         if (f.kind != FieldKind::Time && f.kind != FieldKind::Counter) continue;
         QString control = QStringLiteral("ED") + QString::fromLatin1(f.name);
@@ -56,17 +56,17 @@ void TFMHaupt::bindFields() {
     }
 }
 
-QString TFMHaupt::nameText(NameRef ref) const {
+QString EntryMask::nameText(NameRef ref) const {
     return m_logbook.names().NameAt(ref);
 }
 
-NameRef TFMHaupt::nameRef(const QString& text) {
+NameRef EntryMask::nameRef(const QString& text) {
     const NameRef ref = m_logbook.names().NameIndexOf(text);
     if (ref < 0) throw TextStorageError(text.trimmed());
     return ref;
 }
 
-void TFMHaupt::RecordToMask(const FlightRecord& record) {
+void EntryMask::RecordToMask(const FlightRecord& record) {
     EDDate->setText(record.Date ? DateText(dayNumberToDate(record.Date)) : QString());
     for (int r = 0; r < 4; ++r) EDDuty[std::size_t(r)]->setText(nameText(record.Duty[std::size_t(r)]));
     for (int r = 0; r < 4; ++r) EDName[std::size_t(r)]->setText(nameText(record.Name[std::size_t(r)]));
@@ -86,7 +86,7 @@ void TFMHaupt::RecordToMask(const FlightRecord& record) {
     CBCommentHidden->setChecked(record.CommentHidden != 0);
 }
 
-void TFMHaupt::MaskToRecord(FlightRecord& record) {
+void EntryMask::MaskToRecord(FlightRecord& record) {
     record.Date = std::uint16_t(dateToDayNumber(TextToDate(EDDate->text())));
     for (int r = 0; r < 4; ++r)
         record.Duty[std::size_t(m_crewScrollPos + r - 1)] = nameRef(EDDuty[std::size_t(r)]->text());
@@ -106,12 +106,23 @@ void TFMHaupt::MaskToRecord(FlightRecord& record) {
     m_logbook.SaveNames();
 }
 
-quint32 TFMHaupt::maskValue(const Binding& b) {
+FlightRecord EntryMask::TakeFlight(StringRecord& texts) {
+    StoreCrewRows();
+    FillCrewRows();
+    FlightRecord work = m_currentFlight;
+    MaskToRecord(work);  // raises the conversion error of a wrong date before anything is stored
+    for (const QString& t : {m_currentStringRecord.Routing, MemComment->toPlainText()})
+        if (!StringRecord::isStorableText(t)) throw TextStorageError(t);
+    texts = m_currentStringRecord;
+    return work;
+}
+
+quint32 EntryMask::maskValue(const Binding& b) {
     if (auto* t = qobject_cast<TEdit5Min*>(b.control)) return t->minutes();
     return static_cast<TEditZahl*>(b.control)->value();
 }
 
-QString TFMHaupt::fieldCaption(QWidget* field) const {
+QString EntryMask::fieldCaption(QWidget* field) const {
     // A field of the category groups is named by its group, its column and its row (Day or Nite).
     auto* box = qobject_cast<QGroupBox*>(field->parentWidget());
     auto* grid = box ? qobject_cast<QGridLayout*>(box->layout()) : nullptr;
@@ -130,12 +141,12 @@ QString TFMHaupt::fieldCaption(QWidget* field) const {
     return parts.join(QLatin1Char(' '));
 }
 
-QString TFMHaupt::clockTimeRefusal(QWidget* field) const {
+QString EntryMask::clockTimeRefusal(QWidget* field) const {
     return QStringLiteral("Die Uhrzeit im Feld \u201E%1\u201C muss zwischen 0:00 und 23:59 liegen")
         .arg(fieldCaption(field));
 }
 
-std::pair<QWidget*, QString> TFMHaupt::firstUnstorableValue() const {
+std::pair<QWidget*, QString> EntryMask::firstUnstorableValue() const {
     // A value is refused rather than cut to what fits: the flight and the running total would be
     // stored wrong without a word.
     for (const Binding& b : m_bindings) {
@@ -150,7 +161,7 @@ std::pair<QWidget*, QString> TFMHaupt::firstUnstorableValue() const {
     return {nullptr, QString()};
 }
 
-void TFMHaupt::StoreCrewRows() {
+void EntryMask::StoreCrewRows() {
     FlightRecord& f = m_currentFlight;
     for (int r = 0; r < 4; ++r)
         f.Duty[std::size_t(m_crewScrollPos + r - 1)] = nameRef(EDDuty[std::size_t(r)]->text());
@@ -178,14 +189,14 @@ void TFMHaupt::StoreCrewRows() {
     }
 }
 
-void TFMHaupt::FillCrewRows() {
+void EntryMask::FillCrewRows() {
     for (int r = 0; r < 4; ++r)
         EDDuty[std::size_t(r)]->setText(nameText(m_currentFlight.Duty[std::size_t(m_crewScrollPos + r - 1)]));
     for (int r = 0; r < 4; ++r)
         EDName[std::size_t(r)]->setText(nameText(m_currentFlight.Name[std::size_t(m_crewScrollPos + r - 1)]));
 }
 
-void TFMHaupt::SetCrewScroll(int slot) {
+void EntryMask::SetCrewScroll(int slot) {
     m_crewScrollPos = std::clamp(slot, 1, kCrewSlots - 3);
     {
         const QSignalBlocker block(SBName);
