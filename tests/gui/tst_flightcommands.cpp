@@ -126,6 +126,7 @@ void TestFlightCommands::newFlightIsStoredAsTyped() {
     env.settings->writeString(QStringLiteral("USER"), QStringLiteral("FUNCTION"), QStringLiteral("IP"));
     TFMHaupt w(env.flightBook(), env.ui);
     showActive(w);
+    QVERIFY(w.mask().PanelGesamt->isVisible() && !w.mask().PanelGesamt->isEnabled());  // shown, locked
     w.NeuerFlugClick();
     QCOMPARE(w.EntryState(), NewFlight);
     QVERIFY(w.mask().PanelTitelNew->isVisible());
@@ -139,6 +140,7 @@ void TestFlightCommands::newFlightIsStoredAsTyped() {
     w.mask().MemComment->setPlainText(QStringLiteral("Übung"));
     QTest::keyClick(w.mask().EDTctp, Qt::Key_Return);  // Enter = OK
     QCOMPARE(w.EntryState(), Browse);
+    QVERIFY(w.mask().PanelGesamt->isVisible() && !w.mask().PanelGesamt->isEnabled());
     QCOMPARE(env.book->FlightCount(), 1);
     QCOMPARE(w.CurrentPosition(), 1);
     FlightRecord r;

@@ -38,8 +38,9 @@ EntryMask::EntryMask(FlightBook& book, QWidget* parent)
             (qobject_cast<QLineEdit*>(w) || qobject_cast<QPlainTextEdit*>(w)))
             w->installEventFilter(this);
 
-    setEntryState(Browse);
+    // Every field allowed first: the state then locks what it shows locked (the total).
     SetAllowedTree(this, true);
+    setEntryState(Browse);
     // The empty mask is the template of every new flight.
     EDDate->setText(DateText(QDate::currentDate()));
     m_currentFlight.Date = 0;

@@ -104,8 +104,8 @@ void TFMHaupt::BtnCancelClick() {
 }
 
 void TFMHaupt::endEntry(int position) {
-    m_mask->setEntryState(Browse);
     SetAllowedTree(m_mask, true);
+    m_mask->setEntryState(Browse);
     ShowFlight(position);
     if (QWidget* f = focusWidget()) f->clearFocus();
 }
