@@ -33,7 +33,9 @@ class TEdit5Min;
 class TEditName;
 class TEditZahl;
 class TMyEdit;
+class TFMCrewInfo;
 class TFMDrucken;
+class TFMExportFlug;
 class TFMSumme;
 class TFMSuchen;
 
@@ -128,6 +130,14 @@ public:
     void ContinueSearch();
     void SearchFromCrewInfo(const QString& text, const QString& field);
     TFMSuchen* searchDialog() const;
+    // Export and import of flights, the CSV table, the crew info and info windows.
+    void ExportierenClick();
+    void ImportierenClick();
+    void CsvExportierenClick();
+    void CrewInfoClick();
+    void InfoClick();
+    TFMExportFlug* exportWindow();
+    TFMCrewInfo* crewInfoWindow() const;
 
     // The widget that holds the whole mask (inside the window's scroll area).
     QWidget* maskArea() const { return m_client; }
@@ -194,6 +204,8 @@ private:
     QPointer<TFMDrucken> m_printerHolder;
     QPointer<TFMSumme> m_totals;
     QPointer<TFMSuchen> m_searchDialog;
+    QPointer<TFMExportFlug> m_exportWindow;
+    QPointer<TFMCrewInfo> m_crewInfo;
     void guardStorableText();
     QTimer* Timer;
 

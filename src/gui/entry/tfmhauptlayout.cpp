@@ -80,6 +80,7 @@ const MenuItem kMenuItems[] = {
     {nullptr, "N1", "", ""},
     {"&Datei", "Exportieren", "Exportieren", "F9"},
     {"&Datei", "Importieren", "Importieren", "Shift+F9"},
+    {"&Datei", "CsvExportieren", "CSV exportieren", ""},
     {nullptr, "N3", "", ""},
     {"&Datei", "Dateiordnen", "Datei ordnen", ""},
     {"&Datei", "Schliessen", "&Schließen", ""},
