@@ -29,14 +29,16 @@ ExportReader::OpenResult ExportReader::open(const QString& path) {
     // Read only: an export file on a medium that cannot be written imports as well.
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return OpenResult::OpenFailed;
-    m_data = file.readAll();
+    // The header first: any other file is refused without being read.
+    m_data = file.read(ExportFile::kHeaderSize);
+    if (!ExportFile::isExportHeader(m_data)) {
+        m_data.clear();
+        return file.error() != QFileDevice::NoError ? OpenResult::OpenFailed : OpenResult::UnknownHeader;
+    }
+    m_data += file.readAll();
     if (file.error() != QFileDevice::NoError) {
         m_data.clear();
         return OpenResult::OpenFailed;
-    }
-    if (!ExportFile::isExportHeader(m_data)) {
-        m_data.clear();
-        return OpenResult::UnknownHeader;
     }
     m_pos = ExportFile::kHeaderSize;
     return OpenResult::Ok;

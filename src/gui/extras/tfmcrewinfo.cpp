@@ -25,7 +25,8 @@ const char* const kTabs[CrewLists::kListCount] = {"CrewNames", "CrewDuty", "AC-T
 
 }  // namespace
 
-TFMCrewInfo::TFMCrewInfo(TFMHaupt& main) : QWidget(&main, Qt::Window), m_main(main) {
+TFMCrewInfo::TFMCrewInfo(TFMHaupt& main)
+    : QWidget(&main, Qt::Window), m_main(main), m_settings(main.flightBook().settings()) {
     setObjectName(QStringLiteral("FMCrewInfo"));
     setWindowTitle(QStringLiteral("CrewInfo"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -168,7 +169,7 @@ void TFMCrewInfo::DoFormCloseClick() {
 }
 
 void TFMCrewInfo::writeSettings() {
-    Settings& s = m_main.flightBook().settings();
+    Settings& s = m_settings;
     const QFont font = LBCrewInfo->font();
     try {
         s.beginBatch();

@@ -14,6 +14,7 @@ class QTabBar;
 
 namespace velmarsk {
 
+class Settings;
 class TFMHaupt;
 
 // "CrewInfo": every crew name, duty, aircraft type, callsign and registration the logbook holds,
@@ -53,6 +54,8 @@ private:
     void writeSettings();
 
     TFMHaupt& m_main;
+    // The settings are written when the window goes, which may be while the main window goes.
+    Settings& m_settings;
     std::array<QStringList, CrewLists::kListCount> m_lists;
 };
 

@@ -34,6 +34,8 @@ QLabel* label(QWidget* parent, const char* name, const QString& text) {
 TFMExportFlug::TFMExportFlug(FlightBook& book, QWidget* parent) : QDialog(parent), m_book(book) {
     setObjectName(QStringLiteral("FMExportFlug"));
     setWindowTitle(QStringLiteral("FMExportFlug"));
+    // While an import runs and waits for its "OK", the logbook takes no other command.
+    setWindowModality(Qt::ApplicationModal);
     auto* grid = new QGridLayout(this);
     LblHeadline = label(this, "LblHeadline", QStringLiteral("Daten importieren"));
     QFont bold = LblHeadline->font();
