@@ -33,7 +33,8 @@ bool CliCommands::passwordAllows(bool needed) const {
     const QString stored = m_logbook->ReadPassword();
     if (!needed || stored.isEmpty()) return true;
     if (!m_inv.has("--password")) {
-        CliInteraction::printError(QStringLiteral("Der Kommentar ist geschützt: das Passwort mit --password angeben."));
+        CliInteraction::printError(
+            QStringLiteral("Der Kommentar ist geschützt: das Passwort mit --password angeben."));
         return false;
     }
     if (m_inv.option("--password") == stored) return true;
@@ -88,11 +89,12 @@ int CliCommands::csv() {
     if (m_inv.has("--password") && !passwordAllows(true)) return kError;
     int count = 0;
     const auto pass = m_book->pass();
-    const QByteArray table = CsvExport::build(*pass, *from, *to, stored.isEmpty() || m_inv.has("--password"), &count);
+    const QByteArray table =
+        CsvExport::build(*pass, *from, *to, stored.isEmpty() || m_inv.has("--password"), &count);
     QString error;
     if (!CsvExport::write(m_inv.args.at(0), table, &error)) {
-        CliInteraction::printError(QStringLiteral("Die Datei %1 kann nicht geschrieben werden: %2")
-                                       .arg(m_inv.args.at(0), error));
+        CliInteraction::printError(
+            QStringLiteral("Die Datei %1 kann nicht geschrieben werden: %2").arg(m_inv.args.at(0), error));
         return kError;
     }
     print(QStringLiteral("Flüge: %1\n").arg(count));

@@ -68,20 +68,27 @@ protected:
 };
 
 TEST_F(ExchangeTest, ExportFileHoldsHeaderRecordAndTheTwentyOneTextsInOrder) {
-    FlightRecord r = flight(day(5), 600, {QStringLiteral("PIC"), QStringLiteral("Meier"), QStringLiteral("CP"),
-                                          QStringLiteral("Schulz")});
+    FlightRecord r = flight(
+        day(5), 600,
+        {QStringLiteral("PIC"), QStringLiteral("Meier"), QStringLiteral("CP"), QStringLiteral("Schulz")});
     ASSERT_EQ(service->AddFlight(r, texts(QStringLiteral("EDXW - EDHL"), QStringLiteral("Böen"))), 1);
     ASSERT_EQ(exportPositions({1}), ExportFile::Result::Ok);
 
     const QByteArray file = bytes(ExportFile::kDefaultName);
     QByteArray expectedHeader;
-    expectedHeader.append(char(36)).append("Tarnoki by Tarvik Olmandre Version: ").append(char(4)).append("1,00");
+    expectedHeader.append(char(36))
+        .append("Tarnoki by Tarvik Olmandre Version: ")
+        .append(char(4))
+        .append("1,00");
     ASSERT_EQ(file.left(42), expectedHeader);
     EXPECT_EQ(file.mid(42, kFlightRecordSize), r.toBytes());
     QByteArray texts = "CH-53" + QByteArray(1, 0) + "SAR41" + QByteArray(1, 0) + "84+01" + QByteArray(1, 0);
     texts += QByteArray("PIC\0Meier\0CP\0Schulz\0", 20);
     for (int k = 3; k <= kCrewSlots; ++k) texts += QByteArray(2, 0);  // empty duty and name
-    texts += QByteArray("EDXW - EDHL\0B\xF6" "en\0", 17);
+    texts += QByteArray(
+        "EDXW - EDHL\0B\xF6"
+        "en\0",
+        17);
     EXPECT_EQ(file.mid(42 + kFlightRecordSize), texts);
 
     // A second export appends behind, header once.
@@ -176,7 +183,8 @@ TEST_F(ExchangeTest, TctpIsKeptOnlyWhereTheNamesTablesAgree) {
 
     // A logbook of its own whose line of that number holds some other text: the TCTP is left empty.
     OtherLogbook foreign;
-    for (const char* n : {"X", "Y", "Z", "W", "V", "U", "T"}) foreign.book.names().NameIndexOf(QString::fromLatin1(n));
+    for (const char* n : {"X", "Y", "Z", "W", "V", "U", "T"})
+        foreign.book.names().NameIndexOf(QString::fromLatin1(n));
     ASSERT_EQ(importInto(foreign.service, exportPath()).imported, 1);
     EXPECT_EQ(foreign.book.names().NameAt(foreign.flight(1).Tctp), QString());
     EXPECT_EQ(foreign.book.names().NameAt(foreign.flight(1).Name[0]), QStringLiteral("Meier"));
@@ -248,7 +256,8 @@ TEST_F(ExchangeTest, DamagedOrCutOffFilesSayWhatWasNotImported) {
         const auto opened = import.open(path("case.exp"));
         ASSERT_EQ(opened, c.open);
         if (opened != ExportReader::OpenResult::Ok) {
-            EXPECT_EQ(ExportReader::openMessage(opened), QStringLiteral("Unbekannter Dateiheader in der Importdatei"));
+            EXPECT_EQ(ExportReader::openMessage(opened),
+                      QStringLiteral("Unbekannter Dateiheader in der Importdatei"));
             continue;
         }
         const ImportOutcome result = import.run();
@@ -256,7 +265,8 @@ TEST_F(ExchangeTest, DamagedOrCutOffFilesSayWhatWasNotImported) {
         EXPECT_EQ(result.imported, c.read);
         EXPECT_EQ(other.book.FlightCount(), c.read);
         if (c.problem)
-            EXPECT_TRUE(result.problem.contains(QString::fromUtf8(c.problem))) << result.problem.toStdString();
+            EXPECT_TRUE(result.problem.contains(QString::fromUtf8(c.problem)))
+                << result.problem.toStdString();
         else
             EXPECT_TRUE(result.problem.isEmpty());
     }
@@ -288,8 +298,8 @@ TEST_F(ExchangeTest, CsvHoldsEveryFieldOfTheRangeWithTextsQuoted) {
     FlightRecord r = flight(day(9), 615, {QStringLiteral("PIC"), QStringLiteral("Müller")}, 95);
     r.LandDay = 3;
     r.CommentHidden = 1;
-    ASSERT_GT(service->AddFlight(r, texts(QStringLiteral("EDXW; \"Nord\"\r\nEDHL"),
-                                          ScrambleText(QStringLiteral("geheim")))),
+    ASSERT_GT(service->AddFlight(
+                  r, texts(QStringLiteral("EDXW; \"Nord\"\r\nEDHL"), ScrambleText(QStringLiteral("geheim")))),
               0);
     add(day(1), 600);   // before the range
     add(day(20), 600);  // after it

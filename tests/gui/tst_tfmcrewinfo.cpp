@@ -60,8 +60,9 @@ private:
                                      QStringLiteral("meier"), QStringLiteral("LM"), QStringLiteral("Abel")},
                                     QStringLiteral("84+02"));
         b.Callsign = env.ref(QStringLiteral("SAR42"));
-        FlightRecord c = testFlight(env.book->names(), day(3), 600, 60,
-                                    {QStringLiteral("PIC"), QStringLiteral("Zander")}, QStringLiteral("84+01"));
+        FlightRecord c =
+            testFlight(env.book->names(), day(3), 600, 60, {QStringLiteral("PIC"), QStringLiteral("Zander")},
+                       QStringLiteral("84+01"));
         QCOMPARE(env.add(a), 1);
         QCOMPARE(env.add(b), 2);
         QCOMPARE(env.add(c), 3);
@@ -101,11 +102,14 @@ void TestCrewInfo::listsAreCollatedCountedAndFreeOfDuplicates() {
         QStringList entries;
     } expected[] = {
         // Empty crew slots give the empty text, first; "meier" is the first "Meier" met again.
-        {0, QStringLiteral("CrewNames"),
+        {0,
+         QStringLiteral("CrewNames"),
          {QString(), QStringLiteral("Abel"), QStringLiteral("Meier"), QStringLiteral("Müller"),
           QStringLiteral("Zander")}},
-        {1, QStringLiteral("CrewDuty"),
-         {QString(), QStringLiteral("CP"), QStringLiteral("FE"), QStringLiteral("LM"), QStringLiteral("PIC")}},
+        {1,
+         QStringLiteral("CrewDuty"),
+         {QString(), QStringLiteral("CP"), QStringLiteral("FE"), QStringLiteral("LM"),
+          QStringLiteral("PIC")}},
         {2, QStringLiteral("AC-Types"), {QStringLiteral("CH-53")}},
         {3, QStringLiteral("Callsign"), {QStringLiteral("SAR41"), QStringLiteral("SAR42")}},
         {4, QStringLiteral("Registration"), {QStringLiteral("84+01"), QStringLiteral("84+02")}},
@@ -139,7 +143,8 @@ void TestCrewInfo::doubleClickSearchesNamesCallsignsAndRegistrationsOnly() {
         int tab;
         QString text;
         int position;
-    } searches[] = {{3, QStringLiteral("SAR42"), 2}, {0, QStringLiteral("Meier"), 1}, {4, QStringLiteral("84+01"), 3}};
+    } searches[] = {
+        {3, QStringLiteral("SAR42"), 2}, {0, QStringLiteral("Meier"), 1}, {4, QStringLiteral("84+01"), 3}};
     for (const auto& s : searches) {
         w->ShowFlight(1 + s.position % 3);  // somewhere else first
         info->TCCrewInfo->setCurrentIndex(s.tab);

@@ -244,7 +244,8 @@ void TestExportImportWindow::importRefusalsAndCancel() {
         QString file;
         QString message;
     } refused[] = {
-        {env.dir.filePath(QStringLiteral("Flug.dat")), QStringLiteral("Unbekannter Dateiheader in der Importdatei")},
+        {env.dir.filePath(QStringLiteral("Flug.dat")),
+         QStringLiteral("Unbekannter Dateiheader in der Importdatei")},
         {env.dir.filePath(QStringLiteral("fehlt.exp")), QStringLiteral("Datei kann nicht geöffnet werden")},
     };
     for (const auto& r : refused) {
@@ -327,7 +328,8 @@ void TestExportImportWindow::csvExportWritesTheRangeTyped() {
     QVERIFY(MessageBox::shown().front().text.contains(QStringLiteral("kein gültiges Datum")));
     QCOMPARE(MessageBox::shown().back().text,
              QStringLiteral("2 Flüge nach %1 exportiert.").arg(QDir::toNativeSeparators(file)));
-    const QStringList lines = QString::fromUtf8(fileBytes(file).mid(3)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    const QStringList lines =
+        QString::fromUtf8(fileBytes(file).mid(3)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 3);
     QVERIFY(lines[1].startsWith(QStringLiteral("05.03.2024;P;Meier;")));
     QVERIFY(lines[2].startsWith(QStringLiteral("09.03.2024;")));

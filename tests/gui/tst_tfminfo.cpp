@@ -101,7 +101,8 @@ void TestInfoWindow::withoutAUsablePictureKeepsItsDesignSize_data() {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QString>("message");
     QTest::newRow("no jpeg") << QByteArray("kein Bild") << QStringLiteral("kein lesbares JPEG-Bild");
-    QTest::newRow("only its first marker") << shippedPicture().left(2) << QStringLiteral("kein lesbares JPEG-Bild");
+    QTest::newRow("only its first marker")
+        << shippedPicture().left(2) << QStringLiteral("kein lesbares JPEG-Bild");
     QTest::newRow("missing") << QByteArray() << QStringLiteral("existiert nicht");
 }
 

@@ -29,9 +29,10 @@ public:
         // Stable: among texts the collator holds equal, the first met leads and is the one kept.
         std::stable_sort(texts.begin(), texts.end(),
                          [&](const QString& a, const QString& b) { return collator.compare(a, b) < 0; });
-        texts.erase(std::unique(texts.begin(), texts.end(),
-                                [&](const QString& a, const QString& b) { return collator.compare(a, b) == 0; }),
-                    texts.end());
+        texts.erase(
+            std::unique(texts.begin(), texts.end(),
+                        [&](const QString& a, const QString& b) { return collator.compare(a, b) == 0; }),
+            texts.end());
         return texts;
     }
 

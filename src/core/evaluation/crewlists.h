@@ -17,7 +17,8 @@ class CrewLists {
 public:
     enum List { CrewNames, CrewDuty, AcTypes, Callsign, Registration, kListCount };
 
-    static std::array<QStringList, kListCount> BuildCrewLists(const FlightPass& pass, const QCollator& collator);
+    static std::array<QStringList, kListCount> BuildCrewLists(const FlightPass& pass,
+                                                              const QCollator& collator);
 };
 
 }  // namespace velmarsk

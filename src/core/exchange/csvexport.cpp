@@ -24,7 +24,8 @@ QString valueText(const FieldInfo& f, std::uint32_t v) {
 
 QStringList CsvExport::columns() {
     QStringList c{QStringLiteral("Date")};
-    for (int k = 1; k <= kCrewSlots; ++k) c << QStringLiteral("Duty%1").arg(k) << QStringLiteral("Name%1").arg(k);
+    for (int k = 1; k <= kCrewSlots; ++k)
+        c << QStringLiteral("Duty%1").arg(k) << QStringLiteral("Name%1").arg(k);
     c << QStringLiteral("Aircraft") << QStringLiteral("Callsign") << QStringLiteral("Registration")
       << QStringLiteral("Tctp");
     for (const FieldInfo& f : flightFields())
@@ -43,8 +44,8 @@ QString CsvExport::quoted(const QString& field) {
     return QLatin1Char('"') + q + QLatin1Char('"');
 }
 
-QByteArray CsvExport::build(const FlightPass& pass, std::uint16_t from, std::uint16_t to, bool revealProtected,
-                            int* count) {
+QByteArray CsvExport::build(const FlightPass& pass, std::uint16_t from, std::uint16_t to,
+                            bool revealProtected, int* count) {
     const NameTable& names = pass.names();
     QString out;
     out += columns().join(QLatin1Char(';')) + QStringLiteral("\r\n");
@@ -59,13 +60,16 @@ QByteArray CsvExport::build(const FlightPass& pass, std::uint16_t from, std::uin
         pass.ReadStringRecord(p, texts);  // a record that cannot be read gives empty texts
         row.clear();
         row << dayNumberToDate(r.Date).toString(QStringLiteral("dd.MM.yyyy"));
-        for (std::size_t k = 0; k < kCrewSlots; ++k) row << names.NameAt(r.Duty[k]) << names.NameAt(r.Name[k]);
+        for (std::size_t k = 0; k < kCrewSlots; ++k)
+            row << names.NameAt(r.Duty[k]) << names.NameAt(r.Name[k]);
         row << names.NameAt(r.Aircraft) << names.NameAt(r.Callsign) << names.NameAt(r.Registration)
             << names.NameAt(r.Tctp);
         for (const FieldInfo& f : flightFields())
             if (isValueColumn(f)) row << valueText(f, f.get(r));
         row << texts.Routing;
-        row << (r.CommentHidden == 0 ? texts.Comment : revealProtected ? UnscrambleText(texts.Comment) : QString());
+        row << (r.CommentHidden == 0 ? texts.Comment
+                : revealProtected    ? UnscrambleText(texts.Comment)
+                                     : QString());
         for (QString& field : row) field = quoted(field);
         out += row.join(QLatin1Char(';')) + QStringLiteral("\r\n");
         ++rows;

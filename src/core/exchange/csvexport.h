@@ -21,8 +21,8 @@ public:
 
     // Flights dated from..to (day numbers, both inclusive). A protected comment is written plain
     // when revealProtected is set and left empty otherwise. count receives the number of flights.
-    static QByteArray build(const FlightPass& pass, std::uint16_t from, std::uint16_t to, bool revealProtected,
-                            int* count = nullptr);
+    static QByteArray build(const FlightPass& pass, std::uint16_t from, std::uint16_t to,
+                            bool revealProtected, int* count = nullptr);
 
     // Writes the file whole; false with the reason in error.
     static bool write(const QString& path, const QByteArray& csv, QString* error = nullptr);

@@ -46,10 +46,12 @@ ExportReader::OpenResult ExportReader::open(const QString& path) {
 
 ExportReader::Status ExportReader::fail(Status status, const QString& text, qint64 offset) {
     m_problem = status == Status::Truncated
-                    ? QStringLiteral("Die Importdatei ist unvollständig: sie endet mitten im Flug %1 (ab Byte %2, "
-                                     "%3). Dieser Flug wurde nicht importiert.")
-                    : QStringLiteral("Die Importdatei ist beschädigt: Flug %1 (ab Byte %2) %3. Dieser Flug und "
-                                     "alle folgenden wurden nicht importiert.");
+                    ? QStringLiteral(
+                          "Die Importdatei ist unvollständig: sie endet mitten im Flug %1 (ab Byte %2, "
+                          "%3). Dieser Flug wurde nicht importiert.")
+                    : QStringLiteral(
+                          "Die Importdatei ist beschädigt: Flug %1 (ab Byte %2) %3. Dieser Flug und "
+                          "alle folgenden wurden nicht importiert.");
     m_problem = m_problem.arg(m_entries + 1).arg(offset).arg(text);
     m_pos = m_data.size();
     return status;
@@ -69,16 +71,15 @@ ExportReader::Status ExportReader::next(ExportEntry& out) {
     QString texts[ExportFile::kTexts];
     for (QString& t : texts) {
         const void* zero = std::memchr(data + pos, 0, std::size_t(size - pos));
-        if (!zero)
-            return fail(Status::Truncated, QStringLiteral("in seinen Texten"),
-                        start);
+        if (!zero) return fail(Status::Truncated, QStringLiteral("in seinen Texten"), start);
         const qsizetype end = static_cast<const char*>(zero) - data;
         t = cp1252::decode(QByteArrayView(data + pos, end - pos));
         pos = end + 1;
     }
     for (int i = 0; i < ExportFile::kNameTexts; ++i) {
         if (!NameTable::isStorableName(NameTable::trimmedName(texts[i])))
-            return fail(Status::Damaged, QStringLiteral("enthält einen Namen mit einem Zeilenumbruch"), start);
+            return fail(Status::Damaged, QStringLiteral("enthält einen Namen mit einem Zeilenumbruch"),
+                        start);
         out.names[std::size_t(i)] = texts[i];
     }
     out.routing = texts[ExportFile::kNameTexts];

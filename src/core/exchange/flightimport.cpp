@@ -52,10 +52,11 @@ ImportOutcome FlightImport::run(const Step& step) {
             const int position = m_book.AddFlight(record, texts);
             if (position == Logbook::kFailed) {
                 // The logbook has told the user why.
-                result.problem = QStringLiteral(
-                                     "Der Flug %1 der Importdatei konnte nicht gespeichert werden; er und die "
-                                     "folgenden wurden nicht importiert.")
-                                     .arg(m_reader.entriesRead());
+                result.problem =
+                    QStringLiteral(
+                        "Der Flug %1 der Importdatei konnte nicht gespeichert werden; er und die "
+                        "folgenden wurden nicht importiert.")
+                        .arg(m_reader.entriesRead());
                 break;
             }
             if (position > 0) {

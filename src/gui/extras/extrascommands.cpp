@@ -1,10 +1,10 @@
 // The main window's commands of the extras: export, import, CSV export, crew info and info.
+#include "controls/subs.h"
 #include "entry/tfmhaupt.h"
 #include "extras/tfmcrewinfo.h"
 #include "extras/tfmcsvexport.h"
 #include "extras/tfmexportflug.h"
 #include "extras/tfminfo.h"
-#include "controls/subs.h"
 #include "flightbook/flightbook.h"
 #include "storage/logbook.h"
 
@@ -18,7 +18,8 @@ TFMExportFlug* TFMHaupt::exportWindow() {
 void TFMHaupt::ExportierenClick() {
     // With no flight shown there is nothing to export; an entry without date would end every import.
     if (m_currentPosition < 1 || m_currentPosition > m_logbook.FlightCount()) return;
-    if (m_logbook.HasPassword() && m_currentFlight.CommentHidden == 1 && !m_passwordValid && !AskPassword()) return;
+    if (m_logbook.HasPassword() && m_currentFlight.CommentHidden == 1 && !m_passwordValid && !AskPassword())
+        return;
     exportWindow()->ExportFlight(m_currentPosition);
 }
 
@@ -27,7 +28,8 @@ void TFMHaupt::ImportierenClick() {
     if (m_logbook.ChangeProtected() && !passwordGiven()) return;
     const int shown = m_currentPosition;
     const std::optional<ImportOutcome> outcome = exportWindow()->ImportFlights();
-    ShowFlight(outcome && outcome->lastPosition > 0 ? outcome->lastPosition : std::min(shown, m_logbook.FlightCount()));
+    ShowFlight(outcome && outcome->lastPosition > 0 ? outcome->lastPosition
+                                                    : std::min(shown, m_logbook.FlightCount()));
 }
 
 void TFMHaupt::CsvExportierenClick() {

@@ -21,7 +21,8 @@
 namespace velmarsk {
 namespace {
 
-const char* const kTabs[CrewLists::kListCount] = {"CrewNames", "CrewDuty", "AC-Types", "Callsign", "Registration"};
+const char* const kTabs[CrewLists::kListCount] = {"CrewNames", "CrewDuty", "AC-Types", "Callsign",
+                                                  "Registration"};
 
 }  // namespace
 

@@ -70,8 +70,11 @@ TFMCsvExport::TFMCsvExport(TFMHaupt& main) : QDialog(&main), m_main(main) {
 bool TFMCsvExport::BtnOkClick() {
     const std::int64_t from = dateToDayNumber(TextToDate(EDVon->text()));
     const std::int64_t to = dateToDayNumber(TextToDate(EDBis->text()));
-    FileChooser::Request request{FileChooser::Mode::Save, QStringLiteral("Flüge als CSV exportieren"), QString(),
-                                 QStringLiteral("Flugbuch.csv"), QStringLiteral("CSV-Dateien (*.csv);;Alle Dateien (*)"),
+    FileChooser::Request request{FileChooser::Mode::Save,
+                                 QStringLiteral("Flüge als CSV exportieren"),
+                                 QString(),
+                                 QStringLiteral("Flugbuch.csv"),
+                                 QStringLiteral("CSV-Dateien (*.csv);;Alle Dateien (*)"),
                                  QStringLiteral("csv")};
     const QString file = FileChooser::choose(this, request);
     if (file.isEmpty()) return false;
@@ -85,7 +88,8 @@ bool TFMCsvExport::BtnOkClick() {
     bool anyHidden = false;
     FlightRecord r;
     for (int p = 1; p <= pass->FlightCount() && !anyHidden; ++p)
-        anyHidden = pass->DateAt(p) >= von && pass->DateAt(p) <= bis && pass->ReadFlight(p, r) && r.CommentHidden != 0;
+        anyHidden = pass->DateAt(p) >= von && pass->DateAt(p) <= bis && pass->ReadFlight(p, r) &&
+                    r.CommentHidden != 0;
     const bool reveal = !anyHidden || !book.logbook().HasPassword() || m_main.passwordGiven();
     int count = 0;
     const QByteArray csv = CsvExport::build(*pass, von, bis, reveal, &count);
@@ -97,9 +101,10 @@ bool TFMCsvExport::BtnOkClick() {
                          MessageBox::Icon::Error);
         return false;
     }
-    MessageBox::tell(this, QStringLiteral("CSV exportieren"),
-                     QStringLiteral("%1 Flüge nach %2 exportiert.").arg(count).arg(QDir::toNativeSeparators(file)),
-                     MessageBox::Icon::Information);
+    MessageBox::tell(
+        this, QStringLiteral("CSV exportieren"),
+        QStringLiteral("%1 Flüge nach %2 exportiert.").arg(count).arg(QDir::toNativeSeparators(file)),
+        MessageBox::Icon::Information);
     return true;
 }
 

@@ -69,8 +69,7 @@ QString TFMExportFlug::choose(bool save) {
     FileChooser::Request request;
     request.mode = save ? FileChooser::Mode::Save : FileChooser::Mode::Open;
     request.title = save ? QStringLiteral("Flüge exportieren") : QStringLiteral("Flüge importieren");
-    request.directory =
-        m_exportDir.isEmpty() ? m_book.settings().text(setting::PATH::Export) : m_exportDir;
+    request.directory = m_exportDir.isEmpty() ? m_book.settings().text(setting::PATH::Export) : m_exportDir;
     request.fileName = QString::fromLatin1(ExportFile::kDefaultName);
     request.filter = kFileFilter;
     request.defaultSuffix = save ? QStringLiteral("EXP") : QStringLiteral("exp");
@@ -95,7 +94,8 @@ bool TFMExportFlug::ExportFlight(int position) {
     EntryWriter writer(m_book.logbook().names());
     QString message;
     if (!writer.addFromPass(*pass, position, position)) {
-        message = QStringLiteral("Die Texte des Flugs können nicht gelesen werden; er wurde nicht exportiert.");
+        message =
+            QStringLiteral("Die Texte des Flugs können nicht gelesen werden; er wurde nicht exportiert.");
     } else {
         QString reason;
         const ExportFile::Result result = ExportFile::append(file, writer.bytes(), &reason);

@@ -98,7 +98,8 @@ void TFMInfo::FormCreate(const QString& dataDir) {
             break;
         }
     }
-    const QString shownPath = QDir::toNativeSeparators(QDir(dataDir).filePath(QString::fromLatin1(kPictureFile)));
+    const QString shownPath =
+        QDir::toNativeSeparators(QDir(dataDir).filePath(QString::fromLatin1(kPictureFile)));
     QString error;
     QImage image;
     if (path.isEmpty()) {
