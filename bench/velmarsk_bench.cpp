@@ -2,9 +2,13 @@
 // Flug.str of the same logbook sequentially, measured in the same run, so that the ratio can be
 // compared across machines. Targets: opening and the index rebuild within 5 x_read; adding all
 // 65,536 flights under 3 seconds; the totals over all flights within 3 x_read and faster than
-// SQLite summing the same rows of one table; a full-text search over all texts within 5 x_read.
+// SQLite summing the same rows of one table; a full-text search over all texts within 5 x_read;
+// the export of every flight to one export file and the import of that file into an empty
+// logbook each under 3 seconds.
 #include "dates/daynumber.h"
 #include "evaluation/flightsearch.h"
+#include "exchange/exportfile.h"
+#include "exchange/flightimport.h"
 #include "evaluation/totals.h"
 #include "flightbook/flightbook.h"
 #include "generator/flightgenerator.h"
@@ -377,6 +381,71 @@ void SqliteSums(benchmark::State& state) {
     report(state, total);
 }
 
+// Every flight of the generated logbook appended to a new export file, the file written included.
+void ExportAll(benchmark::State& state) {
+    Fixture& fx = fixture();
+    Logbook logbook(fx.base, fx.settings, fx.ui);
+    if (!logbook.Open()) state.SkipWithError("open failed");
+    FlightBook book(logbook, fx.settings);
+    const QString dir = fx.scratch(false);
+    double total = 0;
+    for (auto _ : state) {
+        const QString file = QDir(dir).filePath(QString::fromLatin1(ExportFile::kDefaultName));
+        QFile::remove(file);
+        const auto start = Clock::now();
+        const auto pass = book.pass();
+        EntryWriter writer(logbook.names());
+        if (!writer.addFromPass(*pass, 1, pass->FlightCount()) ||
+            ExportFile::append(file, writer.bytes()) != ExportFile::Result::Ok || writer.count() != kFlights)
+            state.SkipWithError("export failed");
+        const double s = secondsSince(start);
+        state.SetIterationTime(s);
+        total += s;
+    }
+    Fixture::discard(dir);
+    report(state, total);
+    state.counters["total_s"] = total / double(state.iterations());
+}
+
+// The export file of every flight read into an empty logbook, closing it included.
+void ImportAll(benchmark::State& state) {
+    Fixture& fx = fixture();
+    const QString source = fx.scratch(false);
+    const QString file = QDir(source).filePath(QString::fromLatin1(ExportFile::kDefaultName));
+    {
+        Logbook logbook(fx.base, fx.settings, fx.ui);
+        if (!logbook.Open()) state.SkipWithError("open failed");
+        FlightBook book(logbook, fx.settings);
+        const auto pass = book.pass();
+        EntryWriter writer(logbook.names());
+        if (!writer.addFromPass(*pass, 1, pass->FlightCount()) ||
+            ExportFile::append(file, writer.bytes()) != ExportFile::Result::Ok)
+            state.SkipWithError("export failed");
+    }
+    double total = 0;
+    for (auto _ : state) {
+        const QString dir = fx.scratch(false);
+        {
+            Logbook logbook(dir, fx.settings, fx.ui);
+            if (!logbook.Open()) state.SkipWithError("create failed");
+            FlightBook book(logbook, fx.settings);
+            const auto start = Clock::now();
+            FlightImport import(book);
+            if (import.open(file) != ExportReader::OpenResult::Ok) state.SkipWithError("open failed");
+            const ImportOutcome result = import.run();
+            if (result.imported != kFlights || !result.problem.isEmpty()) state.SkipWithError("import failed");
+            logbook.CloseLogbook();
+            const double s = secondsSince(start);
+            state.SetIterationTime(s);
+            total += s;
+        }
+        Fixture::discard(dir);
+    }
+    Fixture::discard(source);
+    report(state, total);
+    state.counters["total_s"] = total / double(state.iterations());
+}
+
 BENCHMARK(SequentialRead)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(Open)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(AddAllRandomOrder)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
@@ -386,6 +455,8 @@ BENCHMARK(SortAndCompact)->UseManualTime()->Unit(benchmark::kMillisecond)->Itera
 BENCHMARK(Totals)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(SearchAllTexts)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(SqliteSums)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(ExportAll)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(ImportAll)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 }  // namespace velmarsk

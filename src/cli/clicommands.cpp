@@ -102,6 +102,9 @@ int CliCommands::run() {
     if (c == QLatin1String("generate")) return generate();
     if (c == QLatin1String("totals")) return totals();
     if (c == QLatin1String("search")) return search();
+    if (c == QLatin1String("export")) return exportFlight();
+    if (c == QLatin1String("import")) return importFlights();
+    if (c == QLatin1String("csv")) return csv();
     return kUsage;
 }
 

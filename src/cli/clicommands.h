@@ -45,6 +45,12 @@ private:
     int generate();
     int totals();
     int search();
+    int exportFlight();
+    int importFlights();
+    int csv();
+    // Whether the password allows the command: always when not needed or the logbook has none,
+    // otherwise when --password gives it; false after the reason has been reported.
+    bool passwordAllows(bool needed) const;
 
     // Opens the logbook as the program's start does; false after the reason has been reported.
     bool open();

@@ -11,7 +11,7 @@ struct CommandInfo {
     int maxArgs;
 };
 
-constexpr std::array<CommandInfo, 13> kCommands = {{
+constexpr std::array<CommandInfo, 16> kCommands = {{
     {"create", 0, 0},
     {"list", 0, 0},
     {"show", 1, 1},
@@ -25,6 +25,9 @@ constexpr std::array<CommandInfo, 13> kCommands = {{
     {"datadir", 0, 0},
     {"totals", 0, 0},
     {"search", 0, 0},
+    {"export", 2, 2},
+    {"import", 1, 1},
+    {"csv", 1, 1},
 }};
 
 // Options that belong to one command; a value follows the option or is joined with "=".
@@ -53,6 +56,10 @@ constexpr OptionInfo kOptions[] = {
     {"search", "--all", false},
     {"search", "--from-position", true},
     {"search", "--backward", false},
+    {"export", "--password", true},
+    {"csv", "--from", true},
+    {"csv", "--to", true},
+    {"csv", "--password", true},
 };
 
 // The first entry of an option name, whatever its command; nullptr for no known option.
@@ -97,6 +104,14 @@ QString CommandLine::usage() {
         "                         die Summen, letzten Flüge und Forderungen als JSON-Objekt;\n"
         "                         ohne --from/--to das laufende Jahr, --today ersetzt das Tagesdatum\n"
         "  search KRITERIEN       sucht Flüge nach Texten und Verfahren (siehe unten)\n"
+        "  export POS DATEI [--password PW]\n"
+        "                         hängt den Flug an Position POS an die Exportdatei an (legt sie\n"
+        "                         an, wenn es sie nicht gibt); PW bei geschütztem Kommentar\n"
+        "  import DATEI           importiert die Flüge einer Exportdatei, die noch fehlen, und gibt\n"
+        "                         \"Datensätze: N\" und \"importiert: M\" aus\n"
+        "  csv [--from TT.MM.JJ] [--to TT.MM.JJ] [--password PW] DATEI\n"
+        "                         schreibt die Flüge des Zeitraums als CSV-Tabelle (UTF-8, \";\");\n"
+        "                         geschützte Bemerkungen nur mit dem Passwort\n"
         "\n"
         "Optionen:\n"
         "  --datadir ORDNER       Datenordner statt des voreingestellten\n"

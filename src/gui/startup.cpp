@@ -3,6 +3,7 @@
 #include "dialogs/guiinteraction.h"
 #include "dialogs/messagebox.h"
 #include "entry/tfmhaupt.h"
+#include "extras/tfmexportflug.h"
 #include "flightbook/flightbook.h"
 #include "settings/settings.h"
 #include "storage/datadir.h"
@@ -68,10 +69,12 @@ int runProgram(QApplication& app) {
         FlightBook book(logbook, settings);
         TFMHaupt main(book, ui);
         main.printerHolder();  // the program's printer exists from the start
+        main.exportWindow();   // and the export window, which keeps the export folder of the run
         if (!main.endRequested()) {
             main.show();
             result = app.exec();
             main.shutDown();
+            main.exportWindow()->saveExportDir();
         }
     }
     logbook.CloseLogbook();

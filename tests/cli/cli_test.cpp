@@ -735,6 +735,119 @@ TEST_F(CliTest, SearchRefusesMissingCriteriaAndWrongValuesWithStatus2) {
     }
 }
 
+TEST_F(CliTest, ExportAppendsFlightsAndImportAddsTheMissingOnesWithBothCounts) {
+    createLogbook();
+    QJsonObject second = flight("2024-03-02", 600);
+    second.insert(QStringLiteral("Tctp"), QStringLiteral("101"));
+    ASSERT_EQ(add(QJsonArray{everyField(), second}).exit, 0);
+    const QString file = workPath(QStringLiteral("Tarnoki.exp"));
+    for (const char* position : {"1", "1", "2"}) {
+        const Outcome r = cli({QStringLiteral("export"), QString::fromLatin1(position), file});
+        ASSERT_EQ(r.exit, 0) << r.err.toStdString();
+    }
+    QFile exported(file);
+    ASSERT_TRUE(exported.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(exported.read(42).endsWith("Version: \x04" "1,00"));
+
+    const QString other = workPath(QStringLiteral("other"));
+    ASSERT_TRUE(QDir().mkpath(other));
+    const QStringList inOther{QStringLiteral("--datadir"), other};
+    ASSERT_EQ(runProgram(kCli, inOther + QStringList{QStringLiteral("create")}).exit, 0);
+    Outcome r = runProgram(kCli, inOther + QStringList{QStringLiteral("import"), file});
+    EXPECT_EQ(r.exit, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, str("Datensätze: 3\nimportiert: 2\n").toUtf8());
+    // Every field arrives; the training-programme number of a foreign names table is left empty.
+    for (int position : {1, 2}) {
+        QJsonObject here = show(position);
+        const Outcome there = runProgram(kCli, inOther + QStringList{QStringLiteral("show"), QString::number(position)});
+        QJsonObject imported = QJsonDocument::fromJson(there.out).object();
+        EXPECT_EQ(imported.take(QStringLiteral("Tctp")), QJsonValue(QString()));
+        here.remove(QStringLiteral("Tctp"));
+        EXPECT_EQ(imported, here);
+    }
+    r = runProgram(kCli, inOther + QStringList{QStringLiteral("import"), file});
+    EXPECT_EQ(r.out, str("Datensätze: 3\nimportiert: 0\n").toUtf8());
+
+    // Failures: a file that is not there, a logbook data file, a position without flight.
+    r = cli({QStringLiteral("import"), workPath(QStringLiteral("nowhere.exp"))});
+    EXPECT_EQ(r.exit, 1);
+    EXPECT_TRUE(r.err.contains(str("Datei kann nicht geöffnet werden"))) << r.err.toStdString();
+    r = cli({QStringLiteral("import"), dataPath(QStringLiteral("Flug.dat"))});
+    EXPECT_EQ(r.exit, 1);
+    EXPECT_TRUE(r.err.contains(str("Unbekannter Dateiheader in der Importdatei"))) << r.err.toStdString();
+    r = cli({QStringLiteral("export"), QStringLiteral("3"), file});
+    EXPECT_EQ(r.exit, 1);
+    r = cli({QStringLiteral("export"), QStringLiteral("1"), dataPath(QStringLiteral("Flug.str"))});
+    EXPECT_EQ(r.exit, 1);
+    EXPECT_TRUE(r.err.contains(str("Unbekannter Dateiheader in der Exportdatei"))) << r.err.toStdString();
+}
+
+TEST_F(CliTest, ImportOfACutOffFileAddsTheWholeFlightsAndSaysWhatIsMissing) {
+    createLogbook();
+    ASSERT_EQ(add(QJsonArray{flight("2024-03-01", 600), flight("2024-03-02", 600)}).exit, 0);
+    const QString file = workPath(QStringLiteral("cut.exp"));
+    ASSERT_EQ(cli({QStringLiteral("export"), QStringLiteral("1"), file}).exit, 0);
+    ASSERT_EQ(cli({QStringLiteral("export"), QStringLiteral("2"), file}).exit, 0);
+    QFile f(file);
+    ASSERT_TRUE(f.resize(f.size() - 3));
+    ASSERT_EQ(cli({QStringLiteral("delete"), QStringLiteral("2")}).exit, 0);
+    ASSERT_EQ(cli({QStringLiteral("delete"), QStringLiteral("1")}).exit, 0);
+    const Outcome r = cli({QStringLiteral("import"), file});
+    EXPECT_EQ(r.exit, 1);
+    EXPECT_EQ(r.out, str("Datensätze: 1\nimportiert: 1\n").toUtf8());
+    EXPECT_TRUE(r.err.contains(str("unvollständig"))) << r.err.toStdString();
+    EXPECT_EQ(listLines().size(), 1);
+}
+
+TEST_F(CliTest, ExportOfAProtectedCommentNeedsThePassword) {
+    createLogbook();
+    QJsonObject hidden = flight("2024-03-01", 600);
+    hidden.insert(QStringLiteral("CommentHidden"), 1);
+    hidden.insert(QStringLiteral("Comment"), QStringLiteral("geheim"));
+    ASSERT_EQ(add(QJsonArray{hidden, flight("2024-03-02", 600)}).exit, 0);
+    QFile data(dataPath(QStringLiteral("Flug.dat")));
+    ASSERT_TRUE(data.open(QIODevice::ReadWrite) && data.seek(138));
+    ASSERT_EQ(data.write(ScrambleBytes("geheim") + '\0'), 7);
+    data.close();
+
+    const QString file = workPath(QStringLiteral("p.exp"));
+    Outcome r = cli({QStringLiteral("export"), QStringLiteral("1"), file});
+    EXPECT_EQ(r.exit, 1);
+    EXPECT_FALSE(QFile::exists(file));
+    r = cli({QStringLiteral("export"), QStringLiteral("1"), file, QStringLiteral("--password"), QStringLiteral("Geheim")});
+    EXPECT_EQ(r.exit, 1);
+    EXPECT_TRUE(r.err.contains(str("Passwort falsch")));
+    EXPECT_EQ(cli({QStringLiteral("export"), QStringLiteral("2"), file}).exit, 0);  // nothing protected
+    r = cli({QStringLiteral("export"), QStringLiteral("1"), file, QStringLiteral("--password"), QStringLiteral("geheim")});
+    EXPECT_EQ(r.exit, 0) << r.err.toStdString();
+    QFile exported(file);
+    ASSERT_TRUE(exported.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(exported.readAll().contains("geheim"));  // the comment stays scrambled
+}
+
+TEST_F(CliTest, CsvWritesTheFlightsOfTheRange) {
+    createLogbook();
+    ASSERT_EQ(add(QJsonArray{flight("2024-03-01", 600), flight("2024-03-05", 600), flight("2024-04-01", 600)}).exit, 0);
+    const QString file = workPath(QStringLiteral("f.csv"));
+    Outcome r = cli({QStringLiteral("csv"), QStringLiteral("--from"), QStringLiteral("2.3.24"), QStringLiteral("--to"),
+                     QStringLiteral("31.3.24"), file});
+    EXPECT_EQ(r.exit, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, str("Flüge: 1\n").toUtf8());
+    QFile csv(file);
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    const QByteArray bytes = csv.readAll();
+    EXPECT_TRUE(bytes.startsWith("\xEF\xBB\xBF" "Date;Duty1;Name1;"));
+    const QStringList lines = QString::fromUtf8(bytes.mid(3)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_TRUE(lines[1].startsWith(str("05.03.2024;P;Müller;"))) << lines[1].toStdString();
+
+    r = cli({QStringLiteral("csv"), file});
+    EXPECT_EQ(r.out, str("Flüge: 3\n").toUtf8());
+    r = cli({QStringLiteral("csv"), QStringLiteral("--from"), QStringLiteral("32.1.24"), file});
+    EXPECT_EQ(r.exit, 2);
+    EXPECT_TRUE(r.err.contains(str("kein gültiges Datum"))) << r.err.toStdString();
+}
+
 TEST_F(CliTest, WrongUsageGivesStatus2) {
     for (const QStringList& args :
          {QStringList{}, QStringList{QStringLiteral("fliegen")}, QStringList{QStringLiteral("show")},

@@ -49,6 +49,7 @@ const MenuItem kMenuItems[] = {
     {nullptr, "N1", "", ""},
     {"&Datei", "Exportieren", "Exportieren", "F9"},
     {"&Datei", "Importieren", "Importieren", "Shift+F9"},
+    {"&Datei", "CsvExportieren", "CSV exportieren", ""},
     {nullptr, "N3", "", ""},
     {"&Datei", "Dateiordnen", "Datei ordnen", ""},
     {"&Datei", "Schliessen", "&Schließen", ""},
@@ -126,12 +127,15 @@ void TFMHaupt::connectCommands() {
         {"Flugdrucken", &TFMHaupt::FlugdruckenClick},   {"Druckerwaehlen", &TFMHaupt::DruckerwaehlenClick},
         {"Optionen", &TFMHaupt::OpenOptionsDialog},     {"Summe", &TFMHaupt::SummeClick},
         {"Suchen", &TFMHaupt::OpenSearchDialog},        {"Weitersuchen", &TFMHaupt::ContinueSearch},
+        {"Exportieren", &TFMHaupt::ExportierenClick},   {"Importieren", &TFMHaupt::ImportierenClick},
+        {"CsvExportieren", &TFMHaupt::CsvExportierenClick},
+        {"Info", &TFMHaupt::InfoClick},                 {"CrewInfo1", &TFMHaupt::CrewInfoClick},
     };
     for (const auto& [name, handler] : commands)
         connect(menuAction(QString::fromLatin1(name)), &QAction::triggered, this,
                 [this, h = handler] { runCommand(h); });
     // Commands whose windows are not part of this version yet.
-    for (const char* name : {"Exportieren", "Importieren", "Grafik", "Info", "CrewInfo1"})
+    for (const char* name : {"Grafik"})
         connect(menuAction(QString::fromLatin1(name)), &QAction::triggered, this, [this] {
             MessageBox::tell(this, QStringLiteral("Velmarskverwaltung"),
                              QStringLiteral("Diese Funktion ist in dieser Version noch nicht verfügbar."),

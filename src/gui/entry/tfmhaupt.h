@@ -17,7 +17,9 @@ class FlightBook;
 class GuiInteraction;
 class Logbook;
 class Settings;
+class TFMCrewInfo;
 class TFMDrucken;
+class TFMExportFlug;
 class TFMSumme;
 class TFMSuchen;
 
@@ -99,6 +101,14 @@ public:
     void ContinueSearch();
     void SearchFromCrewInfo(const QString& text, const QString& field);
     TFMSuchen* searchDialog() const;
+    // Export and import of flights, the CSV table, the crew info and info windows.
+    void ExportierenClick();
+    void ImportierenClick();
+    void CsvExportierenClick();
+    void CrewInfoClick();
+    void InfoClick();
+    TFMExportFlug* exportWindow();
+    TFMCrewInfo* crewInfoWindow() const;
 
     // The item of the main menu with this objectName ("NeuerFlug", "Summe", ...).
     QAction* menuAction(const QString& name) const;
@@ -137,6 +147,8 @@ private:
     QPointer<TFMDrucken> m_printerHolder;
     QPointer<TFMSumme> m_totals;
     QPointer<TFMSuchen> m_searchDialog;
+    QPointer<TFMExportFlug> m_exportWindow;
+    QPointer<TFMCrewInfo> m_crewInfo;
     QTimer* Timer;
 
 public:

@@ -1,0 +1,60 @@
+// The main window's commands of the extras: export, import, CSV export, crew info and info.
+#include "controls/subs.h"
+#include "entry/tfmhaupt.h"
+#include "extras/tfmcrewinfo.h"
+#include "extras/tfmcsvexport.h"
+#include "extras/tfmexportflug.h"
+#include "extras/tfminfo.h"
+#include "flightbook/flightbook.h"
+#include "storage/logbook.h"
+
+namespace velmarsk {
+
+TFMExportFlug* TFMHaupt::exportWindow() {
+    if (!m_exportWindow) m_exportWindow = new TFMExportFlug(m_book, this);
+    return m_exportWindow;
+}
+
+void TFMHaupt::ExportierenClick() {
+    // With no flight shown there is nothing to export; an entry without date would end every import.
+    if (m_currentPosition < 1 || m_currentPosition > m_logbook.FlightCount()) return;
+    if (m_logbook.HasPassword() && m_mask->CurrentFlight().CommentHidden == 1 && !m_passwordValid && !AskPassword())
+        return;
+    exportWindow()->ExportFlight(m_currentPosition);
+}
+
+void TFMHaupt::ImportierenClick() {
+    // Adding flights is a change like a new flight.
+    if (m_logbook.ChangeProtected() && !passwordGiven()) return;
+    const int shown = m_currentPosition;
+    const std::optional<ImportOutcome> outcome = exportWindow()->ImportFlights();
+    ShowFlight(outcome && outcome->lastPosition > 0 ? outcome->lastPosition
+                                                    : std::min(shown, m_logbook.FlightCount()));
+}
+
+void TFMHaupt::CsvExportierenClick() {
+    TFMCsvExport dialog(*this);
+    CenterOverMainForm(&dialog);
+    dialog.exec();
+}
+
+void TFMHaupt::CrewInfoClick() {
+    if (m_crewInfo) {
+        m_crewInfo->raise();
+        m_crewInfo->activateWindow();
+        return;
+    }
+    m_crewInfo = TFMCrewInfo::OpenCrewInfo(*this);
+}
+
+TFMCrewInfo* TFMHaupt::crewInfoWindow() const {
+    return m_crewInfo;
+}
+
+void TFMHaupt::InfoClick() {
+    TFMInfo info(m_logbook.dataDir(), m_logbook.FlightCount(), this);
+    CenterOverMainForm(&info);
+    info.exec();
+}
+
+}  // namespace velmarsk
