@@ -102,6 +102,7 @@ int CliCommands::run() {
     if (c == QLatin1String("generate")) return generate();
     if (c == QLatin1String("totals")) return totals();
     if (c == QLatin1String("search")) return search();
+    if (c == QLatin1String("chart-data")) return chartData();
     return kUsage;
 }
 

@@ -45,6 +45,7 @@ private:
     int generate();
     int totals();
     int search();
+    int chartData();
 
     // Opens the logbook as the program's start does; false after the reason has been reported.
     bool open();

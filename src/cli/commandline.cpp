@@ -11,7 +11,7 @@ struct CommandInfo {
     int maxArgs;
 };
 
-constexpr std::array<CommandInfo, 13> kCommands = {{
+constexpr std::array<CommandInfo, 14> kCommands = {{
     {"create", 0, 0},
     {"list", 0, 0},
     {"show", 1, 1},
@@ -25,6 +25,7 @@ constexpr std::array<CommandInfo, 13> kCommands = {{
     {"datadir", 0, 0},
     {"totals", 0, 0},
     {"search", 0, 0},
+    {"chart-data", 0, 0},
 }};
 
 // Options that belong to one command; a value follows the option or is joined with "=".
@@ -53,6 +54,10 @@ constexpr OptionInfo kOptions[] = {
     {"search", "--all", false},
     {"search", "--from-position", true},
     {"search", "--backward", false},
+    {"chart-data", "--from", true},
+    {"chart-data", "--to", true},
+    {"chart-data", "--mode", true},
+    {"chart-data", "--series", true},
 };
 
 // The first entry of an option name, whatever its command; nullptr for no known option.
@@ -97,6 +102,9 @@ QString CommandLine::usage() {
         "                         die Summen, letzten Flüge und Forderungen als JSON-Objekt;\n"
         "                         ohne --from/--to das laufende Jahr, --today ersetzt das Tagesdatum\n"
         "  search KRITERIEN       sucht Flüge nach Texten und Verfahren (siehe unten)\n"
+        "  chart-data [--from JJJJ] [--to JJJJ] [--mode J|Q|M] [--series LISTE]\n"
+        "                         die Werte einer Grafik je Jahr, Quartal oder Monat; LISTE nennt\n"
+        "                         die Kästchen mit Komma, z. B. CBGesamtstunden,CBNachtARs\n"
         "\n"
         "Optionen:\n"
         "  --datadir ORDNER       Datenordner statt des voreingestellten\n"
