@@ -10,6 +10,7 @@
 #include "dialogs/guiinteraction.h"
 #include "dialogs/messagebox.h"
 #include "evaluation/tfmsumme.h"
+#include "extras/tfmgetgrafdata.h"
 #include "flightbook/flightbook.h"
 #include "maintenance/tfmindexneu.h"
 #include "maintenance/tfmordnen.h"
@@ -73,12 +74,13 @@ TFMHaupt::TFMHaupt(FlightBook& book, GuiInteraction& ui, QWidget* parent)
         {"Flugdrucken", &TFMHaupt::FlugdruckenClick},   {"Druckerwaehlen", &TFMHaupt::DruckerwaehlenClick},
         {"Optionen", &TFMHaupt::OpenOptionsDialog},     {"Summe", &TFMHaupt::SummeClick},
         {"Suchen", &TFMHaupt::OpenSearchDialog},        {"Weitersuchen", &TFMHaupt::ContinueSearch},
+        {"Grafik", &TFMHaupt::GrafikClick},
     };
     for (const auto& [name, handler] : commands)
         connect(menuAction(QString::fromLatin1(name)), &QAction::triggered, this,
                 [this, h = handler] { runCommand(h); });
     // Commands whose windows are not part of this version yet.
-    for (const char* name : {"Exportieren", "Importieren", "Grafik", "Info", "CrewInfo1"})
+    for (const char* name : {"Exportieren", "Importieren", "Info", "CrewInfo1"})
         connect(menuAction(QString::fromLatin1(name)), &QAction::triggered, this, [this] {
             MessageBox::tell(this, QStringLiteral("Velmarskverwaltung"),
                              QStringLiteral("Diese Funktion ist in dieser Version noch nicht verfügbar."),
@@ -381,6 +383,20 @@ void TFMHaupt::SummeClick() {
         return;
     }
     m_totals = TFMSumme::OpenTotalsWindow(m_book, this);
+}
+
+TFMGetGrafData* TFMHaupt::chartSelection() const {
+    return m_chartSelection;
+}
+
+void TFMHaupt::GrafikClick() {
+    if (m_chartSelection) {
+        m_chartSelection->show();
+        m_chartSelection->raise();
+        m_chartSelection->activateWindow();
+        return;
+    }
+    m_chartSelection = TFMGetGrafData::OpenChart(m_book, this);
 }
 
 void TFMHaupt::runCommand(void (TFMHaupt::*command)()) {

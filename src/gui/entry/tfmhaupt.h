@@ -34,6 +34,7 @@ class TEditName;
 class TEditZahl;
 class TMyEdit;
 class TFMDrucken;
+class TFMGetGrafData;
 class TFMSumme;
 class TFMSuchen;
 
@@ -98,6 +99,9 @@ public:
     // Opens the totals window, or brings the open one to the front.
     void SummeClick();
     TFMSumme* totalsWindow() const;
+    // Opens the chart selection, or brings the open one to the front.
+    void GrafikClick();
+    TFMGetGrafData* chartSelection() const;
     TFMDrucken* printerHolder();
     // Runs a command; an error it raises for the user is shown and ends only that command.
     void runCommand(void (TFMHaupt::*command)());
@@ -194,6 +198,7 @@ private:
     QPointer<TFMDrucken> m_printerHolder;
     QPointer<TFMSumme> m_totals;
     QPointer<TFMSuchen> m_searchDialog;
+    QPointer<TFMGetGrafData> m_chartSelection;
     void guardStorableText();
     QTimer* Timer;
 
