@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 namespace velmarsk {
 namespace {
@@ -248,7 +249,10 @@ ChartBuild BuildChartData(const FlightPass& pass, const ChartRequest& request) {
     pass.ForEachSlotDated(firstDay, lastDay, [&](const char* slot) {
         const auto day = std::uint16_t(std::uint8_t(slot[0]) | std::uint8_t(slot[1]) << 8);
         auto& period = sums[periodOfDay[std::size_t(day - firstDay)]];
-        const auto* bytes = reinterpret_cast<const std::uint8_t*>(slot + kSummedFrom);
+        // A copy of its own, so the compiler knows the sums cannot change the bytes and adds them
+        // as whole vectors.
+        std::array<std::uint8_t, kFlightRecordSize - kSummedFrom> bytes;
+        std::memcpy(bytes.data(), slot + kSummedFrom, bytes.size());
         for (std::size_t i = 0; i < period.size(); ++i) period[i] += bytes[i];
     });
 
