@@ -10,6 +10,8 @@
 #include "dialogs/guiinteraction.h"
 #include "dialogs/messagebox.h"
 #include "evaluation/tfmsumme.h"
+#include "extras/tfmdrucken.h"
+#include "extras/tfmflugbuchseiten.h"
 #include "extras/tfmgetgrafdata.h"
 #include "flightbook/flightbook.h"
 #include "maintenance/tfmindexneu.h"
@@ -74,7 +76,7 @@ TFMHaupt::TFMHaupt(FlightBook& book, GuiInteraction& ui, QWidget* parent)
         {"Flugdrucken", &TFMHaupt::FlugdruckenClick},   {"Druckerwaehlen", &TFMHaupt::DruckerwaehlenClick},
         {"Optionen", &TFMHaupt::OpenOptionsDialog},     {"Summe", &TFMHaupt::SummeClick},
         {"Suchen", &TFMHaupt::OpenSearchDialog},        {"Weitersuchen", &TFMHaupt::ContinueSearch},
-        {"Grafik", &TFMHaupt::GrafikClick},
+        {"Grafik", &TFMHaupt::GrafikClick},             {"Flugbuchseiten", &TFMHaupt::FlugbuchseitenClick},
     };
     for (const auto& [name, handler] : commands)
         connect(menuAction(QString::fromLatin1(name)), &QAction::triggered, this,
@@ -397,6 +399,21 @@ void TFMHaupt::GrafikClick() {
         return;
     }
     m_chartSelection = TFMGetGrafData::OpenChart(m_book, this);
+}
+
+TFMFlugbuchseiten* TFMHaupt::logbookPagesWindow() const {
+    return m_logbookPages;
+}
+
+void TFMHaupt::FlugbuchseitenClick() {
+    if (!m_logbookPages) {
+        m_logbookPages = new TFMFlugbuchseiten(m_book, &printerHolder()->printer(), this);
+        m_logbookPages->adjustSize();
+        CenterOverMainForm(m_logbookPages);
+    }
+    m_logbookPages->show();
+    m_logbookPages->raise();
+    m_logbookPages->activateWindow();
 }
 
 void TFMHaupt::runCommand(void (TFMHaupt::*command)()) {

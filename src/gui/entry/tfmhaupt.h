@@ -34,6 +34,7 @@ class TEditName;
 class TEditZahl;
 class TMyEdit;
 class TFMDrucken;
+class TFMFlugbuchseiten;
 class TFMGetGrafData;
 class TFMSumme;
 class TFMSuchen;
@@ -102,6 +103,9 @@ public:
     // Opens the chart selection, or brings the open one to the front.
     void GrafikClick();
     TFMGetGrafData* chartSelection() const;
+    // Opens the window that prints logbook pages, or brings the open one to the front.
+    void FlugbuchseitenClick();
+    TFMFlugbuchseiten* logbookPagesWindow() const;
     TFMDrucken* printerHolder();
     // Runs a command; an error it raises for the user is shown and ends only that command.
     void runCommand(void (TFMHaupt::*command)());
@@ -199,6 +203,7 @@ private:
     QPointer<TFMSumme> m_totals;
     QPointer<TFMSuchen> m_searchDialog;
     QPointer<TFMGetGrafData> m_chartSelection;
+    QPointer<TFMFlugbuchseiten> m_logbookPages;
     void guardStorableText();
     QTimer* Timer;
 

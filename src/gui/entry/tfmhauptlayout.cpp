@@ -88,6 +88,7 @@ const MenuItem kMenuItems[] = {
     {"&Bearbeiten", "FlugAendern", "Flug &ändern", "F4"},
     {"Drucken", "Druckerwaehlen", "Drucker wählen", ""},
     {"Drucken", "Flugdrucken", "Flug drucken", "Ctrl+P"},
+    {"Drucken", "Flugbuchseiten", "Flugbuchseiten", ""},
     {"&Eingabe", "NeuerFlug", "&Neuer Flug", "F10"},
     {"&Eingabe", "Optionen", "&Optionen", "F11"},
     {"&Auswerten", "Summe", "&Summe", "Ctrl+J"},
