@@ -97,6 +97,13 @@ void TestChartWindows::selectionOpensOnceWithTheLogbooksYears() {
     for (TGCheckBox* b : s->boxes()) QCOMPARE(b->isChecked(), b->objectName() == QLatin1String("CBGesamtstunden"));
     QCOMPARE(s->box("CBAl")->text(), QStringLiteral("Au\u00dfenlast"));
     QCOMPARE(s->box("CBAl")->kindOfValue(), 2);
+    // Times on the left, the simulator below "IFR-Nacht"; counts on the right of the separator.
+    const auto y = [s](const char* name) { return s->box(name)->geometry().top(); };
+    const auto x = [s](const char* name) { return s->box(name)->geometry().left(); };
+    QVERIFY(y("CBIfrNacht") < y("CBSimulator") && y("CBSimulator") < y("CBTiefflug"));
+    QCOMPARE(x("CBSimulator"), x("CBGesamtstunden"));
+    QVERIFY(x("CBARs") > s->Panel2->geometry().right());
+    QCOMPARE(y("CBARs"), y("CBGesamtstunden"));
 
     QCOMPARE(openSelection(main), s);
     QVERIFY(!s->chartWindow());

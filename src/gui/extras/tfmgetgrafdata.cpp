@@ -116,8 +116,11 @@ void TFMGetGrafData::buildLayout() {
     PNCheckBoxes->setObjectName(QStringLiteral("PNCheckBoxes"));
     PNCheckBoxes->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     auto* grid = new QGridLayout(PNCheckBoxes);
-    int timeRow = 0;
     int countRow = 0;
+    int timeRows = 0;
+    // The simulator, the last box, stands in the left column below "IFR-Nacht".
+    const int simulatorRow = 4;
+    const int simulatorChild = chartCategories().back().child;
     for (const ChartCategory& c : chartCategories()) {
         if (c.child > kSeparatorChild && !Panel2) {
             Panel2 = new QFrame(PNCheckBoxes);
@@ -130,14 +133,19 @@ void TFMGetGrafData::buildLayout() {
         b->setObjectName(c.boxName());
         b->setText(c.captionText());
         b->setKindOfValue(c.kindOfValue);
-        // Times on the left, counts on the right; the simulator, the last box, below the times.
-        if (c.isTime())
-            grid->addWidget(b, timeRow++, 0);
-        else
+        // Times on the left, counts on the right.
+        if (c.child == simulatorChild) {
+            grid->addWidget(b, simulatorRow, 0);
+            ++timeRows;
+        } else if (c.isTime()) {
+            grid->addWidget(b, c.child < simulatorRow ? c.child : c.child + 1, 0);
+            ++timeRows;
+        } else {
             grid->addWidget(b, countRow++, 2);
+        }
         m_boxes.push_back(b);
     }
-    grid->addWidget(Panel2, 0, 1, std::max(timeRow, countRow), 1);
+    grid->addWidget(Panel2, 0, 1, std::max(timeRows, countRow), 1);
     outer->addWidget(PNCheckBoxes);
 
     auto* buttons = new QHBoxLayout;
