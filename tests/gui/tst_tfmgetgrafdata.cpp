@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QtTest>
+#include <string_view>
 
 using namespace velmarsk;
 using velmarsk::test::LogbookEnv;
@@ -256,16 +257,18 @@ void TestChartWindows::closingEitherWindowClosesBoth() {
     TFMHaupt main(env.flightBook(), env.ui);
     main.show();
 
-    for (const bool viaChart : {true, false}) {
+    for (const char* way : {"chart", "cancel", "escape"}) {
         QPointer<TFMGetGrafData> s = openSelection(main);
         QVERIFY(s);
         QTest::mouseClick(s->BtnOK, Qt::LeftButton);
         QPointer<TFMGrafik> chart = s->chartWindow();
         QVERIFY(chart);
-        if (viaChart)
+        if (way == std::string_view("chart"))
             chart->close();
-        else
+        else if (way == std::string_view("cancel"))
             QTest::mouseClick(s->BtnCancel, Qt::LeftButton);
+        else
+            QTest::keyClick(s, Qt::Key_Escape);
         QTRY_VERIFY(!s && !chart);
         QVERIFY(!main.chartSelection());
     }

@@ -54,6 +54,9 @@ public:
     QPushButton* BtnOK = nullptr;
     QPushButton* BtnCancel = nullptr;
 
+    // Esc closes the window as its title bar does, and so both windows.
+    void reject() override { close(); }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 

@@ -36,6 +36,9 @@ public:
     // The measures of the window's fonts the layout takes.
     ChartLayout::Metrics metrics() const;
 
+    // Esc closes the window as its title bar does, and so both windows.
+    void reject() override { close(); }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
