@@ -31,7 +31,8 @@ int CliCommands::chartData() {
     ChartRequest request;
     const QString letter = m_inv.has("--mode") ? m_inv.option("--mode") : QStringLiteral("J");
     if (!chartModeFromLetter(letter, &request.mode)) {
-        CliInteraction::printError(QStringLiteral("Die Option --mode nimmt J, Q oder M, nicht \"%1\".").arg(letter));
+        CliInteraction::printError(
+            QStringLiteral("Die Option --mode nimmt J, Q oder M, nicht \"%1\".").arg(letter));
         return kUsage;
     }
     const auto boxes =
@@ -43,10 +44,11 @@ int CliCommands::chartData() {
     const auto pass = m_book->pass();
     try {
         // As the selection window opens: from the year of the first flight to this year.
-        request.von = m_inv.has("--from")         ? ChartYearFromText(m_inv.option("--from"))
+        request.von = m_inv.has("--from")       ? ChartYearFromText(m_inv.option("--from"))
                       : pass->FlightCount() > 0 ? dayNumberToDate(pass->DateAt(1)).year()
                                                 : QDate::currentDate().year();
-        request.bis = m_inv.has("--to") ? ChartYearFromText(m_inv.option("--to")) : QDate::currentDate().year();
+        request.bis =
+            m_inv.has("--to") ? ChartYearFromText(m_inv.option("--to")) : QDate::currentDate().year();
     } catch (const ChartYearError& e) {
         CliInteraction::printMessage(e.message());
         return kError;

@@ -58,8 +58,8 @@ TEST_F(ChartDataTest, YearlyValuesOfFiveYearsWithFlightsInEveryMonth) {
     EXPECT_EQ(b.data.title(), QStringLiteral("J\u00e4hrliche Auswertung"));
     EXPECT_EQ(b.data.modeLetter(), QLatin1Char('J'));
     EXPECT_EQ(b.data.startYear(), 1995);
-    EXPECT_EQ(b.data.lines(1).mid(0, 3), (QStringList{QStringLiteral("Gesamtstunden"), QStringLiteral("0"),
-                                                      QStringLiteral("1")}));
+    EXPECT_EQ(b.data.lines(1).mid(0, 3),
+              (QStringList{QStringLiteral("Gesamtstunden"), QStringLiteral("0"), QStringLiteral("1")}));
     EXPECT_EQ(values(b, 1), numbers({60, 120, 180, 240, 300}));
     EXPECT_EQ(b.data.valueCount(), 5);
 }
@@ -171,16 +171,31 @@ TEST_F(ChartDataTest, SeriesFollowTheBoxOrderWithColourAndKind) {
 
 TEST_F(ChartDataTest, ColourNumbersComeFromThePaletteByPlace) {
     const std::pair<const char*, quint32> colours[] = {
-        {"CBGesamtstunden", 0},         {"CBNachtflug", 128},           {"CBIfr", 32768},
-        {"CBIfrNacht", 32896},          {"CBTiefflug", 8388608},        {"CBTiefflugNav", 8388736},
-        {"CBFormation", 8421376},       {"CBNotverfahren", 8421504},    {"CBNotverfahrenNacht", 12632256},
-        {"CBARs", 65280},               {"CBNachtARs", 65535},          {"CBSenkrecht", 16711680},
-        {"CBSenkrechtNacht", 16711935}, {"CBWinde", 16776960},          {"CBWindeNacht", 12632256},
-        {"CBSuche", 8421504},           {"CBConf", 0},                  {"CBConfNacht", 128},
-        {"CBAl", 32768},                {"CBAlNacht", 32896},           {"CBSimulator", 8388608},
+        {"CBGesamtstunden", 0},
+        {"CBNachtflug", 128},
+        {"CBIfr", 32768},
+        {"CBIfrNacht", 32896},
+        {"CBTiefflug", 8388608},
+        {"CBTiefflugNav", 8388736},
+        {"CBFormation", 8421376},
+        {"CBNotverfahren", 8421504},
+        {"CBNotverfahrenNacht", 12632256},
+        {"CBARs", 65280},
+        {"CBNachtARs", 65535},
+        {"CBSenkrecht", 16711680},
+        {"CBSenkrechtNacht", 16711935},
+        {"CBWinde", 16776960},
+        {"CBWindeNacht", 12632256},
+        {"CBSuche", 8421504},
+        {"CBConf", 0},
+        {"CBConfNacht", 128},
+        {"CBAl", 32768},
+        {"CBAlNacht", 32896},
+        {"CBSimulator", 8388608},
     };
     for (const auto& [box, colour] : colours)
-        EXPECT_EQ(chartCategories()[std::size_t(chartCategoryIndex(QString::fromLatin1(box)))].colour(), colour)
+        EXPECT_EQ(chartCategories()[std::size_t(chartCategoryIndex(QString::fromLatin1(box)))].colour(),
+                  colour)
             << box;
 }
 

@@ -33,8 +33,8 @@ QList<qint64> zeros(int n) {
 
 // Every text 7 pixels a character (a year 28), titles 10, lines 13 high.
 ChartLayout::Metrics fixedMetrics() {
-    return {[](const QString& s) { return int(s.size()) * 7; }, [](const QString& s) { return int(s.size()) * 10; },
-            13};
+    return {[](const QString& s) { return int(s.size()) * 7; },
+            [](const QString& s) { return int(s.size()) * 10; }, 13};
 }
 
 ChartLayout layout(const ChartData& d, int w, int h) {
@@ -75,7 +75,8 @@ void TestChartLayout::plotArea() {
     QFETCH(int, w);
     QFETCH(int, h);
     QFETCH(int, n);
-    const ChartLayout l = layout(chart(QLatin1Char('M'), 2000, {{QStringLiteral("A"), 0, 2, zeros(n)}}), w, h);
+    const ChartLayout l =
+        layout(chart(QLatin1Char('M'), 2000, {{QStringLiteral("A"), 0, 2, zeros(n)}}), w, h);
     QVERIFY(l.isValid());
     QTEST(l.dx(), "dx");
     QTEST(l.xEnd(), "xEnd");
@@ -111,7 +112,8 @@ void TestChartLayout::valuesAreScaledToTheirSeriesMaximum() {
 
 void TestChartLayout::yearlyLabelsAreThinnedWhileEveryValueGetsATick() {
     // dx = (400 - 135) div 13 = 20; a year is 28 wide: step 28 div 19 + 1 = 2.
-    const ChartLayout l = layout(chart(QLatin1Char('J'), 1990, {{QStringLiteral("A"), 0, 2, zeros(14)}}), 400, 300);
+    const ChartLayout l =
+        layout(chart(QLatin1Char('J'), 1990, {{QStringLiteral("A"), 0, 2, zeros(14)}}), 400, 300);
     QCOMPARE(l.dx(), 20);
     QCOMPARE(int(l.ticks().size()), 14);
     for (const auto& t : l.ticks()) QCOMPARE(t.length, 5);
@@ -127,7 +129,8 @@ void TestChartLayout::yearlyLabelsAreThinnedWhileEveryValueGetsATick() {
 }
 
 void TestChartLayout::monthlyTicksMarkQuartersAndYears() {
-    const ChartLayout l = layout(chart(QLatin1Char('M'), 2001, {{QStringLiteral("A"), 0, 2, zeros(24)}}), 592, 339);
+    const ChartLayout l =
+        layout(chart(QLatin1Char('M'), 2001, {{QStringLiteral("A"), 0, 2, zeros(24)}}), 592, 339);
     QList<int> lengths;
     for (const auto& t : l.ticks()) lengths << t.length;
     const QList<int> expected{10, 5, 5, 7, 5, 5, 7, 5, 5, 7, 5, 5, 10, 5, 5, 7, 5, 5, 7, 5, 5, 7, 5, 5};
@@ -138,7 +141,8 @@ void TestChartLayout::monthlyTicksMarkQuartersAndYears() {
     QCOMPARE(l.labels()[1].at.x(), l.xOf(12) - 14);
 
     // Quarters: the year ticks every fourth value.
-    const ChartLayout q = layout(chart(QLatin1Char('Q'), 2001, {{QStringLiteral("A"), 0, 2, zeros(9)}}), 592, 339);
+    const ChartLayout q =
+        layout(chart(QLatin1Char('Q'), 2001, {{QStringLiteral("A"), 0, 2, zeros(9)}}), 592, 339);
     lengths.clear();
     for (const auto& t : q.ticks()) lengths << t.length;
     QCOMPARE(lengths, (QList<int>{10, 5, 5, 5, 10, 5, 5, 5, 10}));
@@ -165,9 +169,10 @@ void TestChartLayout::hintsTellPeriodCategoryAndValue() {
 }
 
 void TestChartLayout::titleAndLegendPlaces() {
-    const ChartLayout l = layout(chart(QLatin1Char('J'), 1998,
-                                       {{QStringLiteral("A"), 0, 2, {1, 2}}, {QStringLiteral("B"), 0, 2, {1, 2}}}),
-                                 592, 339);
+    const ChartLayout l =
+        layout(chart(QLatin1Char('J'), 1998,
+                     {{QStringLiteral("A"), 0, 2, {1, 2}}, {QStringLiteral("B"), 0, 2, {1, 2}}}),
+               592, 339);
     QCOMPARE(l.title().text, QStringLiteral("Titel"));
     QCOMPARE(l.title().at, QPoint((492 - 50) / 2, 10));
     QCOMPARE(l.legendTitle().at, QPoint(502, 15));

@@ -26,7 +26,8 @@ LogbookPages samplePages(int rowCount, int rowsPerPage) {
     const qint64 landings[] = {1, 0, 2, 1, 3, 0, 1};
     std::vector<LogbookPages::Row> rows;
     for (int i = 0; i < rowCount; ++i)
-        rows.push_back({{QStringLiteral("Flug %1").arg(i), QString(), QString()}, {999, minutes[i % 7], landings[i % 7]}});
+        rows.push_back({{QStringLiteral("Flug %1").arg(i), QString(), QString()},
+                        {999, minutes[i % 7], landings[i % 7]}});
     return LogbookPages({{QStringLiteral("Datum"), Kind::Text, 8},
                          {QStringLiteral("Zeit"), Kind::Time, 6},
                          {QStringLiteral("Ldg."), Kind::Number, 4}},
@@ -115,7 +116,8 @@ void TestLogbookPages::aFlightGivesItsRowInDateOrder() {
     auto at = [&](const LogbookPages::Row& row, const char* title) -> QString {
         for (std::size_t c = 0; c < columns.size(); ++c)
             if (columns[c].title == QLatin1String(title))
-                return columns[c].kind == Kind::Text ? row.texts.value(int(c)) : QString::number(row.numbers[c]);
+                return columns[c].kind == Kind::Text ? row.texts.value(int(c))
+                                                     : QString::number(row.numbers[c]);
         return QStringLiteral("?");
     };
     QCOMPARE(at(rows[0], "Datum"), QStringLiteral("01.05.24"));
@@ -182,7 +184,8 @@ void TestLogbookPages::refusesAnEmptyRangeAndAFileItCannotWrite() {
     MessageBox::shown().clear();
     QTest::mouseClick(w.BtnDrucken, Qt::LeftButton);
     QCOMPARE(int(MessageBox::shown().size()), 1);
-    QCOMPARE(MessageBox::shown()[0].text, QStringLiteral("Im gew\u00e4hlten Zeitraum gibt es keine Fl\u00fcge."));
+    QCOMPARE(MessageBox::shown()[0].text,
+             QStringLiteral("Im gew\u00e4hlten Zeitraum gibt es keine Fl\u00fcge."));
     QVERIFY(!QFile::exists(env.dir.filePath(QStringLiteral("leer.pdf"))));
 
     MessageBox::shown().clear();

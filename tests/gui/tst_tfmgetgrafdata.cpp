@@ -95,7 +95,8 @@ void TestChartWindows::selectionOpensOnceWithTheLogbooksYears() {
     QCOMPARE(children.at(9), QStringLiteral("Panel2"));
     QCOMPARE(children.at(0), QStringLiteral("CBGesamtstunden"));
     QCOMPARE(children.at(21), QStringLiteral("CBSimulator"));
-    for (TGCheckBox* b : s->boxes()) QCOMPARE(b->isChecked(), b->objectName() == QLatin1String("CBGesamtstunden"));
+    for (TGCheckBox* b : s->boxes())
+        QCOMPARE(b->isChecked(), b->objectName() == QLatin1String("CBGesamtstunden"));
     QCOMPARE(s->box("CBAl")->text(), QStringLiteral("Au\u00dfenlast"));
     QCOMPARE(s->box("CBAl")->kindOfValue(), 2);
     // Times on the left, the simulator below "IFR-Nacht"; counts on the right of the separator.
@@ -131,9 +132,9 @@ void TestChartWindows::okOpensTheChartAndEveryFurtherOkRedrawsIt() {
     QVERIFY(MessageBox::shown().empty());
     QCOMPARE(s->chartData().startYear(), 1995);
     QCOMPARE(s->chartData().valueCount(), 5);
-    QCOMPARE(s->chartData().lines(1).mid(3), (QStringList{QStringLiteral("360"), QStringLiteral("420"),
-                                                          QStringLiteral("360"), QStringLiteral("360"),
-                                                          QStringLiteral("360")}));
+    QCOMPARE(s->chartData().lines(1).mid(3),
+             (QStringList{QStringLiteral("360"), QStringLiteral("420"), QStringLiteral("360"),
+                          QStringLiteral("360"), QStringLiteral("360")}));
     // Every box received its series, checked or not.
     QCOMPARE(s->box("CBWinde")->values().mid(3, 2), (QStringList{QStringLiteral("0"), QStringLiteral("3")}));
     QCOMPARE(markerPlaces(chart), layoutPlaces(chart));
@@ -179,10 +180,15 @@ void TestChartWindows::refusedSelectionsKeepTheChartAsItWas() {
     const Case cases[] = {
         {2000, 2005, 2, {}, QStringLiteral("Zu viele Werte pro Graph"), MessageBox::Icon::Warning},
         {2003, 2003, 0, {}, single, MessageBox::Icon::Warning},
-        {2010, 2012, 0, {}, QStringLiteral("In den gew\u00e4hlten Jahren gibt es keine Fl\u00fcge; es gibt nichts darzustellen."),
+        {2010,
+         2012,
+         0,
+         {},
+         QStringLiteral(
+             "In den gew\u00e4hlten Jahren gibt es keine Fl\u00fcge; es gibt nichts darzustellen."),
          MessageBox::Icon::Warning},
-        {2000, 2005, 0, QStringLiteral("Von 20 1"), QStringLiteral("'20 1' ist kein g\u00fcltiger Integerwert"),
-         MessageBox::Icon::Error},
+        {2000, 2005, 0, QStringLiteral("Von 20 1"),
+         QStringLiteral("'20 1' ist kein g\u00fcltiger Integerwert"), MessageBox::Icon::Error},
     };
     for (const Case& c : cases) {
         select(s, c.von, c.bis, c.mode);

@@ -23,16 +23,24 @@ using R = FlightRecord;
 constexpr std::size_t kSummedFrom = kFlightRecordSize - 64;
 
 constexpr ChartCategory kCategories[] = {
-    {"CBGesamtstunden", "Gesamtstunden", 0, 1,
-     {VELMARSK_AT(VfrDay), VELMARSK_AT(VfrNite), VELMARSK_AT(IfrGesDay), VELMARSK_AT(IfrGesNite), VELMARSK_AT(Lf2)},
+    {"CBGesamtstunden",
+     "Gesamtstunden",
+     0,
+     1,
+     {VELMARSK_AT(VfrDay), VELMARSK_AT(VfrNite), VELMARSK_AT(IfrGesDay), VELMARSK_AT(IfrGesNite),
+      VELMARSK_AT(Lf2)},
      5},
     {"CBNachtflug", "Nachtflug", 1, 1, {VELMARSK_AT(VfrNite)}, 1},
     {"CBIfr", "IFR", 2, 1, {VELMARSK_AT(IfrGesDay), VELMARSK_AT(IfrGesNite)}, 2},
     {"CBIfrNacht", "IFR-Nacht", 3, 1, {VELMARSK_AT(IfrGesNite)}, 1},
     {"CBTiefflug", "Tiefflug", 4, 1, {VELMARSK_AT(LlDay)}, 1},
     {"CBTiefflugNav", "Tiefflug Navigation", 5, 1, {VELMARSK_AT(LlNavDay)}, 1},
-    {"CBFormation", "Formation", 6, 1,
-     {VELMARSK_AT(FormDay), VELMARSK_AT(FormNite), VELMARSK_AT(TfDay), VELMARSK_AT(TfNite)}, 4},
+    {"CBFormation",
+     "Formation",
+     6,
+     1,
+     {VELMARSK_AT(FormDay), VELMARSK_AT(FormNite), VELMARSK_AT(TfDay), VELMARSK_AT(TfNite)},
+     4},
     {"CBNotverfahren", "Notverfahren", 7, 1, {VELMARSK_AT(EmergDay), VELMARSK_AT(EmergNite)}, 2},
     {"CBNotverfahrenNacht", "Notverfahren Nacht", 8, 1, {VELMARSK_AT(EmergNite)}, 1},
     {"CBARs", "AR's", 10, 2, {VELMARSK_AT(ArDay), VELMARSK_AT(ArNite)}, 2},
@@ -189,9 +197,11 @@ bool chartModeFromLetter(QStringView letter, ChartMode* mode) {
 QString chartMessage(ChartRefusal refusal) {
     switch (refusal) {
         case ChartRefusal::EmptyLogbook:
-            return QStringLiteral("Das Flugbuch enth\u00e4lt noch keine Fl\u00fcge; es gibt nichts darzustellen.");
+            return QStringLiteral(
+                "Das Flugbuch enth\u00e4lt noch keine Fl\u00fcge; es gibt nichts darzustellen.");
         case ChartRefusal::NoFlights:
-            return QStringLiteral("In den gew\u00e4hlten Jahren gibt es keine Fl\u00fcge; es gibt nichts darzustellen.");
+            return QStringLiteral(
+                "In den gew\u00e4hlten Jahren gibt es keine Fl\u00fcge; es gibt nichts darzustellen.");
         case ChartRefusal::TooManyValues:
             return QStringLiteral("Zu viele Werte pro Graph");
         case ChartRefusal::TooComplex:

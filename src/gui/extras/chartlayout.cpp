@@ -9,7 +9,7 @@ namespace {
 
 const char* const kQuarters[4] = {"I / ", "II / ", "III / ", "IV / "};
 const char* const kMonths[12] = {"Jan ", "Feb ", "M\u00e4rz ", "Apr ", "Mai ", "Jun ",
-                                 "Jul ", "Aug ", "Sep ", "Okt ", "Nov ", "Dez "};
+                                 "Jul ", "Aug ", "Sep ",       "Okt ", "Nov ", "Dez "};
 
 // A divisor that cannot be zero however small the window or the step.
 int atLeastOne(int value) {
@@ -49,8 +49,9 @@ ChartLayout::ChartLayout(const ChartData& data, QSize client, const Metrics& met
         for (int j = 0; j < m_n; ++j) {
             const QPoint p(xOf(j), yOf(values[std::size_t(j)], series.maximum));
             series.points.push_back(p);
-            const QString valueText = series.isTime ? TDisTime::formatMinutes(quint32(values[std::size_t(j)]), true)
-                                                    : lines.value(3 + j);
+            const QString valueText = series.isTime
+                                          ? TDisTime::formatMinutes(quint32(values[std::size_t(j)]), true)
+                                          : lines.value(3 + j);
             series.markers.push_back({p - QPoint(2, 2), hintTitle(mode, startYear, j, series.caption) +
                                                             QStringLiteral("  ") + valueText});
         }
@@ -73,7 +74,8 @@ void ChartLayout::axisTicks(QChar mode, int startYear, const Metrics& metrics) {
         const QString text = QString::number(year);
         const int w = metrics.textWidth(text);
         // Labels are thinned out so that they do not run into each other.
-        const int step = every == 1 ? w / atLeastOne(m_dx - 1) + 1 : (w / atLeastOne(every * m_dx) + 1) * every;
+        const int step =
+            every == 1 ? w / atLeastOne(m_dx - 1) + 1 : (w / atLeastOne(every * m_dx) + 1) * every;
         if (i % step == 0) m_labels.push_back({text, QPoint(xOf(i) - w / 2, m_y0 + 10)});
     };
     for (int i = 0; i < m_n; ++i) {
@@ -92,11 +94,11 @@ void ChartLayout::axisTicks(QChar mode, int startYear, const Metrics& metrics) {
 
 QString ChartLayout::hintTitle(QChar mode, int startYear, int j, const QString& caption) {
     if (mode == QLatin1Char('Q'))
-        return QString::fromUtf8(kQuarters[j % 4]) + QString::number(startYear + j / 4) + QStringLiteral("  ") +
-               caption;
+        return QString::fromUtf8(kQuarters[j % 4]) + QString::number(startYear + j / 4) +
+               QStringLiteral("  ") + caption;
     if (mode == QLatin1Char('M'))
-        return QString::fromUtf8(kMonths[j % 12]) + QString::number(startYear + j / 12) + QStringLiteral("  ") +
-               caption;
+        return QString::fromUtf8(kMonths[j % 12]) + QString::number(startYear + j / 12) +
+               QStringLiteral("  ") + caption;
     return QString::number(startYear + j) + QStringLiteral("   ") + caption;
 }
 

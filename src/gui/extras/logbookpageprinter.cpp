@@ -19,17 +19,37 @@ using Kind = LogbookPages::Kind;
 
 // Text columns first, so the captions of the sum rows have room beneath them.
 enum Col {
-    kDate, kAircraft, kRegistration, kCallsign, kCrew, kRouting, kAtd, kAta,
-    kFlightTime, kLf1, kLf2, kIp, kVfrDay, kVfrNite, kIfr, kSim, kLandDay, kLandNite, kColumns
+    kDate,
+    kAircraft,
+    kRegistration,
+    kCallsign,
+    kCrew,
+    kRouting,
+    kAtd,
+    kAta,
+    kFlightTime,
+    kLf1,
+    kLf2,
+    kIp,
+    kVfrDay,
+    kVfrNite,
+    kIfr,
+    kSim,
+    kLandDay,
+    kLandNite,
+    kColumns
 };
 
 QString clockText(int minutes) {
-    return QStringLiteral("%1:%2").arg(minutes / 60, 2, 10, QLatin1Char('0')).arg(minutes % 60, 2, 10, QLatin1Char('0'));
+    return QStringLiteral("%1:%2")
+        .arg(minutes / 60, 2, 10, QLatin1Char('0'))
+        .arg(minutes % 60, 2, 10, QLatin1Char('0'));
 }
 
 // The first line of a text.
 QString firstLine(const QString& text) {
-    const qsizetype end = text.indexOf(QLatin1Char('\r')) >= 0 ? text.indexOf(QLatin1Char('\r')) : text.indexOf(QLatin1Char('\n'));
+    const qsizetype end = text.indexOf(QLatin1Char('\r')) >= 0 ? text.indexOf(QLatin1Char('\r'))
+                                                               : text.indexOf(QLatin1Char('\n'));
     return end < 0 ? text : text.left(end);
 }
 
@@ -44,7 +64,7 @@ struct LogbookPagePrinter::Metrics {
     int headerHeight = 0;
     int pad = 0;
     int rowsPerPage = 1;
-    std::vector<int> left;   // per column
+    std::vector<int> left;  // per column
     std::vector<int> widths;
     int rowsTop() const { return headingHeight + headerHeight; }
     int sumsTop() const { return rowsTop() + rowsPerPage * rowHeight + rowHeight / 2; }
@@ -60,7 +80,7 @@ std::vector<LogbookPages::Column> LogbookPagePrinter::flightColumns() {
         {QStringLiteral("2.LF"), Kind::Time, 7},       {QStringLiteral("IP"), Kind::Time, 7},
         {QStringLiteral("VFR Tag"), Kind::Time, 7},    {QStringLiteral("VFR Nacht"), Kind::Time, 8},
         {QStringLiteral("IFR"), Kind::Time, 7},        {QStringLiteral("Sim."), Kind::Time, 7},
-        {QStringLiteral("Ldg. Tag"), Kind::Number, 7},  {QStringLiteral("Ldg. Nacht"), Kind::Number, 8},
+        {QStringLiteral("Ldg. Tag"), Kind::Number, 7}, {QStringLiteral("Ldg. Nacht"), Kind::Number, 8},
     };
 }
 
@@ -81,7 +101,8 @@ std::vector<LogbookPages::Row> LogbookPagePrinter::flightRows(const FlightPass& 
         QStringList crew;
         const int count = crewCountOf(r, [&](NameRef ref) { return names.NameAt(ref); });
         for (int k = 0; k < count; ++k)
-            crew << QString(names.NameAt(r.Duty[std::size_t(k)]) + QLatin1Char(' ') + names.NameAt(r.Name[std::size_t(k)]))
+            crew << QString(names.NameAt(r.Duty[std::size_t(k)]) + QLatin1Char(' ') +
+                            names.NameAt(r.Name[std::size_t(k)]))
                         .trimmed();
         row.texts[kCrew] = crew.join(QStringLiteral(", "));
         // Only the routing: a comment may be protected and has no place on a page others read.
@@ -156,7 +177,8 @@ bool LogbookPagePrinter::print(QPagedPaintDevice& device, std::vector<LogbookPag
     return true;
 }
 
-void LogbookPagePrinter::paintPage(QPainter& painter, const Metrics& m, const LogbookPages& pages, int index) const {
+void LogbookPagePrinter::paintPage(QPainter& painter, const Metrics& m, const LogbookPages& pages,
+                                   int index) const {
     const auto& columns = pages.columns();
     const LogbookPages::Page& page = pages.page(index);
     QFont bold = m_font;
@@ -174,7 +196,8 @@ void LogbookPagePrinter::paintPage(QPainter& painter, const Metrics& m, const Lo
                      QStringLiteral("Seite %1 von %2").arg(index + 1).arg(pages.pageCount()));
 
     auto cell = [&](int column, int top, int height, const QString& text) {
-        const QRect r(m.left[std::size_t(column)] + m.pad, top, m.widths[std::size_t(column)] - 2 * m.pad, height);
+        const QRect r(m.left[std::size_t(column)] + m.pad, top, m.widths[std::size_t(column)] - 2 * m.pad,
+                      height);
         const bool right = columns[std::size_t(column)].kind != LogbookPages::Kind::Text;
         painter.drawText(r, (right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter,
                          fm.elidedText(text, Qt::ElideRight, r.width()));
@@ -201,15 +224,17 @@ void LogbookPagePrinter::paintPage(QPainter& painter, const Metrics& m, const Lo
 
     // The sums stand at the same place on every page, however full it is.
     const std::vector<qint64>* sums[3] = {&page.pageSums, &page.broughtForward, &page.carriedForward};
-    const int firstSummed = int(std::find_if(columns.begin(), columns.end(), [](const auto& c) { return c.summed(); }) -
-                                columns.begin());
+    const int firstSummed =
+        int(std::find_if(columns.begin(), columns.end(), [](const auto& c) { return c.summed(); }) -
+            columns.begin());
     for (int k = 0; k < 3; ++k) {
         const int top = m.sumsTop() + k * m.rowHeight;
         painter.setFont(k == 2 ? bold : m_font);
         painter.drawText(QRect(m.pad, top, m.left[std::size_t(firstSummed)] - 2 * m.pad, m.rowHeight),
                          Qt::AlignRight | Qt::AlignVCenter, QString::fromUtf8(kSumCaptions[k]));
         for (int c = firstSummed; c < int(columns.size()); ++c)
-            if (columns[std::size_t(c)].summed()) cell(c, top, m.rowHeight, pages.sumText(c, (*sums[k])[std::size_t(c)]));
+            if (columns[std::size_t(c)].summed())
+                cell(c, top, m.rowHeight, pages.sumText(c, (*sums[k])[std::size_t(c)]));
     }
     painter.drawLine(m.left[std::size_t(firstSummed)], m.sumsTop() + 2 * m.rowHeight, m.width,
                      m.sumsTop() + 2 * m.rowHeight);

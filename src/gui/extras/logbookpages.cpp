@@ -28,7 +28,8 @@ LogbookPages::LogbookPages(std::vector<Column> columns, std::vector<Row> rows, i
 QString LogbookPages::timeText(qint64 minutes) {
     const QString sign = minutes < 0 ? QStringLiteral("-") : QString();
     const qint64 m = minutes < 0 ? -minutes : minutes;
-    return sign + QString::number(m / 60) + QLatin1Char(':') + QString::number(m % 60).rightJustified(2, QLatin1Char('0'));
+    return sign + QString::number(m / 60) + QLatin1Char(':') +
+           QString::number(m % 60).rightJustified(2, QLatin1Char('0'));
 }
 
 QString LogbookPages::cellText(int row, int column) const {

@@ -28,7 +28,7 @@ public:
     struct Page {
         int firstRow = 0;
         int rowCount = 0;
-        std::vector<qint64> pageSums;       // per column; 0 for text columns
+        std::vector<qint64> pageSums;        // per column; 0 for text columns
         std::vector<qint64> broughtForward;  // totals of every page before
         std::vector<qint64> carriedForward;  // brought forward + this page
     };

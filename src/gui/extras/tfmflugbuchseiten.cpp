@@ -126,8 +126,8 @@ void TFMFlugbuchseiten::setOutput(int index) {
 }
 
 void TFMFlugbuchseiten::BtnDateiClick() {
-    const QString name = QFileDialog::getSaveFileName(this, kTitle, EDDatei->text(),
-                                                      QStringLiteral("PDF-Dateien (*.pdf)"));
+    const QString name =
+        QFileDialog::getSaveFileName(this, kTitle, EDDatei->text(), QStringLiteral("PDF-Dateien (*.pdf)"));
     if (!name.isEmpty()) EDDatei->setText(name);
 }
 
@@ -144,9 +144,9 @@ void TFMFlugbuchseiten::BtnDruckenClick() {
         return;
     }
     const QString owner = m_book.settings().text(setting::USER::NAME).trimmed();
-    LogbookPagePrinter printer(QStringLiteral("Flugbuch%1   %2 \u2013 %3")
-                                   .arg(owner.isEmpty() ? QString() : QLatin1Char(' ') + owner, DateText(von),
-                                        DateText(bis)));
+    LogbookPagePrinter printer(
+        QStringLiteral("Flugbuch%1   %2 \u2013 %3")
+            .arg(owner.isEmpty() ? QString() : QLatin1Char(' ') + owner, DateText(von), DateText(bis)));
     bool printed = false;
     if (output() == 1 && m_printer) {
         // Landscape for the pages only: the window print keeps the orientation the user chose.
@@ -174,7 +174,8 @@ void TFMFlugbuchseiten::BtnDruckenClick() {
         return;
     }
     m_printedPages = printer.printedPages();
-    LblStand->setText(QStringLiteral("%1 Fl\u00fcge auf %2 Seiten ausgegeben.").arg(last - first + 1).arg(m_printedPages));
+    LblStand->setText(
+        QStringLiteral("%1 Fl\u00fcge auf %2 Seiten ausgegeben.").arg(last - first + 1).arg(m_printedPages));
 }
 
 }  // namespace velmarsk

@@ -63,7 +63,8 @@ TFMGetGrafData::~TFMGetGrafData() = default;
 
 TFMGetGrafData* TFMGetGrafData::OpenChart(FlightBook& book, QWidget* mainWindow) {
     if (book.FlightCount() == 0) {
-        MessageBox::tell(mainWindow, QString(), chartMessage(ChartRefusal::EmptyLogbook), MessageBox::Icon::Warning);
+        MessageBox::tell(mainWindow, QString(), chartMessage(ChartRefusal::EmptyLogbook),
+                         MessageBox::Icon::Warning);
         return nullptr;
     }
     auto* w = new TFMGetGrafData(book, mainWindow);
