@@ -3,9 +3,10 @@
 // compared across machines. Targets: opening and the index rebuild within 5 x_read; adding all
 // 65,536 flights under 3 seconds; the totals over all flights within 3 x_read and faster than
 // SQLite summing the same rows of one table; a full-text search over all texts within 5 x_read;
-// the export of every flight to one export file and the import of that file into an empty
-// logbook each under 3 seconds.
+// the chart data over all years within 3 x_read; the export of every flight to one export file and
+// the import of that file into an empty logbook each under 3 seconds.
 #include "dates/daynumber.h"
+#include "evaluation/chartdata.h"
 #include "evaluation/flightsearch.h"
 #include "exchange/exportfile.h"
 #include "exchange/flightimport.h"
@@ -365,6 +366,33 @@ void SearchAllTexts(benchmark::State& state) {
     report(state, total);
 }
 
+// The yearly chart over every year of the logbook with three series (as many as 60 values allow),
+// through a new pass each time as the selection window takes one.
+void ChartDataAllYears(benchmark::State& state) {
+    Fixture& fx = fixture();
+    Logbook logbook(fx.base, fx.settings, fx.ui);
+    if (!logbook.Open()) state.SkipWithError("open failed");
+    ChartRequest request;
+    request.von = dayNumberToDate(logbook.index().EntryAt(1).Date).year();
+    request.bis = dayNumberToDate(logbook.index().EntryAt(kFlights).Date).year();
+    request.mode = ChartMode::Year;
+    request.checked = {chartCategoryIndex(u"CBGesamtstunden"), chartCategoryIndex(u"CBNachtflug"),
+                       chartCategoryIndex(u"CBWinde")};
+    double total = 0;
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        const FlightPass pass(logbook);
+        const ChartBuild chart = BuildChartData(pass, request);
+        benchmark::DoNotOptimize(chart.data.blocks.data());
+        const double s = secondsSince(start);
+        if (!chart.accepted() || chart.data.valueCount() != request.bis - request.von + 1)
+            state.SkipWithError("chart refused");
+        state.SetIterationTime(s);
+        total += s;
+    }
+    report(state, total);
+}
+
 void SqliteSums(benchmark::State& state) {
     Fixture& fx = fixture();
     Logbook logbook(fx.base, fx.settings, fx.ui);
@@ -454,6 +482,7 @@ BENCHMARK(RebuildIndex)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(SortAndCompact)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(Totals)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(SearchAllTexts)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(ChartDataAllYears)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(SqliteSums)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(ExportAll)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(ImportAll)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);

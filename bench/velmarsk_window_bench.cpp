@@ -1,12 +1,15 @@
 // The window on the largest logbook: the time from opening the logbook to the newest flight on
 // the screen, and the time of one step through the logbook, which must stay well below the key
-// repeat interval (about 33 ms at 30 repeats a second) for the arrow keys to keep up.
+// repeat interval (about 33 ms at 30 repeats a second) for the arrow keys to keep up. Logbook
+// pages: a PDF of a 2,000-flight range within a few seconds.
+#include "controls/maskedlineedit.h"
 #include "controls/teditname.h"
 #include "dates/daynumber.h"
 #include "dialogs/guiinteraction.h"
 #include "dialogs/messagebox.h"
 #include "entry/tfmhaupt.h"
 #include "evaluation/tfmsumme.h"
+#include "extras/tfmflugbuchseiten.h"
 #include "flightbook/flightbook.h"
 #include "generator/flightgenerator.h"
 #include "settings/settings.h"
@@ -14,6 +17,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -116,9 +120,37 @@ void OpenTotalsWindow(benchmark::State& state) {
     state.counters["all_flights_ms"] = calculating / double(state.iterations()) * 1e3;
 }
 
+// "Drucken" in the logbook pages window: the whole days around 2,000 flights from the middle of
+// the logbook into a PDF file.
+void LogbookPagesPdf(benchmark::State& state) {
+    Fixture& fx = fixture();
+    Logbook logbook(fx.root.path(), fx.settings, fx.ui);
+    if (!logbook.Open()) state.SkipWithError("open failed");
+    FlightBook book(logbook, fx.settings);
+    const int from = kFlights / 2;
+    const int to = from + 1999;
+    const QDate von = dayNumberToDate(logbook.index().EntryAt(from).Date);
+    const QDate bis = dayNumberToDate(logbook.index().EntryAt(to).Date);
+    const int flights = logbook.index().FindFirstOnOrAfter(std::uint16_t(logbook.index().EntryAt(to).Date + 1)) -
+                        logbook.index().FindFirstOnOrAfter(logbook.index().EntryAt(from).Date);
+    TFMFlugbuchseiten window(book, nullptr);
+    window.EDVon->setText(von.toString(QStringLiteral("dd.MM.yy")));
+    window.EDBis->setText(bis.toString(QStringLiteral("dd.MM.yy")));
+    window.EDDatei->setText(QDir(fx.root.path()).filePath(QStringLiteral("seiten.pdf")));
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        window.BtnDruckenClick();
+        state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+        if (window.printedPages() == 0) state.SkipWithError("no pages");
+    }
+    state.counters["flights"] = flights;
+    state.counters["pages"] = window.printedPages();
+}
+
 BENCHMARK(StartToNewestFlight)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(StepThroughLogbook)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(OpenTotalsWindow)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(LogbookPagesPdf)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 }  // namespace velmarsk

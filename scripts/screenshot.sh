@@ -3,6 +3,8 @@
 # started on it under Xvfb, and the screen taken as soon as the window is there. Prints how long
 # the program took from launch to its window. Then docs/totals-window.png: the program started
 # again on the same logbook as if on a day late in its last year, the totals opened with Ctrl+J.
+# Then docs/chart-window.png: the chart opened with F6 in that run, quarterly, with night and IFR
+# time beside the total.
 # Needs a build in ./build (scripts/build.sh build) and the packages xvfb, x11-utils,
 # imagemagick, xdotool and faketime.
 set -euo pipefail
@@ -60,5 +62,17 @@ xdotool key ctrl+j
 wait_for_window "Summe aller Verfahren und Zeiten"
 sleep 1
 import -window "$(window_id "Summe aller Verfahren und Zeiten")" "$root/docs/totals-window.png"
+
+# The chart: F6 opens the selection with every year of the logbook; Tab to the modes, Down to
+# "Quartal", Tab through the boxes checking "Nachtflug" and "IFR", Enter for OK.
+xdotool windowfocus --sync "$(window_id Velmarskverwaltung)"
+xdotool key F6
+wait_for_window "Grafik darstellen"
+sleep 0.5
+xdotool windowfocus --sync "$(window_id "Grafik darstellen")"
+xdotool key Tab Tab Down Tab Tab space Tab space Return
+wait_for_window "Grafische Auswertung"
+sleep 1
+import -window "$(window_id "Grafische Auswertung")" "$root/docs/chart-window.png"
 kill "$app"
 wait "$app" 2>/dev/null || true

@@ -105,6 +105,7 @@ int CliCommands::run() {
     if (c == QLatin1String("export")) return exportFlight();
     if (c == QLatin1String("import")) return importFlights();
     if (c == QLatin1String("csv")) return csv();
+    if (c == QLatin1String("chart-data")) return chartData();
     return kUsage;
 }
 

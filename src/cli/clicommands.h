@@ -51,6 +51,7 @@ private:
     // Whether the password allows the command: always when not needed or the logbook has none,
     // otherwise when --password gives it; false after the reason has been reported.
     bool passwordAllows(bool needed) const;
+    int chartData();
 
     // Opens the logbook as the program's start does; false after the reason has been reported.
     bool open();

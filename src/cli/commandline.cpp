@@ -11,7 +11,7 @@ struct CommandInfo {
     int maxArgs;
 };
 
-constexpr std::array<CommandInfo, 16> kCommands = {{
+constexpr std::array<CommandInfo, 17> kCommands = {{
     {"create", 0, 0},
     {"list", 0, 0},
     {"show", 1, 1},
@@ -28,6 +28,7 @@ constexpr std::array<CommandInfo, 16> kCommands = {{
     {"export", 2, 2},
     {"import", 1, 1},
     {"csv", 1, 1},
+    {"chart-data", 0, 0},
 }};
 
 // Options that belong to one command; a value follows the option or is joined with "=".
@@ -60,6 +61,10 @@ constexpr OptionInfo kOptions[] = {
     {"csv", "--from", true},
     {"csv", "--to", true},
     {"csv", "--password", true},
+    {"chart-data", "--from", true},
+    {"chart-data", "--to", true},
+    {"chart-data", "--mode", true},
+    {"chart-data", "--series", true},
 };
 
 // The first entry of an option name, whatever its command; nullptr for no known option.
@@ -112,6 +117,9 @@ QString CommandLine::usage() {
         "  csv [--from TT.MM.JJ] [--to TT.MM.JJ] [--password PW] DATEI\n"
         "                         schreibt die Flüge des Zeitraums als CSV-Tabelle (UTF-8, \";\");\n"
         "                         geschützte Bemerkungen nur mit dem Passwort\n"
+        "  chart-data [--from JJJJ] [--to JJJJ] [--mode J|Q|M] [--series LISTE]\n"
+        "                         die Werte einer Grafik je Jahr, Quartal oder Monat; LISTE nennt\n"
+        "                         die Kästchen mit Komma, z. B. CBGesamtstunden,CBNachtARs\n"
         "\n"
         "Optionen:\n"
         "  --datadir ORDNER       Datenordner statt des voreingestellten\n"

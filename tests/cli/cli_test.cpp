@@ -864,5 +864,68 @@ TEST_F(CliTest, WrongUsageGivesStatus2) {
     EXPECT_TRUE(help.out.startsWith("Aufruf: velmarsk-cli"));
 }
 
+TEST_F(CliTest, ChartDataPrintsTheHeaderThenOneBlockPerSeriesInBoxOrder) {
+    createLogbook();
+    QJsonObject march = flight("2022-03-01", 600, 60);
+    march.insert(QStringLiteral("VfrDay"), 60);
+    march.insert(QStringLiteral("ArNite"), 2);
+    QJsonObject late = flight("2024-11-30", 600, 30);
+    late.insert(QStringLiteral("VfrNite"), 30);
+    QJsonObject before = flight("2019-12-31", 600, 60);
+    before.insert(QStringLiteral("VfrDay"), 60);
+    ASSERT_EQ(add(QJsonArray{march, late, before}).exit, 0);
+
+    const Outcome y = cli("chart-data --from 2020 --to 2024 --mode J --series CBNachtARs,CBGesamtstunden");
+    ASSERT_EQ(y.exit, 0) << y.err.toStdString();
+    EXPECT_EQ(QString::fromUtf8(y.out), str("Jährliche Auswertung\nJ\n2022\n\n"
+                                            "Gesamtstunden\n0\n1\n60\n0\n30\n\n"
+                                            "Nacht AR's\n65535\n2\n2\n0\n0\n"));
+
+    // Quarters from the first of 2022 to the last flight's, empty ones at zero.
+    const Outcome q = cli("chart-data --from 2020 --to 2024 --mode Q --series CBGesamtstunden");
+    ASSERT_EQ(q.exit, 0) << q.err.toStdString();
+    const QStringList blocks = QString::fromUtf8(q.out).split(QStringLiteral("\n\n"));
+    ASSERT_EQ(blocks.size(), 2);
+    EXPECT_EQ(blocks[0], str("Quartalsweise Auswertung\nQ\n2022"));
+    const QStringList values = blocks[1].trimmed().split(QLatin1Char('\n')).mid(3);
+    ASSERT_EQ(values.size(), 12);
+    EXPECT_EQ(values.first(), QStringLiteral("60"));
+    EXPECT_EQ(values.last(), QStringLiteral("30"));
+    EXPECT_EQ(values.count(QStringLiteral("0")), 10);
+}
+
+TEST_F(CliTest, ChartDataRefusalsPrintTheWindowsMessage) {
+    struct Case {
+        const char* args;
+        int exit;
+        const char* message;
+    };
+    const Case onEmpty{"--from 2000 --to 2005", 1, "Das Flugbuch enthält noch keine Flüge"};
+    createLogbook();
+    const Case cases[] = {
+        {"--from 2000 --to 2005 --mode M", 1, "Zu viele Werte pro Graph\n"},
+        {"--from 2000 --to 2000 --mode M --series "
+         "CBGesamtstunden,CBNachtflug,CBIfr,CBIfrNacht,CBTiefflug,CBTiefflugNav,CBFormation,"
+         "CBNotverfahren,CBNotverfahrenNacht,CBARs,CBNachtARs,CBSenkrecht,CBSenkrechtNacht,CBWinde,"
+         "CBWindeNacht,CBSuche,CBConf,CBConfNacht,CBAl,CBAlNacht",
+         1, "Zeichnung zu komplex\n"},
+        {"--from 2001 --to 2004", 1, "In den gewählten Jahren gibt es keine Flüge"},
+        {"--from 19x5 --to 2005", 1, "'19x5' ist kein gültiger Integerwert\n"},
+        {"--from 2000 --to 2005 --mode W", 2, "Fehler: "},
+        {"--from 2000 --to 2005 --series CBGesamtstunden,CBFlug", 2, "Fehler: "},
+    };
+    const auto check = [this](const Case& c) {
+        SCOPED_TRACE(c.args);
+        const Outcome r = cli(QStringList{QStringLiteral("chart-data")} + str(c.args).split(QLatin1Char(' ')));
+        EXPECT_EQ(r.exit, c.exit);
+        EXPECT_TRUE(r.out.isEmpty());
+        EXPECT_TRUE(r.err.startsWith(str(c.message))) << r.err.toStdString();
+    };
+    check(onEmpty);
+    ASSERT_EQ(add(QJsonArray{flight("2000-01-10", 600), flight("2000-12-20", 600), flight("2005-12-01", 600)}).exit,
+              0);
+    for (const Case& c : cases) check(c);
+}
+
 }  // namespace
 }  // namespace velmarsk

@@ -6,6 +6,9 @@
 #include "dialogs/guiinteraction.h"
 #include "dialogs/messagebox.h"
 #include "evaluation/tfmsumme.h"
+#include "extras/tfmdrucken.h"
+#include "extras/tfmflugbuchseiten.h"
+#include "extras/tfmgetgrafdata.h"
 #include "flightbook/flightbook.h"
 #include "maintenance/tfmindexneu.h"
 #include "maintenance/tfmordnen.h"
@@ -58,6 +61,7 @@ const MenuItem kMenuItems[] = {
     {"&Bearbeiten", "FlugAendern", "Flug &ändern", "F4"},
     {"Drucken", "Druckerwaehlen", "Drucker wählen", ""},
     {"Drucken", "Flugdrucken", "Flug drucken", "Ctrl+P"},
+    {"Drucken", "Flugbuchseiten", "Flugbuchseiten", ""},
     {"&Eingabe", "NeuerFlug", "&Neuer Flug", "F10"},
     {"&Eingabe", "Optionen", "&Optionen", "F11"},
     {"&Auswerten", "Summe", "&Summe", "Ctrl+J"},
@@ -122,25 +126,27 @@ void TFMHaupt::connectCommands() {
             [this] { DateiordnenClick(true); });
     connect(menuAction(QStringLiteral("Schliessen")), &QAction::triggered, this, &QWidget::close);
     const std::pair<const char*, void (TFMHaupt::*)()> commands[] = {
-        {"NeuerFlug", &TFMHaupt::NeuerFlugClick},       {"FlugAendern", &TFMHaupt::FlugAendernClick},
-        {"Flugloeschen", &TFMHaupt::FlugloeschenClick}, {"Gehezu", &TFMHaupt::GehezuClick},
-        {"Flugdrucken", &TFMHaupt::FlugdruckenClick},   {"Druckerwaehlen", &TFMHaupt::DruckerwaehlenClick},
-        {"Optionen", &TFMHaupt::OpenOptionsDialog},     {"Summe", &TFMHaupt::SummeClick},
-        {"Suchen", &TFMHaupt::OpenSearchDialog},        {"Weitersuchen", &TFMHaupt::ContinueSearch},
-        {"Exportieren", &TFMHaupt::ExportierenClick},   {"Importieren", &TFMHaupt::ImportierenClick},
+        {"NeuerFlug", &TFMHaupt::NeuerFlugClick},
+        {"FlugAendern", &TFMHaupt::FlugAendernClick},
+        {"Flugloeschen", &TFMHaupt::FlugloeschenClick},
+        {"Gehezu", &TFMHaupt::GehezuClick},
+        {"Flugdrucken", &TFMHaupt::FlugdruckenClick},
+        {"Druckerwaehlen", &TFMHaupt::DruckerwaehlenClick},
+        {"Optionen", &TFMHaupt::OpenOptionsDialog},
+        {"Summe", &TFMHaupt::SummeClick},
+        {"Suchen", &TFMHaupt::OpenSearchDialog},
+        {"Weitersuchen", &TFMHaupt::ContinueSearch},
+        {"Exportieren", &TFMHaupt::ExportierenClick},
+        {"Importieren", &TFMHaupt::ImportierenClick},
         {"CsvExportieren", &TFMHaupt::CsvExportierenClick},
-        {"Info", &TFMHaupt::InfoClick},                 {"CrewInfo1", &TFMHaupt::CrewInfoClick},
+        {"Info", &TFMHaupt::InfoClick},
+        {"CrewInfo1", &TFMHaupt::CrewInfoClick},
+        {"Grafik", &TFMHaupt::GrafikClick},
+        {"Flugbuchseiten", &TFMHaupt::FlugbuchseitenClick},
     };
     for (const auto& [name, handler] : commands)
         connect(menuAction(QString::fromLatin1(name)), &QAction::triggered, this,
                 [this, h = handler] { runCommand(h); });
-    // Commands whose windows are not part of this version yet.
-    for (const char* name : {"Grafik"})
-        connect(menuAction(QString::fromLatin1(name)), &QAction::triggered, this, [this] {
-            MessageBox::tell(this, QStringLiteral("Velmarskverwaltung"),
-                             QStringLiteral("Diese Funktion ist in dieser Version noch nicht verfügbar."),
-                             MessageBox::Icon::Information);
-        });
     EntryMask& m = *m_mask;
     connect(m.Btnok, &QPushButton::clicked, this, [this] { runCommand(&TFMHaupt::BtnokClick); });
     connect(m.BtnCancel, &QPushButton::clicked, this, [this] { runCommand(&TFMHaupt::BtnCancelClick); });
@@ -327,6 +333,35 @@ void TFMHaupt::SummeClick() {
         return;
     }
     m_totals = TFMSumme::OpenTotalsWindow(m_book, this);
+}
+
+TFMGetGrafData* TFMHaupt::chartSelection() const {
+    return m_chartSelection;
+}
+
+void TFMHaupt::GrafikClick() {
+    if (m_chartSelection) {
+        m_chartSelection->show();
+        m_chartSelection->raise();
+        m_chartSelection->activateWindow();
+        return;
+    }
+    m_chartSelection = TFMGetGrafData::OpenChart(m_book, this);
+}
+
+TFMFlugbuchseiten* TFMHaupt::logbookPagesWindow() const {
+    return m_logbookPages;
+}
+
+void TFMHaupt::FlugbuchseitenClick() {
+    if (!m_logbookPages) {
+        m_logbookPages = new TFMFlugbuchseiten(m_book, &printerHolder()->printer(), this);
+        m_logbookPages->adjustSize();
+        CenterOverMainForm(m_logbookPages);
+    }
+    m_logbookPages->show();
+    m_logbookPages->raise();
+    m_logbookPages->activateWindow();
 }
 
 void TFMHaupt::runCommand(void (TFMHaupt::*command)()) {

@@ -20,6 +20,8 @@ class Settings;
 class TFMCrewInfo;
 class TFMDrucken;
 class TFMExportFlug;
+class TFMFlugbuchseiten;
+class TFMGetGrafData;
 class TFMSumme;
 class TFMSuchen;
 
@@ -73,6 +75,12 @@ public:
     // Opens the totals window, or brings the open one to the front.
     void SummeClick();
     TFMSumme* totalsWindow() const;
+    // Opens the chart selection, or brings the open one to the front.
+    void GrafikClick();
+    TFMGetGrafData* chartSelection() const;
+    // Opens the window that prints logbook pages, or brings the open one to the front.
+    void FlugbuchseitenClick();
+    TFMFlugbuchseiten* logbookPagesWindow() const;
     TFMDrucken* printerHolder();
     // Runs a command; an error it raises for the user is shown and ends only that command.
     void runCommand(void (TFMHaupt::*command)());
@@ -149,6 +157,8 @@ private:
     QPointer<TFMSuchen> m_searchDialog;
     QPointer<TFMExportFlug> m_exportWindow;
     QPointer<TFMCrewInfo> m_crewInfo;
+    QPointer<TFMGetGrafData> m_chartSelection;
+    QPointer<TFMFlugbuchseiten> m_logbookPages;
     QTimer* Timer;
 
 public:

@@ -1,0 +1,243 @@
+#include "extras/logbookpageprinter.h"
+
+#include "controls/fonts.h"
+#include "controls/subs.h"
+#include "dates/daynumber.h"
+#include "flightbook/flightbook.h"
+#include "storage/flightpass.h"
+#include "storage/nametable.h"
+
+#include <QFontMetrics>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <algorithm>
+
+namespace velmarsk {
+namespace {
+
+using Kind = LogbookPages::Kind;
+
+// Text columns first, so the captions of the sum rows have room beneath them.
+enum Col {
+    kDate,
+    kAircraft,
+    kRegistration,
+    kCallsign,
+    kCrew,
+    kRouting,
+    kAtd,
+    kAta,
+    kFlightTime,
+    kLf1,
+    kLf2,
+    kIp,
+    kVfrDay,
+    kVfrNite,
+    kIfr,
+    kSim,
+    kLandDay,
+    kLandNite,
+    kColumns
+};
+
+QString clockText(int minutes) {
+    return QStringLiteral("%1:%2")
+        .arg(minutes / 60, 2, 10, QLatin1Char('0'))
+        .arg(minutes % 60, 2, 10, QLatin1Char('0'));
+}
+
+// The first line of a text.
+QString firstLine(const QString& text) {
+    const qsizetype end = text.indexOf(QLatin1Char('\r')) >= 0 ? text.indexOf(QLatin1Char('\r'))
+                                                               : text.indexOf(QLatin1Char('\n'));
+    return end < 0 ? text : text.left(end);
+}
+
+const char* const kSumCaptions[3] = {"Summe dieser Seite", "\u00dcbertrag", "Gesamt"};
+
+}  // namespace
+
+struct LogbookPagePrinter::Metrics {
+    int width = 0;
+    int rowHeight = 0;
+    int headingHeight = 0;
+    int headerHeight = 0;
+    int pad = 0;
+    int rowsPerPage = 1;
+    std::vector<int> left;  // per column
+    std::vector<int> widths;
+    int rowsTop() const { return headingHeight + headerHeight; }
+    int sumsTop() const { return rowsTop() + rowsPerPage * rowHeight + rowHeight / 2; }
+};
+
+std::vector<LogbookPages::Column> LogbookPagePrinter::flightColumns() {
+    return {
+        {QStringLiteral("Datum"), Kind::Text, 8},      {QStringLiteral("Muster"), Kind::Text, 7},
+        {QStringLiteral("Kennz."), Kind::Text, 7},     {QStringLiteral("Rufz."), Kind::Text, 7},
+        {QStringLiteral("Besatzung"), Kind::Text, 20}, {QStringLiteral("Strecke"), Kind::Text, 18},
+        {QStringLiteral("ATD"), Kind::Text, 5},        {QStringLiteral("ATA"), Kind::Text, 5},
+        {QStringLiteral("Flugzeit"), Kind::Time, 7},   {QStringLiteral("1.LF"), Kind::Time, 7},
+        {QStringLiteral("2.LF"), Kind::Time, 7},       {QStringLiteral("IP"), Kind::Time, 7},
+        {QStringLiteral("VFR Tag"), Kind::Time, 7},    {QStringLiteral("VFR Nacht"), Kind::Time, 8},
+        {QStringLiteral("IFR"), Kind::Time, 7},        {QStringLiteral("Sim."), Kind::Time, 7},
+        {QStringLiteral("Ldg. Tag"), Kind::Number, 7}, {QStringLiteral("Ldg. Nacht"), Kind::Number, 8},
+    };
+}
+
+std::vector<LogbookPages::Row> LogbookPagePrinter::flightRows(const FlightPass& pass, int from, int to) {
+    std::vector<LogbookPages::Row> rows;
+    const NameTable& names = pass.names();
+    FlightRecord r;
+    StringRecord texts;
+    for (int p = std::max(from, 1); p <= std::min(to, pass.FlightCount()); ++p) {
+        if (!pass.ReadFlight(p, r)) continue;
+        LogbookPages::Row row;
+        row.texts.resize(kColumns);
+        row.numbers.assign(kColumns, 0);
+        row.texts[kDate] = DateText(dayNumberToDate(r.Date));
+        row.texts[kAircraft] = names.NameAt(r.Aircraft);
+        row.texts[kRegistration] = names.NameAt(r.Registration);
+        row.texts[kCallsign] = names.NameAt(r.Callsign);
+        QStringList crew;
+        const int count = crewCountOf(r, [&](NameRef ref) { return names.NameAt(ref); });
+        for (int k = 0; k < count; ++k)
+            crew << QString(names.NameAt(r.Duty[std::size_t(k)]) + QLatin1Char(' ') +
+                            names.NameAt(r.Name[std::size_t(k)]))
+                        .trimmed();
+        row.texts[kCrew] = crew.join(QStringLiteral(", "));
+        // Only the routing: a comment may be protected and has no place on a page others read.
+        if (pass.ReadStringRecord(p, texts)) row.texts[kRouting] = firstLine(texts.Routing);
+        row.texts[kAtd] = clockText(r.Atd);
+        row.texts[kAta] = clockText(r.Ata);
+        // The flight time as the running total counts it: simulator time has its own column.
+        row.numbers[kFlightTime] = FlightBook::countedMinutes(r);
+        row.numbers[kLf1] = r.Lf1;
+        row.numbers[kLf2] = r.Lf2;
+        row.numbers[kIp] = r.Ip;
+        row.numbers[kVfrDay] = r.VfrDay;
+        row.numbers[kVfrNite] = r.VfrNite;
+        row.numbers[kIfr] = r.IfrGesDay + r.IfrGesNite;
+        row.numbers[kSim] = r.SimDay + r.SimNite;
+        row.numbers[kLandDay] = r.LandDay;
+        row.numbers[kLandNite] = r.LandNite;
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+LogbookPagePrinter::LogbookPagePrinter(QString heading) : m_heading(std::move(heading)) {
+    m_font = mappedFont(QStringLiteral("Arial"), 7);
+}
+
+LogbookPagePrinter::Metrics LogbookPagePrinter::metricsFor(QPagedPaintDevice& device) const {
+    const QFontMetrics fm(m_font, &device);
+    Metrics m;
+    m.width = device.width();
+    m.rowHeight = fm.height() + fm.height() / 3;
+    m.headingHeight = 2 * m.rowHeight;
+    m.headerHeight = m.rowHeight + m.rowHeight / 4;
+    m.pad = std::max(1, fm.horizontalAdvance(QLatin1Char(' ')) / 2);
+    const int fixed = m.rowsTop() + m.rowHeight / 2 + 3 * m.rowHeight;
+    m.rowsPerPage = std::max(1, (device.height() - fixed) / std::max(1, m.rowHeight));
+    int weights = 0;
+    for (const auto& c : flightColumns()) weights += c.weight;
+    int x = 0;
+    for (const auto& c : flightColumns()) {
+        m.left.push_back(x);
+        const int w = int(qint64(m.width) * c.weight / weights);
+        m.widths.push_back(w);
+        x += w;
+    }
+    return m;
+}
+
+int LogbookPagePrinter::rowsPerPage(QPagedPaintDevice& device) const {
+    return metricsFor(device).rowsPerPage;
+}
+
+bool LogbookPagePrinter::print(QPagedPaintDevice& device, std::vector<LogbookPages::Row> rows) {
+    m_printedPages = 0;
+    const Metrics m = metricsFor(device);
+    const LogbookPages pages(flightColumns(), std::move(rows), m.rowsPerPage);
+    QPainter painter;
+    if (!painter.begin(&device)) {
+        m_error = QStringLiteral("Die Seiten k\u00f6nnen nicht ausgegeben werden.");
+        return false;
+    }
+    for (int i = 0; i < pages.pageCount(); ++i) {
+        if (i > 0 && !device.newPage()) {
+            m_error = QStringLiteral("Die Seiten k\u00f6nnen nicht ausgegeben werden.");
+            return false;
+        }
+        paintPage(painter, m, pages, i);
+        ++m_printedPages;
+    }
+    painter.end();
+    m_error.clear();
+    return true;
+}
+
+void LogbookPagePrinter::paintPage(QPainter& painter, const Metrics& m, const LogbookPages& pages,
+                                   int index) const {
+    const auto& columns = pages.columns();
+    const LogbookPages::Page& page = pages.page(index);
+    QFont bold = m_font;
+    bold.setBold(true);
+    QFont heading = bold;
+    heading.setPointSizeF(m_font.pointSizeF() * 1.5);
+    const QFontMetrics fm(m_font, painter.device());
+    const QPen line(Qt::black, 0);
+    const QPen grid(QColor(160, 160, 160), 0);
+
+    painter.setFont(heading);
+    painter.drawText(QRect(0, 0, m.width, m.headingHeight), Qt::AlignLeft | Qt::AlignVCenter, m_heading);
+    painter.setFont(m_font);
+    painter.drawText(QRect(0, 0, m.width, m.headingHeight), Qt::AlignRight | Qt::AlignVCenter,
+                     QStringLiteral("Seite %1 von %2").arg(index + 1).arg(pages.pageCount()));
+
+    auto cell = [&](int column, int top, int height, const QString& text) {
+        const QRect r(m.left[std::size_t(column)] + m.pad, top, m.widths[std::size_t(column)] - 2 * m.pad,
+                      height);
+        const bool right = columns[std::size_t(column)].kind != LogbookPages::Kind::Text;
+        painter.drawText(r, (right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter,
+                         fm.elidedText(text, Qt::ElideRight, r.width()));
+    };
+
+    painter.setFont(bold);
+    for (int c = 0; c < int(columns.size()); ++c)
+        cell(c, m.headingHeight, m.headerHeight, columns[std::size_t(c)].title);
+    painter.setFont(m_font);
+
+    const int rowsBottom = m.rowsTop() + m.rowsPerPage * m.rowHeight;
+    painter.setPen(grid);
+    for (int r = 1; r < m.rowsPerPage; ++r)
+        painter.drawLine(0, m.rowsTop() + r * m.rowHeight, m.width, m.rowsTop() + r * m.rowHeight);
+    for (std::size_t c = 1; c < columns.size(); ++c)
+        painter.drawLine(m.left[c], m.headingHeight, m.left[c], rowsBottom);
+    painter.setPen(line);
+    painter.drawLine(0, m.rowsTop(), m.width, m.rowsTop());
+    painter.drawLine(0, rowsBottom, m.width, rowsBottom);
+
+    for (int r = 0; r < page.rowCount; ++r)
+        for (int c = 0; c < int(columns.size()); ++c)
+            cell(c, m.rowsTop() + r * m.rowHeight, m.rowHeight, pages.cellText(page.firstRow + r, c));
+
+    // The sums stand at the same place on every page, however full it is.
+    const std::vector<qint64>* sums[3] = {&page.pageSums, &page.broughtForward, &page.carriedForward};
+    const int firstSummed =
+        int(std::find_if(columns.begin(), columns.end(), [](const auto& c) { return c.summed(); }) -
+            columns.begin());
+    for (int k = 0; k < 3; ++k) {
+        const int top = m.sumsTop() + k * m.rowHeight;
+        painter.setFont(k == 2 ? bold : m_font);
+        painter.drawText(QRect(m.pad, top, m.left[std::size_t(firstSummed)] - 2 * m.pad, m.rowHeight),
+                         Qt::AlignRight | Qt::AlignVCenter, QString::fromUtf8(kSumCaptions[k]));
+        for (int c = firstSummed; c < int(columns.size()); ++c)
+            if (columns[std::size_t(c)].summed())
+                cell(c, top, m.rowHeight, pages.sumText(c, (*sums[k])[std::size_t(c)]));
+    }
+    painter.drawLine(m.left[std::size_t(firstSummed)], m.sumsTop() + 2 * m.rowHeight, m.width,
+                     m.sumsTop() + 2 * m.rowHeight);
+}
+
+}  // namespace velmarsk

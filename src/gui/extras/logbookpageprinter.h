@@ -1,0 +1,47 @@
+#pragma once
+
+#include "extras/logbookpages.h"
+
+#include <QFont>
+#include <QString>
+#include <vector>
+
+class QPagedPaintDevice;
+class QPainter;
+
+namespace velmarsk {
+
+class FlightPass;
+
+// Paints logbook pages: a heading with the range and the page number, the column titles, the rows
+// of the page, and the page's sums, the totals brought forward and the totals carried forward at
+// the same place on every page. Landscape, on a printer or into a PDF file.
+class LogbookPagePrinter {
+public:
+    // The columns of a flight, left to right.
+    static std::vector<LogbookPages::Column> flightColumns();
+    // The flights at the positions from..to, in date order, as rows of flightColumns().
+    static std::vector<LogbookPages::Row> flightRows(const FlightPass& pass, int from, int to);
+
+    explicit LogbookPagePrinter(QString heading);
+
+    // Rows that fit one page of the device (at least one).
+    int rowsPerPage(QPagedPaintDevice& device) const;
+    // Cuts the rows into pages for the device and paints them. False with the reason in error()
+    // when the device cannot be painted on (a file that cannot be written, a printer that fails).
+    bool print(QPagedPaintDevice& device, std::vector<LogbookPages::Row> rows);
+    QString error() const { return m_error; }
+    int printedPages() const { return m_printedPages; }
+
+private:
+    struct Metrics;
+    Metrics metricsFor(QPagedPaintDevice& device) const;
+    void paintPage(QPainter& painter, const Metrics& m, const LogbookPages& pages, int index) const;
+
+    QString m_heading;
+    QFont m_font;
+    QString m_error;
+    int m_printedPages = 0;
+};
+
+}  // namespace velmarsk

@@ -1,0 +1,50 @@
+#include "extras/logbookpages.h"
+
+#include <algorithm>
+
+namespace velmarsk {
+
+LogbookPages::LogbookPages(std::vector<Column> columns, std::vector<Row> rows, int rowsPerPage)
+    : m_columns(std::move(columns)), m_rows(std::move(rows)), m_rowsPerPage(std::max(rowsPerPage, 1)) {
+    const std::size_t n = m_columns.size();
+    std::vector<qint64> carried(n, 0);
+    for (int first = 0; first < rowCount(); first += m_rowsPerPage) {
+        Page p;
+        p.firstRow = first;
+        p.rowCount = std::min(m_rowsPerPage, rowCount() - first);
+        p.pageSums.assign(n, 0);
+        for (int r = first; r < first + p.rowCount; ++r) {
+            const Row& row = m_rows[std::size_t(r)];
+            for (std::size_t c = 0; c < n && c < row.numbers.size(); ++c)
+                if (m_columns[c].summed()) p.pageSums[c] += row.numbers[c];
+        }
+        p.broughtForward = carried;
+        for (std::size_t c = 0; c < n; ++c) carried[c] += p.pageSums[c];
+        p.carriedForward = carried;
+        m_pages.push_back(std::move(p));
+    }
+}
+
+QString LogbookPages::timeText(qint64 minutes) {
+    const QString sign = minutes < 0 ? QStringLiteral("-") : QString();
+    const qint64 m = minutes < 0 ? -minutes : minutes;
+    return sign + QString::number(m / 60) + QLatin1Char(':') +
+           QString::number(m % 60).rightJustified(2, QLatin1Char('0'));
+}
+
+QString LogbookPages::cellText(int row, int column) const {
+    const Row& r = m_rows[std::size_t(row)];
+    const Column& c = m_columns[std::size_t(column)];
+    if (c.kind == Kind::Text) return r.texts.value(column);
+    const qint64 v = std::size_t(column) < r.numbers.size() ? r.numbers[std::size_t(column)] : 0;
+    if (v == 0) return {};
+    return c.kind == Kind::Time ? timeText(v) : QString::number(v);
+}
+
+QString LogbookPages::sumText(int column, qint64 value) const {
+    const Column& c = m_columns[std::size_t(column)];
+    if (c.kind == Kind::Text) return {};
+    return c.kind == Kind::Time ? timeText(value) : QString::number(value);
+}
+
+}  // namespace velmarsk

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace velmarsk {
+
+// The flights of a range cut into pages as a paper logbook has them: a fixed number of rows per
+// page, and under each page the sums of that page, the totals brought forward from the pages
+// before and the totals to carry forward to the next. Works on plain rows, so it knows nothing of
+// the logbook files.
+class LogbookPages {
+public:
+    enum class Kind { Text, Time, Number };  // Number: a count of procedures or landings
+    struct Column {
+        QString title;
+        Kind kind;
+        int weight;  // share of the page width, in characters
+        bool summed() const { return kind != Kind::Text; }
+    };
+    // One flight: a text for every text column, a number for every other one (in column order;
+    // the entries of the other kind are ignored).
+    struct Row {
+        QStringList texts;
+        std::vector<qint64> numbers;
+    };
+    struct Page {
+        int firstRow = 0;
+        int rowCount = 0;
+        std::vector<qint64> pageSums;        // per column; 0 for text columns
+        std::vector<qint64> broughtForward;  // totals of every page before
+        std::vector<qint64> carriedForward;  // brought forward + this page
+    };
+
+    LogbookPages(std::vector<Column> columns, std::vector<Row> rows, int rowsPerPage);
+
+    const std::vector<Column>& columns() const { return m_columns; }
+    int rowCount() const { return int(m_rows.size()); }
+    int rowsPerPage() const { return m_rowsPerPage; }
+    int pageCount() const { return int(m_pages.size()); }
+    const Page& page(int index) const { return m_pages[std::size_t(index)]; }
+
+    // The text of a cell: the row's text, a time as hours and minutes, a count; an empty time or
+    // count shows nothing, so that the figures stand out.
+    QString cellText(int row, int column) const;
+    // A sum as the sum rows show it (0 included).
+    QString sumText(int column, qint64 value) const;
+    static QString timeText(qint64 minutes);
+
+private:
+    std::vector<Column> m_columns;
+    std::vector<Row> m_rows;
+    int m_rowsPerPage;
+    std::vector<Page> m_pages;
+};
+
+}  // namespace velmarsk

@@ -1,0 +1,207 @@
+// Logbook pages: rows cut into pages with the sums carried from page to page, the rows a flight
+// gives, and the window that prints them into a PDF file.
+#include "controls/maskedlineedit.h"
+#include "entry/tfmhaupt.h"
+#include "extras/logbookpageprinter.h"
+#include "extras/logbookpages.h"
+#include "extras/tfmflugbuchseiten.h"
+#include "logbookenv.h"
+#include "storage/flightpass.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace velmarsk;
+using velmarsk::test::LogbookEnv;
+using Kind = LogbookPages::Kind;
+
+namespace {
+
+LogbookPages samplePages(int rowCount, int rowsPerPage) {
+    const qint64 minutes[] = {60, 30, 45, 90, 5, 10, 120};
+    const qint64 landings[] = {1, 0, 2, 1, 3, 0, 1};
+    std::vector<LogbookPages::Row> rows;
+    for (int i = 0; i < rowCount; ++i)
+        rows.push_back({{QStringLiteral("Flug %1").arg(i), QString(), QString()},
+                        {999, minutes[i % 7], landings[i % 7]}});
+    return LogbookPages({{QStringLiteral("Datum"), Kind::Text, 8},
+                         {QStringLiteral("Zeit"), Kind::Time, 6},
+                         {QStringLiteral("Ldg."), Kind::Number, 4}},
+                        std::move(rows), rowsPerPage);
+}
+
+int pdfPageCount(const QByteArray& pdf) {
+    int pages = 0;
+    for (qsizetype at = pdf.indexOf("/Type /Page"); at >= 0; at = pdf.indexOf("/Type /Page", at + 1))
+        if (pdf.mid(at + 11, 1) != "s") ++pages;
+    return pages;
+}
+
+}  // namespace
+
+class TestLogbookPages : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        MessageBox::shown().clear();
+        MessageBox::setAutoAnswer(true, MessageBox::Answer::Yes);
+    }
+    void cleanup() { MessageBox::setAutoAnswer(false); }
+
+    void totalsAreCarriedFromPageToPage();
+    void pagesHoldWholePagesOnly();
+    void aFlightGivesItsRowInDateOrder();
+    void printsTheRangeIntoAPdfFile();
+    void refusesAnEmptyRangeAndAFileItCannotWrite();
+};
+
+void TestLogbookPages::totalsAreCarriedFromPageToPage() {
+    const LogbookPages p = samplePages(7, 3);
+    QCOMPARE(p.pageCount(), 3);
+    struct Expected {
+        int first, count;
+        std::vector<qint64> page, brought, carried;
+    };
+    const Expected expected[] = {
+        {0, 3, {0, 135, 3}, {0, 0, 0}, {0, 135, 3}},
+        {3, 3, {0, 105, 4}, {0, 135, 3}, {0, 240, 7}},
+        {6, 1, {0, 120, 1}, {0, 240, 7}, {0, 360, 8}},
+    };
+    for (int i = 0; i < 3; ++i) {
+        const auto& e = expected[i];
+        QCOMPARE(p.page(i).firstRow, e.first);
+        QCOMPARE(p.page(i).rowCount, e.count);
+        QCOMPARE(p.page(i).pageSums, e.page);
+        QCOMPARE(p.page(i).broughtForward, e.brought);
+        QCOMPARE(p.page(i).carriedForward, e.carried);
+    }
+    // Times as hours and minutes; an empty figure is left blank in a row, shown in a sum.
+    QCOMPARE(p.cellText(0, 1), QStringLiteral("1:00"));
+    QCOMPARE(p.cellText(1, 2), QString());
+    QCOMPARE(p.cellText(0, 0), QStringLiteral("Flug 0"));
+    QCOMPARE(p.sumText(1, 360), QStringLiteral("6:00"));
+    QCOMPARE(p.sumText(1, 0), QStringLiteral("0:00"));
+    QCOMPARE(p.sumText(2, 0), QStringLiteral("0"));
+    QCOMPARE(p.sumText(0, 5), QString());
+}
+
+void TestLogbookPages::pagesHoldWholePagesOnly() {
+    QCOMPARE(samplePages(6, 3).pageCount(), 2);
+    QCOMPARE(samplePages(6, 3).page(1).rowCount, 3);
+    QCOMPARE(samplePages(0, 3).pageCount(), 0);
+    QCOMPARE(samplePages(4, 0).pageCount(), 4);  // at least one row a page
+}
+
+void TestLogbookPages::aFlightGivesItsRowInDateOrder() {
+    LogbookEnv env;
+    QVERIFY(env.open());
+    FlightRecord later = env.flight(QDate(2024, 5, 2), 8 * 60 + 5, 90);
+    later.LandNite = 2;
+    later.IfrGesDay = 30;
+    later.IfrGesNite = 15;
+    env.add(later, QStringLiteral("EDXW - EDHL\r\nEDHL - EDXW"), QStringLiteral("geheim"));
+    FlightRecord sim = env.flight(QDate(2024, 5, 1), 600, 60);
+    sim.VfrDay = 0;
+    sim.SimDay = 60;
+    env.add(sim);
+    const FlightPass pass(*env.book);
+    const auto rows = LogbookPagePrinter::flightRows(pass, 1, 2);
+    QCOMPARE(int(rows.size()), 2);
+    const auto columns = LogbookPagePrinter::flightColumns();
+    auto at = [&](const LogbookPages::Row& row, const char* title) -> QString {
+        for (std::size_t c = 0; c < columns.size(); ++c)
+            if (columns[c].title == QLatin1String(title))
+                return columns[c].kind == Kind::Text ? row.texts.value(int(c))
+                                                     : QString::number(row.numbers[c]);
+        return QStringLiteral("?");
+    };
+    QCOMPARE(at(rows[0], "Datum"), QStringLiteral("01.05.24"));
+    // A simulator flight adds to the simulator column, not to the flight time.
+    QCOMPARE(at(rows[0], "Flugzeit"), QStringLiteral("0"));
+    QCOMPARE(at(rows[0], "Sim."), QStringLiteral("60"));
+    QCOMPARE(at(rows[1], "Flugzeit"), QStringLiteral("90"));
+    QCOMPARE(at(rows[1], "ATD"), QStringLiteral("08:05"));
+    QCOMPARE(at(rows[1], "IFR"), QStringLiteral("45"));
+    QCOMPARE(at(rows[1], "Ldg. Nacht"), QStringLiteral("2"));
+    QCOMPARE(at(rows[1], "Besatzung"), QStringLiteral("P Meier"));
+    QCOMPARE(at(rows[1], "Strecke"), QStringLiteral("EDXW - EDHL"));
+    for (const QString& text : rows[1].texts) QVERIFY(!text.contains(QStringLiteral("geheim")));
+}
+
+void TestLogbookPages::printsTheRangeIntoAPdfFile() {
+    LogbookEnv env;
+    QVERIFY(env.open());
+    const int flights = 150;
+    QDate d(2023, 1, 1);
+    for (int i = 0; i < flights; ++i) env.add(env.flight(d.addDays(i), 600, 60));
+    env.add(env.flight(QDate(2022, 12, 31), 600, 60));  // before the range
+    TFMHaupt main(env.flightBook(), env.ui);
+    main.show();
+
+    QAction* item = main.menuAction(QStringLiteral("Flugbuchseiten"));
+    QVERIFY(item);
+    QCOMPARE(item->text(), QStringLiteral("Flugbuchseiten"));
+    QCOMPARE(qobject_cast<QMenu*>(item->parent())->objectName(), QStringLiteral("MenuDrucken"));
+    item->trigger();
+    TFMFlugbuchseiten* w = main.logbookPagesWindow();
+    QVERIFY(w && w->isVisible());
+    item->trigger();
+    QCOMPARE(main.logbookPagesWindow(), w);
+
+    w->EDVon->setText(QStringLiteral("01.01.23"));
+    w->EDBis->setText(QStringLiteral("31.12.23"));
+    const QString file = env.dir.filePath(QStringLiteral("seiten.pdf"));
+    w->EDDatei->setText(file);
+    MessageBox::shown().clear();
+    QTest::mouseClick(w->BtnDrucken, Qt::LeftButton);
+    QVERIFY(MessageBox::shown().empty());
+    QFile pdf(file);
+    QVERIFY(pdf.open(QIODevice::ReadOnly));
+    const QByteArray bytes = pdf.readAll();
+    QVERIFY(bytes.startsWith("%PDF"));
+    QVERIFY(w->printedPages() >= 2);
+    QCOMPARE(pdfPageCount(bytes), w->printedPages());
+    QCOMPARE(w->LblStand->text(),
+             QStringLiteral("%1 Fl\u00fcge auf %2 Seiten ausgegeben.").arg(flights).arg(w->printedPages()));
+}
+
+void TestLogbookPages::refusesAnEmptyRangeAndAFileItCannotWrite() {
+    LogbookEnv env;
+    QVERIFY(env.open());
+    env.add(env.flight(QDate(2023, 3, 1), 600, 60));
+    TFMFlugbuchseiten w(env.flightBook(), nullptr);
+    w.show();
+    QVERIFY(!w.findChild<QWidget*>(QStringLiteral("RGAusgabe1"))->isEnabled());
+
+    w.EDVon->setText(QStringLiteral("01.01.24"));
+    w.EDBis->setText(QStringLiteral("31.12.24"));
+    w.EDDatei->setText(env.dir.filePath(QStringLiteral("leer.pdf")));
+    MessageBox::shown().clear();
+    QTest::mouseClick(w.BtnDrucken, Qt::LeftButton);
+    QCOMPARE(int(MessageBox::shown().size()), 1);
+    QCOMPARE(MessageBox::shown()[0].text,
+             QStringLiteral("Im gew\u00e4hlten Zeitraum gibt es keine Fl\u00fcge."));
+    QVERIFY(!QFile::exists(env.dir.filePath(QStringLiteral("leer.pdf"))));
+
+    MessageBox::shown().clear();
+    w.EDVon->setText(QStringLiteral("01.01.23"));
+    w.EDDatei->setText(env.dir.filePath(QStringLiteral("fehlt/seiten.pdf")));
+    QTest::mouseClick(w.BtnDrucken, Qt::LeftButton);
+    QCOMPARE(int(MessageBox::shown().size()), 1);
+    QCOMPARE(MessageBox::shown()[0].caption, QStringLiteral("Dateifehler"));
+    QCOMPARE(w.printedPages(), 0);
+
+    MessageBox::shown().clear();
+    w.EDVon->setText(QStringLiteral("32.01.23"));
+    QTest::mouseClick(w.BtnDrucken, Qt::LeftButton);
+    QCOMPARE(int(MessageBox::shown().size()), 1);
+    QCOMPARE(MessageBox::shown()[0].text, QStringLiteral("'32.01.23' ist kein g\u00fcltiges Datum"));
+}
+
+QTEST_MAIN(TestLogbookPages)
+#include "tst_logbookpages.moc"
