@@ -1,6 +1,6 @@
 // Logbook pages: rows cut into pages with the sums carried from page to page, the rows a flight
 // gives, and the window that prints them into a PDF file.
-#include "controls/maskedlineedit.h"
+#include "controls/teditname.h"
 #include "entry/tfmhaupt.h"
 #include "extras/logbookpageprinter.h"
 #include "extras/logbookpages.h"

@@ -1,5 +1,8 @@
 #include "controls/teditname.h"
 
+#include "controls/fonts.h"
+#include "controls/subs.h"
+
 #include <QFocusEvent>
 #include <QMetaMethod>
 
@@ -36,6 +39,16 @@ void TEditName::focusInEvent(QFocusEvent* event) {
 void TEditName::focusOutEvent(QFocusEvent* event) {
     MaskedLineEdit::focusOutEvent(event);
     if (isFieldFocusChange(event) && isEnabled()) emit Exit(this);
+}
+
+TEditName* TEditName::dateField(QWidget* parent, const char* objectName) {
+    auto* e = new TEditName(parent);
+    e->setObjectName(QString::fromLatin1(objectName));
+    e->setFont(mappedFont(QStringLiteral("Courier New")));
+    e->setEditMask(kDateMask);
+    e->setAllowed(true);
+    e->setFixedWidth(e->fontMetrics().horizontalAdvance(QStringLiteral("00000000")) + 12);
+    return e;
 }
 
 }  // namespace velmarsk

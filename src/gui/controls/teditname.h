@@ -25,6 +25,8 @@ class TEditName : public MaskedLineEdit {
 
 public:
     explicit TEditName(QWidget* parent = nullptr);
+    // A date field as every window has one: the date mask, fixed-pitch, as wide as its text.
+    static TEditName* dateField(QWidget* parent, const char* objectName);
 
     bool allowed() const { return m_allowed; }
     void setAllowed(bool allowed);

@@ -166,17 +166,8 @@ void TFMSumme::buildLayout() {
     outer->addLayout(columns);
 
     auto* bottom = new QHBoxLayout;
-    auto dateEdit = [this](const char* name) {
-        auto* e = new TEditName(this);
-        e->setObjectName(QString::fromLatin1(name));
-        e->setFont(mappedFont(QStringLiteral("Courier New")));
-        e->setEditMask(kDateMask);
-        e->setAllowed(true);
-        e->setFixedWidth(e->fontMetrics().horizontalAdvance(QStringLiteral("00000000")) + 12);
-        return e;
-    };
-    EDVon = dateEdit("EDVon");
-    EDBis = dateEdit("EDBis");
+    EDVon = TEditName::dateField(this, "EDVon");
+    EDBis = TEditName::dateField(this, "EDBis");
     auto* von = caption(QStringLiteral("vom:"), this);
     auto* bis = caption(QStringLiteral("bis:"), this);
     von->setBuddy(EDVon);

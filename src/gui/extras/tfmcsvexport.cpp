@@ -23,17 +23,8 @@ namespace velmarsk {
 TFMCsvExport::TFMCsvExport(TFMHaupt& main) : QDialog(&main), m_main(main) {
     setObjectName(QStringLiteral("FMCsvExport"));
     setWindowTitle(QStringLiteral("CSV exportieren"));
-    auto dateEdit = [this](const char* name) {
-        auto* e = new TEditName(this);
-        e->setObjectName(QString::fromLatin1(name));
-        e->setFont(mappedFont(QStringLiteral("Courier New")));
-        e->setEditMask(kDateMask);
-        e->setAllowed(true);
-        e->setFixedWidth(e->fontMetrics().horizontalAdvance(QStringLiteral("00000000")) + 12);
-        return e;
-    };
-    EDVon = dateEdit("EDVon");
-    EDBis = dateEdit("EDBis");
+    EDVon = TEditName::dateField(this, "EDVon");
+    EDBis = TEditName::dateField(this, "EDBis");
     auto* grid = new QGridLayout(this);
     grid->addWidget(new QLabel(QStringLiteral("Flüge vom:"), this), 0, 0);
     grid->addWidget(EDVon, 0, 1);

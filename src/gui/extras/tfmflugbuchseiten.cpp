@@ -1,7 +1,7 @@
 #include "extras/tfmflugbuchseiten.h"
 
-#include "controls/maskedlineedit.h"
 #include "controls/subs.h"
+#include "controls/teditname.h"
 #include "dates/daynumber.h"
 #include "dialogs/errormessage.h"
 #include "dialogs/messagebox.h"
@@ -60,18 +60,12 @@ TFMFlugbuchseiten::~TFMFlugbuchseiten() = default;
 void TFMFlugbuchseiten::buildLayout() {
     auto* outer = new QVBoxLayout(this);
     auto* grid = new QGridLayout;
-    EDVon = new MaskedLineEdit(this);
-    EDVon->setObjectName(QStringLiteral("EDVon"));
-    EDBis = new MaskedLineEdit(this);
-    EDBis->setObjectName(QStringLiteral("EDBis"));
+    EDVon = TEditName::dateField(this, "EDVon");
+    EDBis = TEditName::dateField(this, "EDBis");
     grid->addWidget(new QLabel(QStringLiteral("vom:"), this), 0, 0);
     grid->addWidget(EDVon, 0, 1);
     grid->addWidget(new QLabel(QStringLiteral("bis:"), this), 1, 0);
     grid->addWidget(EDBis, 1, 1);
-    for (MaskedLineEdit* e : {EDVon, EDBis}) {
-        e->setEditMask(kDateMask);
-        e->setFixedWidth(e->fontMetrics().horizontalAdvance(QStringLiteral("00.00.000")) + 12);
-    }
     outer->addLayout(grid);
 
     RGAusgabe = new QGroupBox(QStringLiteral("Ausgabe"), this);

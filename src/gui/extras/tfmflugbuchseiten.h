@@ -13,7 +13,7 @@ class QPushButton;
 namespace velmarsk {
 
 class FlightBook;
-class MaskedLineEdit;
+class TEditName;
 
 // Prints the flights of a date range as logbook pages, with the sums of each page carried forward
 // to the next, into a PDF file or on the program's current printer.
@@ -34,8 +34,8 @@ public:
     void setOutput(int index);
     int printedPages() const { return m_printedPages; }
 
-    MaskedLineEdit* EDVon = nullptr;
-    MaskedLineEdit* EDBis = nullptr;
+    TEditName* EDVon = nullptr;
+    TEditName* EDBis = nullptr;
     QGroupBox* RGAusgabe = nullptr;
     QLineEdit* EDDatei = nullptr;
     QPushButton* BtnDatei = nullptr;
