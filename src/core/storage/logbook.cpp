@@ -11,8 +11,11 @@
 #include "text/cp1252.h"
 
 #include <unistd.h>
+#include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QThread>
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -59,9 +62,7 @@ bool Logbook::Open() {
                   Icon::Error);
         return false;
     }
-    m_lock = std::make_unique<QLockFile>(filePath(kLockFile));
-    m_lock->setStaleLockTime(0);  // only a lock whose process is gone counts as stale
-    if (!m_lock->tryLock(0)) {
+    if (!takeLock()) {
         const bool busy = m_lock->error() == QLockFile::LockFailedError;
         m_ui.tell(
             msg::fileError(),
@@ -85,6 +86,32 @@ bool Logbook::Open() {
     ReadProtectFlags();
     m_open = true;
     return true;
+}
+
+bool Logbook::takeLock() {
+    m_lock = std::make_unique<QLockFile>(filePath(kLockFile));
+    m_lock->setStaleLockTime(0);  // only a lock whose process is gone counts as stale
+    if (m_lock->tryLock(0)) return true;
+    if (m_lock->error() != QLockFile::LockFailedError) return false;
+    // A lock file without an owner (a program killed while it wrote the file leaves it empty)
+    // would keep the logbook locked for good. Another program writes its name into the file right
+    // after creating it, so one that stays without an owner for a moment is stale.
+    constexpr int kGraceMs = 1000;
+    qint64 pid = 0;
+    QString host, app;
+    QElapsedTimer waited;
+    waited.start();
+    while (!m_lock->getLockInfo(&pid, &host, &app)) {
+        const QDateTime modified = QFileInfo(filePath(kLockFile)).lastModified();
+        if (!QFileInfo::exists(filePath(kLockFile))) return m_lock->tryLock(0);
+        if (waited.elapsed() >= kGraceMs ||
+            (modified.isValid() && modified.msecsTo(QDateTime::currentDateTime()) >= kGraceMs)) {
+            m_lock->removeStaleLockFile();
+            return m_lock->tryLock(0);
+        }
+        QThread::msleep(50);
+    }
+    return m_lock->tryLock(0);
 }
 
 void Logbook::CloseLogbook() {

@@ -127,6 +127,8 @@ private:
     friend class FlightPass;  // maps Flug.dat and Flug.str for passes over the whole logbook
 
     enum class Version { Ok, Upgraded, Failed };
+    // Locks the folder, taking over a lock file that no running program owns.
+    bool takeLock();
     bool openFiles(bool recover);
     bool recoverInterruptedSort();
     bool MainSort(Progress& progress, int* swaps);
