@@ -170,40 +170,6 @@ bool Logbook::openFiles(bool recover) {
     return false;
 }
 
-bool Logbook::recoverInterruptedSort() {
-    try {
-        if (!m_settings.truth(setting::MISC::ORDNEN)) return true;
-        if (m_ui.confirm(msg::sortCaption(), msg::interruptedSort(), Icon::Warning)) {
-            const char* files[] = {kDataFile, kNamesFile, kStringFile, kIndexFile};
-            QStringList absent;
-            for (const char* f : files)
-                if (!QFileInfo::exists(backupPath(f))) absent << QFileInfo(backupPath(f)).fileName();
-            if (!absent.isEmpty()) {
-                m_ui.tell(msg::fileError(),
-                          QStringLiteral("Die Sicherungskopien sind unvollständig (%1 fehlt). "
-                                         "Die Dateien bleiben unverändert.")
-                              .arg(absent.join(QStringLiteral(", "))),
-                          Icon::Error);
-            } else {
-                for (const char* f : files) {
-                    QString error;
-                    if (!copyFileAtomically(backupPath(f), filePath(f), &error)) {
-                        reportWriteError(f, error);
-                        return false;
-                    }
-                }
-                m_namesLoaded = false;
-                DeleteBackups();
-            }
-        }
-        m_settings.writeTruth(setting::MISC::ORDNEN, false);
-        return true;
-    } catch (const SettingsWriteError& e) {
-        m_ui.tell(msg::fileError(), e.message(), Icon::Error);
-        return false;
-    }
-}
-
 bool Logbook::createLogbook() {
     for (const char* name : {kDataFile, kStringFile, kNamesFile}) {
         QFile f(filePath(name));
@@ -322,45 +288,40 @@ bool Logbook::LoadIndex() {
     return false;
 }
 
-bool Logbook::verifyIndex(QString* why) {
-    const auto entries = m_index.entries();
+QString Logbook::indexProblem(const std::vector<IndexEntry>& entries, QByteArrayView slotData,
+                              QByteArrayView strings) {
     const int count = int(entries.size());
-    const FileView slotData(m_data, kFirstSlotPos);
     const qsizetype slotCount = slotData.size() / kFlightRecordSize;
     int occupied = 0;
     for (qsizetype s = 0; s < slotCount; ++s)
         if (bytes::u16(slotData.data() + s * kFlightRecordSize) != 0) ++occupied;
-    if (occupied != count) {
-        *why = QStringLiteral("Die Indexdatei nennt %1 Flüge, die Hauptdatei enthält %2.")
-                   .arg(count)
-                   .arg(occupied);
-        return false;
-    }
-    const FileView strings(m_strings, 0);
+    if (occupied != count)
+        return QStringLiteral("Die Indexdatei nennt %1 Flüge, die Hauptdatei enthält %2.").arg(count).arg(occupied);
     std::vector<bool> used(std::size_t(count), false);
     for (int i = 0; i < count; ++i) {
         const IndexEntry& e = entries[std::size_t(i)];
         if (e.Date == 0 || (i > 0 && entries[std::size_t(i) - 1].key() >= e.key()) || e.RecNo >= count ||
-            used[e.RecNo]) {
-            *why = QStringLiteral("Die Indexdatei ist nicht in Ordnung.");
-            return false;
-        }
+            e.RecNo >= slotCount || used[e.RecNo])
+            return QStringLiteral("Die Indexdatei ist nicht in Ordnung.");
         used[e.RecNo] = true;
         const char* slot = slotData.data() + qsizetype(e.RecNo) * kFlightRecordSize;
-        if (bytes::u16(slot) != e.Date || bytes::u16(slot + 42) != e.Atd) {
-            *why = QStringLiteral("Die Indexdatei passt nicht zur Hauptdatei.");
-            return false;
-        }
+        if (bytes::u16(slot) != e.Date || bytes::u16(slot + 42) != e.Atd)
+            return QStringLiteral("Die Indexdatei passt nicht zur Hauptdatei.");
         const qsizetype sp = e.StrPos;
         // The tag is not required here: a damaged tag is reported when the record is read and mended
         // by the string compaction; a rebuild could not do better.
         if (sp < 0 || sp + StringRecord::kHeaderSize > strings.size() ||
-            bytes::u16(strings.data() + sp + 5) != e.Date || bytes::u16(strings.data() + sp + 7) != e.Atd) {
-            *why = QStringLiteral("Die Indexdatei passt nicht zur Stringdatei.");
-            return false;
-        }
+            bytes::u16(strings.data() + sp + 5) != e.Date || bytes::u16(strings.data() + sp + 7) != e.Atd)
+            return QStringLiteral("Die Indexdatei passt nicht zur Stringdatei.");
     }
-    return true;
+    return {};
+}
+
+bool Logbook::verifyIndex(QString* why) {
+    const FileView slotData(m_data, kFirstSlotPos);
+    const FileView strings(m_strings, 0);
+    *why = indexProblem(m_index.entries(), slotData.bytes(), strings.bytes());
+    return why->isEmpty();
 }
 
 void Logbook::LoadCrewList() {

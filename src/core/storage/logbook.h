@@ -7,7 +7,9 @@
 #include "storage/nametable.h"
 #include "storage/stringrecord.h"
 
+#include <QByteArrayView>
 #include <QFile>
+#include <QList>
 #include <QLockFile>
 #include <QString>
 #include <QStringList>
@@ -131,10 +133,25 @@ private:
     bool takeLock();
     bool openFiles(bool recover);
     bool recoverInterruptedSort();
-    bool MainSort(Progress& progress, int* swaps);
-    bool StringCompact(Progress& progress, qint64* gained);
-    bool NameCompact(Progress& progress, int* removed);
+    // The phases of the sort work on copies in memory; the files change only when all are done.
+    bool MainSort(Progress& progress, FlightIndex& index, QByteArray& slotData, int* swaps);
+    bool StringCompact(Progress& progress, FlightIndex& index, const QByteArray& strings, QByteArray* out,
+                       qint64* gained);
+    bool NameCompact(Progress& progress, const FlightIndex& index, QByteArray& slotData, QStringList* names,
+                     int* removed);
     bool setSortFlag(bool on);
+    // Writes the new Flug.nam, Flug.str, Flug.dat and Flug.idx (in this order) under work names and
+    // then renames them into place; the files must be closed.
+    bool putInPlace(const QList<QByteArray>& contents);
+    // The backups put in place the same way; false (the user told) when they are no whole logbook.
+    bool restoreBackupSet();
+    // Empty when the four backups form a whole logbook, else what is wrong with them.
+    QString backupSetProblem() const;
+    bool sortWorkLeft() const;
+    void removeSortWork() const;
+    // Empty when the index entries fit the slots and the string records, else what does not fit.
+    static QString indexProblem(const std::vector<IndexEntry>& entries, QByteArrayView slotData,
+                                QByteArrayView strings);
     bool createLogbook();
     Version openDataFile();
     bool runUpgrade(int version);
