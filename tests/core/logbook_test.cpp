@@ -241,6 +241,33 @@ TEST_F(LogbookTest, ALockFileNoRunningProgramOwnsIsTakenOver) {
     }
 }
 
+TEST_F(LogbookTest, AFileThatCannotBeReadIsReportedAndNeverWrittenBackInPart) {
+    openNew();
+    ASSERT_EQ(add(day(1), 600), 1);
+    book.reset();
+    struct Case {
+        const char* file;
+        bool opens;  // the crew list is made from the flights instead
+    };
+    for (const Case c : {Case{"Flug.nam", false}, Case{"Flug.crw", true}}) {
+        SCOPED_TRACE(c.file);
+        const QByteArray content = bytes(c.file);
+        // A folder in the file's place: it opens, but no byte can be read from it.
+        ASSERT_TRUE(QFile::remove(path(c.file)));
+        ASSERT_TRUE(QDir(dir.path()).mkdir(QString::fromLatin1(c.file)));
+        ui.asked.clear();
+        EXPECT_EQ(reopen(), c.opens);
+        ASSERT_FALSE(ui.asked.empty());
+        EXPECT_TRUE(ui.asked[0].text.contains(QString::fromLatin1(c.file))) << ui.asked[0].text.toStdString();
+        if (c.opens) {
+            EXPECT_EQ(book->crew().names(), (QStringList{QString(), QStringLiteral("Meier")}));
+        }
+        book.reset();
+        ASSERT_TRUE(QDir(dir.path()).rmdir(QString::fromLatin1(c.file)));
+        writeBytes(c.file, content);
+    }
+}
+
 // Disk full: the operating system refuses to grow a file beyond the limit set here.
 class FileSizeLimit {
 public:

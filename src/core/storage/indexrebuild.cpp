@@ -76,6 +76,15 @@ bool Logbook::RebuildIndex(Progress& progress) {
 
     // First pass: the occupied slots of Flug.dat, as (key, slot) in key order.
     const FileView slotView(m_data, kFirstSlotPos);
+    const FileView strings(m_strings, 0);
+    if (!slotView.ok() || !strings.ok()) {
+        // Nothing is mended from files read in part: every flight missing from them would count as gone.
+        m_ui.tell(msg::fileError(),
+                  QStringLiteral("Der Index kann nicht erneuert werden: die Flugdaten können nicht "
+                                 "vollständig gelesen werden."),
+                  Interaction::Icon::Error);
+        return false;
+    }
     const qsizetype slotCount =
         std::min<qsizetype>(slotView.size() / kFlightRecordSize, FlightIndex::kMaxFlights);
     progress.setMaximum(std::max<qint64>(1, 2 * slotCount));
@@ -209,7 +218,6 @@ bool Logbook::RebuildIndex(Progress& progress) {
                   [](const IndexEntry& a, const IndexEntry& b) { return a.key() < b.key(); });
     }
     // Second pass: the live string records of Flug.str, read as their headers only.
-    const FileView strings(m_strings, 0);
     const char* data = strings.data();
     const qsizetype size = strings.size();
     // Texts are short: eight bytes at a time beat a library call per text. Returns the place

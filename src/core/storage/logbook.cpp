@@ -186,15 +186,16 @@ bool Logbook::createLogbook() {
 }
 
 bool Logbook::loadNames() {
-    QFile f(filePath(kNamesFile));
-    if (!f.open(QIODevice::ReadOnly)) {
+    QByteArray content;
+    QString error;
+    // A table read only in part would be written back without the rest at the next save.
+    if (!readWholeFile(filePath(kNamesFile), &content, &error)) {
         m_ui.tell(msg::fileError(),
-                  fileMessage(QStringLiteral("Die Namensdatei kann nicht gelesen werden: ") + f.errorString(),
-                              kNamesFile),
+                  fileMessage(QStringLiteral("Die Namensdatei kann nicht gelesen werden: ") + error, kNamesFile),
                   Icon::Error);
         return false;
     }
-    m_names.load(f.readAll());
+    m_names.load(content);
     m_namesLoaded = true;
     m_crew.setChanged(false);
     return true;
@@ -320,17 +321,30 @@ QString Logbook::indexProblem(const std::vector<IndexEntry>& entries, QByteArray
 bool Logbook::verifyIndex(QString* why) {
     const FileView slotData(m_data, kFirstSlotPos);
     const FileView strings(m_strings, 0);
+    if (!slotData.ok() || !strings.ok()) {
+        *why = QStringLiteral("Die Flugdaten können nicht vollständig gelesen werden.");
+        return false;
+    }
     *why = indexProblem(m_index.entries(), slotData.bytes(), strings.bytes());
     return why->isEmpty();
 }
 
 void Logbook::LoadCrewList() {
     m_crew.clear();
-    QFile f(filePath(kCrewFile));
-    if (f.open(QIODevice::ReadOnly)) {
-        m_crew.load(f.readAll());
+    QByteArray content;
+    QString error;
+    if (readWholeFile(filePath(kCrewFile), &content, &error)) {
+        m_crew.load(content);
         return;
     }
+    // The list is made from the flights instead; only a file that is there but unreadable is worth a word.
+    if (QFileInfo::exists(filePath(kCrewFile)))
+        m_ui.tell(msg::fileError(),
+                  fileMessage(QStringLiteral("Die Crewdatei kann nicht gelesen werden: %1\n"
+                                             "Sie wird aus den Flügen neu erstellt.")
+                                  .arg(error),
+                              kCrewFile),
+                  Icon::Warning);
     for (int p = 1; p <= FlightCount(); ++p) {
         FlightRecord r;
         if (readSlot(m_index.RecNoAt(p), r)) addCrewOf(r);
