@@ -62,18 +62,9 @@ bool Logbook::Open() {
                   Icon::Error);
         return false;
     }
-    if (!takeLock()) {
-        const bool busy = m_lock->error() == QLockFile::LockFailedError;
-        m_ui.tell(
-            msg::fileError(),
-            busy ? QStringLiteral("Das Flugbuch in %1 ist bereits in einem anderen Programm geöffnet.")
-                       .arg(QDir::toNativeSeparators(m_dir))
-                 : QStringLiteral("Das Flugbuch in %1 kann nicht gesperrt werden (keine Schreibrechte?).")
-                       .arg(QDir::toNativeSeparators(m_dir)),
-            Icon::Stop);
-        m_lock.reset();
-        return false;
-    }
+    if (!LockFolder()) return false;
+    // Read under the lock: a value read before it may be changed by the program that held it.
+    m_settings.reload();
     if (!OpenLogbook() || !LoadIndex()) {
         closeFiles();
         m_index.ClearIndex();
@@ -86,6 +77,20 @@ bool Logbook::Open() {
     ReadProtectFlags();
     m_open = true;
     return true;
+}
+
+bool Logbook::LockFolder() {
+    if (m_lock && m_lock->isLocked()) return true;
+    if (takeLock()) return true;
+    const bool busy = m_lock->error() == QLockFile::LockFailedError;
+    m_ui.tell(msg::fileError(),
+              busy ? QStringLiteral("Das Flugbuch in %1 ist bereits in einem anderen Programm geöffnet.")
+                         .arg(QDir::toNativeSeparators(m_dir))
+                   : QStringLiteral("Das Flugbuch in %1 kann nicht gesperrt werden (keine Schreibrechte?).")
+                         .arg(QDir::toNativeSeparators(m_dir)),
+              Icon::Stop);
+    m_lock.reset();
+    return false;
 }
 
 bool Logbook::takeLock() {

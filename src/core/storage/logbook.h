@@ -63,6 +63,9 @@ public:
     // Index, names and crew list saved, files closed, folder unlocked.
     void CloseLogbook();
 
+    // Takes the folder's lock alone (Open does it first); false after telling the user why not.
+    bool LockFolder();
+
     bool OpenLogbook();
     bool LoadIndex();
     void LoadCrewList();
