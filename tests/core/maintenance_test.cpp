@@ -88,14 +88,29 @@ TEST_F(MaintenanceTest, CancelledUpgradeLeavesTheOldFileAndUnknownLayoutsAreRefu
     EXPECT_EQ(bytes("Flug.dat"), v110);
     EXPECT_FALSE(QFileInfo::exists(path("Flug.datx")));
 
-    QByteArray future = fileheader::make(QStringLiteral("1,14")) + QByteArray(200, '\0');
-    writeBytes("Flug.dat", future);
     ui.cancelWhen = nullptr;
-    ui.asked.clear();
-    book = makeLogbook();
-    EXPECT_FALSE(book->Open());
-    EXPECT_EQ(ui.texts(), QStringList{QStringLiteral("Unbekannter Dateiheader in der Hauptdatei")});
-    EXPECT_EQ(bytes("Flug.dat"), future);
+    // An unknown version, and known older ones whose size does not fit their layout (one damaged
+    // byte in the version text of a current file): refused, named, and left as they are.
+    QByteArray current = fileheader::make(QStringLiteral("1,13")) + QByteArray(4 + 112, '\0');
+    current += oldFlight(0).toBytes() + oldFlight(1).toBytes() + oldFlight(2).toBytes();
+    struct Refused {
+        const char* version;
+        const char* message;
+    };
+    for (const Refused& r : {Refused{"1,14", "Unbekannter Dateiheader in der Hauptdatei"},
+                             Refused{"1,12", "Größe passt nicht"}, Refused{"1,10", "Größe passt nicht"}}) {
+        SCOPED_TRACE(r.version);
+        QByteArray damaged = current;
+        damaged.replace(38, 4, r.version);
+        writeBytes("Flug.dat", damaged);
+        ui.asked.clear();
+        book = makeLogbook();
+        EXPECT_FALSE(book->Open());
+        ASSERT_EQ(ui.asked.size(), 1u);
+        EXPECT_TRUE(ui.asked[0].text.contains(QString::fromUtf8(r.message))) << ui.asked[0].text.toStdString();
+        EXPECT_TRUE(ui.asked[0].text.contains(QStringLiteral("Flug.dat")));
+        EXPECT_EQ(bytes("Flug.dat"), damaged);
+    }
 
     // A current header on a file too short to hold its settings block is damage, not a new file.
     const QByteArray cut = fileheader::make(QStringLiteral("1,13")) + QByteArray(20, '\0');

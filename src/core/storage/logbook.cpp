@@ -220,8 +220,25 @@ Logbook::Version Logbook::openDataFile() {
     switch (header.version) {
         case 0:
         case 110:
-        case 112:
+        case 112: {
+            // One damaged byte can make a file look like an older layout; converting it would turn
+            // its flights into garbage. Such a file is converted only when its size fits the layout.
+            const qint64 start = header.version == 0 ? 0 : 46;
+            const qint64 record = header.version == 112 ? 110 : 94;
+            if ((m_data.size() - start) % record != 0) {
+                m_ui.tell(msg::fileError(),
+                          fileMessage(QStringLiteral("Die Hauptdatei hat den Dateikopf der Version %1, aber "
+                                                     "ihre Größe passt nicht dazu; sie ist vermutlich beschädigt "
+                                                     "und wird nicht verändert. Bitte die Datei aus einer "
+                                                     "Sicherung zurückholen.")
+                                          .arg(header.version == 0 ? QStringLiteral("0.00")
+                                                                   : QString::number(header.version / 100.0, 'f', 2)),
+                                      kDataFile),
+                          Icon::Error);
+                return Version::Failed;
+            }
             return runUpgrade(header.version) ? Version::Upgraded : Version::Failed;
+        }
         case 113:
             if (header.size != fileheader::kSize || m_data.size() < kFirstSlotPos) {
                 m_ui.tell(msg::fileError(),
@@ -233,7 +250,11 @@ Logbook::Version Logbook::openDataFile() {
             }
             return Version::Ok;
         default:
-            m_ui.tell(msg::fileError(), msg::unknownDataHeader(), Icon::Question);
+            m_ui.tell(msg::fileError(),
+                      fileMessage(msg::unknownDataHeader(), kDataFile) +
+                          QStringLiteral("\nDie Datei wird nicht verändert. Bitte sie aus einer Sicherung "
+                                         "zurückholen."),
+                      Icon::Question);
             return Version::Failed;
     }
 }
