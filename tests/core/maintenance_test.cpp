@@ -434,6 +434,34 @@ TEST_F(MaintenanceTest, BackupsThatAreNoWholeLogbookAreNeverCopiedOverTheFiles) 
     }
 }
 
+TEST_F(MaintenanceTest, ASlotTheIndexDescribesIsNeverTakenForFreeAtOpening) {
+    openNew();
+    for (int i : {3, 2, 1}) ASSERT_GT(add(day(i), 600, QStringLiteral("Strecke %1").arg(i)), 0);
+    book.reset();
+    patch("Flug.dat", 158, QByteArray(2, '\0'));  // the date of the flight in slot 0 zeroed
+    const QByteArray dat = bytes("Flug.dat"), str = bytes("Flug.str"), idx = bytes("Flug.idx");
+    // Opened twice: the second start must not take the slot for free either.
+    for (int start = 1; start <= 2; ++start) {
+        SCOPED_TRACE(start);
+        ASSERT_TRUE(reopen());
+        EXPECT_EQ(book->FlightCount(), 2);
+        EXPECT_FALSE(book->Check().isEmpty());
+        EXPECT_EQ(add(day(9), 600), Logbook::kFailed);  // the next slot is taken
+        EXPECT_FALSE(book->SortAndCompact(true, *std::make_unique<ScriptedProgress>()).completed);
+        book.reset();
+        EXPECT_EQ(bytes("Flug.dat"), dat);
+        EXPECT_EQ(bytes("Flug.str"), str);
+        EXPECT_EQ(bytes("Flug.idx"), idx);
+    }
+    // The rebuild the user asks for repairs it.
+    ASSERT_TRUE(reopen());
+    ScriptedProgress progress;
+    ASSERT_TRUE(book->RebuildIndex(progress));
+    EXPECT_EQ(book->FlightCount(), 2);
+    EXPECT_TRUE(book->Check().isEmpty()) << book->Check().join(QLatin1Char('\n')).toStdString();
+    EXPECT_GT(add(day(9), 600), 0);
+}
+
 TEST_F(MaintenanceTest, CheckNamesEveryBrokenRuleAndWritesNothing) {
     openNew();
     for (int i = 1; i <= 2; ++i) ASSERT_GT(add(day(i), 600), 0);

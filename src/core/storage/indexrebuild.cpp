@@ -65,7 +65,7 @@ struct LiveText {
 
 }  // namespace
 
-bool Logbook::RebuildIndex(Progress& progress) {
+bool Logbook::RebuildIndex(Progress& progress, const FlightIndex* onDisk) {
     auto cancel = [&] {
         QFile::remove(filePath(kIndexFile));
         m_index.ClearIndex();
@@ -171,7 +171,22 @@ bool Logbook::RebuildIndex(Progress& progress) {
 
     // Flights fill slots 0 to n-1, so the next flight goes into slot n: close any gaps.
     const int n = int(kept.size());
-    if (std::any_of(kept.begin(), kept.end(), [n](int s) { return s >= n; })) {
+    // A slot the index file still describes is a damaged flight, not a free place: at opening it
+    // is never filled with another flight.
+    std::vector<bool> described(std::size_t(std::max<qsizetype>(slotCount, 1)), false);
+    if (onDisk) {
+        for (const IndexEntry& e : onDisk->entries())
+            if (e.RecNo < slotCount) described[e.RecNo] = true;
+    }
+    std::vector<bool> filledNow(std::size_t(std::max<qsizetype>(slotCount, n) + 1), false);
+    for (int s : kept) filledNow[std::size_t(s)] = true;
+    bool damagedSlot = false;
+    for (int s = 0; s < n && s < slotCount; ++s)
+        if (!filledNow[std::size_t(s)] && described[std::size_t(s)]) damagedSlot = true;
+    if (damagedSlot)
+        notes << QStringLiteral("Ein Platz der Hauptdatei, den die Indexdatei beschreibt, ist leer oder "
+                                "beschädigt; er bleibt unverändert. \"Index neu\" schließt die Lücke.");
+    if (!damagedSlot && std::any_of(kept.begin(), kept.end(), [n](int s) { return s >= n; })) {
         std::vector<bool> filled(std::size_t(std::max<qsizetype>(slotCount, n)), false);
         for (int s : kept) filled[std::size_t(s)] = true;
         std::vector<int> high;
@@ -300,7 +315,12 @@ bool Logbook::RebuildIndex(Progress& progress) {
     // Live records that no flight took (an add or change cut short, a damaged flight key) are
     // retired, so that each flight keeps exactly one live record and none is left without a flight.
     int retired = 0;
+    std::vector<std::int32_t> keepTexts;  // the texts of flights the index file names stay for a repair
+    if (onDisk)
+        for (const IndexEntry& e : onDisk->entries()) keepTexts.push_back(e.StrPos);
+    std::sort(keepTexts.begin(), keepTexts.end());
     for (const LiveText& t : orphans) {
+        if (std::binary_search(keepTexts.begin(), keepTexts.end(), t.offset)) continue;
         // Only where the record's header is intact, so the key bytes are where they are written.
         const char* head = data + t.offset;
         if (t.offset + StringRecord::kHeaderSize > size || std::memcmp(head, "TOlm\0", 5) != 0 ||
@@ -316,7 +336,14 @@ bool Logbook::RebuildIndex(Progress& progress) {
 
     m_index.assignSorted(entries);
     progress.setValue(2 * slotCount);
-    if (!SaveIndex()) return cancel();
+    // While a described slot is damaged the index file keeps describing it, so that no later start
+    // takes it for free either; the rebuild the user asks for ends that.
+    m_holdIndexFile = damagedSlot;
+    if (damagedSlot) {
+        m_indexSaved = true;
+    } else if (!SaveIndex()) {
+        return cancel();
+    }
     if (!notes.isEmpty())
         m_ui.tell(QStringLiteral("Index erneuern"),
                   QStringLiteral("Beim Erneuern des Index wurde Folgendes in Ordnung gebracht:\n") +

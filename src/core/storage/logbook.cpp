@@ -309,8 +309,9 @@ bool Logbook::LoadIndex() {
             msg::fileError(),
             fileMessage(why, kIndexFile) + QStringLiteral("\nDer Index wird aus den Flugdaten neu erstellt."),
             Icon::Warning);
+        const FlightIndex onDisk = m_index;
         auto progress = m_ui.startProgress(Interaction::Task::Rebuild, {}, {});
-        return RebuildIndex(*progress);
+        return RebuildIndex(*progress, &onDisk);
     }
     return false;
 }
@@ -614,6 +615,7 @@ bool Logbook::saveWhole(const char* file, const QByteArray& data, bool derived) 
 }
 
 bool Logbook::SaveIndex() {
+    if (m_holdIndexFile) return true;
     // The index is checked against Flug.dat at every opening and rebuilt from it when it is out of
     // step, so it is replaced whole but without waiting for the disk.
     if (!saveWhole(kIndexFile, m_index.serialize(), true)) return false;

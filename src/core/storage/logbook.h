@@ -113,7 +113,8 @@ public:
 
     // Rebuilds the index from Flug.dat and Flug.str, repairing what a crash or another program
     // left out of step there; writes Flug.idx. False when cancelled (no Flug.idx is left then).
-    bool RebuildIndex(Progress& progress);
+    // At opening, onDisk is the index file as read: slots and texts it names are never given up.
+    bool RebuildIndex(Progress& progress, const FlightIndex* onDisk = nullptr);
 
     // Sorts Flug.dat into date order (full) and compacts Flug.str and the names table, with backups
     // taken first and restored when cancelled.
@@ -197,6 +198,7 @@ private:
     bool m_changeProtected = false;
     int m_batchDepth = 0;
     bool m_indexSaved = false;  // Flug.idx holds the index in memory
+    bool m_holdIndexFile = false;  // Flug.idx describes a damaged slot and is not replaced
 };
 
 }  // namespace velmarsk

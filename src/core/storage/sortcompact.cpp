@@ -197,6 +197,14 @@ bool Logbook::recoverInterruptedSort() {
 
 SortResult Logbook::SortAndCompact(bool full, Progress& progress) {
     SortResult result;
+    if (m_holdIndexFile) {
+        m_ui.tell(msg::fileError(),
+                  fileMessage(QStringLiteral("Ein Platz der Hauptdatei ist beschädigt. Bitte zuerst den Index neu "
+                                             "erstellen (\"Index neu\"), dann die Datei ordnen."),
+                              kDataFile),
+                  Interaction::Icon::Error);
+        return result;
+    }
     m_indexSaved = false;
     // The index and names on disk must describe the data before they are copied: the backup set is
     // restored as a whole.
