@@ -14,6 +14,7 @@
 #include "flightbook/flightbook.h"
 #include "generator/flightgenerator.h"
 #include "settings/settings.h"
+#include "storage/crewlist.h"
 #include "storage/flightpass.h"
 #include "storage/logbook.h"
 #include "storage/messages.h"
@@ -474,6 +475,32 @@ void ImportAll(benchmark::State& state) {
     state.counters["total_s"] = total / double(state.iterations());
 }
 
+// A hand-kept crew file of 400,000 names in random order: loading it must stay well under a second.
+void LoadCrewFile(benchmark::State& state) {
+    std::mt19937 rng(5);
+    QStringList names;
+    for (int i = 0; i < 400000; ++i) {
+        QString name;
+        for (int k = 0, n = 5 + int(rng() % 8); k < n; ++k) name += QLatin1Char(char('a' + rng() % 26));
+        name[0] = name[0].toUpper();
+        names << name;
+    }
+    QByteArray file;
+    for (const QString& n : names) file += n.toLatin1() + "\r\n";
+    double total = 0;
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        CrewList crew;
+        crew.load(file);
+        benchmark::DoNotOptimize(crew.size());
+        const double s = secondsSince(start);
+        state.SetIterationTime(s);
+        total += s;
+    }
+    report(state, total);
+    state.counters["seconds"] = total / double(state.iterations());
+}
+
 BENCHMARK(SequentialRead)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(Open)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(AddAllRandomOrder)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
@@ -484,6 +511,7 @@ BENCHMARK(Totals)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(SearchAllTexts)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(ChartDataAllYears)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(SqliteSums)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(LoadCrewFile)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(ExportAll)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(ImportAll)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 

@@ -109,6 +109,14 @@ int CliCommands::run() {
     return kUsage;
 }
 
+void CliCommands::noteTotalNotWritten() const {
+    // The flights are stored all the same: a failure status would make a script store them twice.
+    if (m_book && m_book->settingsWriteFailed())
+        CliInteraction::printNote(QStringLiteral(
+            "Die Flüge sind gespeichert; nur die Gesamtstunden in tarnoki.ini konnten nicht "
+            "nachgeführt werden (in den Optionen korrigieren)."));
+}
+
 bool CliCommands::hasLogbookFiles() const {
     const QDir dir(m_dir);
     for (const char* name : kLogbookFiles)
@@ -292,7 +300,8 @@ int CliCommands::add() {
             failed = true;
         stored << (position > 0);
     }
-    if (!m_book->endBatch() || m_book->settingsWriteFailed()) failed = true;
+    if (!m_book->endBatch()) failed = true;
+    noteTotalNotWritten();
     // Positions after all additions, so that each one names its flight.
     QString out;
     for (qsizetype i = 0; i < stored.size(); ++i) {
@@ -332,7 +341,8 @@ int CliCommands::change() {
     }
     if (newPosition < 0) return kError;
     print(QString::number(newPosition) + QLatin1Char('\n'));
-    return m_book->settingsWriteFailed() ? kError : kOk;
+    noteTotalNotWritten();
+    return kOk;
 }
 
 int CliCommands::remove() {
@@ -341,7 +351,8 @@ int CliCommands::remove() {
     if (!position) return exit;
     if (!open() || !checkPosition(*position)) return kError;
     if (!m_book->DeleteFlight(*position)) return kError;
-    return m_book->settingsWriteFailed() ? kError : kOk;
+    noteTotalNotWritten();
+    return kOk;
 }
 
 int CliCommands::rebuildIndex() {
@@ -373,6 +384,10 @@ int CliCommands::check() {
         reportNoLogbook();
         return kError;
     }
+    // The copy is taken under the folder's lock, so that no other program writes while it is made.
+    Settings realSettings(QDir(m_dir).filePath(QString::fromLatin1(Settings::kFileName)));
+    Logbook real(m_dir, realSettings, m_ui);
+    if (!real.LockFolder()) return kError;
     QTemporaryDir work;
     if (!work.isValid()) {
         CliInteraction::printError(QStringLiteral("Kein Arbeitsordner für die Prüfung: ") +
@@ -431,7 +446,8 @@ int CliCommands::generate() {
     }
     FlightGenerator generator(m_inv.seed.value_or(1), count);
     const int added = generator.addTo(*m_book, count);
-    return added == count && !m_book->settingsWriteFailed() ? kOk : kError;
+    noteTotalNotWritten();
+    return added == count ? kOk : kError;
 }
 
 }  // namespace velmarsk

@@ -56,6 +56,7 @@ private:
     // Opens the logbook as the program's start does; false after the reason has been reported.
     bool open();
     bool hasLogbookFiles() const;
+    void noteTotalNotWritten() const;
     void reportNoLogbook() const;
     // The position argument: nullopt with *exit set when it is no number or no flight.
     std::optional<int> positionArgument(const QString& text, int* exit) const;

@@ -11,6 +11,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLockFile>
 #include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
@@ -373,6 +374,34 @@ TEST_F(CliTest, RunningTotalFollowsTheNonSimulatorFlights) {
     EXPECT_EQ(total(), 100);
     ASSERT_EQ(cli("delete 1").exit, 0);
     EXPECT_EQ(total(), 0);
+}
+
+TEST_F(CliTest, AFlightStoredWhileTheSettingsCannotBeWrittenIsNoFailure) {
+    createLogbook();
+    // A folder in the settings file's place: the running total cannot be written.
+    QFile::remove(dataPath(QStringLiteral("tarnoki.ini")));
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("tarnoki.ini")));
+    const Outcome r = add(flight("2024-05-01", 480));
+    EXPECT_EQ(r.exit, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, QByteArrayLiteral("1\n"));
+    EXPECT_TRUE(r.err.contains(str("Die Flüge sind gespeichert"))) << r.err.toStdString();
+    EXPECT_EQ(listLines().size(), 1);
+    // A retry is refused as the same flight, so a script that does not retry loses nothing either.
+    EXPECT_EQ(add(flight("2024-05-01", 480)).exit, 3);
+}
+
+TEST_F(CliTest, CheckReadsTheFilesOnlyUnderTheLock) {
+    createLogbook();
+    ASSERT_EQ(add(flight("2024-05-01", 480)).exit, 0);
+    {
+        QLockFile other(dataPath(QStringLiteral("Flug.lck")));
+        ASSERT_TRUE(other.tryLock(0));
+        const Outcome r = cli("check");
+        EXPECT_EQ(r.exit, 1);
+        EXPECT_TRUE(r.err.contains(str("bereits in einem anderen Programm geöffnet"))) << r.err.toStdString();
+        EXPECT_NE(r.out, QByteArrayLiteral("ok\n"));
+    }
+    EXPECT_EQ(cli("check").out, QByteArrayLiteral("ok\n"));
 }
 
 TEST_F(CliTest, SortPrintsItsThreeResultsAndPutsSlotsInDateOrder) {

@@ -78,6 +78,24 @@ TEST_F(FlightBookTest, SettingsWriteFailureKeepsTheFlightAndIsReported) {
     EXPECT_TRUE(ui.asked.back().text.contains(QStringLiteral("kann nicht geschrieben werden")));
 }
 
+TEST_F(FlightBookTest, SettingsAreReadUnderTheLockSoNoUpdateOfAnotherProgramIsLost) {
+    openNew();
+    book.reset();
+    // A second program starts and reads the settings while the first one still works.
+    Settings early(path("tarnoki.ini"));
+    ASSERT_TRUE(reopen());
+    ASSERT_EQ(service().AddFlight(flight(day(1), 600), texts(QString())), 1);
+    m_service.reset();
+    book.reset();
+
+    test::ScriptedInteraction secondUi;
+    Logbook second(dir.path(), early, secondUi);
+    ASSERT_TRUE(second.Open());
+    FlightBook secondService(second, early);
+    ASSERT_EQ(secondService.AddFlight(test::testFlight(second.names(), day(2), 600, 60, {QStringLiteral("P"), QStringLiteral("Meier")}, QStringLiteral("84+01")), texts(QString())), 2);
+    EXPECT_EQ(Settings(path("tarnoki.ini")).integer(setting::USER::GESAMTSTUNDEN), 120);
+}
+
 TEST_F(FlightBookTest, SettingsWritesAreAnnouncedWithTheirKey) {
     openNew();
     QSignalSpy spy(&service(), &FlightBook::settingsChanged);

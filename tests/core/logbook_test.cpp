@@ -3,7 +3,9 @@
 #include "storage/scramble.h"
 
 #include <sys/resource.h>
+#include <QDateTime>
 #include <QFileInfo>
+#include <QSysInfo>
 #include <csignal>
 
 namespace velmarsk::test {
@@ -209,6 +211,61 @@ TEST_F(LogbookTest, ASecondProgramOnTheSameFolderIsRefused) {
     EXPECT_TRUE(otherUi.asked[0].text.contains(QStringLiteral("bereits")));
     book.reset();
     EXPECT_TRUE(other.Open());
+}
+
+TEST_F(LogbookTest, ALockFileNoRunningProgramOwnsIsTakenOver) {
+    openNew();
+    book.reset();
+    struct Case {
+        const char* what;
+        QByteArray content;
+    };
+    const Case cases[] = {
+        {"empty, left by a kill while the lock was written", QByteArray()},
+        {"no owner in it", QByteArrayLiteral("kaputt")},
+        {"a process that has ended", QByteArrayLiteral("999999999\nvelmarsk\n") +
+                                         QSysInfo::machineHostName().toUtf8() + '\n'},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeBytes("Flug.lck", c.content);
+        QFile lock(path("Flug.lck"));
+        ASSERT_TRUE(lock.open(QIODevice::ReadWrite));
+        lock.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime);
+        lock.close();
+        ui.asked.clear();
+        EXPECT_TRUE(reopen());
+        EXPECT_FALSE(ui.saidContaining(QStringLiteral("bereits in einem anderen Programm")));
+        book.reset();
+        QFile::remove(path("Flug.lck"));
+    }
+}
+
+TEST_F(LogbookTest, AFileThatCannotBeReadIsReportedAndNeverWrittenBackInPart) {
+    openNew();
+    ASSERT_EQ(add(day(1), 600), 1);
+    book.reset();
+    struct Case {
+        const char* file;
+        bool opens;  // the crew list is made from the flights instead
+    };
+    for (const Case c : {Case{"Flug.nam", false}, Case{"Flug.crw", true}}) {
+        SCOPED_TRACE(c.file);
+        const QByteArray content = bytes(c.file);
+        // A folder in the file's place: it opens, but no byte can be read from it.
+        ASSERT_TRUE(QFile::remove(path(c.file)));
+        ASSERT_TRUE(QDir(dir.path()).mkdir(QString::fromLatin1(c.file)));
+        ui.asked.clear();
+        EXPECT_EQ(reopen(), c.opens);
+        ASSERT_FALSE(ui.asked.empty());
+        EXPECT_TRUE(ui.asked[0].text.contains(QString::fromLatin1(c.file))) << ui.asked[0].text.toStdString();
+        if (c.opens) {
+            EXPECT_EQ(book->crew().names(), (QStringList{QString(), QStringLiteral("Meier")}));
+        }
+        book.reset();
+        ASSERT_TRUE(QDir(dir.path()).rmdir(QString::fromLatin1(c.file)));
+        writeBytes(c.file, content);
+    }
 }
 
 // Disk full: the operating system refuses to grow a file beyond the limit set here.

@@ -3,6 +3,8 @@
 #include "storage/fileheader.h"
 
 #include <QFileInfo>
+#include <map>
+#include <string>
 
 namespace velmarsk::test {
 namespace {
@@ -86,14 +88,29 @@ TEST_F(MaintenanceTest, CancelledUpgradeLeavesTheOldFileAndUnknownLayoutsAreRefu
     EXPECT_EQ(bytes("Flug.dat"), v110);
     EXPECT_FALSE(QFileInfo::exists(path("Flug.datx")));
 
-    QByteArray future = fileheader::make(QStringLiteral("1,14")) + QByteArray(200, '\0');
-    writeBytes("Flug.dat", future);
     ui.cancelWhen = nullptr;
-    ui.asked.clear();
-    book = makeLogbook();
-    EXPECT_FALSE(book->Open());
-    EXPECT_EQ(ui.texts(), QStringList{QStringLiteral("Unbekannter Dateiheader in der Hauptdatei")});
-    EXPECT_EQ(bytes("Flug.dat"), future);
+    // An unknown version, and known older ones whose size does not fit their layout (one damaged
+    // byte in the version text of a current file): refused, named, and left as they are.
+    QByteArray current = fileheader::make(QStringLiteral("1,13")) + QByteArray(4 + 112, '\0');
+    current += oldFlight(0).toBytes() + oldFlight(1).toBytes() + oldFlight(2).toBytes();
+    struct Refused {
+        const char* version;
+        const char* message;
+    };
+    for (const Refused& r : {Refused{"1,14", "Unbekannter Dateiheader in der Hauptdatei"},
+                             Refused{"1,12", "Größe passt nicht"}, Refused{"1,10", "Größe passt nicht"}}) {
+        SCOPED_TRACE(r.version);
+        QByteArray damaged = current;
+        damaged.replace(38, 4, r.version);
+        writeBytes("Flug.dat", damaged);
+        ui.asked.clear();
+        book = makeLogbook();
+        EXPECT_FALSE(book->Open());
+        ASSERT_EQ(ui.asked.size(), 1u);
+        EXPECT_TRUE(ui.asked[0].text.contains(QString::fromUtf8(r.message))) << ui.asked[0].text.toStdString();
+        EXPECT_TRUE(ui.asked[0].text.contains(QStringLiteral("Flug.dat")));
+        EXPECT_EQ(bytes("Flug.dat"), damaged);
+    }
 
     // A current header on a file too short to hold its settings block is damage, not a new file.
     const QByteArray cut = fileheader::make(QStringLiteral("1,13")) + QByteArray(20, '\0');
@@ -201,6 +218,10 @@ TEST_F(MaintenanceTest, RebuildMendsCopiesGapsAndTwoFlightsWithOneStart) {
     writeBytes("Flug.str", twinText + str);
 
     ASSERT_TRUE(reopen());
+    // Opening leaves the gap the index file describes; the rebuild the user asks for mends all.
+    EXPECT_EQ(bytes("Flug.dat").mid(158 + 2 * 112, 112), QByteArray(112, '\0'));
+    ScriptedProgress progress;
+    ASSERT_TRUE(book->RebuildIndex(progress));
     // The flight of slot 0 was being deleted: it is gone, the others are all there.
     EXPECT_EQ(book->FlightCount(), 4);
     QStringList routes;
@@ -316,6 +337,133 @@ TEST_F(MaintenanceTest, AnInterruptedSortIsUndoneOnlyWhenTheUserSaysSo) {
     EXPECT_EQ(book->FlightCount(), 1);
     EXPECT_FALSE(QFileInfo::exists(path("_Flug.dat")));
     EXPECT_TRUE(book->Check().isEmpty());
+}
+
+// The four files of a sort in the order the sort puts them in place, with the names it builds them
+// under first.
+const char* const kSorted[][2] = {
+    {"Flug.nam", "Flug.nam.ord"}, {"Flug.str", "Flug.tmp"}, {"Flug.dat", "Flug.dat.ord"}, {"Flug.idx", "Flug.idx.ord"}};
+
+TEST_F(MaintenanceTest, ASortCutShortAnywhereLeavesTheOldOrTheNewLogbookWhole) {
+    openNew();
+    for (int i : {3, 2, 1})
+        ASSERT_GT(book->AddFlight(flight(day(i), 600, {QStringLiteral("P"), QStringLiteral("Name%1").arg(i)}),
+                                  texts(QStringLiteral("Strecke %1").arg(i))),
+                  0);
+    ASSERT_GT(book->ChangeFlight(2, flight(day(2), 600, {QStringLiteral("P"), QStringLiteral("Neu")}),
+                                 texts(QStringLiteral("geändert"))),
+              0);
+    std::map<std::string, QByteArray> before, after;
+    for (const auto& f : kSorted) before[f[0]] = bytes(f[0]);
+    ScriptedProgress progress;
+    ASSERT_TRUE(book->SortAndCompact(true, progress).completed);
+    for (const auto& f : kSorted) after[f[0]] = bytes(f[0]);
+    ASSERT_NE(before["Flug.dat"], after["Flug.dat"]);
+    book.reset();
+
+    // A kill after `placed` of the four renames; 0 also stands for a kill while the new files were
+    // written. Then the start with either answer to the question.
+    for (int placed = 0; placed <= 4; ++placed) {
+        for (const Answer answer : {Answer::No, Answer::Yes}) {
+            SCOPED_TRACE(testing::Message() << placed << " in place, answer " << (answer == Answer::Yes));
+            for (int i = 0; i < 4; ++i) {
+                const char* file = kSorted[i][0];
+                writeBytes(QByteArray(QByteArray("_") + file).constData(), before[file]);
+                writeBytes(file, i < placed ? after[file] : before[file]);
+                if (i >= placed)
+                    writeBytes(kSorted[i][1], after[file]);
+                else
+                    QFile::remove(path(kSorted[i][1]));
+            }
+            settings->writeBool(QStringLiteral("MISC"), QStringLiteral("ORDNEN"), true);
+            ui.asked.clear();
+            ui.answers = {answer};
+            ASSERT_TRUE(reopen());
+            // Only a whole new logbook leaves the user a choice.
+            const bool asked = ui.saidContaining(QStringLiteral("Sollen die ursprünglichen Datei"));
+            EXPECT_EQ(asked, placed == 4);
+            const bool keepsNew = placed == 4 && answer == Answer::No;
+            for (const auto& f : kSorted) {
+                EXPECT_EQ(bytes(f[0]), keepsNew ? after[f[0]] : before[f[0]]) << f[0];
+                EXPECT_FALSE(QFileInfo::exists(path(f[1]))) << f[1];
+            }
+            EXPECT_TRUE(book->Check().isEmpty());
+            EXPECT_FALSE(settings->readBool(QStringLiteral("MISC"), QStringLiteral("ORDNEN"), true));
+            StringRecord t;
+            ASSERT_TRUE(book->ReadStringRecord(2, t));
+            EXPECT_EQ(t.Routing, QStringLiteral("geändert"));
+            FlightRecord r;
+            ASSERT_TRUE(book->ReadFlight(2, r));
+            EXPECT_EQ(book->names().NameAt(r.Name[0]), QStringLiteral("Neu"));
+            book.reset();
+        }
+    }
+}
+
+TEST_F(MaintenanceTest, BackupsThatAreNoWholeLogbookAreNeverCopiedOverTheFiles) {
+    openNew();
+    ASSERT_EQ(add(day(1), 600), 1);
+    ASSERT_TRUE(book->BackupFiles());
+    ASSERT_EQ(add(day(2), 600), 2);
+    book.reset();
+    const std::map<std::string, QByteArray> good = {{"_Flug.dat", bytes("_Flug.dat")},
+                                                    {"_Flug.idx", bytes("_Flug.idx")}};
+    struct Damage {
+        const char* file;
+        QByteArray content;  // empty: the file is missing
+    };
+    const Damage damages[] = {
+        {"_Flug.dat", bytes("_Flug.dat").left(100)},
+        {"_Flug.idx", QByteArray()},
+        {"_Flug.idx", bytes("Flug.idx")},  // the index of the newer files: two flights in a file of one
+    };
+    for (const Damage& d : damages) {
+        SCOPED_TRACE(d.file);
+        for (const auto& [name, content] : good) writeBytes(name.c_str(), content);
+        if (d.content.isEmpty())
+            QFile::remove(path(d.file));
+        else
+            writeBytes(d.file, d.content);
+        const QByteArray dat = bytes("Flug.dat"), idx = bytes("Flug.idx");
+        settings->writeBool(QStringLiteral("MISC"), QStringLiteral("ORDNEN"), true);
+        ui.asked.clear();
+        ui.answers = {Answer::Yes};
+        ASSERT_TRUE(reopen());
+        EXPECT_TRUE(ui.saidContaining(QStringLiteral("Die Sicherungskopien werden nicht zurückgeholt")));
+        EXPECT_EQ(book->FlightCount(), 2);
+        EXPECT_EQ(bytes("Flug.dat"), dat);
+        EXPECT_EQ(bytes("Flug.idx"), idx);
+        EXPECT_EQ(bytes(d.file), d.content);  // kept for whoever wants to look at them
+        book.reset();
+    }
+}
+
+TEST_F(MaintenanceTest, ASlotTheIndexDescribesIsNeverTakenForFreeAtOpening) {
+    openNew();
+    for (int i : {3, 2, 1}) ASSERT_GT(add(day(i), 600, QStringLiteral("Strecke %1").arg(i)), 0);
+    book.reset();
+    patch("Flug.dat", 158, QByteArray(2, '\0'));  // the date of the flight in slot 0 zeroed
+    const QByteArray dat = bytes("Flug.dat"), str = bytes("Flug.str"), idx = bytes("Flug.idx");
+    // Opened twice: the second start must not take the slot for free either.
+    for (int start = 1; start <= 2; ++start) {
+        SCOPED_TRACE(start);
+        ASSERT_TRUE(reopen());
+        EXPECT_EQ(book->FlightCount(), 2);
+        EXPECT_FALSE(book->Check().isEmpty());
+        EXPECT_EQ(add(day(9), 600), Logbook::kFailed);  // the next slot is taken
+        EXPECT_FALSE(book->SortAndCompact(true, *std::make_unique<ScriptedProgress>()).completed);
+        book.reset();
+        EXPECT_EQ(bytes("Flug.dat"), dat);
+        EXPECT_EQ(bytes("Flug.str"), str);
+        EXPECT_EQ(bytes("Flug.idx"), idx);
+    }
+    // The rebuild the user asks for repairs it.
+    ASSERT_TRUE(reopen());
+    ScriptedProgress progress;
+    ASSERT_TRUE(book->RebuildIndex(progress));
+    EXPECT_EQ(book->FlightCount(), 2);
+    EXPECT_TRUE(book->Check().isEmpty()) << book->Check().join(QLatin1Char('\n')).toStdString();
+    EXPECT_GT(add(day(9), 600), 0);
 }
 
 TEST_F(MaintenanceTest, CheckNamesEveryBrokenRuleAndWritesNothing) {

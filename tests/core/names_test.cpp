@@ -1,7 +1,10 @@
 #include "storage/crewlist.h"
 #include "storage/nametable.h"
+#include "text/cp1252.h"
 
 #include <gtest/gtest.h>
+
+#include <random>
 
 namespace velmarsk {
 namespace {
@@ -50,6 +53,25 @@ TEST(CrewList, SortedByCollationAndIgnoresCase) {
     loaded.load(QByteArray("Zander\r\nabel\r\nZANDER\r\n"));
     EXPECT_EQ(loaded.names(), (QStringList{QStringLiteral("abel"), QStringLiteral("Zander")}));
     EXPECT_FALSE(loaded.CrewChanged());
+}
+
+TEST(CrewList, LoadingAFileGivesTheSetThatAddingItsLinesGives) {
+    // A hand-edited file in no order, with names repeated in other letter case and umlauts.
+    std::mt19937 rng(7);
+    const QString letters = QStringLiteral("aAbBeEmMuUüÜsSzZ");
+    QStringList lines;
+    for (int i = 0; i < 3000; ++i) {
+        QString name;
+        const int length = 1 + int(rng() % 4);
+        for (int k = 0; k < length; ++k) name += letters.at(qsizetype(rng() % std::uint32_t(letters.size())));
+        lines << name;
+    }
+    CrewList added;
+    for (const QString& line : lines) added.add(line);
+    CrewList loaded;
+    loaded.load(cp1252::encode(lines.join(QStringLiteral("\r\n"))).value());
+    EXPECT_EQ(loaded.names(), added.names());
+    EXPECT_LT(loaded.size(), 3000);
 }
 
 }  // namespace

@@ -229,7 +229,13 @@ struct Settings::Impl {
 
 Settings::Settings(const QString& filePath, QObject* parent) : QObject(parent), d(std::make_unique<Impl>()) {
     d->path = filePath;
-    QFile file(filePath);
+    reload();
+}
+
+void Settings::reload() {
+    d->unreadable = false;
+    d->fileBytes.clear();
+    QFile file(d->path);
     if (file.exists()) {
         if (file.open(QIODevice::ReadOnly)) {
             d->fileBytes = file.readAll();

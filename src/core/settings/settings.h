@@ -35,6 +35,10 @@ public:
 
     QString filePath() const;
 
+    // Reads the file again: what another program wrote since this one read it. The logbook does
+    // this once it holds the folder's lock, so that no update of another program is lost.
+    void reload();
+
     QString readString(const QString& section, const QString& key, const QString& defaultValue) const;
     qint64 readInteger(const QString& section, const QString& key, qint64 defaultValue) const;
     bool readBool(const QString& section, const QString& key, bool defaultValue) const;

@@ -18,8 +18,12 @@ public:
             m_view = QByteArrayView(reinterpret_cast<const char*>(m_mapped), size);
             return;
         }
-        file.seek(offset);
-        m_copy = file.readAll();
+        // A short read would pass for a shorter file: then the view is empty and not ok().
+        if (file.seek(offset)) m_copy = file.read(size);
+        if (m_copy.size() != size || file.error() != QFileDevice::NoError) {
+            m_copy.clear();
+            m_failed = true;
+        }
         m_view = m_copy;
     }
     ~FileView() {
@@ -28,6 +32,8 @@ public:
     FileView(const FileView&) = delete;
     FileView& operator=(const FileView&) = delete;
 
+    // False when the file could not be read in full.
+    bool ok() const { return !m_failed; }
     QByteArrayView bytes() const { return m_view; }
     const char* data() const { return m_view.data(); }
     qsizetype size() const { return m_view.size(); }
@@ -37,6 +43,7 @@ private:
     uchar* m_mapped = nullptr;
     QByteArray m_copy;
     QByteArrayView m_view;
+    bool m_failed = false;
 };
 
 }  // namespace velmarsk

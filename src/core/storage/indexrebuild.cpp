@@ -65,7 +65,7 @@ struct LiveText {
 
 }  // namespace
 
-bool Logbook::RebuildIndex(Progress& progress) {
+bool Logbook::RebuildIndex(Progress& progress, const FlightIndex* onDisk) {
     auto cancel = [&] {
         QFile::remove(filePath(kIndexFile));
         m_index.ClearIndex();
@@ -76,6 +76,15 @@ bool Logbook::RebuildIndex(Progress& progress) {
 
     // First pass: the occupied slots of Flug.dat, as (key, slot) in key order.
     const FileView slotView(m_data, kFirstSlotPos);
+    const FileView strings(m_strings, 0);
+    if (!slotView.ok() || !strings.ok()) {
+        // Nothing is mended from files read in part: every flight missing from them would count as gone.
+        m_ui.tell(msg::fileError(),
+                  QStringLiteral("Der Index kann nicht erneuert werden: die Flugdaten können nicht "
+                                 "vollständig gelesen werden."),
+                  Interaction::Icon::Error);
+        return false;
+    }
     const qsizetype slotCount =
         std::min<qsizetype>(slotView.size() / kFlightRecordSize, FlightIndex::kMaxFlights);
     progress.setMaximum(std::max<qint64>(1, 2 * slotCount));
@@ -162,7 +171,22 @@ bool Logbook::RebuildIndex(Progress& progress) {
 
     // Flights fill slots 0 to n-1, so the next flight goes into slot n: close any gaps.
     const int n = int(kept.size());
-    if (std::any_of(kept.begin(), kept.end(), [n](int s) { return s >= n; })) {
+    // A slot the index file still describes is a damaged flight, not a free place: at opening it
+    // is never filled with another flight.
+    std::vector<bool> described(std::size_t(std::max<qsizetype>(slotCount, 1)), false);
+    if (onDisk) {
+        for (const IndexEntry& e : onDisk->entries())
+            if (e.RecNo < slotCount) described[e.RecNo] = true;
+    }
+    std::vector<bool> filledNow(std::size_t(std::max<qsizetype>(slotCount, n) + 1), false);
+    for (int s : kept) filledNow[std::size_t(s)] = true;
+    bool damagedSlot = false;
+    for (int s = 0; s < n && s < slotCount; ++s)
+        if (!filledNow[std::size_t(s)] && described[std::size_t(s)]) damagedSlot = true;
+    if (damagedSlot)
+        notes << QStringLiteral("Ein Platz der Hauptdatei, den die Indexdatei beschreibt, ist leer oder "
+                                "beschädigt; er bleibt unverändert. \"Index neu\" schließt die Lücke.");
+    if (!damagedSlot && std::any_of(kept.begin(), kept.end(), [n](int s) { return s >= n; })) {
         std::vector<bool> filled(std::size_t(std::max<qsizetype>(slotCount, n)), false);
         for (int s : kept) filled[std::size_t(s)] = true;
         std::vector<int> high;
@@ -209,7 +233,6 @@ bool Logbook::RebuildIndex(Progress& progress) {
                   [](const IndexEntry& a, const IndexEntry& b) { return a.key() < b.key(); });
     }
     // Second pass: the live string records of Flug.str, read as their headers only.
-    const FileView strings(m_strings, 0);
     const char* data = strings.data();
     const qsizetype size = strings.size();
     // Texts are short: eight bytes at a time beat a library call per text. Returns the place
@@ -292,7 +315,12 @@ bool Logbook::RebuildIndex(Progress& progress) {
     // Live records that no flight took (an add or change cut short, a damaged flight key) are
     // retired, so that each flight keeps exactly one live record and none is left without a flight.
     int retired = 0;
+    std::vector<std::int32_t> keepTexts;  // the texts of flights the index file names stay for a repair
+    if (onDisk)
+        for (const IndexEntry& e : onDisk->entries()) keepTexts.push_back(e.StrPos);
+    std::sort(keepTexts.begin(), keepTexts.end());
     for (const LiveText& t : orphans) {
+        if (std::binary_search(keepTexts.begin(), keepTexts.end(), t.offset)) continue;
         // Only where the record's header is intact, so the key bytes are where they are written.
         const char* head = data + t.offset;
         if (t.offset + StringRecord::kHeaderSize > size || std::memcmp(head, "TOlm\0", 5) != 0 ||
@@ -308,7 +336,14 @@ bool Logbook::RebuildIndex(Progress& progress) {
 
     m_index.assignSorted(entries);
     progress.setValue(2 * slotCount);
-    if (!SaveIndex()) return cancel();
+    // While a described slot is damaged the index file keeps describing it, so that no later start
+    // takes it for free either; the rebuild the user asks for ends that.
+    m_holdIndexFile = damagedSlot;
+    if (damagedSlot) {
+        m_indexSaved = true;
+    } else if (!SaveIndex()) {
+        return cancel();
+    }
     if (!notes.isEmpty())
         m_ui.tell(QStringLiteral("Index erneuern"),
                   QStringLiteral("Beim Erneuern des Index wurde Folgendes in Ordnung gebracht:\n") +

@@ -11,8 +11,11 @@
 #include "text/cp1252.h"
 
 #include <unistd.h>
+#include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QThread>
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -59,20 +62,9 @@ bool Logbook::Open() {
                   Icon::Error);
         return false;
     }
-    m_lock = std::make_unique<QLockFile>(filePath(kLockFile));
-    m_lock->setStaleLockTime(0);  // only a lock whose process is gone counts as stale
-    if (!m_lock->tryLock(0)) {
-        const bool busy = m_lock->error() == QLockFile::LockFailedError;
-        m_ui.tell(
-            msg::fileError(),
-            busy ? QStringLiteral("Das Flugbuch in %1 ist bereits in einem anderen Programm geöffnet.")
-                       .arg(QDir::toNativeSeparators(m_dir))
-                 : QStringLiteral("Das Flugbuch in %1 kann nicht gesperrt werden (keine Schreibrechte?).")
-                       .arg(QDir::toNativeSeparators(m_dir)),
-            Icon::Stop);
-        m_lock.reset();
-        return false;
-    }
+    if (!LockFolder()) return false;
+    // Read under the lock: a value read before it may be changed by the program that held it.
+    m_settings.reload();
     if (!OpenLogbook() || !LoadIndex()) {
         closeFiles();
         m_index.ClearIndex();
@@ -85,6 +77,46 @@ bool Logbook::Open() {
     ReadProtectFlags();
     m_open = true;
     return true;
+}
+
+bool Logbook::LockFolder() {
+    if (m_lock && m_lock->isLocked()) return true;
+    if (takeLock()) return true;
+    const bool busy = m_lock->error() == QLockFile::LockFailedError;
+    m_ui.tell(msg::fileError(),
+              busy ? QStringLiteral("Das Flugbuch in %1 ist bereits in einem anderen Programm geöffnet.")
+                         .arg(QDir::toNativeSeparators(m_dir))
+                   : QStringLiteral("Das Flugbuch in %1 kann nicht gesperrt werden (keine Schreibrechte?).")
+                         .arg(QDir::toNativeSeparators(m_dir)),
+              Icon::Stop);
+    m_lock.reset();
+    return false;
+}
+
+bool Logbook::takeLock() {
+    m_lock = std::make_unique<QLockFile>(filePath(kLockFile));
+    m_lock->setStaleLockTime(0);  // only a lock whose process is gone counts as stale
+    if (m_lock->tryLock(0)) return true;
+    if (m_lock->error() != QLockFile::LockFailedError) return false;
+    // A lock file without an owner (a program killed while it wrote the file leaves it empty)
+    // would keep the logbook locked for good. Another program writes its name into the file right
+    // after creating it, so one that stays without an owner for a moment is stale.
+    constexpr int kGraceMs = 1000;
+    qint64 pid = 0;
+    QString host, app;
+    QElapsedTimer waited;
+    waited.start();
+    while (!m_lock->getLockInfo(&pid, &host, &app)) {
+        const QDateTime modified = QFileInfo(filePath(kLockFile)).lastModified();
+        if (!QFileInfo::exists(filePath(kLockFile))) return m_lock->tryLock(0);
+        if (waited.elapsed() >= kGraceMs ||
+            (modified.isValid() && modified.msecsTo(QDateTime::currentDateTime()) >= kGraceMs)) {
+            m_lock->removeStaleLockFile();
+            return m_lock->tryLock(0);
+        }
+        QThread::msleep(50);
+    }
+    return m_lock->tryLock(0);
 }
 
 void Logbook::CloseLogbook() {
@@ -143,40 +175,6 @@ bool Logbook::openFiles(bool recover) {
     return false;
 }
 
-bool Logbook::recoverInterruptedSort() {
-    try {
-        if (!m_settings.truth(setting::MISC::ORDNEN)) return true;
-        if (m_ui.confirm(msg::sortCaption(), msg::interruptedSort(), Icon::Warning)) {
-            const char* files[] = {kDataFile, kNamesFile, kStringFile, kIndexFile};
-            QStringList absent;
-            for (const char* f : files)
-                if (!QFileInfo::exists(backupPath(f))) absent << QFileInfo(backupPath(f)).fileName();
-            if (!absent.isEmpty()) {
-                m_ui.tell(msg::fileError(),
-                          QStringLiteral("Die Sicherungskopien sind unvollständig (%1 fehlt). "
-                                         "Die Dateien bleiben unverändert.")
-                              .arg(absent.join(QStringLiteral(", "))),
-                          Icon::Error);
-            } else {
-                for (const char* f : files) {
-                    QString error;
-                    if (!copyFileAtomically(backupPath(f), filePath(f), &error)) {
-                        reportWriteError(f, error);
-                        return false;
-                    }
-                }
-                m_namesLoaded = false;
-                DeleteBackups();
-            }
-        }
-        m_settings.writeTruth(setting::MISC::ORDNEN, false);
-        return true;
-    } catch (const SettingsWriteError& e) {
-        m_ui.tell(msg::fileError(), e.message(), Icon::Error);
-        return false;
-    }
-}
-
 bool Logbook::createLogbook() {
     for (const char* name : {kDataFile, kStringFile, kNamesFile}) {
         QFile f(filePath(name));
@@ -193,15 +191,16 @@ bool Logbook::createLogbook() {
 }
 
 bool Logbook::loadNames() {
-    QFile f(filePath(kNamesFile));
-    if (!f.open(QIODevice::ReadOnly)) {
+    QByteArray content;
+    QString error;
+    // A table read only in part would be written back without the rest at the next save.
+    if (!readWholeFile(filePath(kNamesFile), &content, &error)) {
         m_ui.tell(msg::fileError(),
-                  fileMessage(QStringLiteral("Die Namensdatei kann nicht gelesen werden: ") + f.errorString(),
-                              kNamesFile),
+                  fileMessage(QStringLiteral("Die Namensdatei kann nicht gelesen werden: ") + error, kNamesFile),
                   Icon::Error);
         return false;
     }
-    m_names.load(f.readAll());
+    m_names.load(content);
     m_namesLoaded = true;
     m_crew.setChanged(false);
     return true;
@@ -221,8 +220,25 @@ Logbook::Version Logbook::openDataFile() {
     switch (header.version) {
         case 0:
         case 110:
-        case 112:
+        case 112: {
+            // One damaged byte can make a file look like an older layout; converting it would turn
+            // its flights into garbage. Such a file is converted only when its size fits the layout.
+            const qint64 start = header.version == 0 ? 0 : 46;
+            const qint64 record = header.version == 112 ? 110 : 94;
+            if ((m_data.size() - start) % record != 0) {
+                m_ui.tell(msg::fileError(),
+                          fileMessage(QStringLiteral("Die Hauptdatei hat den Dateikopf der Version %1, aber "
+                                                     "ihre Größe passt nicht dazu; sie ist vermutlich beschädigt "
+                                                     "und wird nicht verändert. Bitte die Datei aus einer "
+                                                     "Sicherung zurückholen.")
+                                          .arg(header.version == 0 ? QStringLiteral("0.00")
+                                                                   : QString::number(header.version / 100.0, 'f', 2)),
+                                      kDataFile),
+                          Icon::Error);
+                return Version::Failed;
+            }
             return runUpgrade(header.version) ? Version::Upgraded : Version::Failed;
+        }
         case 113:
             if (header.size != fileheader::kSize || m_data.size() < kFirstSlotPos) {
                 m_ui.tell(msg::fileError(),
@@ -234,7 +250,11 @@ Logbook::Version Logbook::openDataFile() {
             }
             return Version::Ok;
         default:
-            m_ui.tell(msg::fileError(), msg::unknownDataHeader(), Icon::Question);
+            m_ui.tell(msg::fileError(),
+                      fileMessage(msg::unknownDataHeader(), kDataFile) +
+                          QStringLiteral("\nDie Datei wird nicht verändert. Bitte sie aus einer Sicherung "
+                                         "zurückholen."),
+                      Icon::Question);
             return Version::Failed;
     }
 }
@@ -289,60 +309,69 @@ bool Logbook::LoadIndex() {
             msg::fileError(),
             fileMessage(why, kIndexFile) + QStringLiteral("\nDer Index wird aus den Flugdaten neu erstellt."),
             Icon::Warning);
+        const FlightIndex onDisk = m_index;
         auto progress = m_ui.startProgress(Interaction::Task::Rebuild, {}, {});
-        return RebuildIndex(*progress);
+        return RebuildIndex(*progress, &onDisk);
     }
     return false;
 }
 
-bool Logbook::verifyIndex(QString* why) {
-    const auto entries = m_index.entries();
+QString Logbook::indexProblem(const std::vector<IndexEntry>& entries, QByteArrayView slotData,
+                              QByteArrayView strings) {
     const int count = int(entries.size());
-    const FileView slotData(m_data, kFirstSlotPos);
     const qsizetype slotCount = slotData.size() / kFlightRecordSize;
     int occupied = 0;
     for (qsizetype s = 0; s < slotCount; ++s)
         if (bytes::u16(slotData.data() + s * kFlightRecordSize) != 0) ++occupied;
-    if (occupied != count) {
-        *why = QStringLiteral("Die Indexdatei nennt %1 Flüge, die Hauptdatei enthält %2.")
-                   .arg(count)
-                   .arg(occupied);
-        return false;
-    }
-    const FileView strings(m_strings, 0);
+    if (occupied != count)
+        return QStringLiteral("Die Indexdatei nennt %1 Flüge, die Hauptdatei enthält %2.").arg(count).arg(occupied);
     std::vector<bool> used(std::size_t(count), false);
     for (int i = 0; i < count; ++i) {
         const IndexEntry& e = entries[std::size_t(i)];
         if (e.Date == 0 || (i > 0 && entries[std::size_t(i) - 1].key() >= e.key()) || e.RecNo >= count ||
-            used[e.RecNo]) {
-            *why = QStringLiteral("Die Indexdatei ist nicht in Ordnung.");
-            return false;
-        }
+            e.RecNo >= slotCount || used[e.RecNo])
+            return QStringLiteral("Die Indexdatei ist nicht in Ordnung.");
         used[e.RecNo] = true;
         const char* slot = slotData.data() + qsizetype(e.RecNo) * kFlightRecordSize;
-        if (bytes::u16(slot) != e.Date || bytes::u16(slot + 42) != e.Atd) {
-            *why = QStringLiteral("Die Indexdatei passt nicht zur Hauptdatei.");
-            return false;
-        }
+        if (bytes::u16(slot) != e.Date || bytes::u16(slot + 42) != e.Atd)
+            return QStringLiteral("Die Indexdatei passt nicht zur Hauptdatei.");
         const qsizetype sp = e.StrPos;
         // The tag is not required here: a damaged tag is reported when the record is read and mended
         // by the string compaction; a rebuild could not do better.
         if (sp < 0 || sp + StringRecord::kHeaderSize > strings.size() ||
-            bytes::u16(strings.data() + sp + 5) != e.Date || bytes::u16(strings.data() + sp + 7) != e.Atd) {
-            *why = QStringLiteral("Die Indexdatei passt nicht zur Stringdatei.");
-            return false;
-        }
+            bytes::u16(strings.data() + sp + 5) != e.Date || bytes::u16(strings.data() + sp + 7) != e.Atd)
+            return QStringLiteral("Die Indexdatei passt nicht zur Stringdatei.");
     }
-    return true;
+    return {};
+}
+
+bool Logbook::verifyIndex(QString* why) {
+    const FileView slotData(m_data, kFirstSlotPos);
+    const FileView strings(m_strings, 0);
+    if (!slotData.ok() || !strings.ok()) {
+        *why = QStringLiteral("Die Flugdaten können nicht vollständig gelesen werden.");
+        return false;
+    }
+    *why = indexProblem(m_index.entries(), slotData.bytes(), strings.bytes());
+    return why->isEmpty();
 }
 
 void Logbook::LoadCrewList() {
     m_crew.clear();
-    QFile f(filePath(kCrewFile));
-    if (f.open(QIODevice::ReadOnly)) {
-        m_crew.load(f.readAll());
+    QByteArray content;
+    QString error;
+    if (readWholeFile(filePath(kCrewFile), &content, &error)) {
+        m_crew.load(content);
         return;
     }
+    // The list is made from the flights instead; only a file that is there but unreadable is worth a word.
+    if (QFileInfo::exists(filePath(kCrewFile)))
+        m_ui.tell(msg::fileError(),
+                  fileMessage(QStringLiteral("Die Crewdatei kann nicht gelesen werden: %1\n"
+                                             "Sie wird aus den Flügen neu erstellt.")
+                                  .arg(error),
+                              kCrewFile),
+                  Icon::Warning);
     for (int p = 1; p <= FlightCount(); ++p) {
         FlightRecord r;
         if (readSlot(m_index.RecNoAt(p), r)) addCrewOf(r);
@@ -586,6 +615,7 @@ bool Logbook::saveWhole(const char* file, const QByteArray& data, bool derived) 
 }
 
 bool Logbook::SaveIndex() {
+    if (m_holdIndexFile) return true;
     // The index is checked against Flug.dat at every opening and rebuilt from it when it is out of
     // step, so it is replaced whole but without waiting for the disk.
     if (!saveWhole(kIndexFile, m_index.serialize(), true)) return false;

@@ -7,7 +7,9 @@
 #include "storage/nametable.h"
 #include "storage/stringrecord.h"
 
+#include <QByteArrayView>
 #include <QFile>
+#include <QList>
 #include <QLockFile>
 #include <QString>
 #include <QStringList>
@@ -61,6 +63,9 @@ public:
     // Index, names and crew list saved, files closed, folder unlocked.
     void CloseLogbook();
 
+    // Takes the folder's lock alone (Open does it first); false after telling the user why not.
+    bool LockFolder();
+
     bool OpenLogbook();
     bool LoadIndex();
     void LoadCrewList();
@@ -108,7 +113,8 @@ public:
 
     // Rebuilds the index from Flug.dat and Flug.str, repairing what a crash or another program
     // left out of step there; writes Flug.idx. False when cancelled (no Flug.idx is left then).
-    bool RebuildIndex(Progress& progress);
+    // At opening, onDisk is the index file as read: slots and texts it names are never given up.
+    bool RebuildIndex(Progress& progress, const FlightIndex* onDisk = nullptr);
 
     // Sorts Flug.dat into date order (full) and compacts Flug.str and the names table, with backups
     // taken first and restored when cancelled.
@@ -127,12 +133,29 @@ private:
     friend class FlightPass;  // maps Flug.dat and Flug.str for passes over the whole logbook
 
     enum class Version { Ok, Upgraded, Failed };
+    // Locks the folder, taking over a lock file that no running program owns.
+    bool takeLock();
     bool openFiles(bool recover);
     bool recoverInterruptedSort();
-    bool MainSort(Progress& progress, int* swaps);
-    bool StringCompact(Progress& progress, qint64* gained);
-    bool NameCompact(Progress& progress, int* removed);
+    // The phases of the sort work on copies in memory; the files change only when all are done.
+    bool MainSort(Progress& progress, FlightIndex& index, QByteArray& slotData, int* swaps);
+    bool StringCompact(Progress& progress, FlightIndex& index, const QByteArray& strings, QByteArray* out,
+                       qint64* gained);
+    bool NameCompact(Progress& progress, const FlightIndex& index, QByteArray& slotData, QStringList* names,
+                     int* removed);
     bool setSortFlag(bool on);
+    // Writes the new Flug.nam, Flug.str, Flug.dat and Flug.idx (in this order) under work names and
+    // then renames them into place; the files must be closed.
+    bool putInPlace(const QList<QByteArray>& contents);
+    // The backups put in place the same way; false (the user told) when they are no whole logbook.
+    bool restoreBackupSet();
+    // Empty when the four backups form a whole logbook, else what is wrong with them.
+    QString backupSetProblem() const;
+    bool sortWorkLeft() const;
+    void removeSortWork() const;
+    // Empty when the index entries fit the slots and the string records, else what does not fit.
+    static QString indexProblem(const std::vector<IndexEntry>& entries, QByteArrayView slotData,
+                                QByteArrayView strings);
     bool createLogbook();
     Version openDataFile();
     bool runUpgrade(int version);
@@ -175,6 +198,7 @@ private:
     bool m_changeProtected = false;
     int m_batchDepth = 0;
     bool m_indexSaved = false;  // Flug.idx holds the index in memory
+    bool m_holdIndexFile = false;  // Flug.idx describes a damaged slot and is not replaced
 };
 
 }  // namespace velmarsk

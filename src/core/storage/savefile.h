@@ -18,6 +18,19 @@ bool replaceThroughWorkFile(const QString& work, const QString& path, const QByt
 // they are read, so that a copy lost in a power cut is simply made again.
 bool replaceDerivedFile(const QString& path, const QByteArray& data, QString* error = nullptr);
 
+// Reads a whole file; false (with the reason) when it cannot be opened or fewer bytes come than
+// the file holds.
+bool readWholeFile(const QString& path, QByteArray* out, QString* error = nullptr);
+
+// Writes a file anew and waits until it is on the disk.
+bool writeFileSynced(const QString& path, const QByteArray& data, QString* error = nullptr);
+
+// Renames from over to (replacing it); false with the reason otherwise.
+bool renameOver(const QString& from, const QString& to, QString* error = nullptr);
+
+// Waits until the names in a folder (renames, new files) are on the disk.
+void syncFolder(const QString& dir);
+
 // Copies src over dst the same way; false when src cannot be read or dst not written.
 bool copyFileAtomically(const QString& src, const QString& dst, QString* error = nullptr);
 
