@@ -6,6 +6,7 @@
 #include "generator/flightgenerator.h"
 #include "settings/settings.h"
 #include "storage/datadir.h"
+#include "storage/fileerror.h"
 #include "storage/logbook.h"
 #include "storage/messages.h"
 #include "storage/savefile.h"
@@ -137,6 +138,7 @@ bool CliCommands::open() {
     }
     m_settings = std::make_unique<Settings>(QDir(m_dir).filePath(QString::fromLatin1(Settings::kFileName)));
     m_logbook = std::make_unique<Logbook>(m_dir, *m_settings, m_ui);
+    m_logbook->setRebuildIndexOnOpen(m_rebuildOnOpen);
     if (m_logbook->Open()) {
         m_book = std::make_unique<FlightBook>(*m_logbook, *m_settings);
         return true;
@@ -178,7 +180,7 @@ std::optional<QList<FlightDraft>> CliCommands::readFlights(const QString& source
         fromStdin ? QStringLiteral("der Standardeingabe") : QDir::toNativeSeparators(source);
     if (!opened) {
         CliInteraction::printError(
-            QStringLiteral("%1 kann nicht gelesen werden: %2").arg(where, file.errorString()));
+            QStringLiteral("%1 kann nicht gelesen werden: %2").arg(where, fileErrorText(file)));
         return std::nullopt;
     }
     const QByteArray data = file.readAll();
@@ -356,9 +358,8 @@ int CliCommands::remove() {
 }
 
 int CliCommands::rebuildIndex() {
-    if (!open()) return kError;
-    NullProgress progress;
-    return m_logbook->RebuildIndex(progress) ? kOk : kError;
+    m_rebuildOnOpen = true;
+    return open() ? kOk : kError;
 }
 
 int CliCommands::sort() {
@@ -400,7 +401,7 @@ int CliCommands::check() {
         const QString from = QDir(m_dir).filePath(name);
         QString error;
         if (QFileInfo::exists(from) && !copyFileAtomically(from, QDir(work.path()).filePath(name), &error)) {
-            CliInteraction::printError(QStringLiteral("%1 kann nicht gelesen werden: %2").arg(from, error));
+            CliInteraction::printError(QStringLiteral("Die Prüfkopie kann nicht angelegt werden: %1").arg(error));
             return kError;
         }
     }

@@ -68,6 +68,7 @@ private:
     Invocation m_inv;
     QString m_dir;
     CliInteraction m_ui;
+    bool m_rebuildOnOpen = false;  // rebuild-index: the index is made anew while opening
     std::unique_ptr<Settings> m_settings;
     std::unique_ptr<Logbook> m_logbook;
     std::unique_ptr<FlightBook> m_book;

@@ -1,8 +1,10 @@
 #include "logbookfixture.h"
+#include "dates/daynumber.h"
 #include "storage/bytes.h"
 #include "storage/fileheader.h"
 
 #include <QFileInfo>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -489,6 +491,85 @@ TEST_F(MaintenanceTest, CheckNamesEveryBrokenRuleAndWritesNothing) {
     EXPECT_EQ(ui.asked.back().text, QStringLiteral("Fehler in der Dateistruktur"));
     EXPECT_EQ(bytes("Flug.dat"), dat);
     EXPECT_EQ(bytes("Flug.str"), str);
+}
+
+TEST_F(MaintenanceTest, AnUnknownIndexHeaderNamesItsRepairAndTheRepairOpensTheLogbook) {
+    openNew();
+    for (int d = 1; d <= 3; ++d) ASSERT_GT(add(day(d), 600), 0);
+    book.reset();
+    QByteArray idx = bytes("Flug.idx");
+    ASSERT_EQ(fileheader::read(idx).version, 110);
+    idx.replace(38, 4, "9,99");
+    writeBytes("Flug.idx", idx);
+
+    ui.asked.clear();
+    book = makeLogbook();
+    EXPECT_FALSE(book->Open());
+    ASSERT_EQ(ui.asked.size(), 1u);
+    for (const char* part : {"Flug.idx", "Index neu", "rebuild-index"})
+        EXPECT_TRUE(ui.asked[0].text.contains(QString::fromLatin1(part))) << ui.asked[0].text.toStdString();
+
+    book = makeLogbook();
+    book->setRebuildIndexOnOpen(true);
+    ASSERT_TRUE(book->Open());
+    EXPECT_EQ(book->FlightCount(), 3);
+    EXPECT_EQ(fileheader::read(bytes("Flug.idx")).version, 110);
+    EXPECT_TRUE(book->Check().isEmpty()) << book->Check().join(QLatin1Char('\n')).toStdString();
+}
+
+// What a program killed in the middle of a single change leaves is put right at the next opening,
+// without a word, and every flight stays as it was stored.
+TEST_F(MaintenanceTest, AChangeOrAdditionKilledHalfWayIsMendedSilentlyAtOpening) {
+    struct Interrupted {
+        const char* what;
+        std::function<void()> leave;
+    };
+    const Interrupted cases[] = {
+        {"texts of a change appended, flight not yet written",
+         [this] {
+             StringRecord s;
+             s.Tag = QString::fromLatin1(StringRecord::kTag);
+             s.Date = std::uint16_t(dateToDayNumber(day(2)));
+             s.Atd = 600;
+             s.Routing = QStringLiteral("NEU - NEU");
+             writeBytes("Flug.str", bytes("Flug.str") + *s.toBytes());
+         }},
+        {"texts of an addition appended, slot cut short",
+         [this] {
+             StringRecord s;
+             s.Tag = QString::fromLatin1(StringRecord::kTag);
+             s.Date = std::uint16_t(dateToDayNumber(day(9)));
+             s.Atd = 700;
+             s.Routing = QStringLiteral("NEU - NEU");
+             writeBytes("Flug.str", bytes("Flug.str") + *s.toBytes());
+             writeBytes("Flug.dat", bytes("Flug.dat") + bytes("Flug.dat").mid(158, 50));
+         }},
+    };
+    for (const Interrupted& c : cases) {
+        SCOPED_TRACE(c.what);
+        book.reset();
+        for (const char* f : {"Flug.dat", "Flug.str", "Flug.nam", "Flug.idx", "Flug.crw"}) QFile::remove(path(f));
+        openNew();
+        for (int d = 1; d <= 3; ++d) ASSERT_GT(add(day(d), 600, QStringLiteral("ALT %1").arg(d)), 0);
+        book.reset();
+        const qint64 datSize = bytes("Flug.dat").size();
+        c.leave();
+
+        ui.asked.clear();
+        ASSERT_TRUE(reopen());
+        EXPECT_TRUE(ui.asked.empty()) << ui.texts().join(QLatin1Char('\n')).toStdString();
+        EXPECT_EQ(bytes("Flug.dat").size(), datSize);
+        EXPECT_TRUE(book->Check().isEmpty()) << book->Check().join(QLatin1Char('\n')).toStdString();
+        // Even a rebuild the user asks for finds only the stored texts.
+        ScriptedProgress progress;
+        ASSERT_TRUE(book->RebuildIndex(progress));
+        ASSERT_EQ(book->FlightCount(), 3);
+        for (int p = 1; p <= 3; ++p) {
+            StringRecord s;
+            book->ReadStringRecord(p, s);
+            EXPECT_EQ(s.Routing, QStringLiteral("ALT %1").arg(p));
+        }
+    }
 }
 
 }  // namespace

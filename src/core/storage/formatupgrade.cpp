@@ -1,12 +1,16 @@
 // Conversion of Flug.dat from the older layouts, one step at a time: 0.00 -> 1.10 -> 1.12 -> 1.13.
 #include "settings/settings.h"
 #include "storage/bytes.h"
+#include "storage/fileerror.h"
 #include "storage/fileheader.h"
 #include "storage/logbook.h"
 #include "storage/messages.h"
 #include "storage/savefile.h"
 
+#include <unistd.h>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <cstring>
 
 namespace velmarsk {
@@ -56,9 +60,12 @@ bool Logbook::upgradeStep(int fromVersion) {
 
     m_data.seek(0);
     const QByteArray old = m_data.readAll();
-    if (m_data.error() != QFileDevice::NoError) {
+    if (m_data.error() != QFileDevice::NoError || old.size() != m_data.size()) {
+        const QString reason = m_data.error() != QFileDevice::NoError
+                                   ? fileErrorText(m_data)
+                                   : QStringLiteral("nur %1 von %2 Byte gelesen").arg(old.size()).arg(m_data.size());
         m_ui.tell(msg::fileError(),
-                  fileMessage(QStringLiteral("Fehler beim Lesen der Hauptdatei"), kDataFile),
+                  fileMessage(QStringLiteral("Fehler beim Lesen der Hauptdatei: ") + reason, kDataFile),
                   Interaction::Icon::Error);
         return false;
     }
@@ -102,12 +109,35 @@ bool Logbook::upgradeStep(int fromVersion) {
         }
     }
 
-    // The new file is complete on disk before it replaces the old one.
+    // The new file is complete on disk before it replaces the old one, and the old one lives on
+    // beside it until the last step has succeeded: a crash leaves the old file, or the new one and
+    // the backup. A backup already there is the file before the first step of an upgrade cut short.
     QString error;
-    if (!replaceThroughWorkFile(filePath(kUpgradeFile), filePath(kDataFile), out, true, &error)) {
+    const QString work = filePath(kUpgradeFile);
+    if (!writeFileSynced(work, out, &error)) {
+        QFile::remove(work);
+        reportWriteError(kUpgradeFile, error);
+        return false;
+    }
+    const QString backup = filePath(kUpgradeBackupFile);
+    if (!QFileInfo::exists(backup) &&
+        ::link(QFile::encodeName(filePath(kDataFile)).constData(), QFile::encodeName(backup).constData()) != 0 &&
+        !copyFileAtomically(filePath(kDataFile), backup, &error)) {
+        QFile::remove(work);
+        m_ui.tell(msg::fileError(),
+                  QStringLiteral("Die Sicherungskopie %1 kann nicht angelegt werden; die Hauptdatei wird nicht "
+                                 "umgestellt.\n%2")
+                      .arg(QDir::toNativeSeparators(backup), error),
+                  Interaction::Icon::Error);
+        return false;
+    }
+    syncFolder(m_dir);
+    if (!renameOver(work, filePath(kDataFile), &error)) {
+        QFile::remove(work);
         reportWriteError(kDataFile, error);
         return false;
     }
+    syncFolder(m_dir);
     m_data.close();
     if (partial)
         m_ui.tell(

@@ -3,6 +3,7 @@
 #include "dates/daynumber.h"
 #include "settings/settings.h"
 #include "storage/bytes.h"
+#include "storage/fileerror.h"
 #include "storage/fileheader.h"
 #include "storage/fileview.h"
 #include "storage/messages.h"
@@ -15,6 +16,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QSet>
 #include <QThread>
 #include <algorithm>
 #include <cstring>
@@ -73,6 +75,7 @@ bool Logbook::Open() {
         m_lock.reset();
         return false;
     }
+    mendInterruptedChange();
     LoadCrewList();
     ReadProtectFlags();
     m_open = true;
@@ -164,6 +167,8 @@ bool Logbook::openFiles(bool recover) {
         if (!m_namesLoaded && !loadNames()) return false;
         switch (openDataFile()) {
             case Version::Ok:
+                // The layout is current: an upgrade, if one ran, has succeeded.
+                QFile::remove(filePath(kUpgradeBackupFile));
                 return openStringFile();
             case Version::Upgraded:
                 continue;
@@ -180,7 +185,7 @@ bool Logbook::createLogbook() {
         QFile f(filePath(name));
         // NewOnly: an existing file is never emptied.
         if (!f.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-            reportWriteError(name, f.errorString());
+            reportWriteError(name, fileErrorText(f));
             return false;
         }
     }
@@ -211,7 +216,7 @@ Logbook::Version Logbook::openDataFile() {
     if (!m_data.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) {
         m_ui.tell(
             msg::fileError(),
-            fileMessage(QStringLiteral("Die Hauptdatei kann nicht geöffnet werden: ") + m_data.errorString(),
+            fileMessage(QStringLiteral("Die Hauptdatei kann nicht geöffnet werden: ") + fileErrorText(m_data),
                         kDataFile),
             Icon::Error);
         return Version::Failed;
@@ -264,7 +269,7 @@ bool Logbook::openStringFile() {
     if (!m_strings.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) {
         m_ui.tell(msg::fileError(),
                   fileMessage(QStringLiteral("Die Stringdatei kann nicht geöffnet werden: ") +
-                                  m_strings.errorString(),
+                                  fileErrorText(m_strings),
                               kStringFile),
                   Icon::Error);
         closeFiles();
@@ -274,6 +279,7 @@ bool Logbook::openStringFile() {
 }
 
 bool Logbook::LoadIndex() {
+    m_indexVerified = false;
     for (int round = 0; round < 3; ++round) {
         const QString path = filePath(kIndexFile);
         if (!QFileInfo::exists(path)) {
@@ -282,22 +288,30 @@ bool Logbook::LoadIndex() {
             if (!RebuildIndex(*progress)) return false;
             continue;
         }
-        QFile f(path);
-        QByteArray content;
-        bool readOk = f.open(QIODevice::ReadOnly);
-        if (readOk) {
-            content = f.readAll();
-            readOk = f.error() == QFileDevice::NoError;
+        if (m_rebuildIndexOnOpen) {
+            // The caller rebuilds the index from the flights: what Flug.idx holds does not matter.
+            auto progress = m_ui.startProgress(Interaction::Task::Rebuild, {}, {});
+            if (!RebuildIndex(*progress)) return false;
+            m_rebuildIndexOnOpen = false;
+            continue;
         }
+        QByteArray content;
+        QString readError;
+        const bool readOk = readWholeFile(path, &content, &readError);
         const auto result = readOk ? m_index.parse(content) : FlightIndex::ParseResult::ReadError;
         if (result == FlightIndex::ParseResult::UnknownVersion) {
-            m_ui.tell(msg::fileError(), fileMessage(msg::unknownIndexHeader(), kIndexFile), Icon::Question);
+            m_ui.tell(msg::fileError(),
+                      fileMessage(msg::unknownIndexHeader(), kIndexFile) +
+                          QStringLiteral("\nDer Index lässt sich mit \"Index neu\" (velmarsk-cli rebuild-index) "
+                                         "aus den Flugdaten neu erstellen."),
+                      Icon::Question);
             return false;
         }
         QString why;
         if (result == FlightIndex::ParseResult::ReadError)
-            why = msg::indexReadError();
+            why = msg::indexReadError() + (readError.isEmpty() ? QString() : QStringLiteral(": ") + readError);
         else if (verifyIndex(&why)) {
+            m_indexVerified = true;
             // An index of the old header-less layout is written anew at once, so the upgrade
             // does not wait for a change that may never come.
             m_indexSaved = fileheader::read(content).version != 0;
@@ -314,6 +328,49 @@ bool Logbook::LoadIndex() {
         return RebuildIndex(*progress, &onDisk);
     }
     return false;
+}
+
+void Logbook::mendInterruptedChange() {
+    // Only where the index file and Flug.dat agree on every flight: on a damaged logbook the repair
+    // waits for the user.
+    if (!m_indexVerified) return;
+    {
+        const FileView slotData(m_data, kFirstSlotPos);
+        if (!slotData.ok()) return;
+        const qsizetype whole = slotData.size() / kFlightRecordSize;
+        int occupied = 0;
+        for (qsizetype s = 0; s < whole; ++s)
+            if (bytes::u16(slotData.data() + s * kFlightRecordSize) != 0) ++occupied;
+        if (occupied != FlightCount()) return;
+        for (const IndexEntry& e : m_index.entries())
+            if (e.RecNo >= whole) return;
+    }
+    // A flight added while the program was killed leaves a slot written in part at the end; the
+    // index never took it in.
+    const qint64 tail = (m_data.size() - kFirstSlotPos) % kFlightRecordSize;
+    if (tail != 0 && !m_data.resize(m_data.size() - tail)) return;
+
+    // Texts written for a change or an addition that did not finish belong to no flight; left
+    // live they would be taken for a flight's texts by the next index rebuild.
+    QSet<qint64> referenced;
+    for (const IndexEntry& e : m_index.entries()) referenced.insert(e.StrPos);
+    std::vector<qint64> orphans;
+    {
+        const FileView strings(m_strings, 0);
+        if (!strings.ok()) return;
+        qsizetype pos = 0;
+        while (pos < strings.size()) {
+            StringRecord r;
+            const qsizetype len = StringRecord::parse(strings.bytes().sliced(pos), r);
+            // Past a damaged record the boundaries are guesses: leave the rest alone.
+            if (!r.hasValidTag() || len <= 0) break;
+            if (r.isLive() && !referenced.contains(pos)) orphans.push_back(pos);
+            pos += len;
+        }
+    }
+    for (qint64 pos : orphans)
+        writeAt(m_strings, pos + StringRecord::kDateOffset, QByteArray(4, '\0'), kStringFile);
+    if (!orphans.empty()) syncToDisk(m_strings);
 }
 
 QString Logbook::indexProblem(const std::vector<IndexEntry>& entries, QByteArrayView slotData,
@@ -397,8 +454,14 @@ bool Logbook::readSlot(std::uint16_t recNo, FlightRecord& out) {
 }
 
 bool Logbook::writeAt(QFile& file, qint64 offset, const QByteArray& data, const char* name) {
-    if (!file.seek(offset) || file.write(data) != data.size()) {
-        reportWriteError(name, file.errorString());
+    if (!file.seek(offset)) {
+        reportWriteError(name, fileErrorText(file));
+        return false;
+    }
+    const qint64 written = file.write(data);
+    if (written != data.size()) {
+        reportWriteError(name, file.error() != QFileDevice::NoError ? fileErrorText(file)
+                                                                   : shortWriteText(written, data.size()));
         return false;
     }
     return true;
@@ -410,8 +473,12 @@ bool Logbook::writeSlot(std::uint16_t recNo, const FlightRecord& r) {
 
 bool Logbook::ReadFlight(int position, FlightRecord& out) {
     if (!readSlot(m_index.RecNoAt(position), out)) {
+        const QString reason = m_data.error() != QFileDevice::NoError
+                                   ? fileErrorText(m_data)
+                                   : QStringLiteral("die Datei endet vor diesem Flug");
         m_ui.tell(msg::fileError(),
-                  fileMessage(QStringLiteral("Fehler beim Lesen der Hauptdatei"), kDataFile), Icon::Error);
+                  fileMessage(QStringLiteral("Fehler beim Lesen der Hauptdatei: ") + reason, kDataFile),
+                  Icon::Error);
         return false;
     }
     return true;

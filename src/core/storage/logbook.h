@@ -44,6 +44,8 @@ public:
     static constexpr const char* kNamesFile = "Flug.nam";
     static constexpr const char* kCrewFile = "Flug.crw";
     static constexpr const char* kUpgradeFile = "Flug.datx";
+    // The main file as it was before an upgrade, kept until the whole upgrade has succeeded.
+    static constexpr const char* kUpgradeBackupFile = "Flug.dat.alt";
     static constexpr const char* kSortWorkFile = "Flug.tmp";
     static constexpr const char* kLockFile = "Flug.lck";
     static constexpr qint64 kFirstSlotPos = 158;
@@ -60,6 +62,12 @@ public:
     // The whole start: lock the folder, OpenLogbook, LoadIndex, LoadCrewList, ReadProtectFlags.
     bool Open();
     bool isOpen() const { return m_open; }
+    // The next Open makes the index anew from the flights instead of reading Flug.idx, so that an
+    // index file that cannot be read does not stand in the way of its own repair.
+    void setRebuildIndexOnOpen(bool on) { m_rebuildIndexOnOpen = on; }
+    // Puts right what a single change killed half-way leaves: a slot written in part at the end of
+    // Flug.dat and texts that belong to no flight. Nothing that belongs to a flight is touched.
+    void mendInterruptedChange();
     // Index, names and crew list saved, files closed, folder unlocked.
     void CloseLogbook();
 
@@ -199,6 +207,8 @@ private:
     int m_batchDepth = 0;
     bool m_indexSaved = false;  // Flug.idx holds the index in memory
     bool m_holdIndexFile = false;  // Flug.idx describes a damaged slot and is not replaced
+    bool m_rebuildIndexOnOpen = false;
+    bool m_indexVerified = false;  // the index read at opening agreed with the flights
 };
 
 }  // namespace velmarsk

@@ -1,30 +1,43 @@
 #include "storage/savefile.h"
 
+#include "storage/fileerror.h"
+
 #include <fcntl.h>
 #include <unistd.h>
+#include <QDir>
 #include <QFile>
 #include <QSaveFile>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 namespace velmarsk {
+namespace {
+
+// Writes data whole; otherwise error receives the reason, in German.
+bool writeAll(QFileDevice& file, const QByteArray& data, QString* error) {
+    const qint64 written = file.write(data);
+    if (written == data.size() && file.flush()) return true;
+    if (error)
+        *error = file.error() != QFileDevice::NoError ? fileErrorText(file) : shortWriteText(written, data.size());
+    return false;
+}
+
+}  // namespace
 
 bool saveFileAtomically(const QString& path, const QByteArray& data, QString* error) {
     QSaveFile file(path);
     // Writing into an existing folder we may not replace files in must fail, not fall back.
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly)) {
-        if (error) *error = file.errorString();
+        if (error) *error = fileErrorText(file);
         return false;
     }
-    if (file.write(data) != data.size() || !file.flush()) {
-        if (error) *error = file.errorString();
+    if (!writeAll(file, data, error)) {
         file.cancelWriting();
         return false;
     }
     if (!file.commit()) {
-        if (error) *error = file.errorString();
+        if (error) *error = fileErrorText(file);
         return false;
     }
     return true;
@@ -33,12 +46,16 @@ bool saveFileAtomically(const QString& path, const QByteArray& data, QString* er
 bool replaceThroughWorkFile(const QString& work, const QString& path, const QByteArray& data, bool sync,
                             QString* error) {
     QFile file(work);
-    bool ok = file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size() &&
-              file.flush() && (!sync || ::fsync(file.handle()) == 0);
-    if (!ok && error) *error = file.errorString();
+    bool ok = file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    if (!ok && error) *error = fileErrorText(file);
+    ok = ok && writeAll(file, data, error);
+    if (ok && sync && ::fsync(file.handle()) != 0) {
+        if (error) *error = systemErrorText(errno);
+        ok = false;
+    }
     file.close();
     if (ok && std::rename(QFile::encodeName(work).constData(), QFile::encodeName(path).constData()) != 0) {
-        if (error) *error = QString::fromLocal8Bit(std::strerror(errno));
+        if (error) *error = systemErrorText(errno);
         ok = false;
     }
     if (!ok) QFile::remove(work);
@@ -52,7 +69,7 @@ bool replaceDerivedFile(const QString& path, const QByteArray& data, QString* er
 bool readWholeFile(const QString& path, QByteArray* out, QString* error) {
     QFile in(path);
     if (!in.open(QIODevice::ReadOnly)) {
-        if (error) *error = in.errorString();
+        if (error) *error = fileErrorText(in);
         return false;
     }
     const qint64 size = in.size();
@@ -60,7 +77,7 @@ bool readWholeFile(const QString& path, QByteArray* out, QString* error) {
     if (in.error() != QFileDevice::NoError || out->size() != size) {
         if (error)
             *error = in.error() != QFileDevice::NoError
-                         ? in.errorString()
+                         ? fileErrorText(in)
                          : QStringLiteral("nur %1 von %2 Byte gelesen").arg(out->size()).arg(size);
         out->clear();
         return false;
@@ -70,15 +87,21 @@ bool readWholeFile(const QString& path, QByteArray* out, QString* error) {
 
 bool writeFileSynced(const QString& path, const QByteArray& data, QString* error) {
     QFile file(path);
-    const bool ok = file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size() &&
-                    file.flush() && ::fsync(file.handle()) == 0;
-    if (!ok && error) *error = file.errorString();
-    return ok;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        if (error) *error = fileErrorText(file);
+        return false;
+    }
+    if (!writeAll(file, data, error)) return false;
+    if (::fsync(file.handle()) != 0) {
+        if (error) *error = systemErrorText(errno);
+        return false;
+    }
+    return true;
 }
 
 bool renameOver(const QString& from, const QString& to, QString* error) {
     if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0) return true;
-    if (error) *error = QString::fromLocal8Bit(std::strerror(errno));
+    if (error) *error = systemErrorText(errno);
     return false;
 }
 
@@ -90,8 +113,20 @@ void syncFolder(const QString& dir) {
 }
 
 bool copyFileAtomically(const QString& src, const QString& dst, QString* error) {
+    // The reason names the file that failed: the source read or the copy written.
     QByteArray data;
-    return readWholeFile(src, &data, error) && saveFileAtomically(dst, data, error);
+    QString reason;
+    if (!readWholeFile(src, &data, &reason)) {
+        if (error)
+            *error = QStringLiteral("%1 kann nicht gelesen werden: %2").arg(QDir::toNativeSeparators(src), reason);
+        return false;
+    }
+    if (!saveFileAtomically(dst, data, &reason)) {
+        if (error)
+            *error = QStringLiteral("%1 kann nicht geschrieben werden: %2").arg(QDir::toNativeSeparators(dst), reason);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace velmarsk

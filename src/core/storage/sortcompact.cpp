@@ -53,7 +53,7 @@ bool Logbook::BackupFiles() {
         QString error;
         if (!copyFileAtomically(filePath(p.file), backupPath(p.file), &error)) {
             m_ui.tell(msg::fileError(),
-                      QStringLiteral("Die Sicherungskopie %1 kann nicht angelegt werden: %2")
+                      QStringLiteral("Die Sicherungskopie %1 kann nicht angelegt werden.\n%2")
                           .arg(QDir::toNativeSeparators(backupPath(p.file)), error),
                       Interaction::Icon::Error);
             return false;
@@ -134,7 +134,10 @@ bool Logbook::restoreBackupSet() {
         QByteArray data;
         QString error;
         if (!readWholeFile(backupPath(p.file), &data, &error)) {
-            reportWriteError(p.file, error);
+            m_ui.tell(msg::fileError(),
+                      QStringLiteral("Die Sicherungskopie %1 kann nicht gelesen werden: %2")
+                          .arg(QDir::toNativeSeparators(backupPath(p.file)), error),
+                      Interaction::Icon::Error);
             return false;
         }
         contents << data;
