@@ -196,6 +196,28 @@ TEST_F(SettingsTest, FileOfCommentsOnlyIsKeptInFront) {
     EXPECT_EQ(fileBytes(), QByteArrayLiteral("; nur ein Kommentar\n[MISC]\nORDNEN=1\n"));
 }
 
+// A 0 byte, which a hand-edited or damaged file may hold, must not hide what follows it from the
+// reader: neither the keys behind it nor what the program writes there itself.
+TEST_F(SettingsTest, ZeroByteHidesNothingBehindIt) {
+    QFile fixture(QStringLiteral(VELMARSK_FIXTURES_DIR "/tarnoki-nul-in-comment.ini"));
+    ASSERT_TRUE(fixture.open(QIODevice::ReadOnly));
+    const QByteArray files[] = {
+        fixture.readAll(),
+        QByteArray("[USER]\nNAME=A\0B\n[TCTP]\nGESVFR=60\n", 33),
+        QByteArray("; \0\n[TCTP]\nGESVFR=60\n", 21),
+    };
+    for (const QByteArray& bytes : files) {
+        SCOPED_TRACE(bytes.toPercentEncoding().toStdString());
+        writeFile(bytes);
+        const qint64 before = Settings(path()).readInteger(QStringLiteral("TCTP"), QStringLiteral("GESVFR"), -1);
+        EXPECT_EQ(before, bytes.contains("GESVFR") ? 60 : -1);
+        Settings(path()).writeString(kUser, kName, QStringLiteral("Brandt"));
+        const Settings reread(path());
+        EXPECT_EQ(reread.readString(kUser, kName, QString()), QStringLiteral("Brandt"));
+        EXPECT_EQ(reread.readInteger(QStringLiteral("TCTP"), QStringLiteral("GESVFR"), -1), before);
+    }
+}
+
 struct RefusedWrite {
     QString section;
     QString key;

@@ -162,7 +162,11 @@ struct Settings::Impl {
         }
         head.clear();
         tail = bytes.mid(end);
-        ini.LoadData(bytes.constData(), static_cast<size_t>(end));
+        // The parser stops at a 0 byte; read as a blank it hides nothing behind it. The file's own
+        // bytes stay in head and tail as they were.
+        QByteArray entries = bytes.left(end);
+        entries.replace('\0', ' ');
+        ini.LoadData(entries.constData(), static_cast<size_t>(end));
     }
 
     QByteArray serialize() const {
