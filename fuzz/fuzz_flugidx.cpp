@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (again.parse(index.serialize()) != FlightIndex::ParseResult::Ok ||
             again.entries() != index.entries())
             std::abort();
-        for (int p = 0; p <= index.FlightCount() + 1; ++p) {
+        for (int p = 0; p <= index.FlightCount(); ++p) {
             (void)index.RecNoAt(p);
             (void)index.StrPosAt(p);
         }

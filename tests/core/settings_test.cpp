@@ -196,13 +196,17 @@ TEST_F(SettingsTest, FileOfCommentsOnlyIsKeptInFront) {
     EXPECT_EQ(fileBytes(), QByteArrayLiteral("; nur ein Kommentar\n[MISC]\nORDNEN=1\n"));
 }
 
-// A 0 byte, which a hand-edited or damaged file may hold, must not hide what follows it from the
-// reader: neither the keys behind it nor what the program writes there itself.
-TEST_F(SettingsTest, ZeroByteHidesNothingBehindIt) {
-    QFile fixture(QStringLiteral(VELMARSK_FIXTURES_DIR "/tarnoki-nul-in-comment.ini"));
-    ASSERT_TRUE(fixture.open(QIODevice::ReadOnly));
+// A 0 byte or a broken line, which a hand-edited or damaged file may hold, must not hide what
+// follows it from the reader: neither the keys behind it nor what the program writes there itself.
+TEST_F(SettingsTest, DamagedLineHidesNothingBehindIt) {
+    auto fixture = [](const char* name) {
+        QFile f(QStringLiteral(VELMARSK_FIXTURES_DIR "/") + QString::fromLatin1(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("missing fixture");
+    };
     const QByteArray files[] = {
-        fixture.readAll(),
+        fixture("tarnoki-nul-in-comment.ini"),
+        fixture("tarnoki-open-bracket.ini"),
+        QByteArray("[USER]\nNAME=Alt\n[\n[TCTP]\nGESVFR=60\n"),
         QByteArray("[USER]\nNAME=A\0B\n[TCTP]\nGESVFR=60\n", 33),
         QByteArray("; \0\n[TCTP]\nGESVFR=60\n", 21),
     };

@@ -129,6 +129,27 @@ qsizetype endOfEntries(const QByteArray& bytes) {
     return end;
 }
 
+// What the parser is given: a 0 byte, at which it would stop, read as a blank; a line that is no
+// entry and no comment (a lone "[", a text without "="), which could make it take the lines after
+// it for a section name, as a comment. Every entry line reaches it unchanged.
+QByteArray parserInput(const QByteArray& bytes) {
+    QByteArray out;
+    out.reserve(bytes.size() + 16);
+    qsizetype lineStart = 0;
+    while (lineStart < bytes.size()) {
+        const qsizetype newline = bytes.indexOf('\n', lineStart);
+        const qsizetype lineEnd = newline < 0 ? bytes.size() : newline + 1;
+        QByteArray line = bytes.mid(lineStart, lineEnd - lineStart);
+        line.replace('\0', ' ');
+        const QByteArray text = line.trimmed();
+        if (!text.isEmpty() && text.front() != ';' && text.front() != '#' && !isEntryLine(line))
+            out += ';';
+        out += line;
+        lineStart = lineEnd;
+    }
+    return out;
+}
+
 }  // namespace
 
 SettingsWriteError::SettingsWriteError(const QString& message)
@@ -162,11 +183,8 @@ struct Settings::Impl {
         }
         head.clear();
         tail = bytes.mid(end);
-        // The parser stops at a 0 byte; read as a blank it hides nothing behind it. The file's own
-        // bytes stay in head and tail as they were.
-        QByteArray entries = bytes.left(end);
-        entries.replace('\0', ' ');
-        ini.LoadData(entries.constData(), static_cast<size_t>(end));
+        const QByteArray entries = parserInput(bytes.left(end));
+        ini.LoadData(entries.constData(), static_cast<size_t>(entries.size()));
     }
 
     QByteArray serialize() const {
