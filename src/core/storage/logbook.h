@@ -11,6 +11,7 @@
 #include <QLockFile>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 namespace velmarsk {
@@ -117,6 +118,11 @@ public:
     bool RestoreBackup();
     void DeleteBackups();
 
+    // Closes the files, keeping the folder locked, lets replace put other files in their place, and
+    // opens them again. The result of replace; false also when the files do not open again (the
+    // logbook is then closed).
+    bool ReplaceFiles(const std::function<bool()>& replace);
+
     // Every problem found between the files; empty when all is in order. Writes nothing.
     QStringList Check();
 
@@ -159,6 +165,8 @@ private:
     void reportWriteError(const char* file, const QString& reason);
     // Replaces a file written as a whole; derived files (the index) without waiting for the disk.
     bool saveWhole(const char* file, const QByteArray& data, bool derived);
+    // A dated copy of the files in the folder "Sicherung", after a run that wrote them.
+    void keepRotatingCopy();
 
     QString m_dir;
     Settings& m_settings;
@@ -175,6 +183,7 @@ private:
     bool m_changeProtected = false;
     int m_batchDepth = 0;
     bool m_indexSaved = false;  // Flug.idx holds the index in memory
+    bool m_written = false;     // the files were written since they were opened
 };
 
 }  // namespace velmarsk
