@@ -45,6 +45,8 @@ private:
     int generate();
     int totals();
     int search();
+    int backups();
+    int restoreBackup();
 
     // Opens the logbook as the program's start does; false after the reason has been reported.
     bool open();

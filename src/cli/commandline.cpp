@@ -11,7 +11,7 @@ struct CommandInfo {
     int maxArgs;
 };
 
-constexpr std::array<CommandInfo, 13> kCommands = {{
+constexpr std::array<CommandInfo, 15> kCommands = {{
     {"create", 0, 0},
     {"list", 0, 0},
     {"show", 1, 1},
@@ -25,6 +25,8 @@ constexpr std::array<CommandInfo, 13> kCommands = {{
     {"datadir", 0, 0},
     {"totals", 0, 0},
     {"search", 0, 0},
+    {"backups", 0, 0},
+    {"restore", 1, 1},
 }};
 
 // Options that belong to one command; a value follows the option or is joined with "=".
@@ -97,6 +99,9 @@ QString CommandLine::usage() {
         "                         die Summen, letzten Flüge und Forderungen als JSON-Objekt;\n"
         "                         ohne --from/--to das laufende Jahr, --today ersetzt das Tagesdatum\n"
         "  search KRITERIEN       sucht Flüge nach Texten und Verfahren (siehe unten)\n"
+        "  backups                die Sicherungen im Ordner Sicherung: Name, Datum, Flüge\n"
+        "  restore NAME           holt die Sicherung NAME zurück, wenn sie vollständig ist;\n"
+        "                         die jetzigen Dateien werden zuvor selbst gesichert\n"
         "\n"
         "Optionen:\n"
         "  --datadir ORDNER       Datenordner statt des voreingestellten\n"

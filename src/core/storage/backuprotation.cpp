@@ -171,8 +171,10 @@ bool BackupRotation::verify(const QString& name, QStringList* problems, int* fli
 bool BackupRotation::restore(const QString& name, int keep, QString* error) const {
     QStringList problems;
     if (!verify(name, &problems)) {
-        *error = QStringLiteral("Die Sicherung %1 ist nicht vollständig und wird nicht zurückgeholt:\n%2")
-                     .arg(name, problems.join(QLatin1Char('\n')));
+        *error = QFileInfo(QDir(folder()).filePath(name)).isDir()
+                     ? QStringLiteral("Die Sicherung %1 ist nicht vollständig und wird nicht zurückgeholt:\n%2")
+                           .arg(name, problems.join(QLatin1Char('\n')))
+                     : problems.join(QLatin1Char('\n'));
         return false;
     }
     QMap<QString, QByteArray> files;
