@@ -106,13 +106,13 @@ for ((i = 0; i < runs; i++)); do
     # shellcheck disable=SC2086
     # In a subshell, so the shell's note on the killed process goes nowhere.
     (strace -f -qq -o /dev/null -e inject=write:error=EIO:signal=KILL:when="$k" \
-      "$cli" --datadir "$run" ${args[$s]}; true) >/dev/null 2>&1
+      "$cli" --datadir "$run" ${args[$s]} || true) >/dev/null 2>&1
   else
     ms=$((1 + RANDOM % (duration[$s] + 1)))
     point="after $ms ms"
     # shellcheck disable=SC2086
     (timeout -s KILL "$(printf '%d.%03d' $((ms / 1000)) $((ms % 1000)))" \
-      "$cli" --datadir "$run" ${args[$s]}; true) >/dev/null 2>&1
+      "$cli" --datadir "$run" ${args[$s]} || true) >/dev/null 2>&1
   fi
   why=""
   if ! v "$run" "${restore[@]}" list >"$work/list" 2>"$work/open-err"; then
