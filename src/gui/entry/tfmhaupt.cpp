@@ -13,6 +13,7 @@
 #include "flightbook/flightbook.h"
 #include "maintenance/tfmindexneu.h"
 #include "maintenance/tfmordnen.h"
+#include "maintenance/tfmsicherung.h"
 #include "settings/settings.h"
 #include "storage/logbook.h"
 #include "text/cp1252.h"
@@ -42,7 +43,8 @@ namespace {
 // Items that exist only in Browse.
 const char* const kBrowseOnlyItems[] = {
     "FlugAendern",  "NeuerFlug", "Suchen",   "Weitersuchen", "Summe",       "Grafik",     "Flugdrucken",
-    "Flugloeschen", "Gehezu",    "Indexneu", "Dateiordnen",  "Exportieren", "Importieren"};
+    "Flugloeschen", "Gehezu",    "Indexneu", "Dateiordnen",  "Exportieren", "Importieren",
+    "Sicherungwiederherstellen"};
 
 }  // namespace
 
@@ -67,6 +69,10 @@ TFMHaupt::TFMHaupt(FlightBook& book, GuiInteraction& ui, QWidget* parent)
     connect(menuAction(QStringLiteral("Dateiordnen")), &QAction::triggered, this,
             [this] { DateiordnenClick(true); });
     connect(menuAction(QStringLiteral("Schliessen")), &QAction::triggered, this, &QWidget::close);
+    connect(menuAction(QStringLiteral("Sicherungwiederherstellen")), &QAction::triggered, this, [this] {
+        if (TFMSicherung::RestoreBackup(m_book, this)) ShowFlight(m_logbook.FlightCount());
+        if (!m_logbook.isOpen()) close();  // the files did not open again; the user has been told
+    });
     const std::pair<const char*, void (TFMHaupt::*)()> commands[] = {
         {"NeuerFlug", &TFMHaupt::NeuerFlugClick},       {"FlugAendern", &TFMHaupt::FlugAendernClick},
         {"Flugloeschen", &TFMHaupt::FlugloeschenClick}, {"Gehezu", &TFMHaupt::GehezuClick},

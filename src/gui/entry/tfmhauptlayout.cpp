@@ -82,6 +82,7 @@ const MenuItem kMenuItems[] = {
     {"&Datei", "Importieren", "Importieren", "Shift+F9"},
     {nullptr, "N3", "", ""},
     {"&Datei", "Dateiordnen", "Datei ordnen", ""},
+    {"&Datei", "Sicherungwiederherstellen", "Sicherung wiederherstellen", ""},
     {"&Datei", "Schliessen", "&Schließen", ""},
     {"&Bearbeiten", "Flugloeschen", "&Flug löschen", "Ctrl+Del"},
     {"&Bearbeiten", "Gehezu", "Gehe zu", "F5"},
