@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -16,10 +17,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const qsizetype used = StringRecord::parse(QByteArrayView(file).sliced(pos), r);
         if (used < 0 || used > file.size() - pos) std::abort();
         // A record read back whole is written as the same bytes, so a compaction keeps it.
-        if (r.hasValidTag() && used > StringRecord::kHeaderSize &&
-            file.at(pos + used - 1) == '\0') {
+        const QByteArrayView record = QByteArrayView(file).sliced(pos, used);
+        if (record.startsWith(QByteArrayView("TOlm\0", 5)) && record.size() > StringRecord::kHeaderSize &&
+            record.sliced(StringRecord::kHeaderSize).count('\0') == 2) {
             const auto again = r.toBytes();
-            if (again && *again != file.mid(pos, used)) std::abort();
+            if (again && *again != file.mid(pos, used)) {
+                std::fprintf(stderr, "record at %lld written back as\n%s\ninstead of\n%s\n", qint64(pos),
+                             again->toHex(' ').constData(), file.mid(pos, used).toHex(' ').constData());
+                std::abort();
+            }
         }
         pos += used > 0 ? used : 1;
     }
