@@ -14,7 +14,7 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
 # A short kill test (under a minute), where the system has the tools for it.
 if command -v strace >/dev/null && command -v jq >/dev/null; then
-  "$root/scripts/killtest.sh" 30
+  "$root/scripts/killtest.sh" 24
 fi
 
 "$root/scripts/build.sh" build-asan -DVELMARSK_SANITIZE=ON -DVELMARSK_BUILD_BENCH=OFF
