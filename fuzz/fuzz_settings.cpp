@@ -63,7 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QStringList actual = allValues(reread);
     for (std::size_t i = 0; i < keys.size(); ++i)
         if (actual[qsizetype(i)] != expected[qsizetype(i)])
-            fail("a key changed on writing another",
-                 keys[i]->iniName() + QStringLiteral(": ") + expected[qsizetype(i)] + QStringLiteral(" -> ") + actual[qsizetype(i)]);
+            fail("a key changed on writing another", keys[i]->iniName() + QStringLiteral(": ") +
+                                                         expected[qsizetype(i)] + QStringLiteral(" -> ") +
+                                                         actual[qsizetype(i)]);
     return 0;
 }

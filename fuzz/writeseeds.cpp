@@ -76,8 +76,10 @@ int main(int argc, char** argv) {
     bool ok = true;
 
     ok &= put(dir, QStringLiteral("flugdat"), QStringLiteral("v113"), dat);
-    ok &= put(dir, QStringLiteral("flugdat"), QStringLiteral("v112"), withHeader("1,12", count, records(dat, 112)));
-    ok &= put(dir, QStringLiteral("flugdat"), QStringLiteral("v110"), withHeader("1,10", count, records(dat, 110)));
+    ok &= put(dir, QStringLiteral("flugdat"), QStringLiteral("v112"),
+              withHeader("1,12", count, records(dat, 112)));
+    ok &= put(dir, QStringLiteral("flugdat"), QStringLiteral("v110"),
+              withHeader("1,10", count, records(dat, 110)));
     ok &= put(dir, QStringLiteral("flugdat"), QStringLiteral("v000"), records(dat, 0));
     ok &= put(dir, QStringLiteral("flugdat"), QStringLiteral("new"), dat.left(Logbook::kFirstSlotPos));
 
@@ -91,9 +93,12 @@ int main(int argc, char** argv) {
     }
     ok &= put(dir, QStringLiteral("flugidx"), QStringLiteral("v000"), oldIdx);
 
-    ok &= put(dir, QStringLiteral("flugstr"), QStringLiteral("base"), base.value(QString::fromLatin1(Logbook::kStringFile)));
-    ok &= put(dir, QStringLiteral("flugnam"), QStringLiteral("base"), base.value(QString::fromLatin1(Logbook::kNamesFile)));
-    ok &= put(dir, QStringLiteral("flugcrw"), QStringLiteral("base"), base.value(QString::fromLatin1(Logbook::kCrewFile)));
+    ok &= put(dir, QStringLiteral("flugstr"), QStringLiteral("base"),
+              base.value(QString::fromLatin1(Logbook::kStringFile)));
+    ok &= put(dir, QStringLiteral("flugnam"), QStringLiteral("base"),
+              base.value(QString::fromLatin1(Logbook::kNamesFile)));
+    ok &= put(dir, QStringLiteral("flugcrw"), QStringLiteral("base"),
+              base.value(QString::fromLatin1(Logbook::kCrewFile)));
 
     QTemporaryDir work;
     ok &= work.isValid();

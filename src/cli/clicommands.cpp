@@ -446,7 +446,8 @@ int CliCommands::backups() {
     for (const auto& b : list)
         out += b.name + QLatin1Char('\t') + b.taken.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")) +
                QLatin1Char('\t') +
-               (b.flights < 0 ? QStringLiteral("Index nicht lesbar") : QStringLiteral("%1 Flüge").arg(b.flights)) +
+               (b.flights < 0 ? QStringLiteral("Index nicht lesbar")
+                              : QStringLiteral("%1 Flüge").arg(b.flights)) +
                QLatin1Char('\n');
     print(out);
     return kOk;
@@ -471,7 +472,8 @@ int CliCommands::restoreBackup() {
     lock.setStaleLockTime(0);
     if (!lock.tryLock(0)) {
         CliInteraction::printError(
-            QStringLiteral("Das Flugbuch in %1 ist in einem anderen Programm geöffnet.").arg(QDir::toNativeSeparators(m_dir)));
+            QStringLiteral("Das Flugbuch in %1 ist in einem anderen Programm geöffnet.")
+                .arg(QDir::toNativeSeparators(m_dir)));
         return kError;
     }
     const int keep = int(std::clamp<qint64>(m_settings->integer(setting::MISC::SICHERUNGEN), 0, 1000));

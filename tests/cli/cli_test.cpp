@@ -747,7 +747,8 @@ TEST_F(CliTest, BackupsListsTheCopiesAndRestoreBringsOneBackOnlyWhenWhole) {
     const QString first = lines[0].section(QLatin1Char('\t'), 0, 0);
 
     // A copy with a broken Flug.dat is refused and the logbook stays as it is.
-    const QString copyDat = QDir(dataPath(QStringLiteral("Sicherung"))).filePath(first + QStringLiteral("/Flug.dat"));
+    const QString copyDat =
+        QDir(dataPath(QStringLiteral("Sicherung"))).filePath(first + QStringLiteral("/Flug.dat"));
     QFile good(copyDat);
     ASSERT_TRUE(good.open(QIODevice::ReadOnly));
     const QByteArray goodDat = good.readAll();

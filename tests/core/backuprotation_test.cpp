@@ -147,7 +147,8 @@ TEST_F(BackupRotationTest, ACopyThatIsNotWholeIsNeverPutInPlace) {
     }
     QStringList problems;
     int flights = 0;
-    EXPECT_TRUE(rotation().verify(name, &problems, &flights)) << problems.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(rotation().verify(name, &problems, &flights))
+        << problems.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(flights, 2);
     EXPECT_FALSE(rotation().verify(QStringLiteral("../") + name, &problems));
 }

@@ -213,7 +213,8 @@ TEST_F(SettingsTest, DamagedLineHidesNothingBehindIt) {
     for (const QByteArray& bytes : files) {
         SCOPED_TRACE(bytes.toPercentEncoding().toStdString());
         writeFile(bytes);
-        const qint64 before = Settings(path()).readInteger(QStringLiteral("TCTP"), QStringLiteral("GESVFR"), -1);
+        const qint64 before =
+            Settings(path()).readInteger(QStringLiteral("TCTP"), QStringLiteral("GESVFR"), -1);
         EXPECT_EQ(before, bytes.contains("GESVFR") ? 60 : -1);
         Settings(path()).writeString(kUser, kName, QStringLiteral("Brandt"));
         const Settings reread(path());

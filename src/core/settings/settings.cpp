@@ -142,8 +142,7 @@ QByteArray parserInput(const QByteArray& bytes) {
         QByteArray line = bytes.mid(lineStart, lineEnd - lineStart);
         line.replace('\0', ' ');
         const QByteArray text = line.trimmed();
-        if (!text.isEmpty() && text.front() != ';' && text.front() != '#' && !isEntryLine(line))
-            out += ';';
+        if (!text.isEmpty() && text.front() != ';' && text.front() != '#' && !isEntryLine(line)) out += ';';
         out += line;
         lineStart = lineEnd;
     }

@@ -37,12 +37,14 @@ public:
 bool readWhole(const QString& path, QByteArray* out, QString* error) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("%1 kann nicht gelesen werden: %2").arg(QDir::toNativeSeparators(path), f.errorString());
+        *error = QStringLiteral("%1 kann nicht gelesen werden: %2")
+                     .arg(QDir::toNativeSeparators(path), f.errorString());
         return false;
     }
     *out = f.readAll();
     if (f.error() != QFileDevice::NoError || out->size() != f.size()) {
-        *error = QStringLiteral("%1 kann nicht gelesen werden: %2").arg(QDir::toNativeSeparators(path), f.errorString());
+        *error = QStringLiteral("%1 kann nicht gelesen werden: %2")
+                     .arg(QDir::toNativeSeparators(path), f.errorString());
         return false;
     }
     return true;
@@ -54,7 +56,8 @@ bool writeSynced(const QString& path, const QByteArray& data, QString* error) {
     if (f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(data) == data.size() && f.flush() &&
         ::fsync(f.handle()) == 0)
         return true;
-    *error = QStringLiteral("%1 kann nicht geschrieben werden: %2").arg(QDir::toNativeSeparators(path), f.errorString());
+    *error = QStringLiteral("%1 kann nicht geschrieben werden: %2")
+                 .arg(QDir::toNativeSeparators(path), f.errorString());
     return false;
 }
 
@@ -86,7 +89,8 @@ QList<BackupRotation::Backup> BackupRotation::list() const {
         Backup b;
         b.name = name;
         b.taken = QDateTime::fromString(name.left(kNameFormat.size()), kNameFormat);
-        QFile idx(QDir(folder()).filePath(name + QLatin1Char('/') + QString::fromLatin1(Logbook::kIndexFile)));
+        QFile idx(
+            QDir(folder()).filePath(name + QLatin1Char('/') + QString::fromLatin1(Logbook::kIndexFile)));
         FlightIndex index;
         if (idx.open(QIODevice::ReadOnly) && index.parse(idx.readAll()) == FlightIndex::ParseResult::Ok)
             b.flights = index.FlightCount();
@@ -99,7 +103,8 @@ bool BackupRotation::keepCopy(int keep, QString* name, QString* error) const {
     if (keep < 1) return true;
     QDir dir(folder());
     if (!QDir().mkpath(folder())) {
-        *error = QStringLiteral("Der Ordner %1 kann nicht angelegt werden.").arg(QDir::toNativeSeparators(folder()));
+        *error = QStringLiteral("Der Ordner %1 kann nicht angelegt werden.")
+                     .arg(QDir::toNativeSeparators(folder()));
         return false;
     }
     // A work folder is left only by a copy cut short; the caller holds the lock, so no one writes it.
@@ -114,7 +119,8 @@ bool BackupRotation::keepCopy(int keep, QString* name, QString* error) const {
     for (int n = 2; dir.exists(newName); ++n) newName = stamp + QStringLiteral("_%1").arg(n);
     const QString work = dir.filePath(kWorkPrefix + newName);
     if (!dir.mkdir(kWorkPrefix + newName)) {
-        *error = QStringLiteral("Der Ordner %1 kann nicht angelegt werden.").arg(QDir::toNativeSeparators(work));
+        *error =
+            QStringLiteral("Der Ordner %1 kann nicht angelegt werden.").arg(QDir::toNativeSeparators(work));
         return false;
     }
     for (auto it = files.cbegin(); it != files.cend(); ++it)
@@ -124,7 +130,8 @@ bool BackupRotation::keepCopy(int keep, QString* name, QString* error) const {
         }
     if (!dir.rename(kWorkPrefix + newName, newName)) {
         QDir(work).removeRecursively();
-        *error = QStringLiteral("Die Sicherung %1 kann nicht abgelegt werden.").arg(QDir::toNativeSeparators(dir.filePath(newName)));
+        *error = QStringLiteral("Die Sicherung %1 kann nicht abgelegt werden.")
+                     .arg(QDir::toNativeSeparators(dir.filePath(newName)));
         return false;
     }
     if (name) *name = newName;
@@ -171,10 +178,11 @@ bool BackupRotation::verify(const QString& name, QStringList* problems, int* fli
 bool BackupRotation::restore(const QString& name, int keep, QString* error) const {
     QStringList problems;
     if (!verify(name, &problems)) {
-        *error = QFileInfo(QDir(folder()).filePath(name)).isDir()
-                     ? QStringLiteral("Die Sicherung %1 ist nicht vollständig und wird nicht zurückgeholt:\n%2")
-                           .arg(name, problems.join(QLatin1Char('\n')))
-                     : problems.join(QLatin1Char('\n'));
+        *error =
+            QFileInfo(QDir(folder()).filePath(name)).isDir()
+                ? QStringLiteral("Die Sicherung %1 ist nicht vollständig und wird nicht zurückgeholt:\n%2")
+                      .arg(name, problems.join(QLatin1Char('\n')))
+                : problems.join(QLatin1Char('\n'));
         return false;
     }
     QMap<QString, QByteArray> files;
@@ -187,14 +195,17 @@ bool BackupRotation::restore(const QString& name, int keep, QString* error) cons
     const QDir dir(m_dir);
     for (auto it = files.cbegin(); it != files.cend(); ++it)
         if (!writeSynced(dir.filePath(it.key() + QStringLiteral(".wieder")), it.value(), error)) {
-            for (auto w = files.cbegin(); w != files.cend(); ++w) QFile::remove(dir.filePath(w.key() + QStringLiteral(".wieder")));
+            for (auto w = files.cbegin(); w != files.cend(); ++w)
+                QFile::remove(dir.filePath(w.key() + QStringLiteral(".wieder")));
             return false;
         }
     for (auto it = files.cbegin(); it != files.cend(); ++it) {
         const QString target = dir.filePath(it.key());
         if (::rename(QFile::encodeName(target + QStringLiteral(".wieder")).constData(),
                      QFile::encodeName(target).constData()) != 0) {
-            *error = QStringLiteral("%1 kann nicht ersetzt werden; die Dateien vor dem Zurückholen liegen in der Sicherung %2.")
+            *error = QStringLiteral(
+                         "%1 kann nicht ersetzt werden; die Dateien vor dem Zurückholen liegen in der "
+                         "Sicherung %2.")
                          .arg(QDir::toNativeSeparators(target), current);
             return false;
         }

@@ -108,9 +108,10 @@ void Logbook::keepRotatingCopy() {
     const auto keep = int(std::clamp<qint64>(m_settings.integer(setting::MISC::SICHERUNGEN), 0, 1000));
     QString error;
     if (!BackupRotation(m_dir).keepCopy(keep, nullptr, &error))
-        m_ui.tell(msg::fileError(),
-                  QStringLiteral("Die Sicherungskopie im Ordner \"Sicherung\" wurde nicht angelegt: ") + error,
-                  Icon::Warning);
+        m_ui.tell(
+            msg::fileError(),
+            QStringLiteral("Die Sicherungskopie im Ordner \"Sicherung\" wurde nicht angelegt: ") + error,
+            Icon::Warning);
 }
 
 bool Logbook::ReplaceFiles(const std::function<bool()>& replace) {

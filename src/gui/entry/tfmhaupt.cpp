@@ -43,8 +43,7 @@ namespace {
 // Items that exist only in Browse.
 const char* const kBrowseOnlyItems[] = {
     "FlugAendern",  "NeuerFlug", "Suchen",   "Weitersuchen", "Summe",       "Grafik",     "Flugdrucken",
-    "Flugloeschen", "Gehezu",    "Indexneu", "Dateiordnen",  "Exportieren", "Importieren",
-    "Sicherungwiederherstellen"};
+    "Flugloeschen", "Gehezu",    "Indexneu", "Dateiordnen",  "Exportieren", "Importieren"};
 
 }  // namespace
 
@@ -70,6 +69,7 @@ TFMHaupt::TFMHaupt(FlightBook& book, GuiInteraction& ui, QWidget* parent)
             [this] { DateiordnenClick(true); });
     connect(menuAction(QStringLiteral("Schliessen")), &QAction::triggered, this, &QWidget::close);
     connect(menuAction(QStringLiteral("Sicherungwiederherstellen")), &QAction::triggered, this, [this] {
+        if (EntryState() != Browse) return;  // a flight being entered is not thrown away
         if (TFMSicherung::RestoreBackup(m_book, this)) ShowFlight(m_logbook.FlightCount());
         if (!m_logbook.isOpen()) close();  // the files did not open again; the user has been told
     });

@@ -16,7 +16,8 @@ namespace velmarsk {
 namespace {
 
 QString describe(const BackupRotation::Backup& b) {
-    const QString when = b.taken.isValid() ? b.taken.toString(QStringLiteral("dd.MM.yyyy  HH:mm:ss")) : b.name;
+    const QString when =
+        b.taken.isValid() ? b.taken.toString(QStringLiteral("dd.MM.yyyy  HH:mm:ss")) : b.name;
     const QString flights =
         b.flights < 0 ? QStringLiteral("Index nicht lesbar") : QStringLiteral("%1 Flüge").arg(b.flights);
     return when + QStringLiteral("   ") + flights;
