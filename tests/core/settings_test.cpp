@@ -203,23 +203,27 @@ TEST_F(SettingsTest, DamagedLineHidesNothingBehindIt) {
         QFile f(QStringLiteral(VELMARSK_FIXTURES_DIR "/") + QString::fromLatin1(name));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("missing fixture");
     };
-    const QByteArray files[] = {
-        fixture("tarnoki-nul-in-comment.ini"),
-        fixture("tarnoki-open-bracket.ini"),
-        QByteArray("[USER]\nNAME=Alt\n[\n[TCTP]\nGESVFR=60\n"),
-        QByteArray("[USER]\nNAME=A\0B\n[TCTP]\nGESVFR=60\n", 33),
-        QByteArray("; \0\n[TCTP]\nGESVFR=60\n", 21),
+    struct Case {
+        QByteArray bytes;
+        qint64 gesvfr;  // TCTP/GESVFR as the file holds it, -1 for none
     };
-    for (const QByteArray& bytes : files) {
-        SCOPED_TRACE(bytes.toPercentEncoding().toStdString());
-        writeFile(bytes);
-        const qint64 before =
-            Settings(path()).readInteger(QStringLiteral("TCTP"), QStringLiteral("GESVFR"), -1);
-        EXPECT_EQ(before, bytes.contains("GESVFR") ? 60 : -1);
+    const Case cases[] = {
+        {fixture("tarnoki-nul-in-comment.ini"), -1},
+        {fixture("tarnoki-open-bracket.ini"), -1},
+        {fixture("tarnoki-lone-cr.ini"), -1},  // its GESVFR lies in section "#;TCTP"
+        {QByteArray("[USER]\nNAME=Alt\n[\n[TCTP]\nGESVFR=60\n"), 60},
+        {QByteArray("[USER]\nNAME=A\0B\n[TCTP]\nGESVFR=60\n", 33), 60},
+        {QByteArray("; \0\n[TCTP]\nGESVFR=60\n", 21), 60},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bytes.toPercentEncoding().toStdString());
+        writeFile(c.bytes);
+        EXPECT_EQ(Settings(path()).readInteger(QStringLiteral("TCTP"), QStringLiteral("GESVFR"), -1),
+                  c.gesvfr);
         Settings(path()).writeString(kUser, kName, QStringLiteral("Brandt"));
         const Settings reread(path());
         EXPECT_EQ(reread.readString(kUser, kName, QString()), QStringLiteral("Brandt"));
-        EXPECT_EQ(reread.readInteger(QStringLiteral("TCTP"), QStringLiteral("GESVFR"), -1), before);
+        EXPECT_EQ(reread.readInteger(QStringLiteral("TCTP"), QStringLiteral("GESVFR"), -1), c.gesvfr);
     }
 }
 
