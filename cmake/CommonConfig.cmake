@@ -17,3 +17,11 @@ if(VELMARSK_SANITIZE)
     -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   target_link_options(velmarsk_config INTERFACE -fsanitize=address,undefined)
 endif()
+
+# Coverage for libFuzzer with AddressSanitizer and UndefinedBehaviorSanitizer on every library; the
+# fuzz targets link the fuzzer itself.
+if(VELMARSK_FUZZ)
+  target_compile_options(velmarsk_config INTERFACE
+    -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  target_link_options(velmarsk_config INTERFACE -fsanitize=fuzzer-no-link,address,undefined)
+endif()

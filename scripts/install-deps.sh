@@ -8,6 +8,7 @@ packages=(
   libsimpleini-dev libicu-dev libjpeg-dev libjpeg62-turbo-dev
   libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev
   fonts-liberation xvfb xauth
+  strace jq
 )
 
 missing=()

@@ -5,6 +5,7 @@
 #include "flightbook/flightbook.h"
 #include "generator/flightgenerator.h"
 #include "settings/settings.h"
+#include "storage/backuprotation.h"
 #include "storage/datadir.h"
 #include "storage/fileerror.h"
 #include "storage/logbook.h"
@@ -16,7 +17,9 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QLockFile>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstdio>
 
 namespace velmarsk {
@@ -107,6 +110,8 @@ int CliCommands::run() {
     if (c == QLatin1String("import")) return importFlights();
     if (c == QLatin1String("csv")) return csv();
     if (c == QLatin1String("chart-data")) return chartData();
+    if (c == QLatin1String("backups")) return backups();
+    if (c == QLatin1String("restore")) return restoreBackup();
     return kUsage;
 }
 
@@ -449,6 +454,60 @@ int CliCommands::generate() {
     const int added = generator.addTo(*m_book, count);
     noteTotalNotWritten();
     return added == count ? kOk : kError;
+}
+
+int CliCommands::backups() {
+    const QList<BackupRotation::Backup> list = BackupRotation(m_dir).list();
+    if (list.isEmpty()) {
+        CliInteraction::printNote(QStringLiteral("Im Ordner %1 gibt es keine Sicherungen.")
+                                      .arg(QDir::toNativeSeparators(BackupRotation(m_dir).folder())));
+        return kOk;
+    }
+    QString out;
+    for (const auto& b : list)
+        out += b.name + QLatin1Char('\t') + b.taken.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")) +
+               QLatin1Char('\t') +
+               (b.flights < 0 ? QStringLiteral("Index nicht lesbar")
+                              : QStringLiteral("%1 Flüge").arg(b.flights)) +
+               QLatin1Char('\n');
+    print(out);
+    return kOk;
+}
+
+int CliCommands::restoreBackup() {
+    const QString name = m_inv.args.at(0);
+    if (open()) {
+        if (!m_book->RestoreFromBackup(name)) return kError;
+        CliInteraction::printNote(
+            QStringLiteral("Die Sicherung %1 ist zurückgeholt (%2 Flüge); die Dateien davor sind als "
+                           "neueste Sicherung abgelegt.")
+                .arg(name)
+                .arg(m_logbook->FlightCount()));
+        return m_book->settingsWriteFailed() ? kError : kOk;
+    }
+    // A logbook too damaged to open is what a copy is for: restored under the lock alone, and the
+    // running total, which cannot be compared, stays as it is.
+    if (!QFileInfo(m_dir).isDir()) return kError;
+    m_logbook.reset();
+    QLockFile lock(QDir(m_dir).filePath(QString::fromLatin1(Logbook::kLockFile)));
+    lock.setStaleLockTime(0);
+    if (!lock.tryLock(0)) {
+        CliInteraction::printError(
+            QStringLiteral("Das Flugbuch in %1 ist in einem anderen Programm geöffnet.")
+                .arg(QDir::toNativeSeparators(m_dir)));
+        return kError;
+    }
+    const int keep = int(std::clamp<qint64>(m_settings->integer(setting::MISC::SICHERUNGEN), 0, 1000));
+    QString error;
+    if (!BackupRotation(m_dir).restore(name, keep, &error)) {
+        CliInteraction::printError(error);
+        return kError;
+    }
+    CliInteraction::printNote(
+        QStringLiteral("Die Sicherung %1 ist zurückgeholt; die Dateien davor sind als neueste Sicherung "
+                       "abgelegt. Die Gesamtstunden sind unverändert.")
+            .arg(name));
+    return kOk;
 }
 
 }  // namespace velmarsk

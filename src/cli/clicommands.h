@@ -52,6 +52,8 @@ private:
     // otherwise when --password gives it; false after the reason has been reported.
     bool passwordAllows(bool needed) const;
     int chartData();
+    int backups();
+    int restoreBackup();
 
     // Opens the logbook as the program's start does; false after the reason has been reported.
     bool open();

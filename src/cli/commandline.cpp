@@ -11,7 +11,7 @@ struct CommandInfo {
     int maxArgs;
 };
 
-constexpr std::array<CommandInfo, 17> kCommands = {{
+constexpr std::array<CommandInfo, 19> kCommands = {{
     {"create", 0, 0},
     {"list", 0, 0},
     {"show", 1, 1},
@@ -29,6 +29,8 @@ constexpr std::array<CommandInfo, 17> kCommands = {{
     {"import", 1, 1},
     {"csv", 1, 1},
     {"chart-data", 0, 0},
+    {"backups", 0, 0},
+    {"restore", 1, 1},
 }};
 
 // Options that belong to one command; a value follows the option or is joined with "=".
@@ -120,6 +122,9 @@ QString CommandLine::usage() {
         "  chart-data [--from JJJJ] [--to JJJJ] [--mode J|Q|M] [--series LISTE]\n"
         "                         die Werte einer Grafik je Jahr, Quartal oder Monat; LISTE nennt\n"
         "                         die Kästchen mit Komma, z. B. CBGesamtstunden,CBNachtARs\n"
+        "  backups                die Sicherungen im Ordner Sicherung: Name, Datum, Flüge\n"
+        "  restore NAME           holt die Sicherung NAME zurück, wenn sie vollständig ist;\n"
+        "                         die jetzigen Dateien werden zuvor selbst gesichert\n"
         "\n"
         "Optionen:\n"
         "  --datadir ORDNER       Datenordner statt des voreingestellten\n"

@@ -877,6 +877,43 @@ TEST_F(CliTest, CsvWritesTheFlightsOfTheRange) {
     EXPECT_TRUE(r.err.contains(str("kein gültiges Datum"))) << r.err.toStdString();
 }
 
+TEST_F(CliTest, BackupsListsTheCopiesAndRestoreBringsOneBackOnlyWhenWhole) {
+    createLogbook();
+    ASSERT_EQ(add(flight("2024-03-01", 600)).exit, 0);
+    ASSERT_EQ(add(flight("2024-03-02", 600)).exit, 0);
+    Outcome r = cli("backups");
+    ASSERT_EQ(r.exit, 0);
+    QStringList lines = QString::fromUtf8(r.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_TRUE(lines[0].endsWith(QStringLiteral("\t1 Flüge"))) << lines[0].toStdString();
+    const QString first = lines[0].section(QLatin1Char('\t'), 0, 0);
+
+    // A copy with a broken Flug.dat is refused and the logbook stays as it is.
+    const QString copyDat =
+        QDir(dataPath(QStringLiteral("Sicherung"))).filePath(first + QStringLiteral("/Flug.dat"));
+    QFile good(copyDat);
+    ASSERT_TRUE(good.open(QIODevice::ReadOnly));
+    const QByteArray goodDat = good.readAll();
+    good.close();
+    writeFile(copyDat, QByteArray(100, 'x'));
+    const auto before = snapshot();
+    r = cli({QStringLiteral("restore"), first});
+    EXPECT_EQ(r.exit, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("nicht vollständig"))) << r.err.toStdString();
+    EXPECT_EQ(snapshot(), before);
+
+    writeFile(copyDat, goodDat);
+    r = cli({QStringLiteral("restore"), first});
+    EXPECT_EQ(r.exit, 0) << r.err.toStdString();
+    EXPECT_EQ(listLines().size(), 1);
+    EXPECT_EQ(cli("check").out, QByteArray("ok\n"));
+    // The two flights before the restore are the newest copy.
+    lines = QString::fromUtf8(cli("backups").out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_TRUE(lines[2].endsWith(QStringLiteral("\t2 Flüge"))) << lines[2].toStdString();
+    EXPECT_EQ(cli("restore nix").exit, 1);
+}
+
 TEST_F(CliTest, WrongUsageGivesStatus2) {
     for (const QStringList& args :
          {QStringList{}, QStringList{QStringLiteral("fliegen")}, QStringList{QStringLiteral("show")},

@@ -196,6 +196,37 @@ TEST_F(SettingsTest, FileOfCommentsOnlyIsKeptInFront) {
     EXPECT_EQ(fileBytes(), QByteArrayLiteral("; nur ein Kommentar\n[MISC]\nORDNEN=1\n"));
 }
 
+// A 0 byte or a broken line, which a hand-edited or damaged file may hold, must not hide what
+// follows it from the reader: neither the keys behind it nor what the program writes there itself.
+TEST_F(SettingsTest, DamagedLineHidesNothingBehindIt) {
+    auto fixture = [](const char* name) {
+        QFile f(QStringLiteral(VELMARSK_FIXTURES_DIR "/") + QString::fromLatin1(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("missing fixture");
+    };
+    struct Case {
+        QByteArray bytes;
+        qint64 gesvfr;  // TCTP/GESVFR as the file holds it, -1 for none
+    };
+    const Case cases[] = {
+        {fixture("tarnoki-nul-in-comment.ini"), -1},
+        {fixture("tarnoki-open-bracket.ini"), -1},
+        {fixture("tarnoki-lone-cr.ini"), -1},  // its GESVFR lies in section "#;TCTP"
+        {QByteArray("[USER]\nNAME=Alt\n[\n[TCTP]\nGESVFR=60\n"), 60},
+        {QByteArray("[USER]\nNAME=A\0B\n[TCTP]\nGESVFR=60\n", 33), 60},
+        {QByteArray("; \0\n[TCTP]\nGESVFR=60\n", 21), 60},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bytes.toPercentEncoding().toStdString());
+        writeFile(c.bytes);
+        EXPECT_EQ(Settings(path()).readInteger(QStringLiteral("TCTP"), QStringLiteral("GESVFR"), -1),
+                  c.gesvfr);
+        Settings(path()).writeString(kUser, kName, QStringLiteral("Brandt"));
+        const Settings reread(path());
+        EXPECT_EQ(reread.readString(kUser, kName, QString()), QStringLiteral("Brandt"));
+        EXPECT_EQ(reread.readInteger(QStringLiteral("TCTP"), QStringLiteral("GESVFR"), -1), c.gesvfr);
+    }
+}
+
 struct RefusedWrite {
     QString section;
     QString key;

@@ -1,9 +1,11 @@
 #include "flightbook/flightbook.h"
 
 #include "settings/settings.h"
+#include "storage/backuprotation.h"
 #include "storage/logbook.h"
 #include "storage/messages.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace velmarsk {
@@ -108,6 +110,29 @@ bool FlightBook::endBatch() {
 
 std::unique_ptr<FlightPass> FlightBook::pass() {
     return std::make_unique<FlightPass>(m_logbook);
+}
+
+qint64 FlightBook::countedTotal() {
+    const auto flights = pass();
+    qint64 total = 0;
+    for (int p = 1; p <= flights->FlightCount(); ++p) {
+        FlightRecord r;
+        if (flights->ReadFlight(p, r)) total += countedMinutes(r);
+    }
+    return total;
+}
+
+bool FlightBook::RestoreFromBackup(const QString& name) {
+    const qint64 before = countedTotal();
+    const int keep = int(std::clamp<qint64>(m_settings.integer(setting::MISC::SICHERUNGEN), 0, 1000));
+    QString error;
+    const bool restored = m_logbook.ReplaceFiles(
+        [&] { return BackupRotation(m_logbook.dataDir()).restore(name, keep, &error); });
+    if (!error.isEmpty()) ui().tell(msg::fileError(), error, Interaction::Icon::Error);
+    if (!m_logbook.isOpen()) return false;
+    if (restored) moveRunningTotal(countedTotal() - before);
+    changed();
+    return restored;
 }
 
 }  // namespace velmarsk

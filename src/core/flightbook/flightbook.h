@@ -54,6 +54,12 @@ public:
 
     bool settingsWriteFailed() const { return m_settingsWriteFailed; }
 
+    // Puts the dated copy `name` of the folder "Sicherung" in place of the logbook files after
+    // checking that it is whole, the current files kept as one more copy. The running total moves
+    // by the difference in flight time, so a total set by hand keeps its offset. False after the
+    // user has been told why; the logbook may then be closed (isOpen()).
+    bool RestoreFromBackup(const QString& name);
+
     // A sequential view of every flight as the files hold them now.
     std::unique_ptr<FlightPass> pass();
 
@@ -65,6 +71,7 @@ signals:
 
 private:
     void moveRunningTotal(qint64 delta);
+    qint64 countedTotal();
     void changed();
 
     Logbook& m_logbook;

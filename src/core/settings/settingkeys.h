@@ -56,6 +56,7 @@ struct SettingKey {
     X(CREWINFO, BOLD, Truth, 0, "")                    \
     X(PATH, Export, Text, 0, "")                       \
     X(MISC, ORDNEN, Truth, 0, "")                      \
+    X(MISC, SICHERUNGEN, Integer, 10, "")              \
     X(TCTP, GESAMT, Time, 0, "")                       \
     X(TCTP, GESVFR, Time, 0, "")                       \
     X(TCTP, GESNITE, Time, 0, "")                      \

@@ -129,6 +129,29 @@ qsizetype endOfEntries(const QByteArray& bytes) {
     return end;
 }
 
+// What the parser is given: a 0 byte, at which it would stop, read as a blank; a lone carriage
+// return, which ends a line for the parser, as a line feed, so that lines are the same for both; a
+// line that is no entry and no comment (a lone "[", a text without "="), which could make it take
+// the lines after it for a section name, as a comment. Every entry line reaches it unchanged.
+QByteArray parserInput(QByteArray bytes) {
+    bytes.replace('\0', ' ');
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        if (bytes[i] == '\r' && (i + 1 == bytes.size() || bytes[i + 1] != '\n')) bytes[i] = '\n';
+    QByteArray out;
+    out.reserve(bytes.size() + 16);
+    qsizetype lineStart = 0;
+    while (lineStart < bytes.size()) {
+        const qsizetype newline = bytes.indexOf('\n', lineStart);
+        const qsizetype lineEnd = newline < 0 ? bytes.size() : newline + 1;
+        const QByteArray line = bytes.mid(lineStart, lineEnd - lineStart);
+        const QByteArray text = line.trimmed();
+        if (!text.isEmpty() && text.front() != ';' && text.front() != '#' && !isEntryLine(line)) out += ';';
+        out += line;
+        lineStart = lineEnd;
+    }
+    return out;
+}
+
 }  // namespace
 
 SettingsWriteError::SettingsWriteError(const QString& message)
@@ -162,7 +185,8 @@ struct Settings::Impl {
         }
         head.clear();
         tail = bytes.mid(end);
-        ini.LoadData(bytes.constData(), static_cast<size_t>(end));
+        const QByteArray entries = parserInput(bytes.left(end));
+        ini.LoadData(entries.constData(), static_cast<size_t>(entries.size()));
     }
 
     QByteArray serialize() const {

@@ -145,9 +145,11 @@ bool Logbook::RebuildIndex(Progress& progress, const FlightIndex* onDisk) {
                 continue;
             }
             if (!distinct.empty()) {
-                std::uint32_t atd = (key & 0xFFFF) + 1;
-                while (atd <= 0xFFFF && keys.contains((key & 0xFFFF0000u) | atd)) ++atd;
-                if (atd > 0xFFFF) continue;  // no free minute left that day: keep the slot out of the index
+                // The next free value after the start, past the day's last one the first free
+                // one from 0: a day cannot have all of them taken, as the group shares one.
+                const std::uint32_t start = key & 0xFFFF;
+                std::uint32_t atd = (start + 1) & 0xFFFF;
+                while (atd != start && keys.contains((key & 0xFFFF0000u) | atd)) atd = (atd + 1) & 0xFFFF;
                 const std::uint32_t newKey = (key & 0xFFFF0000u) | atd;
                 keys.insert(newKey);
                 bytes::put16(slotMut(s) + 42, std::uint16_t(atd));

@@ -2,6 +2,7 @@
 
 #include "dates/daynumber.h"
 #include "settings/settings.h"
+#include "storage/backuprotation.h"
 #include "storage/bytes.h"
 #include "storage/fileerror.h"
 #include "storage/fileheader.h"
@@ -79,6 +80,7 @@ bool Logbook::Open() {
     LoadCrewList();
     ReadProtectFlags();
     m_open = true;
+    m_written = false;  // what opening mended is no change of the user's worth a copy
     return true;
 }
 
@@ -124,13 +126,52 @@ bool Logbook::takeLock() {
 
 void Logbook::CloseLogbook() {
     if (m_open) {
+        // Only flights written in this run call for a copy, not the lists saved at closing.
+        const bool changed = m_written;
         if (!m_indexSaved) SaveIndex();
         SaveNames();
         SaveCrewList();
+        if (changed) keepRotatingCopy();
     }
     closeFiles();
     m_open = false;
+    m_written = false;
     m_lock.reset();
+}
+
+void Logbook::keepRotatingCopy() {
+    const auto keep = int(std::clamp<qint64>(m_settings.integer(setting::MISC::SICHERUNGEN), 0, 1000));
+    QString error;
+    if (!BackupRotation(m_dir).keepCopy(keep, nullptr, &error))
+        m_ui.tell(
+            msg::fileError(),
+            QStringLiteral("Die Sicherungskopie im Ordner \"Sicherung\" wurde nicht angelegt: ") + error,
+            Icon::Warning);
+}
+
+bool Logbook::ReplaceFiles(const std::function<bool()>& replace) {
+    if (!m_open) return false;
+    if (!m_indexSaved) SaveIndex();
+    SaveNames();
+    SaveCrewList();
+    closeFiles();
+    m_index.ClearIndex();
+    m_names.clear();
+    m_namesLoaded = false;
+    const bool replaced = replace();
+    m_written = false;
+    if (!OpenLogbook() || !LoadIndex()) {
+        closeFiles();
+        m_index.ClearIndex();
+        m_names.clear();
+        m_namesLoaded = false;
+        m_open = false;
+        m_lock.reset();
+        return false;
+    }
+    LoadCrewList();
+    ReadProtectFlags();
+    return replaced;
 }
 
 void Logbook::closeFiles() {
@@ -464,6 +505,7 @@ bool Logbook::writeAt(QFile& file, qint64 offset, const QByteArray& data, const 
                                                                    : shortWriteText(written, data.size()));
         return false;
     }
+    m_written = true;
     return true;
 }
 
@@ -675,8 +717,10 @@ bool Logbook::endBatch() {
 bool Logbook::saveWhole(const char* file, const QByteArray& data, bool derived) {
     QString error;
     const QString path = filePath(file);
-    if (derived ? replaceDerivedFile(path, data, &error) : saveFileAtomically(path, data, &error))
+    if (derived ? replaceDerivedFile(path, data, &error) : saveFileAtomically(path, data, &error)) {
+        m_written = m_written || !derived;
         return true;
+    }
     reportWriteError(file, error);
     return false;
 }

@@ -13,6 +13,7 @@
 #include <QLockFile>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 namespace velmarsk {
@@ -131,6 +132,11 @@ public:
     bool RestoreBackup();
     void DeleteBackups();
 
+    // Closes the files, keeping the folder locked, lets replace put other files in their place, and
+    // opens them again. The result of replace; false also when the files do not open again (the
+    // logbook is then closed).
+    bool ReplaceFiles(const std::function<bool()>& replace);
+
     // Every problem found between the files; empty when all is in order. Writes nothing.
     QStringList Check();
 
@@ -190,6 +196,8 @@ private:
     void reportWriteError(const char* file, const QString& reason);
     // Replaces a file written as a whole; derived files (the index) without waiting for the disk.
     bool saveWhole(const char* file, const QByteArray& data, bool derived);
+    // A dated copy of the files in the folder "Sicherung", after a run that wrote them.
+    void keepRotatingCopy();
 
     QString m_dir;
     Settings& m_settings;
@@ -209,6 +217,7 @@ private:
     bool m_holdIndexFile = false;  // Flug.idx describes a damaged slot and is not replaced
     bool m_rebuildIndexOnOpen = false;
     bool m_indexVerified = false;  // the index read at opening agreed with the flights
+    bool m_written = false;     // the files were written since they were opened
 };
 
 }  // namespace velmarsk

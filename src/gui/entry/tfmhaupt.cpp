@@ -12,6 +12,7 @@
 #include "flightbook/flightbook.h"
 #include "maintenance/tfmindexneu.h"
 #include "maintenance/tfmordnen.h"
+#include "maintenance/tfmsicherung.h"
 #include "settings/settings.h"
 #include "storage/logbook.h"
 
@@ -55,6 +56,7 @@ const MenuItem kMenuItems[] = {
     {"&Datei", "CsvExportieren", "CSV exportieren", ""},
     {nullptr, "N3", "", ""},
     {"&Datei", "Dateiordnen", "Datei ordnen", ""},
+    {"&Datei", "Sicherungwiederherstellen", "Sicherung wiederherstellen", ""},
     {"&Datei", "Schliessen", "&Schließen", ""},
     {"&Bearbeiten", "Flugloeschen", "&Flug löschen", "Ctrl+Del"},
     {"&Bearbeiten", "Gehezu", "Gehe zu", "F5"},
@@ -125,6 +127,11 @@ void TFMHaupt::connectCommands() {
     connect(menuAction(QStringLiteral("Dateiordnen")), &QAction::triggered, this,
             [this] { DateiordnenClick(true); });
     connect(menuAction(QStringLiteral("Schliessen")), &QAction::triggered, this, &QWidget::close);
+    connect(menuAction(QStringLiteral("Sicherungwiederherstellen")), &QAction::triggered, this, [this] {
+        if (EntryState() != Browse) return;  // a flight being entered is not thrown away
+        if (TFMSicherung::RestoreBackup(m_book, this)) ShowFlight(m_logbook.FlightCount());
+        if (!m_logbook.isOpen()) close();  // the files did not open again; the user has been told
+    });
     const std::pair<const char*, void (TFMHaupt::*)()> commands[] = {
         {"NeuerFlug", &TFMHaupt::NeuerFlugClick},
         {"FlugAendern", &TFMHaupt::FlugAendernClick},

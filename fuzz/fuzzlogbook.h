@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QByteArray>
+#include <QMap>
+#include <QString>
+#include <QTemporaryDir>
+
+namespace velmarsk::fuzz {
+
+// A small logbook the program wrote itself (generated flights, one changed, one with a protected
+// comment), kept in memory, and a work folder on which each run puts it with one file replaced by
+// the fuzzer's bytes before opening and reading it as the program does.
+class FuzzLogbook {
+public:
+    static FuzzLogbook& instance();
+
+    // The files of the logbook by name ("Flug.dat", ...), as the program wrote them.
+    const QMap<QString, QByteArray>& base() const { return m_base; }
+
+    // Opens the logbook with file `name` holding `content` (absent when content is null), reads
+    // every flight through each reader, runs the check, and with `maintain` also the index rebuild,
+    // the sort and a change. Aborts when a rule that must hold after a repair does not.
+    void run(const QString& name, const QByteArray& content, bool maintain);
+
+private:
+    FuzzLogbook();
+    void createBase();
+    void resetWorkFolder(const QString& name, const QByteArray& content);
+
+    QTemporaryDir m_work;
+    QMap<QString, QByteArray> m_base;
+};
+
+}  // namespace velmarsk::fuzz

@@ -1,0 +1,219 @@
+#include "storage/backuprotation.h"
+
+#include "settings/settings.h"
+#include "storage/flightindex.h"
+#include "storage/logbook.h"
+#include "storage/messages.h"
+
+#include <unistd.h>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMap>
+#include <QTemporaryDir>
+#include <algorithm>
+
+namespace velmarsk {
+namespace {
+
+const char* const kFiles[] = {Logbook::kDataFile, Logbook::kStringFile, Logbook::kIndexFile,
+                              Logbook::kNamesFile, Logbook::kCrewFile};
+const QString kWorkPrefix = QStringLiteral(".neu-");
+const QString kNameFormat = QStringLiteral("yyyy-MM-dd_HH-mm-ss");
+
+// Collects what opening a copy says and answers every question No: a copy must open as it is.
+class CollectingInteraction final : public Interaction {
+public:
+    Answer ask(const QString& caption, const QString& text, Icon, Buttons buttons) override {
+        said << caption + QStringLiteral(": ") + text;
+        return buttons == Buttons::Ok ? Answer::Ok : Answer::No;
+    }
+    std::unique_ptr<Progress> startProgress(Task, const QString&, const QString&) override {
+        return std::make_unique<NullProgress>();
+    }
+    QStringList said;
+};
+
+bool readWhole(const QString& path, QByteArray* out, QString* error) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("%1 kann nicht gelesen werden: %2")
+                     .arg(QDir::toNativeSeparators(path), f.errorString());
+        return false;
+    }
+    *out = f.readAll();
+    if (f.error() != QFileDevice::NoError || out->size() != f.size()) {
+        *error = QStringLiteral("%1 kann nicht gelesen werden: %2")
+                     .arg(QDir::toNativeSeparators(path), f.errorString());
+        return false;
+    }
+    return true;
+}
+
+// Written and on the disk before it is renamed anywhere.
+bool writeSynced(const QString& path, const QByteArray& data, QString* error) {
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(data) == data.size() && f.flush() &&
+        ::fsync(f.handle()) == 0)
+        return true;
+    *error = QStringLiteral("%1 kann nicht geschrieben werden: %2")
+                 .arg(QDir::toNativeSeparators(path), f.errorString());
+    return false;
+}
+
+// The logbook files present in a folder, by name.
+bool readFiles(const QString& dir, QMap<QString, QByteArray>* files, QString* error) {
+    for (const char* name : kFiles) {
+        const QString path = QDir(dir).filePath(QString::fromLatin1(name));
+        if (!QFileInfo::exists(path)) continue;
+        QByteArray data;
+        if (!readWhole(path, &data, error)) return false;
+        files->insert(QString::fromLatin1(name), data);
+    }
+    return true;
+}
+
+}  // namespace
+
+BackupRotation::BackupRotation(const QString& dataDir) : m_dir(dataDir) {}
+
+QString BackupRotation::folder() const {
+    return QDir(m_dir).filePath(QString::fromLatin1(kFolder));
+}
+
+QList<BackupRotation::Backup> BackupRotation::list() const {
+    QList<Backup> backups;
+    QStringList names = QDir(folder()).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QString& name : names) {
+        if (name.startsWith(QLatin1Char('.'))) continue;
+        Backup b;
+        b.name = name;
+        b.taken = QDateTime::fromString(name.left(kNameFormat.size()), kNameFormat);
+        QFile idx(
+            QDir(folder()).filePath(name + QLatin1Char('/') + QString::fromLatin1(Logbook::kIndexFile)));
+        FlightIndex index;
+        if (idx.open(QIODevice::ReadOnly) && index.parse(idx.readAll()) == FlightIndex::ParseResult::Ok)
+            b.flights = index.FlightCount();
+        backups << b;
+    }
+    return backups;
+}
+
+bool BackupRotation::keepCopy(int keep, QString* name, QString* error) const {
+    if (keep < 1) return true;
+    QDir dir(folder());
+    if (!QDir().mkpath(folder())) {
+        *error = QStringLiteral("Der Ordner %1 kann nicht angelegt werden.")
+                     .arg(QDir::toNativeSeparators(folder()));
+        return false;
+    }
+    // A work folder is left only by a copy cut short; the caller holds the lock, so no one writes it.
+    for (const QString& left : dir.entryList({kWorkPrefix + QLatin1Char('*')}, QDir::Dirs | QDir::Hidden))
+        QDir(dir.filePath(left)).removeRecursively();
+
+    QMap<QString, QByteArray> files;
+    if (!readFiles(m_dir, &files, error)) return false;
+    if (files.isEmpty()) return true;
+    const QString stamp = QDateTime::currentDateTime().toString(kNameFormat);
+    QString newName = stamp;
+    for (int n = 2; dir.exists(newName); ++n) newName = stamp + QStringLiteral("_%1").arg(n);
+    const QString work = dir.filePath(kWorkPrefix + newName);
+    if (!dir.mkdir(kWorkPrefix + newName)) {
+        *error =
+            QStringLiteral("Der Ordner %1 kann nicht angelegt werden.").arg(QDir::toNativeSeparators(work));
+        return false;
+    }
+    for (auto it = files.cbegin(); it != files.cend(); ++it)
+        if (!writeSynced(QDir(work).filePath(it.key()), it.value(), error)) {
+            QDir(work).removeRecursively();
+            return false;
+        }
+    if (!dir.rename(kWorkPrefix + newName, newName)) {
+        QDir(work).removeRecursively();
+        *error = QStringLiteral("Die Sicherung %1 kann nicht abgelegt werden.")
+                     .arg(QDir::toNativeSeparators(dir.filePath(newName)));
+        return false;
+    }
+    if (name) *name = newName;
+    const QList<Backup> all = list();
+    for (qsizetype i = 0; i + keep < all.size(); ++i) QDir(dir.filePath(all[i].name)).removeRecursively();
+    return true;
+}
+
+bool BackupRotation::verify(const QString& name, QStringList* problems, int* flights) const {
+    const QString source = QDir(folder()).filePath(name);
+    if (name.isEmpty() || name.contains(QLatin1Char('/')) || name.startsWith(QLatin1Char('.')) ||
+        !QFileInfo(source).isDir()) {
+        *problems << QStringLiteral("Es gibt keine Sicherung %1.").arg(name);
+        return false;
+    }
+    QTemporaryDir work;
+    QMap<QString, QByteArray> files;
+    QString error;
+    if (!work.isValid()) {
+        *problems << QStringLiteral("Kein Arbeitsordner für die Prüfung: ") + work.errorString();
+        return false;
+    }
+    if (!readFiles(source, &files, &error)) {
+        *problems << error;
+        return false;
+    }
+    for (auto it = files.cbegin(); it != files.cend(); ++it)
+        if (!writeSynced(work.filePath(it.key()), it.value(), &error)) {
+            *problems << error;
+            return false;
+        }
+    // Opened apart, so that nothing it would mend or ask touches the copy or the logbook.
+    Settings settings(work.filePath(QString::fromLatin1(Settings::kFileName)));
+    CollectingInteraction ui;
+    Logbook copy(work.path(), settings, ui);
+    const bool opened = copy.Open();
+    *problems << ui.said;
+    if (opened) *problems << copy.Check();
+    if (opened && flights) *flights = copy.FlightCount();
+    if (!opened && problems->isEmpty()) *problems << QStringLiteral("Die Sicherung lässt sich nicht öffnen.");
+    return opened && problems->isEmpty();
+}
+
+bool BackupRotation::restore(const QString& name, int keep, QString* error) const {
+    QStringList problems;
+    if (!verify(name, &problems)) {
+        *error =
+            QFileInfo(QDir(folder()).filePath(name)).isDir()
+                ? QStringLiteral("Die Sicherung %1 ist nicht vollständig und wird nicht zurückgeholt:\n%2")
+                      .arg(name, problems.join(QLatin1Char('\n')))
+                : problems.join(QLatin1Char('\n'));
+        return false;
+    }
+    QMap<QString, QByteArray> files;
+    if (!readFiles(QDir(folder()).filePath(name), &files, error)) return false;
+    // The current files first become one more copy, so a restore can itself be undone.
+    QString current;
+    if (!keepCopy(std::max(keep, 1) + 1, &current, error)) return false;
+
+    // Each file is on the disk under a work name before any is renamed over the logbook.
+    const QDir dir(m_dir);
+    for (auto it = files.cbegin(); it != files.cend(); ++it)
+        if (!writeSynced(dir.filePath(it.key() + QStringLiteral(".wieder")), it.value(), error)) {
+            for (auto w = files.cbegin(); w != files.cend(); ++w)
+                QFile::remove(dir.filePath(w.key() + QStringLiteral(".wieder")));
+            return false;
+        }
+    for (auto it = files.cbegin(); it != files.cend(); ++it) {
+        const QString target = dir.filePath(it.key());
+        if (::rename(QFile::encodeName(target + QStringLiteral(".wieder")).constData(),
+                     QFile::encodeName(target).constData()) != 0) {
+            *error = QStringLiteral(
+                         "%1 kann nicht ersetzt werden; die Dateien vor dem Zurückholen liegen in der "
+                         "Sicherung %2.")
+                         .arg(QDir::toNativeSeparators(target), current);
+            return false;
+        }
+    }
+    // A crew list the copy does not have is rebuilt from its flights at the next opening.
+    const QString crew = QString::fromLatin1(Logbook::kCrewFile);
+    if (!files.contains(crew)) QFile::remove(dir.filePath(crew));
+    return true;
+}
+
+}  // namespace velmarsk

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace velmarsk {
+
+// Dated copies of the logbook files in the folder "Sicherung" beside them, one sub-folder per copy
+// named after the moment it was taken ("2024-03-05_14-30-12"), the newest last by name. A copy is
+// written into a hidden work folder and renamed into place whole, so a copy that is listed is
+// complete; the oldest beyond the number to keep are removed.
+class BackupRotation {
+public:
+    static constexpr const char* kFolder = "Sicherung";
+    static constexpr int kDefaultKeep = 10;
+
+    struct Backup {
+        QString name;
+        QDateTime taken;
+        int flights = -1;  // from its index; -1 when that cannot be read
+    };
+
+    explicit BackupRotation(const QString& dataDir);
+
+    QString folder() const;
+    // The copies, oldest first.
+    QList<Backup> list() const;
+    // Copies the logbook files as they are on disk; keeps the newest `keep` copies (none when
+    // keep < 1). The new copy's name in *name.
+    bool keepCopy(int keep, QString* name, QString* error) const;
+    // Whether a copy forms a whole logbook: opened apart from the folder without any repair and
+    // without a problem its check finds. The problems in *problems, the flights in *flights.
+    bool verify(const QString& name, QStringList* problems, int* flights = nullptr) const;
+    // Puts a whole copy in place of the logbook files, after keeping the current files as one more
+    // copy. The logbook must be closed and the folder locked by the caller. Nothing is replaced
+    // when the copy is not whole or cannot be read.
+    bool restore(const QString& name, int keep, QString* error) const;
+
+private:
+    QString m_dir;
+};
+
+}  // namespace velmarsk

@@ -1,0 +1,103 @@
+// "Datei | Sicherung wiederherstellen": the dated copies listed with their flights, one put back
+// after the question, the main window then showing the restored logbook.
+#include "entry/tfmhaupt.h"
+#include "logbookenv.h"
+#include "maintenance/tfmsicherung.h"
+#include "storage/backuprotation.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QListWidget>
+#include <QTimer>
+#include <QtTest>
+
+using namespace velmarsk;
+using velmarsk::test::LogbookEnv;
+
+namespace {
+
+QDate march(int d) {
+    return QDate(2024, 3, d);
+}
+
+// Runs `act` on the dialog once the menu has opened it.
+void whenDialogShown(const std::function<void(TFMSicherung*)>& act) {
+    QTimer::singleShot(0, [act] {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<TFMSicherung*>(top); d && d->isVisible()) return act(d);
+        QFAIL("the dialog is not shown");
+    });
+}
+
+// A logbook whose copy holds one flight, open again with a second flight.
+void prepare(LogbookEnv& env) {
+    QVERIFY(env.open());
+    QVERIFY(env.add(env.flight(march(1), 600)) > 0);
+    env.service.reset();
+    env.book.reset();  // the close after the change keeps the copy
+    QVERIFY(env.open());
+    QVERIFY(env.flightBook().AddFlight(env.flight(march(2), 600), StringRecord{}) > 0);
+}
+
+}  // namespace
+
+class TestBackupDialog : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { MessageBox::shown().clear(); }
+    void cleanup() {
+        MessageBox::setNextAnswers({});
+        MessageBox::setAutoAnswer(false);
+    }
+
+    void restoresTheChosenCopyAfterTheQuestion();
+    void cancelAndNoChangeNothing();
+};
+
+void TestBackupDialog::restoresTheChosenCopyAfterTheQuestion() {
+    LogbookEnv env;
+    prepare(env);
+    TFMHaupt main(env.flightBook(), env.ui);
+    main.ShowFlight(2);
+    QStringList listed;
+    whenDialogShown([&listed](TFMSicherung* d) {
+        auto* list = d->findChild<QListWidget*>(QStringLiteral("LBSicherungen"));
+        for (int i = 0; i < list->count(); ++i) listed << list->item(i)->text();
+        MessageBox::setNextAnswers({MessageBox::Answer::Yes});
+        d->findChild<QPushButton*>(QStringLiteral("BtnWiederherstellen"))->click();
+    });
+    main.menuAction(QStringLiteral("Sicherungwiederherstellen"))->trigger();
+
+    QCOMPARE(listed.size(), 1);
+    QVERIFY2(listed[0].endsWith(QStringLiteral("1 Flüge")), qPrintable(listed[0]));
+    QVERIFY(!MessageBox::shown().empty());
+    QCOMPARE(MessageBox::shown().front().caption, QStringLiteral("Sicherung wiederherstellen"));
+    QCOMPARE(env.book->FlightCount(), 1);
+    QCOMPARE(main.CurrentPosition(), 1);
+    QVERIFY(env.book->Check().isEmpty());
+    // The two flights before are the newest copy.
+    const auto copies = BackupRotation(env.dir.path()).list();
+    QCOMPARE(copies.size(), 2);
+    QCOMPARE(copies.last().flights, 2);
+}
+
+void TestBackupDialog::cancelAndNoChangeNothing() {
+    LogbookEnv env;
+    prepare(env);
+    TFMHaupt main(env.flightBook(), env.ui);
+    const QByteArray dat = env.bytes("Flug.dat");
+    whenDialogShown([](TFMSicherung* d) {
+        MessageBox::setNextAnswers({MessageBox::Answer::No});
+        d->findChild<QPushButton*>(QStringLiteral("BtnWiederherstellen"))->click();
+        QVERIFY(d->isVisible());  // No to the question keeps the dialog
+        d->findChild<QPushButton*>(QStringLiteral("BtnCancel"))->click();
+    });
+    main.menuAction(QStringLiteral("Sicherungwiederherstellen"))->trigger();
+    QCOMPARE(env.book->FlightCount(), 2);
+    QCOMPARE(env.bytes("Flug.dat"), dat);
+    QCOMPARE(BackupRotation(env.dir.path()).list().size(), 1);
+}
+
+QTEST_MAIN(TestBackupDialog)
+#include "tst_tfmsicherung.moc"
