@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Kills velmarsk-cli in the middle of add, change, delete, generate, sort and rebuild-index and
-# checks that the logbook survives: at the K-th write (strace fault injection, every K in turn, in
-# shuffled order) and at random moments. After each kill the logbook is opened again, answering the
+# Kills velmarsk-cli in the middle of add, change (with a new start and with the same), delete,
+# generate, sort and rebuild-index and checks that the logbook survives: at the K-th write (strace
+# fault injection, every K in turn, in shuffled order) and at random moments. After each kill the logbook is opened again, answering the
 # recovery question of an interrupted sort with Ja (--restore) or Nein in turn; then `check` must say
 # "ok" and the flights must be those before the command or, where it is one change, those after it
 # (generate: the flights before and some of the new ones, each whole).
@@ -49,11 +49,14 @@ flight 1998-07-15 600 "ETHS - ETHF" | v "$base" add - >/dev/null
 flight 2000-01-02 540 "ETHB - ETHB" | v "$base" change 3 - >/dev/null
 flight 2010-05-05 420 "EDDH - EDHL" >"$work/add.json"
 flight 2001-02-03 725 "ETHF - EDDH" >"$work/change.json"
+# The first flight changed with its date and start kept: new landing time, new routing.
+flight 1998-07-15 600 "ETHS - EDDH - ETHS" | sed 's/"Ata":660/"Ata":690/' >"$work/same.json"
 
-scenarios=(add change delete generate sort rebuild-index)
+scenarios=(add change change-same delete generate sort rebuild-index)
 declare -A args=(
   [add]="add $work/add.json"
   [change]="change 4 $work/change.json"
+  [change-same]="change 1 $work/same.json"
   [delete]="delete 3"
   [generate]="generate 5 --seed 99"
   [sort]="sort"

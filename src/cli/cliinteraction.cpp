@@ -52,6 +52,15 @@ Interaction::Answer CliInteraction::ask(const QString& caption, const QString& t
                                  : QStringLiteral(" – Nein (--restore holt die Sicherungskopien zurück)")));
         return m_restore ? Answer::Yes : Answer::No;
     }
+    // What changes a flight or replaces the index waits for rebuild-index, the user's own word.
+    if (text.startsWith(msg::sameStartIntro())) {
+        report(line + QStringLiteral(" – Nein (rebuild-index ändert die Startzeiten)"));
+        return Answer::No;
+    }
+    if (text.endsWith(msg::unknownIndexQuestion())) {
+        report(line + QStringLiteral(" – Nein (rebuild-index erstellt den Index neu)"));
+        return Answer::No;
+    }
     if (text == msg::noIndex()) {
         report(line + QStringLiteral(" – Ja"));
         return Answer::Yes;

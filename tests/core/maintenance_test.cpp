@@ -1,6 +1,7 @@
-#include "logbookfixture.h"
 #include "dates/daynumber.h"
+#include "logbookfixture.h"
 #include "storage/bytes.h"
+#include "storage/changenote.h"
 #include "storage/fileheader.h"
 
 #include <QFileInfo>
@@ -109,7 +110,8 @@ TEST_F(MaintenanceTest, CancelledUpgradeLeavesTheOldFileAndUnknownLayoutsAreRefu
         book = makeLogbook();
         EXPECT_FALSE(book->Open());
         ASSERT_EQ(ui.asked.size(), 1u);
-        EXPECT_TRUE(ui.asked[0].text.contains(QString::fromUtf8(r.message))) << ui.asked[0].text.toStdString();
+        EXPECT_TRUE(ui.asked[0].text.contains(QString::fromUtf8(r.message)))
+            << ui.asked[0].text.toStdString();
         EXPECT_TRUE(ui.asked[0].text.contains(QStringLiteral("Flug.dat")));
         EXPECT_EQ(bytes("Flug.dat"), damaged);
     }
@@ -149,12 +151,13 @@ TEST_F(MaintenanceTest, AnIndexOutOfStepIsRebuiltAtOpening) {
     EXPECT_TRUE(ui.asked.at(0).text.startsWith(QStringLiteral("Fehler beim Lesen der Indexdatei")));
     EXPECT_EQ(book->FlightCount(), 4);
 
-    // An index of a layout this program does not know is not replaced.
+    // An index of a layout this program does not know is not replaced against the user's word.
     book.reset();
     QByteArray future = bytes("Flug.idx");
     future.replace(38, 4, "1,13");
     writeBytes("Flug.idx", future);
     ui.asked.clear();
+    ui.answers = {Interaction::Answer::No};
     EXPECT_FALSE(reopen());
     EXPECT_TRUE(ui.asked.at(0).text.startsWith(QStringLiteral("Unbekannter Dateiheader in der Indexdatei")));
     EXPECT_EQ(bytes("Flug.idx"), future);
@@ -218,7 +221,17 @@ TEST_F(MaintenanceTest, RebuildMendsCopiesGapsAndTwoFlightsWithOneStart) {
     twinText.append("Zwilling\0\0", 10);
     const QByteArray str = bytes("Flug.str");
     writeBytes("Flug.str", twinText + str);
+    const QByteArray idx = bytes("Flug.idx");
 
+    // At opening a new start waits for the user's word: "Nein" opens nothing and changes nothing.
+    ui.answers = {Interaction::Answer::No};
+    EXPECT_FALSE(reopen());
+    EXPECT_TRUE(ui.saidContaining(QStringLiteral("dasselbe Datum und dieselbe Startzeit")));
+    EXPECT_EQ(bytes("Flug.dat"), damaged);
+    EXPECT_EQ(bytes("Flug.str"), twinText + str);
+    EXPECT_EQ(bytes("Flug.idx"), idx);
+
+    ui.answers = {Interaction::Answer::Yes};
     ASSERT_TRUE(reopen());
     // Opening leaves the gap the index file describes; the rebuild the user asks for mends all.
     EXPECT_EQ(bytes("Flug.dat").mid(158 + 2 * 112, 112), QByteArray(112, '\0'));
@@ -365,8 +378,10 @@ TEST_F(MaintenanceTest, AnInterruptedSortIsUndoneOnlyWhenTheUserSaysSo) {
 
 // The four files of a sort in the order the sort puts them in place, with the names it builds them
 // under first.
-const char* const kSorted[][2] = {
-    {"Flug.nam", "Flug.nam.ord"}, {"Flug.str", "Flug.tmp"}, {"Flug.dat", "Flug.dat.ord"}, {"Flug.idx", "Flug.idx.ord"}};
+const char* const kSorted[][2] = {{"Flug.nam", "Flug.nam.ord"},
+                                  {"Flug.str", "Flug.tmp"},
+                                  {"Flug.dat", "Flug.dat.ord"},
+                                  {"Flug.idx", "Flug.idx.ord"}};
 
 TEST_F(MaintenanceTest, ASortCutShortAnywhereLeavesTheOldOrTheNewLogbookWhole) {
     openNew();
@@ -515,7 +530,7 @@ TEST_F(MaintenanceTest, CheckNamesEveryBrokenRuleAndWritesNothing) {
     EXPECT_EQ(bytes("Flug.str"), str);
 }
 
-TEST_F(MaintenanceTest, AnUnknownIndexHeaderNamesItsRepairAndTheRepairOpensTheLogbook) {
+TEST_F(MaintenanceTest, AnUnknownIndexHeaderIsRebuiltWhenTheUserAgrees) {
     openNew();
     for (int d = 1; d <= 3; ++d) ASSERT_GT(add(day(d), 600), 0);
     book.reset();
@@ -523,19 +538,34 @@ TEST_F(MaintenanceTest, AnUnknownIndexHeaderNamesItsRepairAndTheRepairOpensTheLo
     ASSERT_EQ(fileheader::read(idx).version, 110);
     idx.replace(38, 4, "9,99");
     writeBytes("Flug.idx", idx);
+    const QByteArray dat = bytes("Flug.dat"), str = bytes("Flug.str");
 
+    // Asked once; "Nein" leaves every file as it was.
     ui.asked.clear();
+    ui.answers = {Interaction::Answer::No};
     book = makeLogbook();
     EXPECT_FALSE(book->Open());
     ASSERT_EQ(ui.asked.size(), 1u);
-    for (const char* part : {"Flug.idx", "Index neu", "rebuild-index"})
-        EXPECT_TRUE(ui.asked[0].text.contains(QString::fromLatin1(part))) << ui.asked[0].text.toStdString();
+    EXPECT_EQ(ui.asked[0].buttons, Interaction::Buttons::YesNo);
+    for (const char* part : {"Unbekannter Dateiheader in der Indexdatei", "Flug.idx", "Index neu"})
+        EXPECT_TRUE(ui.asked[0].text.contains(QString::fromUtf8(part))) << ui.asked[0].text.toStdString();
+    EXPECT_EQ(bytes("Flug.idx"), idx);
 
+    // The command line's repair opens past it without asking.
     book = makeLogbook();
     book->setRebuildIndexOnOpen(true);
     ASSERT_TRUE(book->Open());
     EXPECT_EQ(book->FlightCount(), 3);
+    book.reset();
+
+    // "Ja" in the window rebuilds it from the flights, which stay as they were.
+    writeBytes("Flug.idx", idx);
+    ui.answers = {Interaction::Answer::Yes};
+    ASSERT_TRUE(reopen());
+    EXPECT_EQ(book->FlightCount(), 3);
     EXPECT_EQ(fileheader::read(bytes("Flug.idx")).version, 110);
+    EXPECT_EQ(bytes("Flug.dat"), dat);
+    EXPECT_EQ(bytes("Flug.str"), str);
     EXPECT_TRUE(book->Check().isEmpty()) << book->Check().join(QLatin1Char('\n')).toStdString();
 }
 
@@ -570,7 +600,8 @@ TEST_F(MaintenanceTest, AChangeOrAdditionKilledHalfWayIsMendedSilentlyAtOpening)
     for (const Interrupted& c : cases) {
         SCOPED_TRACE(c.what);
         book.reset();
-        for (const char* f : {"Flug.dat", "Flug.str", "Flug.nam", "Flug.idx", "Flug.crw"}) QFile::remove(path(f));
+        for (const char* f : {"Flug.dat", "Flug.str", "Flug.nam", "Flug.idx", "Flug.crw"})
+            QFile::remove(path(f));
         openNew();
         for (int d = 1; d <= 3; ++d) ASSERT_GT(add(day(d), 600, QStringLiteral("ALT %1").arg(d)), 0);
         book.reset();
@@ -592,6 +623,72 @@ TEST_F(MaintenanceTest, AChangeOrAdditionKilledHalfWayIsMendedSilentlyAtOpening)
             EXPECT_EQ(s.Routing, QStringLiteral("ALT %1").arg(p));
         }
     }
+}
+
+// A change that keeps date and start, killed at any point after its note, is finished at the next
+// opening: the flight is then wholly the new one, never new data with the old texts.
+TEST_F(MaintenanceTest, AChangeKeepingItsStartKilledHalfWayIsFinishedFromItsNote) {
+    openNew();
+    for (int d = 1; d <= 3; ++d) ASSERT_GT(add(day(d), 600, QStringLiteral("ALT %1").arg(d)), 0);
+    const IndexEntry old = book->index().EntryAt(2);
+    const FlightRecord changed = flight(day(2), 600, {QStringLiteral("IP"), QStringLiteral("Zander")});
+    book.reset();
+    const QByteArray datBefore = bytes("Flug.dat"), strBefore = bytes("Flug.str"),
+                     idxBefore = bytes("Flug.idx");
+    ASSERT_TRUE(reopen());
+    ASSERT_EQ(book->ChangeFlight(2, changed, texts(QStringLiteral("NEU"))), 2);
+    book.reset();
+    EXPECT_FALSE(QFileInfo::exists(path(Logbook::kChangeNoteFile)));
+    const QByteArray datAfter = bytes("Flug.dat"), strAfter = bytes("Flug.str");
+    // The texts appended, the old ones still live: what the change leaves before it retires them.
+    const QByteArray strHalf = strBefore + strAfter.mid(strBefore.size());
+    const ChangeNote note{old.RecNo, old.StrPos, std::int32_t(strBefore.size()), changed.toBytes()};
+
+    struct Case {
+        const char* what;
+        QByteArray dat, note;
+        const char* routing;
+        QString name;
+    };
+    const Case cases[] = {
+        {"killed before the slot is written", datBefore, note.serialize(), "NEU", QStringLiteral("Zander")},
+        {"killed after the slot is written", datAfter, note.serialize(), "NEU", QStringLiteral("Zander")},
+        {"note written in part", datBefore, note.serialize().left(40), "ALT 2", QStringLiteral("Meier")},
+        {"note of another flight", datBefore,
+         ChangeNote{0, 0, std::int32_t(strBefore.size()), changed.toBytes()}.serialize(), "ALT 2",
+         QStringLiteral("Meier")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        book.reset();
+        writeBytes("Flug.dat", c.dat);
+        writeBytes("Flug.str", strHalf);
+        writeBytes("Flug.idx", idxBefore);
+        writeBytes(Logbook::kChangeNoteFile, c.note);
+        ui.asked.clear();
+        ASSERT_TRUE(reopen());
+        EXPECT_TRUE(ui.asked.empty()) << ui.texts().join(QLatin1Char('\n')).toStdString();
+        EXPECT_FALSE(QFileInfo::exists(path(Logbook::kChangeNoteFile)));
+        ASSERT_EQ(book->FlightCount(), 3);
+        FlightRecord r;
+        StringRecord s;
+        ASSERT_TRUE(book->ReadFlight(2, r));
+        ASSERT_TRUE(book->ReadStringRecord(2, s));
+        EXPECT_EQ(s.Routing, QString::fromUtf8(c.routing));
+        EXPECT_EQ(book->names().NameAt(r.Name[0]), c.name);
+        EXPECT_TRUE(book->Check().isEmpty()) << book->Check().join(QLatin1Char('\n')).toStdString();
+    }
+
+    // A note left over from an earlier change never undoes a later one of the same flight.
+    ASSERT_EQ(book->ChangeFlight(2, flight(day(2), 600), texts(QStringLiteral("NEUER"))), 2);
+    book.reset();
+    writeBytes(Logbook::kChangeNoteFile, note.serialize());
+    ASSERT_TRUE(reopen());
+    StringRecord s;
+    ASSERT_TRUE(book->ReadStringRecord(2, s));
+    EXPECT_EQ(s.Routing, QStringLiteral("NEUER"));
+    EXPECT_FALSE(QFileInfo::exists(path(Logbook::kChangeNoteFile)));
+    EXPECT_TRUE(book->Check().isEmpty()) << book->Check().join(QLatin1Char('\n')).toStdString();
 }
 
 }  // namespace

@@ -65,7 +65,7 @@ struct LiveText {
 
 }  // namespace
 
-bool Logbook::RebuildIndex(Progress& progress, const FlightIndex* onDisk) {
+bool Logbook::RebuildIndex(Progress& progress, const FlightIndex* onDisk, bool askBeforeMoving) {
     auto cancel = [&] {
         QFile::remove(filePath(kIndexFile));
         m_index.ClearIndex();
@@ -116,10 +116,11 @@ bool Logbook::RebuildIndex(Progress& progress, const FlightIndex* onDisk) {
     // a different flight to the next free minute so that both stay in the logbook.
     std::vector<int> kept;  // slots, in key order
     kept.reserve(occupied.size());
-    std::vector<std::pair<int, std::uint32_t>> moved;  // slot, its original key
-    int copiesRemoved = 0;
-    bool keysChanged = false;
+    std::vector<std::pair<int, std::uint32_t>> moved;    // slot, its original key
+    std::vector<std::pair<int, std::uint32_t>> newKeys;  // slot, the key it is given
+    std::vector<int> copies;
     QSet<std::uint32_t> keys;
+    // Planned first and written only after the question below, so that "Nein" leaves every file as it was.
     for (std::size_t i = 0; i < occupied.size();) {
         std::size_t j = i + 1;
         while (j < occupied.size() && keyAt(j) == keyAt(i)) ++j;
@@ -138,10 +139,7 @@ bool Logbook::RebuildIndex(Progress& progress, const FlightIndex* onDisk) {
                 return std::memcmp(slotPtr(d), slotPtr(s), kFlightRecordSize) == 0;
             });
             if (copy) {
-                std::memset(slotMut(s), 0, 2);
-                if (!writeAt(m_data, slotOffset(std::uint16_t(s)), QByteArray(2, '\0'), kDataFile))
-                    return cancel();
-                ++copiesRemoved;
+                copies.push_back(s);
                 continue;
             }
             if (!distinct.empty()) {
@@ -152,12 +150,8 @@ bool Logbook::RebuildIndex(Progress& progress, const FlightIndex* onDisk) {
                 while (atd != start && keys.contains((key & 0xFFFF0000u) | atd)) atd = (atd + 1) & 0xFFFF;
                 const std::uint32_t newKey = (key & 0xFFFF0000u) | atd;
                 keys.insert(newKey);
-                bytes::put16(slotMut(s) + 42, std::uint16_t(atd));
-                if (!writeAt(m_data, slotOffset(std::uint16_t(s)) + 42, QByteArray(slotPtr(s) + 42, 2),
-                             kDataFile))
-                    return cancel();
                 moved.push_back({s, key});
-                keysChanged = true;
+                newKeys.push_back({s, newKey});
                 notes << QStringLiteral(
                              "Der Flug vom %1 hatte dieselbe Startzeit wie ein anderer Flug; seine Startzeit "
                              "ist jetzt %2.")
@@ -167,6 +161,31 @@ bool Logbook::RebuildIndex(Progress& progress, const FlightIndex* onDisk) {
             kept.push_back(s);
         }
         i = j;
+    }
+    // An exact copy is what a delete cut short leaves: removing it loses nothing. A new start for a
+    // flight changes what the pilot entered, so at opening it waits for the pilot's word.
+    if (askBeforeMoving && !newKeys.empty()) {
+        QStringList which;
+        for (std::size_t k = 0; k < newKeys.size(); ++k)
+            which << QStringLiteral("%1 → %2").arg(describe(moved[k].second),
+                                                   describe(newKeys[k].second).section(QLatin1Char(' '), 1));
+        if (!m_ui.confirm(QStringLiteral("Index erneuern"), msg::sameStartQuestion(which),
+                          Interaction::Icon::Question)) {
+            m_index.ClearIndex();
+            m_indexSaved = true;  // the index file stays as it was
+            return false;
+        }
+    }
+    for (int s : copies) {
+        std::memset(slotMut(s), 0, 2);
+        if (!writeAt(m_data, slotOffset(std::uint16_t(s)), QByteArray(2, '\0'), kDataFile)) return cancel();
+    }
+    const int copiesRemoved = int(copies.size());
+    const bool keysChanged = !newKeys.empty();
+    for (const auto& [s, newKey] : newKeys) {
+        bytes::put16(slotMut(s) + 42, std::uint16_t(newKey & 0xFFFF));
+        if (!writeAt(m_data, slotOffset(std::uint16_t(s)) + 42, QByteArray(slotPtr(s) + 42, 2), kDataFile))
+            return cancel();
     }
     if (copiesRemoved > 0)
         notes << QStringLiteral("%1 doppelte Kopie(n) eines Fluges entfernt.").arg(copiesRemoved);
@@ -186,8 +205,9 @@ bool Logbook::RebuildIndex(Progress& progress, const FlightIndex* onDisk) {
     for (int s = 0; s < n && s < slotCount; ++s)
         if (!filledNow[std::size_t(s)] && described[std::size_t(s)]) damagedSlot = true;
     if (damagedSlot)
-        notes << QStringLiteral("Ein Platz der Hauptdatei, den die Indexdatei beschreibt, ist leer oder "
-                                "beschädigt; er bleibt unverändert. \"Index neu\" schließt die Lücke.");
+        notes << QStringLiteral(
+            "Ein Platz der Hauptdatei, den die Indexdatei beschreibt, ist leer oder "
+            "beschädigt; er bleibt unverändert. \"Index neu\" schließt die Lücke.");
     if (!damagedSlot && std::any_of(kept.begin(), kept.end(), [n](int s) { return s >= n; })) {
         std::vector<bool> filled(std::size_t(std::max<qsizetype>(slotCount, n)), false);
         for (int s : kept) filled[std::size_t(s)] = true;

@@ -76,6 +76,7 @@ bool Logbook::Open() {
         m_lock.reset();
         return false;
     }
+    finishInterruptedChange();
     mendInterruptedChange();
     LoadCrewList();
     ReadProtectFlags();
@@ -241,9 +242,10 @@ bool Logbook::loadNames() {
     QString error;
     // A table read only in part would be written back without the rest at the next save.
     if (!readWholeFile(filePath(kNamesFile), &content, &error)) {
-        m_ui.tell(msg::fileError(),
-                  fileMessage(QStringLiteral("Die Namensdatei kann nicht gelesen werden: ") + error, kNamesFile),
-                  Icon::Error);
+        m_ui.tell(
+            msg::fileError(),
+            fileMessage(QStringLiteral("Die Namensdatei kann nicht gelesen werden: ") + error, kNamesFile),
+            Icon::Error);
         return false;
     }
     m_names.load(content);
@@ -273,13 +275,14 @@ Logbook::Version Logbook::openDataFile() {
             const qint64 record = header.version == 112 ? 110 : 94;
             if ((m_data.size() - start) % record != 0) {
                 m_ui.tell(msg::fileError(),
-                          fileMessage(QStringLiteral("Die Hauptdatei hat den Dateikopf der Version %1, aber "
-                                                     "ihre Größe passt nicht dazu; sie ist vermutlich beschädigt "
-                                                     "und wird nicht verändert. Bitte die Datei aus einer "
-                                                     "Sicherung zurückholen.")
-                                          .arg(header.version == 0 ? QStringLiteral("0.00")
-                                                                   : QString::number(header.version / 100.0, 'f', 2)),
-                                      kDataFile),
+                          fileMessage(
+                              QStringLiteral("Die Hauptdatei hat den Dateikopf der Version %1, aber "
+                                             "ihre Größe passt nicht dazu; sie ist vermutlich beschädigt "
+                                             "und wird nicht verändert. Bitte die Datei aus einer "
+                                             "Sicherung zurückholen.")
+                                  .arg(header.version == 0 ? QStringLiteral("0.00")
+                                                           : QString::number(header.version / 100.0, 'f', 2)),
+                              kDataFile),
                           Icon::Error);
                 return Version::Failed;
             }
@@ -326,7 +329,7 @@ bool Logbook::LoadIndex() {
         if (!QFileInfo::exists(path)) {
             if (!m_ui.confirm(msg::fileError(), msg::noIndex(), Icon::Question)) return false;
             auto progress = m_ui.startProgress(Interaction::Task::Rebuild, {}, {});
-            if (!RebuildIndex(*progress)) return false;
+            if (!RebuildIndex(*progress, nullptr, true)) return false;
             continue;
         }
         if (m_rebuildIndexOnOpen) {
@@ -341,16 +344,20 @@ bool Logbook::LoadIndex() {
         const bool readOk = readWholeFile(path, &content, &readError);
         const auto result = readOk ? m_index.parse(content) : FlightIndex::ParseResult::ReadError;
         if (result == FlightIndex::ParseResult::UnknownVersion) {
-            m_ui.tell(msg::fileError(),
-                      fileMessage(msg::unknownIndexHeader(), kIndexFile) +
-                          QStringLiteral("\nDer Index lässt sich mit \"Index neu\" (velmarsk-cli rebuild-index) "
-                                         "aus den Flugdaten neu erstellen."),
-                      Icon::Question);
-            return false;
+            // The index is made from the flights alone, so a file of an unknown layout is replaced
+            // by a new one when the user agrees; Flug.dat and Flug.str decide what it holds.
+            if (!m_ui.confirm(msg::fileError(),
+                              fileMessage(msg::unknownIndexHeader(), kIndexFile) + QLatin1Char('\n') +
+                                  msg::unknownIndexQuestion(),
+                              Icon::Question))
+                return false;
+            auto progress = m_ui.startProgress(Interaction::Task::Rebuild, {}, {});
+            return RebuildIndex(*progress, nullptr, true);
         }
         QString why;
         if (result == FlightIndex::ParseResult::ReadError)
-            why = msg::indexReadError() + (readError.isEmpty() ? QString() : QStringLiteral(": ") + readError);
+            why =
+                msg::indexReadError() + (readError.isEmpty() ? QString() : QStringLiteral(": ") + readError);
         else if (verifyIndex(&why)) {
             m_indexVerified = true;
             // An index of the old header-less layout is written anew at once, so the upgrade
@@ -366,7 +373,7 @@ bool Logbook::LoadIndex() {
             Icon::Warning);
         const FlightIndex onDisk = m_index;
         auto progress = m_ui.startProgress(Interaction::Task::Rebuild, {}, {});
-        return RebuildIndex(*progress, &onDisk);
+        return RebuildIndex(*progress, &onDisk, true);
     }
     return false;
 }
@@ -422,7 +429,9 @@ QString Logbook::indexProblem(const std::vector<IndexEntry>& entries, QByteArray
     for (qsizetype s = 0; s < slotCount; ++s)
         if (bytes::u16(slotData.data() + s * kFlightRecordSize) != 0) ++occupied;
     if (occupied != count)
-        return QStringLiteral("Die Indexdatei nennt %1 Flüge, die Hauptdatei enthält %2.").arg(count).arg(occupied);
+        return QStringLiteral("Die Indexdatei nennt %1 Flüge, die Hauptdatei enthält %2.")
+            .arg(count)
+            .arg(occupied);
     std::vector<bool> used(std::size_t(count), false);
     for (int i = 0; i < count; ++i) {
         const IndexEntry& e = entries[std::size_t(i)];
@@ -502,7 +511,7 @@ bool Logbook::writeAt(QFile& file, qint64 offset, const QByteArray& data, const 
     const qint64 written = file.write(data);
     if (written != data.size()) {
         reportWriteError(name, file.error() != QFileDevice::NoError ? fileErrorText(file)
-                                                                   : shortWriteText(written, data.size()));
+                                                                    : shortWriteText(written, data.size()));
         return false;
     }
     m_written = true;
@@ -602,7 +611,7 @@ bool Logbook::validateForStorage(const FlightRecord& r, const StringRecord& text
 }
 
 bool Logbook::storeFlight(std::uint16_t recNo, const FlightRecord& record, const StringRecord& texts,
-                          qint64* strPos) {
+                          qint64* strPos, const std::function<bool(qint64)>& beforeSlot) {
     // Names first, so a stored flight never refers to a line Flug.nam does not have yet.
     if (!SaveNames()) return false;
     StringRecord s = texts;
@@ -611,7 +620,7 @@ bool Logbook::storeFlight(std::uint16_t recNo, const FlightRecord& record, const
     const qint64 oldSize = m_strings.size();
     if (!appendString(s, strPos)) return false;
     syncToDisk(m_strings);  // the texts are on disk before the flight that points to them
-    if (!writeSlot(recNo, record)) {
+    if ((beforeSlot && !beforeSlot(*strPos)) || !writeSlot(recNo, record)) {
         truncateStrings(oldSize);
         return false;
     }
@@ -662,15 +671,26 @@ int Logbook::ChangeFlight(int position, const FlightRecord& record, const String
     const int other = m_index.PositionOf(record.Date, record.Atd);
     if (other != 0 && other != position) return kDuplicate;
     const IndexEntry old = m_index.EntryAt(position);
+    // With the same key the index cannot tell the two text records apart after a crash: a note
+    // names the new version until the change is complete.
+    const bool sameKey = record.Date == old.Date && record.Atd == old.Atd;
+    auto note = [&](qint64 strPos) {
+        return writeChangeNote(old.RecNo, old.StrPos, std::int32_t(strPos), record);
+    };
     // The flight keeps its slot: overwriting it in place never leaves a moment without the flight.
     qint64 strPos = 0;
-    if (!storeFlight(old.RecNo, record, texts, &strPos)) return kFailed;
-    // A crash before the old texts are retired leaves two records of which the later one counts.
+    if (!storeFlight(old.RecNo, record, texts, &strPos, sameKey ? note : std::function<bool(qint64)>{})) {
+        if (sameKey) removeChangeNote();
+        return kFailed;
+    }
+    // With a new key a crash before the old texts are retired leaves two records, each with its own
+    // key, and the index rebuild gives the flight the one of its new key.
     retireTexts(old);
     m_index.RemoveIndexEntry(position);
     const int newPosition = m_index.InsertIndexEntry(record, old.RecNo, std::int32_t(strPos));
     addCrewOf(record);
     afterChange();
+    if (sameKey) removeChangeNote();
     return newPosition;
 }
 

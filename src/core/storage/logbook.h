@@ -49,6 +49,8 @@ public:
     static constexpr const char* kUpgradeBackupFile = "Flug.dat.alt";
     static constexpr const char* kSortWorkFile = "Flug.tmp";
     static constexpr const char* kLockFile = "Flug.lck";
+    // Names the new version of a flight while a change that keeps its date and start is under way.
+    static constexpr const char* kChangeNoteFile = "Flug.aen";
     static constexpr qint64 kFirstSlotPos = 158;
     static constexpr qint64 kShowFlagPos = 133;
     static constexpr qint64 kChangeFlagPos = 134;
@@ -122,8 +124,10 @@ public:
 
     // Rebuilds the index from Flug.dat and Flug.str, repairing what a crash or another program
     // left out of step there; writes Flug.idx. False when cancelled (no Flug.idx is left then).
-    // At opening, onDisk is the index file as read: slots and texts it names are never given up.
-    bool RebuildIndex(Progress& progress, const FlightIndex* onDisk = nullptr);
+    // At opening, onDisk is the index file as read: slots and texts it names are never given up,
+    // and askBeforeMoving asks the user before two flights with one start are told apart by a new
+    // start (false without a change to any file when the user declines).
+    bool RebuildIndex(Progress& progress, const FlightIndex* onDisk = nullptr, bool askBeforeMoving = false);
 
     // Sorts Flug.dat into date order (full) and compacts Flug.str and the names table, with backups
     // taken first and restored when cancelled.
@@ -183,8 +187,14 @@ private:
     bool writeAt(QFile& file, qint64 offset, const QByteArray& data, const char* name);
     bool appendString(StringRecord& record, qint64* offset);
     // Appends the texts, then writes the flight into slot recNo; on failure nothing is left behind.
+    // beforeSlot runs between the two with the texts' place; false from it stops the store.
     bool storeFlight(std::uint16_t recNo, const FlightRecord& record, const StringRecord& texts,
-                     qint64* strPos);
+                     qint64* strPos, const std::function<bool(qint64)>& beforeSlot = {});
+    bool writeChangeNote(std::uint16_t recNo, std::int32_t oldStrPos, std::int32_t newStrPos,
+                         const FlightRecord& record);
+    void removeChangeNote();
+    // Completes a change that keeps date and start from its note, when it was killed half-way.
+    void finishInterruptedChange();
     // Marks the string record of an index entry dead.
     void retireTexts(const IndexEntry& entry);
     bool validateForStorage(const FlightRecord& r, const StringRecord& texts);
@@ -213,11 +223,11 @@ private:
     bool m_showProtected = false;
     bool m_changeProtected = false;
     int m_batchDepth = 0;
-    bool m_indexSaved = false;  // Flug.idx holds the index in memory
+    bool m_indexSaved = false;     // Flug.idx holds the index in memory
     bool m_holdIndexFile = false;  // Flug.idx describes a damaged slot and is not replaced
     bool m_rebuildIndexOnOpen = false;
     bool m_indexVerified = false;  // the index read at opening agreed with the flights
-    bool m_written = false;     // the files were written since they were opened
+    bool m_written = false;        // the files were written since they were opened
 };
 
 }  // namespace velmarsk

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace velmarsk::msg {
 
@@ -36,6 +37,23 @@ inline QString interruptedSort() {
     return QStringLiteral(
         "Das Ordnen der Datei wurde nicht korrekt beendet. Sollen die ursprünglichen Datei wiederhergestellt "
         "werden?");
+}
+inline QString unknownIndexQuestion() {
+    return QStringLiteral(
+        "Der Index lässt sich aus den Flugdaten neu erstellen (wie mit \"Index neu\"). "
+        "Soll er jetzt neu erstellt werden?");
+}
+inline QString sameStartIntro() {
+    return QStringLiteral("Verschiedene Flüge haben dasselbe Datum und dieselbe Startzeit.");
+}
+// which: one line per flight, its start and the start it would get.
+inline QString sameStartQuestion(const QStringList& which) {
+    return sameStartIntro() +
+           QStringLiteral(
+               " Das Flugbuch kann sie nur mit verschiedenen Startzeiten führen:\n%1\n"
+               "Sollen die Startzeiten so geändert werden? Bei \"Nein\" wird das Flugbuch nicht "
+               "geöffnet und bleibt unverändert.")
+               .arg(which.join(QLatin1Char('\n')));
 }
 inline QString sortCaption() {
     return QStringLiteral("Datei ordnen");
