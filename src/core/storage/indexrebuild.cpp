@@ -8,6 +8,7 @@
 // multiple of the time it takes to read the two files.
 #include "dates/daynumber.h"
 #include "storage/bytes.h"
+#include "storage/fileerror.h"
 #include "storage/fileview.h"
 #include "storage/logbook.h"
 #include "storage/messages.h"
@@ -65,7 +66,7 @@ struct LiveText {
 
 }  // namespace
 
-bool Logbook::RebuildIndex(Progress& progress, const FlightIndex* onDisk, bool askBeforeMoving) {
+bool Logbook::RebuildIndex(Progress& progress, const FlightIndex* onDisk, bool atOpening) {
     auto cancel = [&] {
         QFile::remove(filePath(kIndexFile));
         m_index.ClearIndex();
@@ -73,6 +74,18 @@ bool Logbook::RebuildIndex(Progress& progress, const FlightIndex* onDisk, bool a
         return false;
     };
     QStringList notes;
+
+    // A slot cut short at the end holds no whole flight; at opening it is left to the mends, which
+    // drop it only on a logbook that is otherwise in order.
+    const qint64 tail = (m_data.size() - kFirstSlotPos) % kFlightRecordSize;
+    if (!atOpening && m_data.size() > kFirstSlotPos && tail != 0) {
+        if (!m_data.resize(m_data.size() - tail)) {
+            reportWriteError(kDataFile, fileErrorText(m_data));
+            return false;
+        }
+        notes << QStringLiteral("Unvollständigen Datensatz am Ende der Hauptdatei (%1 Byte) entfernt.")
+                     .arg(tail);
+    }
 
     // First pass: the occupied slots of Flug.dat, as (key, slot) in key order.
     const FileView slotView(m_data, kFirstSlotPos);
@@ -164,7 +177,7 @@ bool Logbook::RebuildIndex(Progress& progress, const FlightIndex* onDisk, bool a
     }
     // An exact copy is what a delete cut short leaves: removing it loses nothing. A new start for a
     // flight changes what the pilot entered, so at opening it waits for the pilot's word.
-    if (askBeforeMoving && !newKeys.empty()) {
+    if (atOpening && !newKeys.empty()) {
         QStringList which;
         for (std::size_t k = 0; k < newKeys.size(); ++k)
             which << QStringLiteral("%1 → %2").arg(describe(moved[k].second),

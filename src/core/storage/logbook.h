@@ -124,10 +124,11 @@ public:
 
     // Rebuilds the index from Flug.dat and Flug.str, repairing what a crash or another program
     // left out of step there; writes Flug.idx. False when cancelled (no Flug.idx is left then).
-    // At opening, onDisk is the index file as read: slots and texts it names are never given up,
-    // and askBeforeMoving asks the user before two flights with one start are told apart by a new
-    // start (false without a change to any file when the user declines).
-    bool RebuildIndex(Progress& progress, const FlightIndex* onDisk = nullptr, bool askBeforeMoving = false);
+    // At opening, onDisk is the index file as read: slots and texts it names are never given up.
+    // atOpening asks the user before two flights with one start are told apart by a new start
+    // (false without a change to any file when the user declines); otherwise, as the user's own
+    // repair, it also drops a slot written in part at the end of Flug.dat.
+    bool RebuildIndex(Progress& progress, const FlightIndex* onDisk = nullptr, bool atOpening = false);
 
     // Sorts Flug.dat into date order (full) and compacts Flug.str and the names table, with backups
     // taken first and restored when cancelled.

@@ -236,6 +236,8 @@ SortResult Logbook::SortAndCompact(bool full, Progress& progress) {
     }
     FlightIndex index = m_index;
     QByteArray slotData = dat.mid(kFirstSlotPos);
+    // A slot cut short at the end holds no whole flight; the sorted file ends with the last whole one.
+    slotData.chop(slotData.size() % kFlightRecordSize);
     QByteArray newStrings;
     QStringList names = m_names.all();
     bool ok = true;
