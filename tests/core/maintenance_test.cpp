@@ -510,6 +510,35 @@ TEST_F(MaintenanceTest, ASlotTheIndexDescribesIsNeverTakenForFreeAtOpening) {
     EXPECT_GT(add(day(9), 600), 0);
 }
 
+// Texts whose key was damaged are not replaced by empty ones at opening: a repair may still read
+// them. "Index neu", the user's repair, gives the flight empty texts.
+TEST_F(MaintenanceTest, DamagedTextsStayInPlaceUntilTheUserRepairs) {
+    openNew();
+    for (int i = 1; i <= 3; ++i) ASSERT_GT(add(day(i), 600, QStringLiteral("Strecke %1").arg(i)), 0);
+    const qint64 damaged = book->index().StrPosAt(2);
+    book.reset();
+    patch("Flug.str", damaged + 5, QByteArray(4, '\0'));
+    const QByteArray dat = bytes("Flug.dat"), str = bytes("Flug.str");
+    for (int start = 1; start <= 2; ++start) {
+        SCOPED_TRACE(start);
+        ASSERT_TRUE(reopen());
+        EXPECT_EQ(book->FlightCount(), 3);
+        EXPECT_FALSE(book->Check().isEmpty());
+        book.reset();
+        EXPECT_EQ(bytes("Flug.dat"), dat);
+        EXPECT_EQ(bytes("Flug.str"), str);
+    }
+    ASSERT_TRUE(reopen());
+    ScriptedProgress progress;
+    ASSERT_TRUE(book->RebuildIndex(progress));
+    EXPECT_TRUE(book->Check().isEmpty()) << book->Check().join(QLatin1Char('\n')).toStdString();
+    for (int p = 1; p <= 3; ++p) {
+        StringRecord s;
+        ASSERT_TRUE(book->ReadStringRecord(p, s));
+        EXPECT_EQ(s.Routing, p == 2 ? QString() : QStringLiteral("Strecke %1").arg(p));
+    }
+}
+
 TEST_F(MaintenanceTest, CheckNamesEveryBrokenRuleAndWritesNothing) {
     openNew();
     for (int i = 1; i <= 2; ++i) ASSERT_GT(add(day(i), 600), 0);

@@ -332,9 +332,17 @@ bool Logbook::RebuildIndex(Progress& progress, const FlightIndex* onDisk, bool a
         bytes::append16(key, e->Atd);
         if (!writeAt(m_strings, e->StrPos + StringRecord::kDateOffset, key, kStringFile)) return cancel();
     }
-    int withoutText = 0;
+    int withoutText = 0, damagedText = 0;
     for (IndexEntry& e : entries) {
         if (e.StrPos >= 0) continue;
+        // At opening a flight whose texts the index file names keeps them, damaged as they may be:
+        // empty texts in their place would be written over what a repair might still read.
+        const int known = atOpening && onDisk ? onDisk->PositionOf(e.Date, e.Atd) : 0;
+        if (known != 0 && onDisk->StrPosAt(known) >= 0 && onDisk->StrPosAt(known) < size) {
+            e.StrPos = onDisk->StrPosAt(known);
+            ++damagedText;
+            continue;
+        }
         StringRecord empty;
         empty.Date = e.Date;
         empty.Atd = e.Atd;
@@ -346,6 +354,11 @@ bool Logbook::RebuildIndex(Progress& progress, const FlightIndex* onDisk, bool a
     if (withoutText > 0)
         notes << QStringLiteral("%1 Flug/Flüge ohne Routing und Kommentar gefunden; leere Texte angelegt.")
                      .arg(withoutText);
+    if (damagedText > 0)
+        notes << QStringLiteral(
+                     "%1 Flug/Flüge mit beschädigtem Routing und Kommentar gefunden; \"Index neu\" "
+                     "legt leere Texte an.")
+                     .arg(damagedText);
 
     // Live records that no flight took (an add or change cut short, a damaged flight key) are
     // retired, so that each flight keeps exactly one live record and none is left without a flight.
