@@ -36,6 +36,8 @@ bool ChangeNote::parse(const QByteArray& data) {
     oldStrPos = bytes::i32(p + 2);
     newStrPos = bytes::i32(p + 6);
     slot = data.mid(kMagicSize + 10, kFlightRecordSize);
+    date = bytes::u16(p + 10);
+    atd = bytes::u16(p + 10 + 42);
     return true;
 }
 
@@ -65,8 +67,7 @@ void Logbook::finishInterruptedChange() {
         removeChangeNote();
         return;
     }
-    const std::uint16_t date = bytes::u16(note.slot.constData());
-    const std::uint16_t atd = bytes::u16(note.slot.constData() + 42);
+    const std::uint16_t date = note.date, atd = note.atd;
     // The note counts only while the flight it names is where it says, with one of its two texts:
     // a note left over from an earlier change must never undo a later one.
     const int position = m_index.PositionOf(date, atd);

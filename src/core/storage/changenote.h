@@ -13,7 +13,8 @@ struct ChangeNote {
     std::uint16_t recNo = 0;
     std::int32_t oldStrPos = 0;
     std::int32_t newStrPos = 0;
-    QByteArray slot;  // the new flight, as it goes into the slot
+    QByteArray slot;                  // the new flight, as it goes into the slot
+    std::uint16_t date = 0, atd = 0;  // its key, as parse() read it from the slot
 
     QByteArray serialize() const;
     // False for a note written in part or damaged: its change never reached the slot.
