@@ -130,8 +130,7 @@ ReadAlone readAlone(const QString& path, const QByteArray& file) {
         ExportEntry e;
         const ExportReader::Status status = reader.next(e);
         if (status == ExportReader::Status::Flight) {
-            require(e.offset == before && reader.position() > before &&
-                        reader.position() <= file.size(),
+            require(e.offset == before && reader.position() > before && reader.position() <= file.size(),
                     "an entry outside the bytes read");
             require(e.record.Date != 0, "a flight without a date");
             for (const QString& n : e.names)
@@ -185,11 +184,12 @@ QHash<std::uint32_t, Stored> snapshot(Logbook& book) {
 void compareImported(Logbook& book, const ExportEntry& e, int position) {
     FlightRecord r;
     StringRecord s;
-    require(book.ReadFlight(position, r) && book.ReadStringRecord(position, s), "an imported flight cannot be read");
+    require(book.ReadFlight(position, r) && book.ReadStringRecord(position, s),
+            "an imported flight cannot be read");
     const ExportFile::NameRefs refs = ExportFile::nameRefs(r);
     for (std::size_t i = 0; i < refs.size(); ++i)
-        require(book.names().NameAt(refs[i]) == NameTable::trimmedName(e.names[i]), "a name changed on import",
-                e.names[i]);
+        require(book.names().NameAt(refs[i]) == NameTable::trimmedName(e.names[i]),
+                "a name changed on import", e.names[i]);
     require(r.Tctp == e.record.Tctp || book.names().NameAt(r.Tctp).isEmpty(), "a foreign training programme");
     FlightRecord expected = e.record;
     ExportFile::setNameRefs(expected, refs);
@@ -219,8 +219,10 @@ void importInto(const QString& path, const ReadAlone& alone) {
         require(read == steps && imported <= read, "the progress counts run wrong");
         return true;
     });
-    const QString counts =
-        QStringLiteral("read %1, imported %2, entries %3").arg(outcome.read).arg(outcome.imported).arg(alone.entries.size());
+    const QString counts = QStringLiteral("read %1, imported %2, entries %3")
+                               .arg(outcome.read)
+                               .arg(outcome.imported)
+                               .arg(alone.entries.size());
     require(outcome.imported >= 0 && outcome.imported <= outcome.read, "more imported than read", counts);
     require(!outcome.cancelled, "cancelled without being asked to");
     // Every entry the reader accepts can be stored: the import stops only where the reader does.
@@ -239,7 +241,8 @@ void importInto(const QString& path, const ReadAlone& alone) {
         minutes += FlightBook::countedMinutes(e.record);
     }
     require(outcome.imported == int(added.size()), "imported flights miscounted", counts);
-    require(book.FlightCount() == countBefore + outcome.imported, "flights in the logbook miscounted", counts);
+    require(book.FlightCount() == countBefore + outcome.imported, "flights in the logbook miscounted",
+            counts);
     require(flights.RunningTotal() == kStartTotal + minutes, "the running total does not follow the import");
     require(book.names().all().mid(0, namesBefore.size()) == namesBefore, "a name of the logbook moved");
 
@@ -248,7 +251,8 @@ void importInto(const QString& path, const ReadAlone& alone) {
         require(p > 0, "a flight of the logbook is lost");
         FlightRecord r;
         StringRecord s;
-        require(book.ReadFlight(p, r) && book.ReadStringRecord(p, s), "a flight of the logbook cannot be read");
+        require(book.ReadFlight(p, r) && book.ReadStringRecord(p, s),
+                "a flight of the logbook cannot be read");
         require(r.toBytes() == it->record && s.Routing == it->routing && s.Comment == it->comment,
                 "a flight of the logbook changed");
     }

@@ -6,8 +6,8 @@
 #include "exchange/exportfile.h"
 #include "exchange/flightjson.h"
 #include "flightbook/flightbook.h"
-#include "generator/flightgenerator.h"
 #include "fuzzlogbook.h"
+#include "generator/flightgenerator.h"
 #include "settings/settings.h"
 #include "storage/bytes.h"
 #include "storage/fileheader.h"
@@ -204,7 +204,8 @@ int main(int argc, char** argv) {
     std::vector<int> every(std::size_t(book.FlightCount()));
     std::iota(every.begin(), every.end(), 1);
     ok &= put(dir, QStringLiteral("exportfile"), QStringLiteral("base"), exportOf(book, every, exportPath));
-    ok &= put(dir, QStringLiteral("exportfile"), QStringLiteral("some"), exportOf(book, {5, 3, 5}, exportPath));
+    ok &=
+        put(dir, QStringLiteral("exportfile"), QStringLiteral("some"), exportOf(book, {5, 3, 5}, exportPath));
     ok &= put(dir, QStringLiteral("exportfile"), QStringLiteral("empty"), exportOf(book, {}, exportPath));
     QTemporaryDir other;
     ok &= other.isValid() && putOtherExport(dir, other.path());
