@@ -1,13 +1,19 @@
 // Writes the seed corpora of the fuzz targets from files the program writes: the small logbook of
 // FuzzLogbook, its Flug.dat converted back into the older layouts, its index in the old layout,
-// a settings file and the flights as the command line shows them.
+// a settings file, the flights as the command line shows them, and export files of the small
+// logbook and of another one.
 //   velmarsk_fuzz_seeds DIR  ->  DIR/<target>/<seed>
+#include "exchange/exportfile.h"
 #include "exchange/flightjson.h"
+#include "flightbook/flightbook.h"
 #include "fuzzlogbook.h"
+#include "generator/flightgenerator.h"
 #include "settings/settings.h"
 #include "storage/bytes.h"
 #include "storage/fileheader.h"
+#include "storage/flightpass.h"
 #include "storage/logbook.h"
+#include "storage/scramble.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,6 +21,8 @@
 #include <QJsonDocument>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <numeric>
+#include <vector>
 
 namespace {
 
@@ -60,6 +68,55 @@ public:
         return std::make_unique<NullProgress>();
     }
 };
+
+// The export file the program writes for positions of a logbook, in that order.
+QByteArray exportOf(Logbook& book, const std::vector<int>& positions, const QString& file) {
+    const FlightPass pass(book);
+    EntryWriter writer(book.names());
+    for (int p : positions)
+        if (!writer.addFromPass(pass, p, p)) return {};
+    QFile::remove(file);
+    if (ExportFile::append(file, writer.bytes()) != ExportFile::Result::Ok) return {};
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Flights the small logbook does not hold: a protected comment, long texts and names, one flight
+// exported twice.
+bool putOtherExport(const QString& dir, const QString& folder) {
+    Settings settings(QDir(folder).filePath(QString::fromLatin1(Settings::kFileName)));
+    class Creating final : public Interaction {
+    public:
+        Answer ask(const QString&, const QString&, Icon, Buttons b) override {
+            return b == Buttons::Ok ? Answer::Ok : Answer::Yes;
+        }
+        std::unique_ptr<Progress> startProgress(Task, const QString&, const QString&) override {
+            return std::make_unique<NullProgress>();
+        }
+    } creating;
+    Logbook book(folder, settings, creating);
+    if (!book.Open()) return false;
+    FlightBook flights(book, settings);
+    if (FlightGenerator(9, 4).addTo(flights, 4) != 4) return false;
+    FlightRecord r;
+    StringRecord s;
+    book.ReadFlight(2, r);
+    book.ReadStringRecord(2, s);
+    r.CommentHidden = 1;
+    s.Comment = ScrambleText(QStringLiteral("nur für mich"));
+    if (flights.ChangeFlight(2, r, s) <= 0) return false;
+    book.ReadFlight(4, r);
+    book.ReadStringRecord(4, s);
+    r.Name[2] = book.names().NameIndexOf(QStringLiteral("Oberstleutnant Hannelore Wüstenberg-Schäfer"));
+    r.Duty[2] = book.names().NameIndexOf(QStringLiteral("Lehrberechtigter Fluglehrer"));
+    s.Routing = QStringLiteral("EDXW - EDHL - EKSB - ESMS - ").repeated(8) + QStringLiteral("EDXW");
+    s.Comment = QStringLiteral("Übungsflug mit Böen über See, Sicht wechselnd; ").repeated(12);
+    if (flights.ChangeFlight(4, r, s) <= 0) return false;
+    const QByteArray exported =
+        exportOf(book, {1, 2, 3, 4, 1}, QDir(folder).filePath(QString::fromLatin1(ExportFile::kDefaultName)));
+    book.CloseLogbook();
+    return !exported.isEmpty() && put(dir, QStringLiteral("exportfile"), QStringLiteral("other"), exported);
+}
 
 }  // namespace
 
@@ -140,6 +197,18 @@ int main(int argc, char** argv) {
                       QJsonDocument(flight).toJson());
     }
     ok &= put(dir, QStringLiteral("flightjson"), QStringLiteral("all"), QJsonDocument(all).toJson());
+
+    // Export files: every flight of the small logbook (all already in a receiving copy of it), a
+    // few of them, a file of its header only, and flights of another logbook.
+    const QString exportPath = work.filePath(QString::fromLatin1(ExportFile::kDefaultName));
+    std::vector<int> every(std::size_t(book.FlightCount()));
+    std::iota(every.begin(), every.end(), 1);
+    ok &= put(dir, QStringLiteral("exportfile"), QStringLiteral("base"), exportOf(book, every, exportPath));
+    ok &=
+        put(dir, QStringLiteral("exportfile"), QStringLiteral("some"), exportOf(book, {5, 3, 5}, exportPath));
+    ok &= put(dir, QStringLiteral("exportfile"), QStringLiteral("empty"), exportOf(book, {}, exportPath));
+    QTemporaryDir other;
+    ok &= other.isValid() && putOtherExport(dir, other.path());
     book.CloseLogbook();
     if (!ok) std::fprintf(stderr, "velmarsk_fuzz_seeds: could not write every seed\n");
     return ok ? 0 : 1;

@@ -10,7 +10,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(flugdat flugidx flugstr flugnam flugcrw settings flightjson)
+[ ${#targets[@]} -eq 0 ] && targets=(flugdat flugidx flugstr flugnam flugcrw settings flightjson exportfile)
 out="$root/build-fuzz"
 
 command -v clang++ >/dev/null || { echo "fuzz.sh: clang++ is needed" >&2; exit 2; }
@@ -20,7 +20,10 @@ CC=clang CXX=clang++ cmake -S "$root" -B "$out" "${gen[@]}" -DCMAKE_BUILD_TYPE=R
   -DVELMARSK_FUZZ=ON -DVELMARSK_BUILD_TESTS=OFF -DVELMARSK_BUILD_BENCH=OFF >/dev/null
 nice cmake --build "$out" --target velmarsk_fuzz --parallel 2 >/dev/null
 
-export ASAN_OPTIONS=abort_on_error=1:detect_leaks=1
+# Two frames of an allocation's stack: beyond them the unwinder walks Qt's frames without frame
+# pointers, every allocation gets a stack of its own, and the sanitizer's store of them grows until it
+# slows each run and reaches the memory limit.
+export ASAN_OPTIONS=abort_on_error=1:detect_leaks=1:malloc_context_size=2
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 seeds="$out/seeds"
 rm -rf "$seeds"

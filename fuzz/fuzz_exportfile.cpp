@@ -1,0 +1,315 @@
+// An export file from the fuzzer's bytes, read entry by entry, then imported whole into the small
+// logbook of FuzzLogbook. The reader hands out exactly the entries the bytes hold; the import adds
+// each flight it has not seen with its names translated, loses or changes nothing the logbook held,
+// moves the running total by what it added, and leaves files that pass the check, also when opened
+// anew.
+#include "exchange/exportreader.h"
+#include "exchange/flightimport.h"
+#include "exchange/flightjson.h"
+#include "flightbook/flightbook.h"
+#include "fuzzlogbook.h"
+#include "settings/settings.h"
+#include "storage/logbook.h"
+#include "storage/nametable.h"
+#include "text/cp1252.h"
+
+#include <QDir>
+#include <QFile>
+#include <QHash>
+#include <QSet>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+using namespace velmarsk;
+
+QStringList g_told;  // what the logbook told the user during the current run
+
+[[noreturn]] void fail(const char* what, const QString& detail = {}) {
+    std::fprintf(stderr, "%s\n%s\n%s\n", what, qPrintable(detail),
+                 qPrintable(g_told.join(QLatin1Char('\n'))));
+    std::abort();
+}
+
+void require(bool holds, const char* what, const QString& detail = {}) {
+    if (!holds) fail(what, detail);
+}
+
+// Keeps what the logbook says; no question is expected of a whole logbook, and none is agreed to.
+class RecordingInteraction final : public Interaction {
+public:
+    Answer ask(const QString&, const QString& text, Icon, Buttons buttons) override {
+        g_told << text;
+        return buttons == Buttons::Ok ? Answer::Ok : Answer::No;
+    }
+    std::unique_ptr<Progress> startProgress(Task, const QString&, const QString&) override {
+        return std::make_unique<NullProgress>();
+    }
+};
+
+constexpr qint32 kStartTotal = 500000;
+
+std::uint32_t keyOf(std::uint16_t date, std::uint16_t atd) {
+    return (std::uint32_t(date) << 16) | atd;
+}
+
+QString workTemplate() {
+    const QString shm = QStringLiteral("/dev/shm");
+    const QString base = QDir(shm).exists() ? shm : QDir::tempPath();
+    return QDir(base).filePath(QStringLiteral("velmarsk-fuzzexp-XXXXXX"));
+}
+
+QTemporaryDir& work() {
+    static QTemporaryDir dir(workTemplate());
+    if (!dir.isValid()) fail("no work folder");
+    return dir;
+}
+
+void writeFile(const QString& path, const QByteArray& content) {
+    QFile f(path);
+    require(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(content) == content.size(),
+            "cannot write", path);
+}
+
+// The receiving logbook afresh, and the export file beside it.
+QString resetWorkFolder(const QByteArray& exportFile) {
+    QDir dir(work().path());
+    for (const QFileInfo& entry : dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)) {
+        if (entry.isDir())
+            QDir(entry.filePath()).removeRecursively();
+        else
+            QFile::remove(entry.filePath());
+    }
+    // No dated copies at closing: they would only slow every run down.
+    writeFile(dir.filePath(QString::fromLatin1(Settings::kFileName)),
+              QByteArray("[MISC]\r\nSICHERUNGEN=0\r\n[USER]\r\nGESAMTSTUNDEN=") +
+                  QByteArray::number(kStartTotal) + "\r\n");
+    const auto& base = fuzz::FuzzLogbook::instance().base();
+    for (auto it = base.cbegin(); it != base.cend(); ++it) writeFile(dir.filePath(it.key()), it.value());
+    const QString path = dir.filePath(QString::fromLatin1(ExportFile::kDefaultName));
+    writeFile(path, exportFile);
+    return path;
+}
+
+struct ReadAlone {
+    ExportReader::OpenResult open = ExportReader::OpenResult::OpenFailed;
+    std::vector<ExportEntry> entries;
+    std::vector<qsizetype> ends;  // where each entry ends in the file
+    ExportReader::Status end = ExportReader::Status::End;
+    qsizetype size = 0;
+    QString problem;
+};
+
+// The entry as its bytes are written, from what the reader made of them.
+QByteArray entryBytes(const ExportEntry& e) {
+    QByteArray out = e.record.toBytes();
+    auto text = [&](const QString& t) {
+        const auto encoded = cp1252::encode(t);
+        require(encoded.has_value(), "a text read cannot be written back", t);
+        out.append(*encoded).append('\0');
+    };
+    for (const QString& n : e.names) text(n);
+    text(e.routing);
+    text(e.comment);
+    return out;
+}
+
+ReadAlone readAlone(const QString& path, const QByteArray& file) {
+    ReadAlone result;
+    ExportReader reader;
+    result.open = reader.open(path);
+    require((result.open == ExportReader::OpenResult::Ok) == ExportFile::isExportHeader(file),
+            "header accepted or refused against its bytes");
+    if (result.open != ExportReader::OpenResult::Ok) return result;
+    result.size = reader.size();
+    require(reader.size() == file.size() && reader.position() == ExportFile::kHeaderSize,
+            "the reader does not start behind the header");
+    for (;;) {
+        const qsizetype before = reader.position();
+        ExportEntry e;
+        const ExportReader::Status status = reader.next(e);
+        if (status == ExportReader::Status::Flight) {
+            require(e.offset == before && reader.position() > before && reader.position() <= file.size(),
+                    "an entry outside the bytes read");
+            require(e.record.Date != 0, "a flight without a date");
+            for (const QString& n : e.names)
+                require(NameTable::isStorableName(NameTable::trimmedName(n)), "a name no table can hold", n);
+            // Exactly the entry's bytes, so nothing is skipped, added or changed on the way.
+            require(entryBytes(e) == file.mid(before, reader.position() - before),
+                    "the entry handed out is not the entry's bytes");
+            result.entries.push_back(e);
+            result.ends.push_back(reader.position());
+            require(reader.entriesRead() == int(result.entries.size()), "entries miscounted");
+            continue;
+        }
+        result.end = status;
+        result.problem = reader.problem();
+        if (status == ExportReader::Status::End) {
+            require(before == file.size() && result.problem.isEmpty(), "ended before the end of the file");
+        } else {
+            require(!result.problem.isEmpty(), "a fault without a message");
+            const qsizetype rest = file.size() - before;
+            // A record without a date is damaged whatever follows it.
+            const bool cut = rest < kFlightRecordSize ||
+                             ((file.at(before) != 0 || file.at(before + 1) != 0) &&
+                              file.mid(before + kFlightRecordSize).count('\0') < ExportFile::kTexts);
+            require(cut == (status == ExportReader::Status::Truncated), "cut off and damaged confused");
+        }
+        // After the end or a fault nothing more comes.
+        ExportEntry more;
+        require(reader.next(more) == ExportReader::Status::End, "an entry after the end");
+        return result;
+    }
+}
+
+struct Stored {
+    QByteArray record;
+    QString routing;
+    QString comment;
+};
+
+QHash<std::uint32_t, Stored> snapshot(Logbook& book) {
+    QHash<std::uint32_t, Stored> flights;
+    for (int p = 1; p <= book.FlightCount(); ++p) {
+        FlightRecord r;
+        StringRecord s;
+        require(book.ReadFlight(p, r) && book.ReadStringRecord(p, s), "a flight cannot be read");
+        flights.insert(keyOf(r.Date, r.Atd), {r.toBytes(), s.Routing, s.Comment});
+    }
+    return flights;
+}
+
+// The flight stored for an entry: the same times and texts, names by their trimmed texts, and the
+// training programme either kept or left empty.
+void compareImported(Logbook& book, const ExportEntry& e, int position) {
+    FlightRecord r;
+    StringRecord s;
+    require(book.ReadFlight(position, r) && book.ReadStringRecord(position, s),
+            "an imported flight cannot be read");
+    const ExportFile::NameRefs refs = ExportFile::nameRefs(r);
+    for (std::size_t i = 0; i < refs.size(); ++i)
+        require(book.names().NameAt(refs[i]) == NameTable::trimmedName(e.names[i]),
+                "a name changed on import", e.names[i]);
+    require(r.Tctp == e.record.Tctp || book.names().NameAt(r.Tctp).isEmpty(), "a foreign training programme");
+    FlightRecord expected = e.record;
+    ExportFile::setNameRefs(expected, refs);
+    expected.Tctp = r.Tctp;
+    require(r == expected, "a number changed on import");
+    require(s.Routing == e.routing && s.Comment == e.comment, "routing or comment changed on import");
+    (void)FlightJson::write(r, s, book.names());
+}
+
+// stopAfter: the user stops the import after that many entries; 0 lets it run to the end.
+void importInto(const QString& path, const ReadAlone& alone, int stopAfter) {
+    RecordingInteraction ui;
+    Settings settings(work().filePath(QString::fromLatin1(Settings::kFileName)));
+    Logbook book(work().path(), settings, ui);
+    require(book.Open(), "the receiving logbook does not open");
+    FlightBook flights(book, settings);
+    require(flights.RunningTotal() == kStartTotal, "the running total is not read from the settings");
+    const QHash<std::uint32_t, Stored> before = snapshot(book);
+    const QStringList namesBefore = book.names().all();
+    const int countBefore = book.FlightCount();
+
+    FlightImport import(flights);
+    require(import.open(path) == alone.open, "the import opens differently from the reader");
+    if (alone.open != ExportReader::OpenResult::Ok) return;
+    int steps = 0;
+    const ImportOutcome outcome = import.run([&](int read, int imported) {
+        ++steps;
+        require(read == steps && imported <= read, "the progress counts run wrong");
+        return read != stopAfter;
+    });
+    const QString counts = QStringLiteral("read %1, imported %2, entries %3")
+                               .arg(outcome.read)
+                               .arg(outcome.imported)
+                               .arg(alone.entries.size());
+    require(outcome.imported >= 0 && outcome.imported <= outcome.read, "more imported than read", counts);
+    // Every entry the reader accepts can be stored: the import stops only where the reader or the
+    // user does. Stopped with more of the file left, it says so and leaves the rest unread.
+    const bool stopped = stopAfter > 0 && stopAfter <= int(alone.entries.size());
+    require(outcome.read == (stopped ? stopAfter : int(alone.entries.size())),
+            "the import stopped elsewhere than the reader or the user", counts);
+    require(outcome.cancelled == (stopped && alone.ends[std::size_t(stopAfter) - 1] < alone.size),
+            "cancelled told wrongly", counts);
+    require(outcome.problem == (stopped ? QString() : alone.problem),
+            "the import reports another problem than the reader", outcome.problem);
+
+    QSet<std::uint32_t> seen;
+    std::vector<const ExportEntry*> added;
+    qint64 minutes = 0;
+    for (int i = 0; i < outcome.read; ++i) {
+        const ExportEntry& e = alone.entries[std::size_t(i)];
+        const std::uint32_t key = keyOf(e.record.Date, e.record.Atd);
+        if (before.contains(key) || seen.contains(key)) continue;
+        seen.insert(key);
+        added.push_back(&e);
+        minutes += FlightBook::countedMinutes(e.record);
+    }
+    require(outcome.imported == int(added.size()), "imported flights miscounted", counts);
+    require(book.FlightCount() == countBefore + outcome.imported, "flights in the logbook miscounted",
+            counts);
+    require(flights.RunningTotal() == kStartTotal + minutes, "the running total does not follow the import");
+    require(book.names().all().mid(0, namesBefore.size()) == namesBefore, "a name of the logbook moved");
+
+    for (auto it = before.cbegin(); it != before.cend(); ++it) {
+        const int p = book.index().PositionOf(std::uint16_t(it.key() >> 16), std::uint16_t(it.key()));
+        require(p > 0, "a flight of the logbook is lost");
+        FlightRecord r;
+        StringRecord s;
+        require(book.ReadFlight(p, r) && book.ReadStringRecord(p, s),
+                "a flight of the logbook cannot be read");
+        require(r.toBytes() == it->record && s.Routing == it->routing && s.Comment == it->comment,
+                "a flight of the logbook changed");
+    }
+    for (const ExportEntry* e : added) {
+        const int p = book.index().PositionOf(e->record.Date, e->record.Atd);
+        require(p > 0, "an imported flight is not in the index");
+        compareImported(book, *e, p);
+    }
+    if (added.empty()) {
+        require(outcome.lastPosition == 0, "a last flight where none was added");
+    } else {
+        const ExportEntry& last = *added.back();
+        require(outcome.lastPosition == book.index().PositionOf(last.record.Date, last.record.Atd),
+                "the last flight added is not where the import says");
+    }
+    const QStringList problems = book.Check();
+    require(problems.isEmpty(), "the logbook does not pass its check after the import",
+            problems.join(QLatin1Char('\n')));
+
+    // What was stored is on disk: opened anew, the same flights and a clean check.
+    const QHash<std::uint32_t, Stored> after = snapshot(book);
+    book.CloseLogbook();
+    Logbook again(work().path(), settings, ui);
+    require(again.Open(), "the logbook does not open after the import");
+    require(again.FlightCount() == countBefore + outcome.imported, "flights lost on reopening");
+    const QHash<std::uint32_t, Stored> reopened = snapshot(again);
+    require(reopened.size() == after.size(), "flights lost on reopening");
+    for (auto it = after.cbegin(); it != after.cend(); ++it) {
+        const auto found = reopened.constFind(it.key());
+        require(found != reopened.cend() && found->record == it->record && found->routing == it->routing &&
+                    found->comment == it->comment,
+                "a flight differs after reopening");
+    }
+    const QStringList reopenedProblems = again.Check();
+    require(reopenedProblems.isEmpty(), "the reopened logbook does not pass its check",
+            reopenedProblems.join(QLatin1Char('\n')));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    g_told.clear();
+    const QByteArray file(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QString path = resetWorkFolder(file);
+    const ReadAlone alone = readAlone(path, file);
+    // The last byte (a text's end in every whole file) now and then stands for a user who stops the
+    // import after a few flights.
+    importInto(path, alone, file.isEmpty() ? 0 : std::uint8_t(file.back()) % 16);
+    return 0;
+}
