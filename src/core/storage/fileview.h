@@ -4,6 +4,8 @@
 #include <QByteArrayView>
 #include <QFile>
 
+#include "storage/savefile.h"
+
 namespace velmarsk {
 
 // The bytes of an open file from an offset to its end, for a pass over the whole file: mapped
@@ -18,9 +20,10 @@ public:
             m_view = QByteArrayView(reinterpret_cast<const char*>(m_mapped), size);
             return;
         }
-        // A short read would pass for a shorter file: then the view is empty and not ok().
-        if (file.seek(offset)) m_copy = file.read(size);
-        if (m_copy.size() != size || file.error() != QFileDevice::NoError) {
+        // A short or false read would pass for a shorter or different file: then the view is empty
+        // and not ok().
+        m_copy.resize(size);
+        if (!readExactly(file, offset, m_copy.data(), size)) {
             m_copy.clear();
             m_failed = true;
         }

@@ -474,7 +474,8 @@ void Logbook::LoadCrewList() {
         FlightRecord r;
         if (readSlot(m_index.RecNoAt(p), r)) addCrewOf(r);
     }
-    m_crew.setChanged(true);
+    // A file that failed to read once is not overwritten for that: it may hold names no flight has.
+    m_crew.setChanged(!QFileInfo::exists(filePath(kCrewFile)));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -486,7 +487,7 @@ int Logbook::crewCountOf(const FlightRecord& r) const {
 
 bool Logbook::readSlot(std::uint16_t recNo, FlightRecord& out) {
     char buf[kFlightRecordSize];
-    if (!m_data.seek(slotOffset(recNo)) || m_data.read(buf, kFlightRecordSize) != kFlightRecordSize) {
+    if (!readExactly(m_data, slotOffset(recNo), buf, kFlightRecordSize)) {
         out = FlightRecord{};
         return false;
     }
