@@ -23,7 +23,7 @@ public:
         // A short or false read would pass for a shorter or different file: then the view is empty
         // and not ok().
         m_copy.resize(size);
-        if (!readExactly(file, offset, m_copy.data(), size)) {
+        if (!readExactly(file, offset, m_copy.data(), size, &m_error)) {
             m_copy.clear();
             m_failed = true;
         }
@@ -37,6 +37,8 @@ public:
 
     // False when the file could not be read in full.
     bool ok() const { return !m_failed; }
+    // Why it could not, in German.
+    const QString& error() const { return m_error; }
     QByteArrayView bytes() const { return m_view; }
     const char* data() const { return m_view.data(); }
     qsizetype size() const { return m_view.size(); }
@@ -47,6 +49,7 @@ private:
     QByteArray m_copy;
     QByteArrayView m_view;
     bool m_failed = false;
+    QString m_error;
 };
 
 }  // namespace velmarsk
