@@ -3,10 +3,46 @@
 #include "logbookfixture.h"
 
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 #include <QFileInfo>
+#include <atomic>
 #include <csignal>
+#include <cstring>
 #include <functional>
+
+namespace {
+
+// A read of one file that fails, armed by a test: every read() of this program passes here first.
+// The fault comes at the first read of the armed file and once only.
+enum class ReadFault { None, Error, Garbage };
+std::atomic<ReadFault> g_fault{ReadFault::None};
+dev_t g_faultDev = 0;
+ino_t g_faultIno = 0;
+
+}  // namespace
+
+// Error: the system reports an input/output error. Garbage: it claims half the bytes asked for
+// without reading any, as a failing device or driver may; the buffer keeps what it held.
+extern "C" ssize_t read(int fd, void* buf, size_t count) {
+    if (g_fault.load() != ReadFault::None) {
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && st.st_dev == g_faultDev && st.st_ino == g_faultIno) {
+            const ReadFault fault = g_fault.exchange(ReadFault::None);
+            if (fault == ReadFault::Error) {
+                errno = EIO;
+                return -1;
+            }
+            if (fault == ReadFault::Garbage && count > 0) {
+                const size_t claimed = std::max<size_t>(count / 2, 1);
+                std::memset(buf, 0x5A, claimed);
+                return ssize_t(claimed);
+            }
+        }
+    }
+    return ::syscall(SYS_read, fd, buf, count);
+}
 
 namespace velmarsk::test {
 namespace {
@@ -123,6 +159,82 @@ TEST_F(FaultInjectionTest, AFailedWriteOrReadIsToldInGermanAndLosesNothingStored
             EXPECT_EQ(s.Routing, QStringLiteral("R%1").arg(p));
         }
         EXPECT_TRUE(book->Check().isEmpty()) << book->Check().join(QLatin1Char('\n')).toStdString();
+    }
+}
+
+void armReadFault(const QString& file, ReadFault fault) {
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(file).constData(), &st), 0);
+    g_faultDev = st.st_dev;
+    g_faultIno = st.st_ino;
+    g_fault = fault;
+}
+
+TEST_F(FaultInjectionTest, AReadThatFailsOrBringsNoDataIsToldAndNothingIsWrittenBackFromIt) {
+    struct Case {
+        const char* what;
+        const char* file;
+        bool atOpening;  // else the read of a flight
+        bool opens;      // the logbook opens all the same
+    };
+    const Case cases[] = {
+        // Half a names table written back would cut the names from every flight behind it.
+        {"names file at opening", "Flug.nam", true, false},
+        // The crew list is made from the flights instead, but the file keeps names no flight has.
+        {"crew file at opening", "Flug.crw", true, true},
+        {"a flight's slot", "Flug.dat", false, true},
+    };
+    for (const Case& c : cases) {
+        for (ReadFault fault : {ReadFault::Error, ReadFault::Garbage}) {
+            SCOPED_TRACE(std::string(c.what) + (fault == ReadFault::Error ? ", error" : ", garbage"));
+            book.reset();
+            for (const char* name : {"Flug.dat", "Flug.str", "Flug.nam", "Flug.idx", "Flug.crw"})
+                QFile::remove(path(name));
+            openNew();
+            ASSERT_GT(book->AddFlight(flight(day(1), 600, {QStringLiteral("P"), QStringLiteral("Adler")}),
+                                      texts(QStringLiteral("R1"))),
+                      0);
+            ASSERT_GT(book->AddFlight(flight(day(2), 600, {QStringLiteral("P"), QStringLiteral("Berger")}),
+                                      texts(QStringLiteral("R2"))),
+                      0);
+            FlightRecord stored;
+            ASSERT_TRUE(book->ReadFlight(2, stored));
+            book.reset();
+            writeBytes("Flug.crw", bytes("Flug.crw") + "Zander\r\n");
+            const QByteArray namesBefore = bytes("Flug.nam");
+            const QByteArray crewBefore = bytes("Flug.crw");
+            ui.asked.clear();
+
+            bool ok = true;
+            if (c.atOpening) {
+                armReadFault(path(c.file), fault);
+                book = makeLogbook();
+                ok = book->Open();
+            } else {
+                ASSERT_TRUE(reopen());
+                ui.asked.clear();
+                armReadFault(path(c.file), fault);
+                FlightRecord r;
+                ok = book->ReadFlight(2, r);
+                EXPECT_TRUE(!ok || std::memcmp(r.toBytes().constData(), stored.toBytes().constData(),
+                                               std::size_t(kFlightRecordSize)) == 0);
+            }
+            g_fault = ReadFault::None;
+            EXPECT_EQ(ok, c.opens && c.atOpening);
+            const QString told = ui.texts().join(QLatin1Char('\n'));
+            EXPECT_TRUE(told.contains(QString::fromLatin1(c.file))) << told.toStdString();
+            for (const char* english : {"error", "Error", "Input/output", "Unknown"})
+                EXPECT_FALSE(told.contains(QString::fromLatin1(english))) << told.toStdString();
+            book.reset();
+
+            EXPECT_EQ(bytes("Flug.nam"), namesBefore);
+            EXPECT_EQ(bytes("Flug.crw"), crewBefore);
+            ASSERT_TRUE(reopen());
+            FlightRecord again;
+            ASSERT_TRUE(book->ReadFlight(2, again));
+            EXPECT_EQ(again.toBytes(), stored.toBytes());
+            EXPECT_TRUE(book->Check().isEmpty()) << book->Check().join(QLatin1Char('\n')).toStdString();
+        }
     }
 }
 
