@@ -45,7 +45,8 @@ bool readWhole(const QString& path, QByteArray* out, QString* error) {
 bool writeSynced(const QString& path, const QByteArray& data, QString* error) {
     QString reason;
     if (writeFileSynced(path, data, &reason)) return true;
-    *error = QStringLiteral("%1 kann nicht geschrieben werden: %2").arg(QDir::toNativeSeparators(path), reason);
+    *error =
+        QStringLiteral("%1 kann nicht geschrieben werden: %2").arg(QDir::toNativeSeparators(path), reason);
     return false;
 }
 

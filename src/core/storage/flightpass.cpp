@@ -36,9 +36,10 @@ const FileView& FlightPass::stringView() const {
 void FlightPass::noteView(const FileView& view, const char* file) const {
     if (view.ok()) return;
     m_failed = true;
-    m_logbook.m_ui.tell(msg::fileError(),
-                        m_logbook.fileMessage(QStringLiteral("Die Datei kann nicht gelesen werden: ") + view.error(), file),
-                        Interaction::Icon::Error);
+    m_logbook.m_ui.tell(
+        msg::fileError(),
+        m_logbook.fileMessage(QStringLiteral("Die Datei kann nicht gelesen werden: ") + view.error(), file),
+        Interaction::Icon::Error);
 }
 
 std::uint16_t FlightPass::DateAt(int position) const {
