@@ -66,14 +66,16 @@ while IFS= read -r f; do paths+=(-P "$work/run/${f#./}"); done < <(cd "$base" &&
 # traced so that the script notices when the program starts to use them.
 reads=read,pread64,readv,preadv,preadv2
 
-scenarios=(list show check totals search export add change delete sort rebuild-index)
+scenarios=(list show check totals search chart-data export csv add change delete sort rebuild-index)
 declare -A args=(
   [list]="list"
   [show]="show 4"
   [check]="check"
   [totals]="totals"
   [search]="search --text1 ETH --all"
-  [export]="export 2 $work/export.json"
+  [chart-data]="chart-data --from 1998"
+  [export]="export 2 $work/export.out"
+  [csv]="csv $work/export.out"
   [add]="add $work/add.json"
   [change]="change 4 $work/change.json"
   [delete]="delete 3"
@@ -87,16 +89,16 @@ declare -A nomap=([mapped]="-e trace=$reads" [unmapped]="-e trace=$reads,mmap -e
 declare -A count kpoints done failed failedat
 
 # Runs the command of scenario $1 on a fresh copy of the logbook in $work/run, under strace with
-# the options that follow; its output (the exported file added) in $work/out, its messages in
+# the options that follow; its output (a file it wrote added) in $work/out, its messages in
 # $work/err, its status in $status.
 run_command() {
   local s=$1
   shift
-  rm -rf "$work/run" "$work/export.json" && cp -a "$base" "$work/run"
+  rm -rf "$work/run" "$work/export.out" && cp -a "$base" "$work/run"
   status=0
   # shellcheck disable=SC2086
   strace -f -qq "${paths[@]}" "$@" "$cli" --datadir "$work/run" ${args[$s]} >"$work/out" 2>"$work/err" || status=$?
-  if [ -f "$work/export.json" ]; then cat "$work/export.json" >>"$work/out"; fi
+  if [ -f "$work/export.out" ]; then cat "$work/export.out" >>"$work/out"; fi
   # strace's own notes are not the program's.
   sed -i '/^strace: /d' "$work/err"
 }
