@@ -3,8 +3,8 @@
 # fault injection, every K in turn, in shuffled order), a read either fails with EIO or returns fewer
 # bytes than asked without reading them (garbage in the buffer). Afterwards, in a clean run:
 #   - a command that only reads left every file of the logbook byte for byte as it was;
-#   - a writing command left the flights as they were before or as they are after the whole command,
-#     and `check` says ok;
+#   - a writing command left the flights (and the settings file) as they were before or as they are
+#     after the whole command, and `check` says ok;
 #   - the command that met the fault failed (status not 0) or printed exactly what a clean run prints:
 #     a fault is never passed off as success with wrong data;
 #   - what it said is German: none of the system's English texts inside a message.
@@ -118,7 +118,10 @@ for s in "${scenarios[@]}"; do
     fi
     grep -E '^([0-9]+ +)?read\(' "$work/trace" | sed -E 's/.*= *//' >"$work/returns-$s-$m" || true
     count[$s/$m]=$(wc -l <"$work/returns-$s-$m")
-    [ "$m" = mapped ] && dump "$work/run" >"$work/after-$s"
+    if [ "$m" = mapped ]; then
+      dump "$work/run" >"$work/after-$s"
+      cp "$work/run/tarnoki.ini" "$work/ini-after-$s"
+    fi
     kpoints[$s/$m]=$(seq 1 "$((count[$s/$m] > 0 ? count[$s/$m] : 1))" | shuf | tr '\n' ' ')
     done[$s/$m]=0
     failed[$s/$m]=0
@@ -159,6 +162,8 @@ for ((i = 0; i < runs; i++)); do
     cmp -s "$work/sums" "$work/sums-before" || why="files changed: $({ diff "$work/sums-before" "$work/sums" || true; } | sed -n 's/^> [0-9a-f]* *//p' | tr '\n' ' ')"
   elif ! v "$work/run" check >"$work/check" 2>&1; then
     why="check: $(head -c 300 "$work/check" | tr '\n' ' ')"
+  elif ! cmp -s "$work/run/tarnoki.ini" "$base/tarnoki.ini" && ! cmp -s "$work/run/tarnoki.ini" "$work/ini-after-$s"; then
+    why="settings file neither as before nor as after: $(head -c 200 "$work/run/tarnoki.ini" | tr '\n\0' ' .')"
   else
     dump "$work/run" >"$work/got"
     cmp -s "$work/got" "$work/before" || cmp -s "$work/got" "$work/after-$s" ||

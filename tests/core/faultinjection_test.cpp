@@ -1,6 +1,7 @@
 // Writes and reads that fail part-way: the user is told in German which file failed, and every
 // flight stored before is still there afterwards.
 #include "logbookfixture.h"
+#include "settings/settingkeys.h"
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -235,6 +236,30 @@ TEST_F(FaultInjectionTest, AReadThatFailsOrBringsNoDataIsToldAndNothingIsWritten
             EXPECT_EQ(again.toBytes(), stored.toBytes());
             EXPECT_TRUE(book->Check().isEmpty()) << book->Check().join(QLatin1Char('\n')).toStdString();
         }
+    }
+}
+
+TEST(SettingsReadFaultTest, ASettingsFileReadInPartIsNotWrittenBackWithoutTheRest) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("tarnoki.ini"));
+    {
+        Settings s(file);
+        s.write(setting::USER::NAME, QStringLiteral("Adler"));
+        s.write(setting::USER::FUNCTION, QStringLiteral("Kommandant"));
+    }
+    for (ReadFault fault : {ReadFault::Error, ReadFault::Garbage}) {
+        SCOPED_TRACE(fault == ReadFault::Error ? "error" : "garbage");
+        armReadFault(file, fault);
+        Settings s(file);
+        g_fault = ReadFault::None;
+        try {
+            s.write(setting::USER::BIRTHDAY, QStringLiteral("02.03.1980"));
+        } catch (const SettingsWriteError&) {
+            // Refusing the change is sound; losing the other keys is not.
+        }
+        Settings after(file);
+        EXPECT_EQ(after.text(setting::USER::NAME), QStringLiteral("Adler"));
+        EXPECT_EQ(after.text(setting::USER::FUNCTION), QStringLiteral("Kommandant"));
     }
 }
 
