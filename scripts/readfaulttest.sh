@@ -5,8 +5,8 @@
 #   - a command that only reads left every file of the logbook byte for byte as it was;
 #   - a writing command left the flights (and the settings file) as they were before or as they are
 #     after the whole command, and `check` says ok;
-#   - the command that met the fault failed (status not 0) or printed exactly what a clean run prints:
-#     a fault is never passed off as success with wrong data;
+#   - the command that met the fault failed (status not 0, with a message) or printed exactly what a
+#     clean run prints: a fault is never passed off as success with wrong data;
 #   - what it said is German: none of the system's English texts inside a message.
 #   scripts/readfaulttest.sh [RUNS]     (default 200)
 # Needs strace and jq and a build in ./build (velmarsk-cli). Prints each failed run with its command,
@@ -155,6 +155,8 @@ for ((i = 0; i < runs; i++)); do
   why=""
   if ((status == 0)) && ! cmp -s "$work/out" "$work/out-$s-$m"; then
     why="success reported with different output"
+  elif ((status != 0)) && ! [ -s "$work/err" ]; then
+    why="failed without a word"
   elif grep -qE "$english" "$work/err" || { ((status != 0)) && grep -qE "$english" "$work/out"; }; then
     why="English text: $(grep -hoE ".{0,60}($english).{0,40}" "$work/err" "$work/out" | head -1)"
   elif [ -z "${writing[$s]:-}" ]; then

@@ -485,9 +485,9 @@ int Logbook::crewCountOf(const FlightRecord& r) const {
     return velmarsk::crewCountOf(r, [this](NameRef ref) { return m_names.NameAt(ref); });
 }
 
-bool Logbook::readSlot(std::uint16_t recNo, FlightRecord& out) {
+bool Logbook::readSlot(std::uint16_t recNo, FlightRecord& out, QString* error) {
     char buf[kFlightRecordSize];
-    if (!readExactly(m_data, slotOffset(recNo), buf, kFlightRecordSize)) {
+    if (!readExactly(m_data, slotOffset(recNo), buf, kFlightRecordSize, error)) {
         out = FlightRecord{};
         return false;
     }
@@ -515,10 +515,8 @@ bool Logbook::writeSlot(std::uint16_t recNo, const FlightRecord& r) {
 }
 
 bool Logbook::ReadFlight(int position, FlightRecord& out) {
-    if (!readSlot(m_index.RecNoAt(position), out)) {
-        const QString reason = m_data.error() != QFileDevice::NoError
-                                   ? fileErrorText(m_data)
-                                   : QStringLiteral("die Datei endet vor diesem Flug");
+    QString reason;
+    if (!readSlot(m_index.RecNoAt(position), out, &reason)) {
         m_ui.tell(msg::fileError(),
                   fileMessage(QStringLiteral("Fehler beim Lesen der Hauptdatei: ") + reason, kDataFile),
                   Icon::Error);
@@ -682,7 +680,13 @@ bool Logbook::DeleteFlight(int position) {
     if (last == 0) return false;
     const std::uint16_t lastRecNo = m_index.RecNoAt(last);
     FlightRecord buffer;
-    if (!readSlot(lastRecNo, buffer)) return false;
+    QString reason;
+    if (!readSlot(lastRecNo, buffer, &reason)) {
+        m_ui.tell(msg::fileError(),
+                  fileMessage(QStringLiteral("Fehler beim Lesen der Hauptdatei: ") + reason, kDataFile),
+                  Icon::Error);
+        return false;
+    }
     // Move the last slot's flight into the freed slot, then empty the last slot: a crash between the
     // two leaves an exact copy, which the index rebuild removes again.
     if (last != position && !writeSlot(victim.RecNo, buffer)) return false;
