@@ -57,16 +57,21 @@ flight 1998-07-15 600 "ETHS - ETHF" | v "$base" add - >/dev/null
 flight 2000-01-02 540 "ETHB - ETHB" | v "$base" change 3 - >/dev/null
 flight 2010-05-05 420 "EDDH - EDHL" >"$work/add.json"
 flight 2001-02-03 725 "ETHF - EDDH" | sed 's/"Brandt"/"Neumann"/' >"$work/change.json"
+# Flights of another logbook to import.
+v "$work/other" create >/dev/null 2>&1
+v "$work/other" generate 3 --seed 5 >/dev/null
+for p in 1 2 3; do v "$work/other" export "$p" "$work/import.exp" >/dev/null; done
 
 # The reads that count: those of the logbook's files, backups included (the program's own libraries
 # are not its business).
 paths=()
 while IFS= read -r f; do paths+=(-P "$work/run/${f#./}"); done < <(cd "$base" && find . -type f)
+paths+=(-P "$work/import.exp")
 # Only read() is met with a fault (strace counts each kind of call on its own); the others are
 # traced so that the script notices when the program starts to use them.
 reads=read,pread64,readv,preadv,preadv2
 
-scenarios=(list show check totals search chart-data export csv add change delete sort rebuild-index)
+scenarios=(list show check totals search chart-data export csv add change delete import sort rebuild-index)
 declare -A args=(
   [list]="list"
   [show]="show 4"
@@ -79,10 +84,11 @@ declare -A args=(
   [add]="add $work/add.json"
   [change]="change 4 $work/change.json"
   [delete]="delete 3"
+  [import]="import $work/import.exp"
   [sort]="sort"
   [rebuild-index]="rebuild-index"
 )
-declare -A writing=([add]=1 [change]=1 [delete]=1 [sort]=1 [rebuild-index]=1)
+declare -A writing=([add]=1 [change]=1 [delete]=1 [import]=1 [sort]=1 [rebuild-index]=1)
 # Where mapping a file fails, the files are read instead: a second series of reads per command.
 maps=(mapped unmapped)
 declare -A nomap=([mapped]="-e trace=$reads" [unmapped]="-e trace=$reads,mmap -e inject=mmap:error=ENODEV")
