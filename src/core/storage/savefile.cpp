@@ -87,6 +87,8 @@ bool readExactly(QFile& file, qint64 offset, char* out, qint64 size, QString* er
         return false;
     };
     if (fd < 0) return fail(systemErrorText(EBADF));
+    // Bytes still in the toolkit's write buffer are not in the file yet.
+    if (file.isWritable() && !file.flush()) return fail(fileErrorText(file));
     if (::lseek(fd, offset, SEEK_SET) != offset) return fail(systemErrorText(errno));
     qint64 done = 0;
     while (done < size) {
