@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Makes reads of the logbook's files fail under velmarsk-cli: at the K-th read of one of them (strace
-# fault injection, every K in turn, in shuffled order), a read either fails with EIO or returns fewer
-# bytes than asked without reading them (garbage in the buffer). Afterwards, in a clean run:
+# fault injection, every K in turn, in shuffled order), a read fails with EIO, or returns fewer bytes
+# than asked without reading them (garbage in the buffer), or it and every read after it fail (a
+# damaged spot on the disk); all of it with the files mapped into memory and with mapping refused.
+# Afterwards, in a clean run:
 #   - a command that only reads left every file of the logbook byte for byte as it was;
 #   - a writing command left the flights (and the settings file) as they were before or as they are
 #     after the whole command, and `check` says ok;
@@ -144,22 +146,29 @@ for ((i = 0; i < runs; i++)); do
   n=${done[$s/$m]}
   done[$s/$m]=$((n + 1))
   read -r -a points <<<"${kpoints[$s/$m]}"
-  # Each read in turn, a failure and a short read alike, then reads at random.
-  w=$((n / 2))
+  # Each read in turn, failing once, cut short and failing from then on, then reads at random.
+  w=$((n / 3))
   c=${count[$s/$m]}
   if ((w < ${#points[@]})); then k=${points[w]}; else k=$((1 + RANDOM % (c > 0 ? c : 1))); fi
-  if ((n % 2 == 0)); then
+  when=$k
+  if ((n % 3 == 0)); then
     fault=error=EIO
-  else
+  elif ((n % 3 == 1)); then
     # Half of what the read returned in the clean run; nothing where it met the end of the file.
     got=$(sed -n "${k}p" "$work/returns-$s-$m")
     fault=retval=$((${got:-0} > 0 ? ${got:-0} / 2 : 0))
+  else
+    # A damaged spot on the disk: every read from this one on fails.
+    fault=error=EIO
+    when=$k+
   fi
-  point="$m read $k/$c ${fault/=*/}"
+  point="$m read $when/$c ${fault/=*/}"
   # shellcheck disable=SC2086
-  run_command "$s" -o /dev/null ${nomap[$m]} -e inject="read:$fault:when=$k"
+  run_command "$s" -o /dev/null ${nomap[$m]} -e inject="read:$fault:when=$when"
   why=""
-  if ((status == 0)) && ! cmp -s "$work/out" "$work/out-$s-$m"; then
+  if ((status >= 128)); then
+    why="crashed (signal $((status - 128))): $(head -c 200 "$work/err" | tr '\n' ' ')"
+  elif ((status == 0)) && ! cmp -s "$work/out" "$work/out-$s-$m"; then
     why="success reported with different output"
   elif ((status != 0)) && ! [ -s "$work/err" ]; then
     why="failed without a word"
@@ -191,7 +200,7 @@ bad=0
 printf '\n%-24s %6s %6s %6s  %s\n' command reads runs failed "failed reads"
 for s in "${scenarios[@]}"; do
   for m in "${maps[@]}"; do
-    # Each failed read once, with how often it failed: "read 3/40 error (x2), read 5/40 retval".
+    # Each failed read once, with how often it failed: "read 3/40 error (x2), read 5+/40 error".
     where=$(printf '%s' "${failedat[$s/$m]}" | sed "s/^$m //" | LC_ALL=C sort | uniq -c |
       awk '{ n = $1; $1 = ""; sub(/^ /, ""); printf "%s%s%s", sep, $0, (n > 1 ? " (x" n ")" : ""); sep = ", " }')
     printf '%-24s %6d %6d %6d  %s\n' "$s ($m)" "${count[$s/$m]}" "${done[$s/$m]}" "${failed[$s/$m]}" "$where"

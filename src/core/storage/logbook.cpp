@@ -544,7 +544,15 @@ bool Logbook::ReadStringRecord(int position, StringRecord& out) {
     out.FilePos = std::int32_t(offset);
     while (offset < size) {
         m_strings.seek(offset);
-        const QByteArray data = m_strings.read(chunk);
+        const QByteArray data = m_strings.read(std::min(chunk, size - offset));
+        // Asking for ever more of a file that cannot be read would never end.
+        if (data.isEmpty()) {
+            m_ui.tell(msg::fileError(),
+                      fileMessage(QStringLiteral("Fehler beim Lesen der Stringdatei: ") + fileErrorText(m_strings),
+                                  kStringFile),
+                      Icon::Error);
+            return false;
+        }
         const qsizetype used = StringRecord::parse(data, out);
         out.FilePos = std::int32_t(offset);
         // Complete when the comment's 0 byte lies inside what was read, or the file ends.
