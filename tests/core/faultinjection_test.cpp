@@ -16,8 +16,9 @@
 namespace {
 
 // A read of one file that fails, armed by a test: every read() of this program passes here first.
-// The fault comes at the first read of the armed file and once only.
-enum class ReadFault { None, Error, Garbage };
+// The fault comes at the first read of the armed file and once only, or, for a damaged spot, at
+// every read of it until the test disarms it.
+enum class ReadFault { None, Error, Garbage, Damaged };
 std::atomic<ReadFault> g_fault{ReadFault::None};
 dev_t g_faultDev = 0;
 ino_t g_faultIno = 0;
@@ -30,8 +31,9 @@ extern "C" ssize_t read(int fd, void* buf, size_t count) {
     if (g_fault.load() != ReadFault::None) {
         struct stat st {};
         if (::fstat(fd, &st) == 0 && st.st_dev == g_faultDev && st.st_ino == g_faultIno) {
-            const ReadFault fault = g_fault.exchange(ReadFault::None);
-            if (fault == ReadFault::Error) {
+            const ReadFault fault = g_fault.load();
+            if (fault != ReadFault::Damaged) g_fault = ReadFault::None;
+            if (fault == ReadFault::Error || fault == ReadFault::Damaged) {
                 errno = EIO;
                 return -1;
             }
@@ -172,7 +174,7 @@ void armReadFault(const QString& file, ReadFault fault) {
 }
 
 TEST_F(FaultInjectionTest, AReadThatFailsOrBringsNoDataIsToldAndNothingIsWrittenBackFromIt) {
-    enum class Action { Open, Read, Delete };
+    enum class Action { Open, Read, Texts, Delete };
     struct Case {
         const char* what;
         const char* file;
@@ -185,12 +187,15 @@ TEST_F(FaultInjectionTest, AReadThatFailsOrBringsNoDataIsToldAndNothingIsWritten
         // The crew list is made from the flights instead, but the file keeps names no flight has.
         {"crew file at opening", "Flug.crw", Action::Open, true},
         {"a flight's slot", "Flug.dat", Action::Read, false},
+        {"a flight's texts", "Flug.str", Action::Texts, false},
         // The last flight moves into the deleted one's slot: it must be read first.
         {"the slot a deletion moves", "Flug.dat", Action::Delete, false},
     };
     for (const Case& c : cases) {
-        for (ReadFault fault : {ReadFault::Error, ReadFault::Garbage}) {
-            SCOPED_TRACE(std::string(c.what) + (fault == ReadFault::Error ? ", error" : ", garbage"));
+        for (ReadFault fault : {ReadFault::Error, ReadFault::Garbage, ReadFault::Damaged}) {
+            SCOPED_TRACE(std::string(c.what) + (fault == ReadFault::Error     ? ", error"
+                                                : fault == ReadFault::Garbage ? ", garbage"
+                                                                              : ", damaged"));
             book.reset();
             for (const char* name : {"Flug.dat", "Flug.str", "Flug.nam", "Flug.idx", "Flug.crw"})
                 QFile::remove(path(name));
@@ -219,7 +224,10 @@ TEST_F(FaultInjectionTest, AReadThatFailsOrBringsNoDataIsToldAndNothingIsWritten
                 ui.asked.clear();
                 armReadFault(path(c.file), fault);
                 FlightRecord r;
-                ok = c.action == Action::Read ? book->ReadFlight(2, r) : book->DeleteFlight(1);
+                StringRecord t;
+                ok = c.action == Action::Read    ? book->ReadFlight(2, r)
+                     : c.action == Action::Texts ? book->ReadStringRecord(2, t)
+                                                 : book->DeleteFlight(1);
             }
             g_fault = ReadFault::None;
             EXPECT_EQ(ok, c.ok);

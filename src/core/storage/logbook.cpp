@@ -543,13 +543,12 @@ bool Logbook::ReadStringRecord(int position, StringRecord& out) {
     out = StringRecord{};
     out.FilePos = std::int32_t(offset);
     while (offset < size) {
-        m_strings.seek(offset);
-        const QByteArray data = m_strings.read(std::min(chunk, size - offset));
+        QByteArray data(std::min(chunk, size - offset), Qt::Uninitialized);
         // Asking for ever more of a file that cannot be read would never end.
-        if (data.isEmpty()) {
+        QString reason;
+        if (!readExactly(m_strings, offset, data.data(), data.size(), &reason)) {
             m_ui.tell(msg::fileError(),
-                      fileMessage(QStringLiteral("Fehler beim Lesen der Stringdatei: ") + fileErrorText(m_strings),
-                                  kStringFile),
+                      fileMessage(QStringLiteral("Fehler beim Lesen der Stringdatei: ") + reason, kStringFile),
                       Icon::Error);
             return false;
         }
