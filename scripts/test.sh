@@ -15,7 +15,7 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 # Short kill and read fault tests (under a minute each), where the system has the tools for them.
 if command -v strace >/dev/null && command -v jq >/dev/null; then
   "$root/scripts/killtest.sh" 24
-  "$root/scripts/readfaulttest.sh" 104
+  "$root/scripts/readfaulttest.sh" 112
 fi
 
 "$root/scripts/build.sh" build-asan -DVELMARSK_SANITIZE=ON -DVELMARSK_BUILD_BENCH=OFF
