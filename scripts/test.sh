@@ -12,9 +12,10 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 "$root/scripts/build.sh" build
 (cd "$root/build" && ctest --output-on-failure --timeout 600)
 
-# A short kill test (under a minute), where the system has the tools for it.
+# Short kill and read fault tests (under a minute each), where the system has the tools for them.
 if command -v strace >/dev/null && command -v jq >/dev/null; then
   "$root/scripts/killtest.sh" 24
+  "$root/scripts/readfaulttest.sh" 112
 fi
 
 "$root/scripts/build.sh" build-asan -DVELMARSK_SANITIZE=ON -DVELMARSK_BUILD_BENCH=OFF

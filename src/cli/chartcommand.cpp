@@ -54,6 +54,7 @@ int CliCommands::chartData() {
         return kError;
     }
     const ChartBuild chart = BuildChartData(*pass, request);
+    if (!pass->ok()) return kError;
     if (!chart.accepted()) {
         // Nothing checked cannot happen here: the list is never empty.
         CliInteraction::printMessage(chart.message);

@@ -91,6 +91,7 @@ int CliCommands::csv() {
     const auto pass = m_book->pass();
     const QByteArray table =
         CsvExport::build(*pass, *from, *to, stored.isEmpty() || m_inv.has("--password"), &count);
+    if (!pass->ok()) return kError;
     QString error;
     if (!CsvExport::write(m_inv.args.at(0), table, &error)) {
         CliInteraction::printError(

@@ -126,10 +126,12 @@ int CliCommands::search() {
         QString out;
         for (int p = search.FindNext(*pass, 0, 1); p != 0; p = search.FindNext(*pass, p, 1))
             out += hitLine(*pass, p);
+        if (!pass->ok()) return kError;
         print(out);
         return kOk;
     }
     const int hit = search.FindNext(*pass, *start, m_inv.has("--backward") ? -1 : 1);
+    if (!pass->ok()) return kError;
     if (hit == 0) {
         CliInteraction::printMessage(QStringLiteral("Keine weiteren Fundstellen"));
         return kError;

@@ -116,6 +116,8 @@ int CliCommands::totals() {
 
     const auto pass = m_book->pass();
     const TotalsResult result = CalculateTotals(*pass, *m_settings, *von, *bis, today);
+    // Sums over flights that could not be read would be wrong, not smaller.
+    if (!pass->ok()) return kError;
     print(QString::fromUtf8(QJsonDocument(totalsJson(result)).toJson(QJsonDocument::Indented)));
     return kOk;
 }

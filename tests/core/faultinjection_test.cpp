@@ -1,12 +1,51 @@
 // Writes and reads that fail part-way: the user is told in German which file failed, and every
 // flight stored before is still there afterwards.
 #include "logbookfixture.h"
+#include "settings/settingkeys.h"
 
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 #include <QFileInfo>
+#include <atomic>
 #include <csignal>
+#include <cstring>
 #include <functional>
+
+namespace {
+
+// A read of one file that fails, armed by a test: every read() of this program passes here first.
+// The fault comes at the first read of the armed file and once only, or, for a damaged spot, at
+// every read of it until the test disarms it.
+enum class ReadFault { None, Error, Garbage, Damaged };
+std::atomic<ReadFault> g_fault{ReadFault::None};
+dev_t g_faultDev = 0;
+ino_t g_faultIno = 0;
+
+}  // namespace
+
+// Error: the system reports an input/output error. Garbage: it claims half the bytes asked for
+// without reading any, as a failing device or driver may; the buffer keeps what it held.
+extern "C" ssize_t read(int fd, void* buf, size_t count) {
+    if (g_fault.load() != ReadFault::None) {
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && st.st_dev == g_faultDev && st.st_ino == g_faultIno) {
+            const ReadFault fault = g_fault.load();
+            if (fault != ReadFault::Damaged) g_fault = ReadFault::None;
+            if (fault == ReadFault::Error || fault == ReadFault::Damaged) {
+                errno = EIO;
+                return -1;
+            }
+            if (fault == ReadFault::Garbage && count > 0) {
+                const size_t claimed = std::max<size_t>(count / 2, 1);
+                std::memset(buf, 0x5A, claimed);
+                return ssize_t(claimed);
+            }
+        }
+    }
+    return ::syscall(SYS_read, fd, buf, count);
+}
 
 namespace velmarsk::test {
 namespace {
@@ -138,6 +177,114 @@ TEST_F(FaultInjectionTest, AFailedWriteOrReadIsToldInGermanAndLosesNothingStored
             EXPECT_EQ(s.Routing, QStringLiteral("R%1").arg(p));
         }
         EXPECT_TRUE(book->Check().isEmpty()) << book->Check().join(QLatin1Char('\n')).toStdString();
+    }
+}
+
+void armReadFault(const QString& file, ReadFault fault) {
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(file).constData(), &st), 0);
+    g_faultDev = st.st_dev;
+    g_faultIno = st.st_ino;
+    g_fault = fault;
+}
+
+TEST_F(FaultInjectionTest, AReadThatFailsOrBringsNoDataIsToldAndNothingIsWrittenBackFromIt) {
+    enum class Action { Open, Read, Texts, Delete };
+    struct Case {
+        const char* what;
+        const char* file;
+        Action action;
+        bool ok;  // the action succeeds all the same
+    };
+    const Case cases[] = {
+        // Half a names table written back would cut the names from every flight behind it.
+        {"names file at opening", "Flug.nam", Action::Open, false},
+        // The crew list is made from the flights instead, but the file keeps names no flight has.
+        {"crew file at opening", "Flug.crw", Action::Open, true},
+        {"a flight's slot", "Flug.dat", Action::Read, false},
+        {"a flight's texts", "Flug.str", Action::Texts, false},
+        // The last flight moves into the deleted one's slot: it must be read first.
+        {"the slot a deletion moves", "Flug.dat", Action::Delete, false},
+    };
+    for (const Case& c : cases) {
+        for (ReadFault fault : {ReadFault::Error, ReadFault::Garbage, ReadFault::Damaged}) {
+            SCOPED_TRACE(std::string(c.what) + (fault == ReadFault::Error     ? ", error"
+                                                : fault == ReadFault::Garbage ? ", garbage"
+                                                                              : ", damaged"));
+            book.reset();
+            for (const char* name : {"Flug.dat", "Flug.str", "Flug.nam", "Flug.idx", "Flug.crw"})
+                QFile::remove(path(name));
+            openNew();
+            ASSERT_GT(book->AddFlight(flight(day(1), 600, {QStringLiteral("P"), QStringLiteral("Adler")}),
+                                      texts(QStringLiteral("R1"))),
+                      0);
+            ASSERT_GT(book->AddFlight(flight(day(2), 600, {QStringLiteral("P"), QStringLiteral("Berger")}),
+                                      texts(QStringLiteral("R2"))),
+                      0);
+            FlightRecord stored;
+            ASSERT_TRUE(book->ReadFlight(2, stored));
+            book.reset();
+            writeBytes("Flug.crw", bytes("Flug.crw") + "Zander\r\n");
+            const QByteArray namesBefore = bytes("Flug.nam");
+            const QByteArray crewBefore = bytes("Flug.crw");
+            ui.asked.clear();
+
+            bool ok = true;
+            if (c.action == Action::Open) {
+                armReadFault(path(c.file), fault);
+                book = makeLogbook();
+                ok = book->Open();
+            } else {
+                ASSERT_TRUE(reopen());
+                ui.asked.clear();
+                armReadFault(path(c.file), fault);
+                FlightRecord r;
+                StringRecord t;
+                ok = c.action == Action::Read    ? book->ReadFlight(2, r)
+                     : c.action == Action::Texts ? book->ReadStringRecord(2, t)
+                                                 : book->DeleteFlight(1);
+            }
+            g_fault = ReadFault::None;
+            EXPECT_EQ(ok, c.ok);
+            const QString told = ui.texts().join(QLatin1Char('\n'));
+            EXPECT_TRUE(told.contains(QString::fromLatin1(c.file))) << told.toStdString();
+            for (const char* english : {"error", "Error", "Input/output", "Unknown"})
+                EXPECT_FALSE(told.contains(QString::fromLatin1(english))) << told.toStdString();
+            book.reset();
+
+            EXPECT_EQ(bytes("Flug.nam"), namesBefore);
+            EXPECT_EQ(bytes("Flug.crw"), crewBefore);
+            ASSERT_TRUE(reopen());
+            ASSERT_EQ(book->FlightCount(), 2);
+            FlightRecord again;
+            ASSERT_TRUE(book->ReadFlight(2, again));
+            EXPECT_EQ(again.toBytes(), stored.toBytes());
+            EXPECT_TRUE(book->Check().isEmpty()) << book->Check().join(QLatin1Char('\n')).toStdString();
+        }
+    }
+}
+
+TEST(SettingsReadFaultTest, ASettingsFileReadInPartIsNotWrittenBackWithoutTheRest) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("tarnoki.ini"));
+    {
+        Settings s(file);
+        s.write(setting::USER::NAME, QStringLiteral("Adler"));
+        s.write(setting::USER::FUNCTION, QStringLiteral("Kommandant"));
+    }
+    for (ReadFault fault : {ReadFault::Error, ReadFault::Garbage}) {
+        SCOPED_TRACE(fault == ReadFault::Error ? "error" : "garbage");
+        armReadFault(file, fault);
+        Settings s(file);
+        g_fault = ReadFault::None;
+        try {
+            s.write(setting::USER::BIRTHDAY, QStringLiteral("02.03.1980"));
+        } catch (const SettingsWriteError&) {
+            // Refusing the change is sound; losing the other keys is not.
+        }
+        Settings after(file);
+        EXPECT_EQ(after.text(setting::USER::NAME), QStringLiteral("Adler"));
+        EXPECT_EQ(after.text(setting::USER::FUNCTION), QStringLiteral("Kommandant"));
     }
 }
 

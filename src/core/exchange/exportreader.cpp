@@ -1,9 +1,11 @@
 #include "exchange/exportreader.h"
 
 #include "storage/nametable.h"
+#include "storage/savefile.h"
 #include "text/cp1252.h"
 
 #include <QFile>
+#include <algorithm>
 #include <cstring>
 
 namespace velmarsk {
@@ -28,15 +30,22 @@ ExportReader::OpenResult ExportReader::open(const QString& path) {
     m_problem.clear();
     // Read only: an export file on a medium that cannot be written imports as well.
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return OpenResult::OpenFailed;
-    // The header first: any other file is refused without being read.
-    m_data = file.read(ExportFile::kHeaderSize);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) return OpenResult::OpenFailed;
+    // The header first: any other file is refused without being read. Flights from a read that
+    // failed in part would be imported as garbage.
+    const qint64 size = file.size();
+    m_data.resize(std::min<qint64>(size, ExportFile::kHeaderSize));
+    if (!readExactly(file, 0, m_data.data(), m_data.size())) {
+        m_data.clear();
+        return OpenResult::OpenFailed;
+    }
     if (!ExportFile::isExportHeader(m_data)) {
         m_data.clear();
-        return file.error() != QFileDevice::NoError ? OpenResult::OpenFailed : OpenResult::UnknownHeader;
+        return OpenResult::UnknownHeader;
     }
-    m_data += file.readAll();
-    if (file.error() != QFileDevice::NoError) {
+    m_data.resize(size);
+    if (!readExactly(file, ExportFile::kHeaderSize, m_data.data() + ExportFile::kHeaderSize,
+                     size - ExportFile::kHeaderSize)) {
         m_data.clear();
         return OpenResult::OpenFailed;
     }

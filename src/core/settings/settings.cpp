@@ -1,5 +1,7 @@
 #include "settings/settings.h"
 
+#include "storage/savefile.h"
+
 #include <QByteArrayView>
 #include <QDir>
 #include <QFile>
@@ -260,14 +262,8 @@ void Settings::reload() {
     d->unreadable = false;
     d->fileBytes.clear();
     QFile file(d->path);
-    if (file.exists()) {
-        if (file.open(QIODevice::ReadOnly)) {
-            d->fileBytes = file.readAll();
-            d->unreadable = file.error() != QFileDevice::NoError;
-        } else {
-            d->unreadable = true;
-        }
-    }
+    // Read in part, the file would be written back without the rest at the next change.
+    if (file.exists()) d->unreadable = !readWholeFile(d->path, &d->fileBytes);
     if (d->unreadable) d->fileBytes.clear();
     d->load(d->fileBytes);
 }

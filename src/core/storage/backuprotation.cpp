@@ -4,8 +4,8 @@
 #include "storage/flightindex.h"
 #include "storage/logbook.h"
 #include "storage/messages.h"
+#include "storage/savefile.h"
 
-#include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -35,29 +35,18 @@ public:
 };
 
 bool readWhole(const QString& path, QByteArray* out, QString* error) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("%1 kann nicht gelesen werden: %2")
-                     .arg(QDir::toNativeSeparators(path), f.errorString());
-        return false;
-    }
-    *out = f.readAll();
-    if (f.error() != QFileDevice::NoError || out->size() != f.size()) {
-        *error = QStringLiteral("%1 kann nicht gelesen werden: %2")
-                     .arg(QDir::toNativeSeparators(path), f.errorString());
-        return false;
-    }
-    return true;
+    QString reason;
+    if (readWholeFile(path, out, &reason)) return true;
+    *error = QStringLiteral("%1 kann nicht gelesen werden: %2").arg(QDir::toNativeSeparators(path), reason);
+    return false;
 }
 
 // Written and on the disk before it is renamed anywhere.
 bool writeSynced(const QString& path, const QByteArray& data, QString* error) {
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(data) == data.size() && f.flush() &&
-        ::fsync(f.handle()) == 0)
-        return true;
-    *error = QStringLiteral("%1 kann nicht geschrieben werden: %2")
-                 .arg(QDir::toNativeSeparators(path), f.errorString());
+    QString reason;
+    if (writeFileSynced(path, data, &reason)) return true;
+    *error =
+        QStringLiteral("%1 kann nicht geschrieben werden: %2").arg(QDir::toNativeSeparators(path), reason);
     return false;
 }
 

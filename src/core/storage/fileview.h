@@ -4,6 +4,8 @@
 #include <QByteArrayView>
 #include <QFile>
 
+#include "storage/savefile.h"
+
 namespace velmarsk {
 
 // The bytes of an open file from an offset to its end, for a pass over the whole file: mapped
@@ -18,9 +20,10 @@ public:
             m_view = QByteArrayView(reinterpret_cast<const char*>(m_mapped), size);
             return;
         }
-        // A short read would pass for a shorter file: then the view is empty and not ok().
-        if (file.seek(offset)) m_copy = file.read(size);
-        if (m_copy.size() != size || file.error() != QFileDevice::NoError) {
+        // A short or false read would pass for a shorter or different file: then the view is empty
+        // and not ok().
+        m_copy.resize(size);
+        if (!readExactly(file, offset, m_copy.data(), size, &m_error)) {
             m_copy.clear();
             m_failed = true;
         }
@@ -34,6 +37,8 @@ public:
 
     // False when the file could not be read in full.
     bool ok() const { return !m_failed; }
+    // Why it could not, in German.
+    const QString& error() const { return m_error; }
     QByteArrayView bytes() const { return m_view; }
     const char* data() const { return m_view.data(); }
     qsizetype size() const { return m_view.size(); }
@@ -44,6 +49,7 @@ private:
     QByteArray m_copy;
     QByteArrayView m_view;
     bool m_failed = false;
+    QString m_error;
 };
 
 }  // namespace velmarsk

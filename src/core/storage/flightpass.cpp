@@ -2,6 +2,7 @@
 
 #include "storage/bytes.h"
 #include "storage/logbook.h"
+#include "storage/messages.h"
 
 #include <algorithm>
 #include <cstring>
@@ -12,17 +13,33 @@ FlightPass::FlightPass(Logbook& logbook)
     : m_names(logbook.names()),
       m_entries(logbook.index().entries()),
       m_count(int(m_entries.size())),
+      m_logbook(logbook),
       m_dataFile(logbook.m_data),
       m_stringFile(logbook.m_strings) {}
 
 const FileView& FlightPass::dataView() const {
-    if (!m_data) m_data.emplace(m_dataFile, Logbook::kFirstSlotPos);
+    if (!m_data) {
+        m_data.emplace(m_dataFile, Logbook::kFirstSlotPos);
+        noteView(*m_data, Logbook::kDataFile);
+    }
     return *m_data;
 }
 
 const FileView& FlightPass::stringView() const {
-    if (!m_strings) m_strings.emplace(m_stringFile, 0);
+    if (!m_strings) {
+        m_strings.emplace(m_stringFile, 0);
+        noteView(*m_strings, Logbook::kStringFile);
+    }
     return *m_strings;
+}
+
+void FlightPass::noteView(const FileView& view, const char* file) const {
+    if (view.ok()) return;
+    m_failed = true;
+    m_logbook.m_ui.tell(
+        msg::fileError(),
+        m_logbook.fileMessage(QStringLiteral("Die Datei kann nicht gelesen werden: ") + view.error(), file),
+        Interaction::Icon::Error);
 }
 
 std::uint16_t FlightPass::DateAt(int position) const {

@@ -38,6 +38,9 @@ public:
     FlightPass& operator=(const FlightPass&) = delete;
 
     int FlightCount() const { return m_count; }
+    // False once a file could not be read in full: the pass then sees no flights of it, and the
+    // user has been told. Work over the pass is to be reported as failed, not as a result.
+    bool ok() const { return !m_failed; }
     std::uint16_t DateAt(int position) const;
     // The index entry of a position from 1 to FlightCount().
     const IndexEntry& EntryAt(int position) const { return m_entries[std::size_t(position - 1)]; }
@@ -83,6 +86,9 @@ private:
     // alone never Flug.dat.
     const FileView& dataView() const;
     const FileView& stringView() const;
+    void noteView(const FileView& view, const char* file) const;
+    Logbook& m_logbook;
+    mutable bool m_failed = false;
     QFile& m_dataFile;
     QFile& m_stringFile;
     mutable std::optional<FileView> m_data;

@@ -58,12 +58,10 @@ bool Logbook::upgradeStep(int fromVersion) {
     auto progress = m_ui.startProgress(Interaction::Task::Upgrade, QString::fromLatin1(step->fromLabel),
                                        QString::fromLatin1(step->toLabel));
 
-    m_data.seek(0);
-    const QByteArray old = m_data.readAll();
-    if (m_data.error() != QFileDevice::NoError || old.size() != m_data.size()) {
-        const QString reason = m_data.error() != QFileDevice::NoError
-                                   ? fileErrorText(m_data)
-                                   : QStringLiteral("nur %1 von %2 Byte gelesen").arg(old.size()).arg(m_data.size());
+    // Converted from a read that failed in part, the flights would turn into garbage.
+    QByteArray old(m_data.size(), Qt::Uninitialized);
+    QString reason;
+    if (!readExactly(m_data, 0, old.data(), old.size(), &reason)) {
         m_ui.tell(msg::fileError(),
                   fileMessage(QStringLiteral("Fehler beim Lesen der Hauptdatei: ") + reason, kDataFile),
                   Interaction::Icon::Error);

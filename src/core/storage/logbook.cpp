@@ -483,7 +483,8 @@ void Logbook::LoadCrewList() {
         FlightRecord r;
         if (readSlot(m_index.RecNoAt(p), r)) addCrewOf(r);
     }
-    m_crew.setChanged(true);
+    // A file that failed to read once is not overwritten for that: it may hold names no flight has.
+    m_crew.setChanged(!QFileInfo::exists(filePath(kCrewFile)));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -493,9 +494,9 @@ int Logbook::crewCountOf(const FlightRecord& r) const {
     return velmarsk::crewCountOf(r, [this](NameRef ref) { return m_names.NameAt(ref); });
 }
 
-bool Logbook::readSlot(std::uint16_t recNo, FlightRecord& out) {
+bool Logbook::readSlot(std::uint16_t recNo, FlightRecord& out, QString* error) {
     char buf[kFlightRecordSize];
-    if (!m_data.seek(slotOffset(recNo)) || m_data.read(buf, kFlightRecordSize) != kFlightRecordSize) {
+    if (!readExactly(m_data, slotOffset(recNo), buf, kFlightRecordSize, error)) {
         out = FlightRecord{};
         return false;
     }
@@ -523,10 +524,8 @@ bool Logbook::writeSlot(std::uint16_t recNo, const FlightRecord& r) {
 }
 
 bool Logbook::ReadFlight(int position, FlightRecord& out) {
-    if (!readSlot(m_index.RecNoAt(position), out)) {
-        const QString reason = m_data.error() != QFileDevice::NoError
-                                   ? fileErrorText(m_data)
-                                   : QStringLiteral("die Datei endet vor diesem Flug");
+    QString reason;
+    if (!readSlot(m_index.RecNoAt(position), out, &reason)) {
         m_ui.tell(msg::fileError(),
                   fileMessage(QStringLiteral("Fehler beim Lesen der Hauptdatei: ") + reason, kDataFile),
                   Icon::Error);
@@ -553,8 +552,15 @@ bool Logbook::ReadStringRecord(int position, StringRecord& out) {
     out = StringRecord{};
     out.FilePos = std::int32_t(offset);
     while (offset < size) {
-        m_strings.seek(offset);
-        const QByteArray data = m_strings.read(chunk);
+        QByteArray data(std::min(chunk, size - offset), Qt::Uninitialized);
+        // Asking for ever more of a file that cannot be read would never end.
+        QString reason;
+        if (!readExactly(m_strings, offset, data.data(), data.size(), &reason)) {
+            m_ui.tell(msg::fileError(),
+                      fileMessage(QStringLiteral("Fehler beim Lesen der Stringdatei: ") + reason, kStringFile),
+                      Icon::Error);
+            return false;
+        }
         const qsizetype used = StringRecord::parse(data, out);
         out.FilePos = std::int32_t(offset);
         // Complete when the comment's 0 byte lies inside what was read, or the file ends.
@@ -701,7 +707,13 @@ bool Logbook::DeleteFlight(int position) {
     if (last == 0) return false;
     const std::uint16_t lastRecNo = m_index.RecNoAt(last);
     FlightRecord buffer;
-    if (!readSlot(lastRecNo, buffer)) return false;
+    QString reason;
+    if (!readSlot(lastRecNo, buffer, &reason)) {
+        m_ui.tell(msg::fileError(),
+                  fileMessage(QStringLiteral("Fehler beim Lesen der Hauptdatei: ") + reason, kDataFile),
+                  Icon::Error);
+        return false;
+    }
     // Move the last slot's flight into the freed slot, then empty the last slot: a crash between the
     // two leaves an exact copy, which the index rebuild removes again.
     if (last != position && !writeSlot(victim.RecNo, buffer)) return false;

@@ -183,7 +183,7 @@ private:
     bool loadNames();
     bool verifyIndex(QString* why);
     qint64 slotOffset(std::uint16_t recNo) const { return kFirstSlotPos + qint64(kFlightRecordSize) * recNo; }
-    bool readSlot(std::uint16_t recNo, FlightRecord& out);
+    bool readSlot(std::uint16_t recNo, FlightRecord& out, QString* error = nullptr);
     bool writeSlot(std::uint16_t recNo, const FlightRecord& r);
     bool writeAt(QFile& file, qint64 offset, const QByteArray& data, const char* name);
     bool appendString(StringRecord& record, qint64* offset);

@@ -1,9 +1,11 @@
 // A read-only check of every rule that ties Flug.dat, Flug.str, Flug.idx and Flug.nam together.
 #include "storage/bytes.h"
 #include "storage/logbook.h"
+#include "storage/savefile.h"
 
 #include <QFile>
 #include <QHash>
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -20,8 +22,16 @@ QStringList Logbook::Check() {
         if (problems.size() < kMaxListed) problems << p;
     };
 
-    m_data.seek(kFirstSlotPos);
-    const QByteArray slotData = m_data.readAll();
+    // A file that cannot be read is reported as such, not as the damage its garbage would show.
+    auto readFrom = [&](QFile& file, qint64 offset, const char* name, QByteArray* out) {
+        out->resize(std::max<qint64>(0, file.size() - offset));
+        QString reason;
+        if (readExactly(file, offset, out->data(), out->size(), &reason)) return true;
+        report(QStringLiteral("%1 kann nicht gelesen werden: %2").arg(QString::fromLatin1(name), reason));
+        return false;
+    };
+    QByteArray slotData;
+    if (!readFrom(m_data, kFirstSlotPos, kDataFile, &slotData)) return problems;
     const qsizetype slotCount = slotData.size() / kFlightRecordSize;
     if (slotData.size() % kFlightRecordSize != 0)
         report(QStringLiteral("Flug.dat: unvollständiger Datensatz am Dateiende (%1 Byte).")
@@ -31,12 +41,15 @@ QStringList Logbook::Check() {
     // The index on disk, which is what a later start relies on.
     QFile idxFile(filePath(kIndexFile));
     FlightIndex disk;
-    if (!idxFile.open(QIODevice::ReadOnly))
+    QByteArray idxBytes;
+    if (!idxFile.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         report(QStringLiteral("Flug.idx fehlt."));
-    else if (disk.parse(idxFile.readAll()) != FlightIndex::ParseResult::Ok)
-        report(QStringLiteral("Flug.idx ist nicht lesbar."));
-    else if (!(disk.entries() == m_index.entries()))
-        report(QStringLiteral("Flug.idx stimmt nicht mit dem Index im Speicher überein."));
+    } else if (readFrom(idxFile, 0, kIndexFile, &idxBytes)) {
+        if (disk.parse(idxBytes) != FlightIndex::ParseResult::Ok)
+            report(QStringLiteral("Flug.idx ist nicht lesbar."));
+        else if (!(disk.entries() == m_index.entries()))
+            report(QStringLiteral("Flug.idx stimmt nicht mit dem Index im Speicher überein."));
+    }
 
     const auto entries = m_index.entries();
     const int count = int(entries.size());
@@ -50,8 +63,8 @@ QStringList Logbook::Check() {
     if (occupied != count)
         report(QStringLiteral("Flug.dat enthält %1 Flüge, der Index %2.").arg(occupied).arg(count));
 
-    m_strings.seek(0);
-    const QByteArray strings = m_strings.readAll();
+    QByteArray strings;
+    if (!readFrom(m_strings, 0, kStringFile, &strings)) return problems;
     std::vector<bool> used(std::size_t(std::max<qsizetype>(slotCount, count)), false);
     QHash<std::uint32_t, int> flightKeys;
     for (int i = 0; i < count; ++i) {

@@ -68,20 +68,42 @@ bool replaceDerivedFile(const QString& path, const QByteArray& data, QString* er
 
 bool readWholeFile(const QString& path, QByteArray* out, QString* error) {
     QFile in(path);
-    if (!in.open(QIODevice::ReadOnly)) {
+    if (!in.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         if (error) *error = fileErrorText(in);
         return false;
     }
-    const qint64 size = in.size();
-    *out = in.readAll();
-    if (in.error() != QFileDevice::NoError || out->size() != size) {
-        if (error)
-            *error = in.error() != QFileDevice::NoError
-                         ? fileErrorText(in)
-                         : QStringLiteral("nur %1 von %2 Byte gelesen").arg(out->size()).arg(size);
+    out->resize(in.size());
+    if (!readExactly(in, 0, out->data(), out->size(), error)) {
         out->clear();
         return false;
     }
+    return true;
+}
+
+bool readExactly(QFile& file, qint64 offset, char* out, qint64 size, QString* error) {
+    const int fd = file.handle();
+    auto fail = [&](const QString& why) {
+        if (error) *error = why;
+        return false;
+    };
+    if (fd < 0) return fail(systemErrorText(EBADF));
+    // Bytes still in the toolkit's write buffer are not in the file yet.
+    if (file.isWritable() && !file.flush()) return fail(fileErrorText(file));
+    if (::lseek(fd, offset, SEEK_SET) != offset) return fail(systemErrorText(errno));
+    qint64 done = 0;
+    while (done < size) {
+        const ssize_t n = ::read(fd, out + done, std::size_t(size - done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return fail(systemErrorText(errno));
+        if (n == 0)
+            return fail(QStringLiteral("die Datei endet vorzeitig (%1 von %2 Byte gelesen)").arg(done).arg(size));
+        done += n;
+        // The system moves the position by what it really read; a count beyond that is no data.
+        if (::lseek(fd, 0, SEEK_CUR) != offset + done)
+            return fail(QStringLiteral("der Datenträger hat beim Lesen fehlerhafte Daten geliefert"));
+    }
+    // The toolkit keeps its own position; set it to where the system stands.
+    if (!file.seek(offset + size)) return fail(fileErrorText(file));
     return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFile>
 #include <QString>
 
 namespace velmarsk {
@@ -21,6 +22,11 @@ bool replaceDerivedFile(const QString& path, const QByteArray& data, QString* er
 // Reads a whole file; false (with the reason) when it cannot be opened or fewer bytes come than
 // the file holds.
 bool readWholeFile(const QString& path, QByteArray* out, QString* error = nullptr);
+
+// Reads exactly size bytes of an open file from offset into out, past the toolkit's buffer, and
+// leaves the file positioned after them. False with the reason in German on a read error, an early
+// end, or a read that claims bytes the system never read (its file position did not move on).
+bool readExactly(QFile& file, qint64 offset, char* out, qint64 size, QString* error = nullptr);
 
 // Writes a file anew and waits until it is on the disk.
 bool writeFileSynced(const QString& path, const QByteArray& data, QString* error = nullptr);
