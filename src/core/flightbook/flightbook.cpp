@@ -112,25 +112,28 @@ std::unique_ptr<FlightPass> FlightBook::pass() {
     return std::make_unique<FlightPass>(m_logbook);
 }
 
-qint64 FlightBook::countedTotal() {
+std::optional<qint64> FlightBook::countedTotal() {
     const auto flights = pass();
     qint64 total = 0;
     for (int p = 1; p <= flights->FlightCount(); ++p) {
         FlightRecord r;
         if (flights->ReadFlight(p, r)) total += countedMinutes(r);
     }
+    if (!flights->ok()) return std::nullopt;
     return total;
 }
 
 bool FlightBook::RestoreFromBackup(const QString& name) {
-    const qint64 before = countedTotal();
+    const std::optional<qint64> before = countedTotal();
     const int keep = int(std::clamp<qint64>(m_settings.integer(setting::MISC::SICHERUNGEN), 0, 1000));
     QString error;
     const bool restored = m_logbook.ReplaceFiles(
         [&] { return BackupRotation(m_logbook.dataDir()).restore(name, keep, &error); });
     if (!error.isEmpty()) ui().tell(msg::fileError(), error, Interaction::Icon::Error);
     if (!m_logbook.isOpen()) return false;
-    if (restored) moveRunningTotal(countedTotal() - before);
+    // A side that could not be read (the user has been told) leaves the total as it stood.
+    const std::optional<qint64> after = restored ? countedTotal() : std::nullopt;
+    if (before && after) moveRunningTotal(*after - *before);
     changed();
     return restored;
 }

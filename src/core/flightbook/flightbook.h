@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <memory>
+#include <optional>
 
 namespace velmarsk {
 
@@ -71,7 +72,8 @@ signals:
 
 private:
     void moveRunningTotal(qint64 delta);
-    qint64 countedTotal();
+    // The flight time of every counted flight; none when the logbook could not be read.
+    std::optional<qint64> countedTotal();
     void changed();
 
     Logbook& m_logbook;

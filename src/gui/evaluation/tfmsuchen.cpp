@@ -392,6 +392,8 @@ bool TFMSuchen::runSearch() {
     Timer->stop();
     m_idle = true;
     if (cancelled) return !m_closing;
+    // The user has been told that the logbook could not be read: "no more hits" would be untrue.
+    if (!pass->ok()) return !m_closing;
     if (stop == FlightSearch::Stop::End) {
         MessageBox::tell(this, kSearchCaption, QStringLiteral("Keine weiteren Fundstellen"),
                          MessageBox::Icon::Stop);

@@ -306,6 +306,12 @@ void TFMSumme::calculate(const QDate& von, const QDate& bis) {
             ProgressBar->setMaximum(std::max(maximum, 1));
             ProgressBar->setValue(std::min(value, ProgressBar->maximum()));
         });
+    if (!pass->ok()) {
+        // Sums over the flights that could be read would pass for the pilot's totals: the user has
+        // been told, the figures stay empty until a pass succeeds.
+        clearFigures();
+        return;
+    }
     ShowTotals(r);
     ShowLastFlight(r);
     GBLastFlight->setVisible(r.requirementYear);
@@ -325,6 +331,23 @@ void TFMSumme::ShowTotals(const TotalsResult& r) {
             v->setValue(value);
         setBackground(cell, std::nullopt);
     }
+}
+
+void TFMSumme::clearFigures() {
+    for (QLabel* cell : m_cells)
+        if (cell) {
+            cell->clear();
+            cell->setToolTip(m_designHints.value(cell));
+            setBackground(cell, std::nullopt);
+        }
+    for (QLabel* cell : m_lastCells) {
+        cell->clear();
+        setBackground(cell, std::nullopt);
+        cell->setCursor(Qt::ArrowCursor);
+        cell->setToolTip(QString());
+    }
+    LblStand->setVisible(false);
+    m_result.reset();
 }
 
 void TFMSumme::ShowLastFlight(const TotalsResult& r) {

@@ -71,6 +71,8 @@ private:
     void recalculateQuietly();
     void ShowTotals(const TotalsResult& r);
     void ShowLastFlight(const TotalsResult& r);
+    // After a pass that failed to read the logbook: no figures rather than sums over no flights.
+    void clearFigures();
     void showChecks(const TotalsResult& r);
     void showBirthday(const TotalsResult& r);
     QString paceText(const PaceFigure& p, bool isTime) const;

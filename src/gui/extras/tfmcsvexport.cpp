@@ -84,6 +84,8 @@ bool TFMCsvExport::BtnOkClick() {
     const bool reveal = !anyHidden || !book.logbook().HasPassword() || m_main.passwordGiven();
     int count = 0;
     const QByteArray csv = CsvExport::build(*pass, von, bis, reveal, &count);
+    // A logbook that failed to read has been reported; a table of the flights read would not be all.
+    if (!pass->ok()) return false;
     QString error;
     if (!CsvExport::write(file, csv, &error)) {
         MessageBox::tell(this, QStringLiteral("Dateifehler"),

@@ -137,6 +137,13 @@ void TFMFlugbuchseiten::BtnDruckenClick() {
                          MessageBox::Icon::Warning);
         return;
     }
+    const std::vector<LogbookPages::Row> rows = LogbookPagePrinter::flightRows(*pass, first, last);
+    // The user has been told that the logbook could not be read; pages without its flights are
+    // no logbook.
+    if (!pass->ok()) {
+        LblStand->clear();
+        return;
+    }
     const QString owner = m_book.settings().text(setting::USER::NAME).trimmed();
     LogbookPagePrinter printer(
         QStringLiteral("Flugbuch%1   %2 \u2013 %3")
@@ -146,7 +153,7 @@ void TFMFlugbuchseiten::BtnDruckenClick() {
         // Landscape for the pages only: the window print keeps the orientation the user chose.
         const QPageLayout::Orientation before = m_printer->pageLayout().orientation();
         m_printer->setPageOrientation(QPageLayout::Landscape);
-        printed = printer.print(*m_printer, LogbookPagePrinter::flightRows(*pass, first, last));
+        printed = printer.print(*m_printer, rows);
         m_printer->setPageOrientation(before);
     } else {
         QPdfWriter pdf(EDDatei->text());
@@ -155,7 +162,7 @@ void TFMFlugbuchseiten::BtnDruckenClick() {
         pdf.setPageSize(QPageSize(QPageSize::A4));
         pdf.setPageOrientation(QPageLayout::Landscape);
         pdf.setPageMargins(QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter);
-        printed = printer.print(pdf, LogbookPagePrinter::flightRows(*pass, first, last));
+        printed = printer.print(pdf, rows);
         if (!printed)
             MessageBox::tell(this, QStringLiteral("Dateifehler"),
                              QStringLiteral("Die Datei %1 kann nicht geschrieben werden.")

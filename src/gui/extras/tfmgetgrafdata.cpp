@@ -211,6 +211,8 @@ void TFMGetGrafData::BtnOKClick() {
 
     const auto pass = m_book.pass();
     ChartBuild build = BuildChartData(*pass, request);
+    // The user has been told that the logbook could not be read; the chart stays as it was.
+    if (!pass->ok()) return;
     for (std::size_t i = 0; i < m_boxes.size(); ++i) {
         m_boxes[i]->valueList() = i < build.seriesLines.size() ? build.seriesLines[i] : QStringList();
         m_boxes[i]->setTag(0);
