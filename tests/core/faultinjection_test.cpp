@@ -189,7 +189,7 @@ void armReadFault(const QString& file, ReadFault fault) {
 }
 
 TEST_F(FaultInjectionTest, AReadThatFailsOrBringsNoDataIsToldAndNothingIsWrittenBackFromIt) {
-    enum class Action { Open, Read, Texts, Delete };
+    enum class Action { Open, Read, Texts, Delete, Add };
     struct Case {
         const char* what;
         const char* file;
@@ -205,6 +205,9 @@ TEST_F(FaultInjectionTest, AReadThatFailsOrBringsNoDataIsToldAndNothingIsWritten
         {"a flight's texts", "Flug.str", Action::Texts, false},
         // The last flight moves into the deleted one's slot: it must be read first.
         {"the slot a deletion moves", "Flug.dat", Action::Delete, false},
+        // A slot in the file behind the last flight is looked at before it is taken: unread, it may
+        // hold a flight the index lost.
+        {"the slot an addition takes", "Flug.dat", Action::Add, false},
     };
     for (const Case& c : cases) {
         for (ReadFault fault : {ReadFault::Error, ReadFault::Garbage, ReadFault::Damaged}) {
@@ -225,6 +228,7 @@ TEST_F(FaultInjectionTest, AReadThatFailsOrBringsNoDataIsToldAndNothingIsWritten
             ASSERT_TRUE(book->ReadFlight(2, stored));
             book.reset();
             writeBytes("Flug.crw", bytes("Flug.crw") + "Zander\r\n");
+            if (c.action == Action::Add) writeBytes("Flug.dat", bytes("Flug.dat") + QByteArray(112, '\0'));
             const QByteArray namesBefore = bytes("Flug.nam");
             const QByteArray crewBefore = bytes("Flug.crw");
             ui.asked.clear();
@@ -240,9 +244,13 @@ TEST_F(FaultInjectionTest, AReadThatFailsOrBringsNoDataIsToldAndNothingIsWritten
                 armReadFault(path(c.file), fault);
                 FlightRecord r;
                 StringRecord t;
-                ok = c.action == Action::Read    ? book->ReadFlight(2, r)
-                     : c.action == Action::Texts ? book->ReadStringRecord(2, t)
-                                                 : book->DeleteFlight(1);
+                ok =
+                    c.action == Action::Read    ? book->ReadFlight(2, r)
+                    : c.action == Action::Texts ? book->ReadStringRecord(2, t)
+                    : c.action == Action::Add
+                        ? book->AddFlight(flight(day(3), 600, {QStringLiteral("P"), QStringLiteral("Adler")}),
+                                          texts(QStringLiteral("R3"))) > 0
+                        : book->DeleteFlight(1);
             }
             g_fault = ReadFault::None;
             EXPECT_EQ(ok, c.ok);
@@ -260,6 +268,40 @@ TEST_F(FaultInjectionTest, AReadThatFailsOrBringsNoDataIsToldAndNothingIsWritten
             ASSERT_TRUE(book->ReadFlight(2, again));
             EXPECT_EQ(again.toBytes(), stored.toBytes());
             EXPECT_TRUE(book->Check().isEmpty()) << book->Check().join(QLatin1Char('\n')).toStdString();
+        }
+    }
+}
+
+TEST_F(FaultInjectionTest, ACrewFileThatFailedToReadKeepsItsNamesWhenNewOnesAreSaved) {
+    // Once: the file reads again by the time the new name is saved. Damaged: it never does.
+    for (ReadFault fault : {ReadFault::Error, ReadFault::Damaged}) {
+        SCOPED_TRACE(fault == ReadFault::Error ? "once" : "damaged");
+        book.reset();
+        for (const char* name : {"Flug.dat", "Flug.str", "Flug.nam", "Flug.idx", "Flug.crw"})
+            QFile::remove(path(name));
+        openNew();
+        ASSERT_GT(book->AddFlight(flight(day(1), 600, {QStringLiteral("P"), QStringLiteral("Adler")}),
+                                  texts(QStringLiteral("R1"))),
+                  0);
+        book.reset();
+        // A name only the file knows: typed once, its flight since deleted.
+        writeBytes("Flug.crw", bytes("Flug.crw") + "Zander\r\n");
+        const QByteArray crewBefore = bytes("Flug.crw");
+
+        armReadFault(path("Flug.crw"), fault);
+        ASSERT_TRUE(reopen());
+        ASSERT_GT(book->AddFlight(flight(day(2), 600, {QStringLiteral("P"), QStringLiteral("Neumann")}),
+                                  texts(QStringLiteral("R2"))),
+                  0);
+        book.reset();
+        g_fault = ReadFault::None;
+
+        const QByteArray crew = bytes("Flug.crw");
+        if (fault == ReadFault::Damaged) {
+            EXPECT_EQ(crew, crewBefore);
+        } else {
+            for (const char* name : {"Adler", "Zander", "Neumann"})
+                EXPECT_TRUE(crew.contains(name)) << name << ": " << crew.toStdString();
         }
     }
 }

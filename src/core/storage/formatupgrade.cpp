@@ -119,14 +119,16 @@ bool Logbook::upgradeStep(int fromVersion) {
     }
     const QString backup = filePath(kUpgradeBackupFile);
     if (!QFileInfo::exists(backup) &&
-        ::link(QFile::encodeName(filePath(kDataFile)).constData(), QFile::encodeName(backup).constData()) != 0 &&
+        ::link(QFile::encodeName(filePath(kDataFile)).constData(), QFile::encodeName(backup).constData()) !=
+            0 &&
         !copyFileAtomically(filePath(kDataFile), backup, &error)) {
         QFile::remove(work);
-        m_ui.tell(msg::fileError(),
-                  QStringLiteral("Die Sicherungskopie %1 kann nicht angelegt werden; die Hauptdatei wird nicht "
-                                 "umgestellt.\n%2")
-                      .arg(QDir::toNativeSeparators(backup), error),
-                  Interaction::Icon::Error);
+        m_ui.tell(
+            msg::fileError(),
+            QStringLiteral("Die Sicherungskopie %1 kann nicht angelegt werden; die Hauptdatei wird nicht "
+                           "umgestellt.\n%2")
+                .arg(QDir::toNativeSeparators(backup), error),
+            Interaction::Icon::Error);
         return false;
     }
     syncFolder(m_dir);

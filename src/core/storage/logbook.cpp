@@ -465,14 +465,16 @@ bool Logbook::verifyIndex(QString* why) {
 
 void Logbook::LoadCrewList() {
     m_crew.clear();
+    m_crewUnread = false;
     QByteArray content;
     QString error;
     if (readWholeFile(filePath(kCrewFile), &content, &error)) {
         m_crew.load(content);
         return;
     }
+    m_crewUnread = QFileInfo::exists(filePath(kCrewFile));
     // The list is made from the flights instead; only a file that is there but unreadable is worth a word.
-    if (QFileInfo::exists(filePath(kCrewFile)))
+    if (m_crewUnread)
         m_ui.tell(msg::fileError(),
                   fileMessage(QStringLiteral("Die Crewdatei kann nicht gelesen werden: %1\n"
                                              "Sie wird aus den Flügen neu erstellt.")
@@ -483,8 +485,8 @@ void Logbook::LoadCrewList() {
         FlightRecord r;
         if (readSlot(m_index.RecNoAt(p), r)) addCrewOf(r);
     }
-    // A file that failed to read once is not overwritten for that: it may hold names no flight has.
-    m_crew.setChanged(!QFileInfo::exists(filePath(kCrewFile)));
+    // A file that failed to read is not overwritten for that: it may hold names no flight has.
+    m_crew.setChanged(!m_crewUnread);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -556,9 +558,10 @@ bool Logbook::ReadStringRecord(int position, StringRecord& out) {
         // Asking for ever more of a file that cannot be read would never end.
         QString reason;
         if (!readExactly(m_strings, offset, data.data(), data.size(), &reason)) {
-            m_ui.tell(msg::fileError(),
-                      fileMessage(QStringLiteral("Fehler beim Lesen der Stringdatei: ") + reason, kStringFile),
-                      Icon::Error);
+            m_ui.tell(
+                msg::fileError(),
+                fileMessage(QStringLiteral("Fehler beim Lesen der Stringdatei: ") + reason, kStringFile),
+                Icon::Error);
             return false;
         }
         const qsizetype used = StringRecord::parse(data, out);
@@ -654,7 +657,18 @@ int Logbook::AddFlight(const FlightRecord& record, const StringRecord& texts) {
     const auto recNo = std::uint16_t(FlightCount());
     // An index that lost flights must not lead to a write over one of them.
     FlightRecord existing;
-    if (readSlot(recNo, existing) && existing.Date != 0) {
+    QString reason;
+    const bool slotInFile = slotOffset(recNo) + kFlightRecordSize <= m_data.size();
+    // A slot in the file that cannot be read may hold a flight: it is not taken for free.
+    if (slotInFile && !readSlot(recNo, existing, &reason)) {
+        m_ui.tell(msg::fileError(),
+                  fileMessage(QStringLiteral("Die Datei kann nicht gelesen werden: ") + reason +
+                                  QStringLiteral(". Der Flug wurde nicht gespeichert."),
+                              kDataFile),
+                  Icon::Error);
+        return kFailed;
+    }
+    if (slotInFile && existing.Date != 0) {
         m_ui.tell(msg::fileError(),
                   fileMessage(QStringLiteral(
                                   "Der Index passt nicht zur Hauptdatei: der nächste freie Platz ist belegt. "
@@ -775,6 +789,14 @@ bool Logbook::SaveNames() {
 
 bool Logbook::SaveCrewList() {
     if (!m_crew.CrewChanged()) return true;
+    if (m_crewUnread) {
+        // New names join the file's own once it reads; until then it stays as it is.
+        QByteArray content;
+        if (!readWholeFile(filePath(kCrewFile), &content)) return true;
+        if (!content.isEmpty() && !content.endsWith('\n')) content += "\r\n";
+        m_crew.load(content + m_crew.serialize());
+        m_crewUnread = false;
+    }
     if (!saveWhole(kCrewFile, m_crew.serialize(), false)) return false;
     m_crew.setChanged(false);
     return true;

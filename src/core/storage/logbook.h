@@ -220,6 +220,8 @@ private:
     NameTable m_names;
     bool m_namesLoaded = false;
     CrewList m_crew;
+    // Flug.crw is there but failed to read at opening: it may hold names no flight has.
+    bool m_crewUnread = false;
     bool m_open = false;
     bool m_showProtected = false;
     bool m_changeProtected = false;

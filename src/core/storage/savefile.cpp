@@ -18,7 +18,8 @@ bool writeAll(QFileDevice& file, const QByteArray& data, QString* error) {
     const qint64 written = file.write(data);
     if (written == data.size() && file.flush()) return true;
     if (error)
-        *error = file.error() != QFileDevice::NoError ? fileErrorText(file) : shortWriteText(written, data.size());
+        *error =
+            file.error() != QFileDevice::NoError ? fileErrorText(file) : shortWriteText(written, data.size());
     return false;
 }
 
@@ -96,7 +97,8 @@ bool readExactly(QFile& file, qint64 offset, char* out, qint64 size, QString* er
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return fail(systemErrorText(errno));
         if (n == 0)
-            return fail(QStringLiteral("die Datei endet vorzeitig (%1 von %2 Byte gelesen)").arg(done).arg(size));
+            return fail(
+                QStringLiteral("die Datei endet vorzeitig (%1 von %2 Byte gelesen)").arg(done).arg(size));
         done += n;
         // The system moves the position by what it really read; a count beyond that is no data.
         if (::lseek(fd, 0, SEEK_CUR) != offset + done)
@@ -140,12 +142,14 @@ bool copyFileAtomically(const QString& src, const QString& dst, QString* error) 
     QString reason;
     if (!readWholeFile(src, &data, &reason)) {
         if (error)
-            *error = QStringLiteral("%1 kann nicht gelesen werden: %2").arg(QDir::toNativeSeparators(src), reason);
+            *error =
+                QStringLiteral("%1 kann nicht gelesen werden: %2").arg(QDir::toNativeSeparators(src), reason);
         return false;
     }
     if (!saveFileAtomically(dst, data, &reason)) {
         if (error)
-            *error = QStringLiteral("%1 kann nicht geschrieben werden: %2").arg(QDir::toNativeSeparators(dst), reason);
+            *error = QStringLiteral("%1 kann nicht geschrieben werden: %2")
+                         .arg(QDir::toNativeSeparators(dst), reason);
         return false;
     }
     return true;
