@@ -2,6 +2,8 @@
 // flight stored before is still there afterwards.
 #include "logbookfixture.h"
 #include "settings/settingkeys.h"
+#include "storage/fileview.h"
+#include "storage/flightpass.h"
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -304,6 +306,49 @@ TEST_F(FaultInjectionTest, ACrewFileThatFailedToReadKeepsItsNamesWhenNewOnesAreS
                 EXPECT_TRUE(crew.contains(name)) << name << ": " << crew.toStdString();
         }
     }
+}
+
+TEST_F(FaultInjectionTest, APageThatFailsDuringAPassIsToldOnceAndGivesNoFlight) {
+    openNew();
+    for (int i = 0; i < 100; ++i) ASSERT_GT(add(day(1), 10 * i), 0);
+    const FlightPass pass(*book);
+    FlightRecord r;
+    ASSERT_TRUE(pass.ReadFlight(1, r));
+    ASSERT_TRUE(pass.ok());
+    // Another program cuts the file short under the mapping: its pages fail as a bad disk's do.
+    ASSERT_EQ(::truncate(QFile::encodeName(path("Flug.dat")).constData(), Logbook::kFirstSlotPos + 112), 0);
+    ui.asked.clear();
+    int seen = 0;
+    for (int p = 1; p <= pass.FlightCount(); ++p)
+        if (pass.ReadFlight(p, r) && r.Date != 0) ++seen;
+    EXPECT_LT(seen, 100);
+    EXPECT_FALSE(pass.ok());
+    EXPECT_FALSE(pass.ok());
+    ASSERT_EQ(ui.texts().size(), 1) << ui.texts().join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(ui.texts().front().contains(QStringLiteral("Flug.dat"))) << ui.texts().front().toStdString();
+}
+
+TEST(MapGuardDeathTest, ABusErrorOutsideAGuardedMappingStillEndsTheProgram) {
+    QTemporaryDir dir;
+    const QString name = dir.filePath(QStringLiteral("f"));
+    {
+        QFile f(name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_EQ(f.write(QByteArray(3 * 65536, 'x')), 3 * 65536);
+    }
+    EXPECT_DEATH(
+        {
+            QFile guardedFile(name);
+            QFile plainFile(name);
+            if (!guardedFile.open(QIODevice::ReadOnly) || !plainFile.open(QIODevice::ReadOnly)) std::abort();
+            const FileView guarded(guardedFile, 0, true);  // the handler is in place from here on
+            const FileView plain(plainFile, 0);
+            if (::truncate(QFile::encodeName(name).constData(), 0) != 0) std::abort();
+            volatile char c = plain.data()[2 * 65536];
+            (void)c;
+            std::_Exit(0);
+        },
+        "");
 }
 
 TEST(SettingsReadFaultTest, ASettingsFileReadInPartIsNotWrittenBackWithoutTheRest) {

@@ -120,7 +120,8 @@ bool EntryWriter::addFromPass(const FlightPass& pass, int first, int last, int* 
         }
         add(r, texts.routing, texts.comment);
     }
-    return true;
+    // A page that failed on the way read as zeros: no entry for the export file.
+    return pass.ok();
 }
 
 }  // namespace velmarsk

@@ -53,7 +53,8 @@ public:
     // routing and comment as Flug.str holds them: a protected comment stays scrambled.
     void add(const FlightRecord& r, QByteArrayView routing, QByteArrayView comment);
     // The flights at positions first..last of a pass. False with the position of the first flight
-    // whose record or texts cannot be read (nothing of it is added then).
+    // whose record or texts cannot be read (nothing of it is added then); false too when the pass
+    // failed to read its files on the way (the user has been told).
     bool addFromPass(const FlightPass& pass, int first, int last, int* failedPosition = nullptr);
 
     const QByteArray& bytes() const { return m_out; }

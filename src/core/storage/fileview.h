@@ -4,20 +4,23 @@
 #include <QByteArrayView>
 #include <QFile>
 
+#include "storage/mapguard.h"
 #include "storage/savefile.h"
 
 namespace velmarsk {
 
 // The bytes of an open file from an offset to its end, for a pass over the whole file: mapped
-// into memory where the platform allows it (no copy), read otherwise.
+// into memory where the platform allows it (no copy), read otherwise. A guarded view is for work
+// that only reads: a page the disk fails to deliver reads as zeros and the view is no longer ok().
 class FileView {
 public:
-    FileView(QFile& file, qint64 offset) : m_file(file) {
+    FileView(QFile& file, qint64 offset, bool guarded = false) : m_file(file) {
         const qint64 size = file.size() - offset;
         if (size <= 0) return;
         m_mapped = file.map(offset, size, QFileDevice::MapPrivateOption);
         if (m_mapped) {
             m_view = QByteArrayView(reinterpret_cast<const char*>(m_mapped), size);
+            if (guarded) m_guard = mapguard::add(m_mapped, std::size_t(size));
             return;
         }
         // A short or false read would pass for a shorter or different file: then the view is empty
@@ -30,15 +33,20 @@ public:
         m_view = m_copy;
     }
     ~FileView() {
+        mapguard::remove(m_guard);
         if (m_mapped) m_file.unmap(m_mapped);
     }
     FileView(const FileView&) = delete;
     FileView& operator=(const FileView&) = delete;
 
-    // False when the file could not be read in full.
-    bool ok() const { return !m_failed; }
+    // False when the file could not be read in full (for a guarded view: so far).
+    bool ok() const { return !m_failed && !mapguard::failed(m_guard); }
     // Why it could not, in German.
-    const QString& error() const { return m_error; }
+    QString error() const {
+        return m_error.isEmpty() && mapguard::failed(m_guard)
+                   ? QStringLiteral("der Datenträger hat beim Lesen einen Fehler gemeldet")
+                   : m_error;
+    }
     QByteArrayView bytes() const { return m_view; }
     const char* data() const { return m_view.data(); }
     qsizetype size() const { return m_view.size(); }
@@ -46,6 +54,7 @@ public:
 private:
     QFile& m_file;
     uchar* m_mapped = nullptr;
+    int m_guard = -1;
     QByteArray m_copy;
     QByteArrayView m_view;
     bool m_failed = false;

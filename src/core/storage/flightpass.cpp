@@ -19,7 +19,7 @@ FlightPass::FlightPass(Logbook& logbook)
 
 const FileView& FlightPass::dataView() const {
     if (!m_data) {
-        m_data.emplace(m_dataFile, Logbook::kFirstSlotPos);
+        m_data.emplace(m_dataFile, Logbook::kFirstSlotPos, true);
         noteView(*m_data, Logbook::kDataFile);
     }
     return *m_data;
@@ -27,10 +27,16 @@ const FileView& FlightPass::dataView() const {
 
 const FileView& FlightPass::stringView() const {
     if (!m_strings) {
-        m_strings.emplace(m_stringFile, 0);
+        m_strings.emplace(m_stringFile, 0, true);
         noteView(*m_strings, Logbook::kStringFile);
     }
     return *m_strings;
+}
+
+bool FlightPass::ok() const {
+    if (!m_failed && m_data && !m_data->ok()) noteView(*m_data, Logbook::kDataFile);
+    if (!m_failed && m_strings && !m_strings->ok()) noteView(*m_strings, Logbook::kStringFile);
+    return !m_failed;
 }
 
 void FlightPass::noteView(const FileView& view, const char* file) const {

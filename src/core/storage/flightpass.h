@@ -38,9 +38,10 @@ public:
     FlightPass& operator=(const FlightPass&) = delete;
 
     int FlightCount() const { return m_count; }
-    // False once a file could not be read in full: the pass then sees no flights of it, and the
-    // user has been told. Work over the pass is to be reported as failed, not as a result.
-    bool ok() const { return !m_failed; }
+    // False once a file could not be read in full: the pass then sees no flights of it, or zeros
+    // where a page failed, and the user has been told (a failure during the pass: here, once).
+    // Work over the pass is to be reported as failed, not as a result.
+    bool ok() const;
     std::uint16_t DateAt(int position) const;
     // The index entry of a position from 1 to FlightCount().
     const IndexEntry& EntryAt(int position) const { return m_entries[std::size_t(position - 1)]; }
