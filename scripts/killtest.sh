@@ -24,29 +24,13 @@ failures="$root/build/killtest-failures"
 rm -rf "$failures"
 export XDG_DATA_HOME="$work/xdg"  # no run may reach the user's own logbook
 
-v() { "$cli" --datadir "$@"; }
+flight_comment=Kill
+# shellcheck source=lib/testlogbook.sh
+source "$root/scripts/lib/testlogbook.sh"
 
-# The flights of a logbook, one compact JSON line each, sorted: what must survive a kill.
-dump() {
-  local dir=$1 count p
-  count=$(v "$dir" list | wc -l)
-  for ((p = 1; p <= count; p++)); do v "$dir" show "$p" | jq -c .; done | LC_ALL=C sort
-}
-
-flight() {  # date, departure in minutes, routing
-  printf '{"Date":"%s","Atd":%d,"Ata":%d,"Ate":60,"VfrDay":60,"LandDay":2,"Duty":["P","CP"],' "$1" "$2" "$(($2 + 60))"
-  printf '"Name":["Brandt","Kurz"],"Aircraft":"CH-53","Callsign":"GAF 123","Registration":"84+01",'
-  printf '"Routing":"%s","Comment":"Kill"}\n' "$3"
-}
-
-# The logbook every run starts from: generated flights, two added with early dates (so the sort has
-# slots to swap), one changed (so the compaction has a dead text to drop).
+# The logbook every run starts from, and what the commands are given.
 base="$work/base"
-v "$base" create >/dev/null 2>&1
-v "$base" generate 6 --seed 11 >/dev/null
-flight 1999-04-01 480 "EDHL - EDXW" | v "$base" add - >/dev/null
-flight 1998-07-15 600 "ETHS - ETHF" | v "$base" add - >/dev/null
-flight 2000-01-02 540 "ETHB - ETHB" | v "$base" change 3 - >/dev/null
+make_base "$base"
 flight 2010-05-05 420 "EDDH - EDHL" >"$work/add.json"
 flight 2001-02-03 725 "ETHF - EDDH" >"$work/change.json"
 # The first flight changed with its date and start kept: new landing time, new routing.

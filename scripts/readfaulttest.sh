@@ -31,32 +31,16 @@ rm -rf "$failures"
 export XDG_DATA_HOME="$work/xdg"  # no run may reach the user's own logbook
 export LC_ALL=C.UTF-8             # the system's own texts in English, so they are caught below
 
-v() { "$cli" --datadir "$@"; }
-
-# The flights of a logbook, one compact JSON line each, sorted.
-dump() {
-  local dir=$1 count p
-  count=$(v "$dir" list | wc -l)
-  for ((p = 1; p <= count; p++)); do v "$dir" show "$p" | jq -c .; done | LC_ALL=C sort
-}
+flight_comment=Lesefehler
+# shellcheck source=lib/testlogbook.sh
+source "$root/scripts/lib/testlogbook.sh"
 
 # Every file of a logbook folder with its checksum.
 sums() { (cd "$1" && find . -type f -print0 | LC_ALL=C sort -z | xargs -0 -r sha1sum); }
 
-flight() {  # date, departure in minutes, routing
-  printf '{"Date":"%s","Atd":%d,"Ata":%d,"Ate":60,"VfrDay":60,"LandDay":2,"Duty":["P","CP"],' "$1" "$2" "$(($2 + 60))"
-  printf '"Name":["Brandt","Kurz"],"Aircraft":"CH-53","Callsign":"GAF 123","Registration":"84+01",'
-  printf '"Routing":"%s","Comment":"Lesefehler"}\n' "$3"
-}
-
-# The logbook every run starts from: generated flights, two added with early dates (so the sort has
-# work), one changed (so the compaction has a dead text to drop).
+# The logbook every run starts from, and what the commands are given.
 base="$work/base"
-v "$base" create >/dev/null 2>&1
-v "$base" generate 6 --seed 11 >/dev/null
-flight 1999-04-01 480 "EDHL - EDXW" | v "$base" add - >/dev/null
-flight 1998-07-15 600 "ETHS - ETHF" | v "$base" add - >/dev/null
-flight 2000-01-02 540 "ETHB - ETHB" | v "$base" change 3 - >/dev/null
+make_base "$base"
 flight 2010-05-05 420 "EDDH - EDHL" >"$work/add.json"
 flight 2001-02-03 725 "ETHF - EDDH" | sed 's/"Brandt"/"Neumann"/' >"$work/change.json"
 # Flights of another logbook to import.
