@@ -78,6 +78,20 @@ class FaultInjectionTest : public LogbookFixture {
 public:
     using LogbookFixture::dir;
     using LogbookFixture::path;
+
+protected:
+    // A new logbook in place of the one a case before left.
+    void startOver() {
+        book.reset();
+        for (const char* name : {"Flug.dat", "Flug.str", "Flug.nam", "Flug.idx", "Flug.crw"})
+            QFile::remove(path(name));
+        openNew();
+    }
+    // A flight on day d of March flown by pilot.
+    int addFlown(int d, const char* pilot) {
+        return book->AddFlight(flight(day(d), 600, {QStringLiteral("P"), QString::fromLatin1(pilot)}),
+                               texts(QStringLiteral("R%1").arg(d)));
+    }
 };
 
 TEST_F(FaultInjectionTest, AFailedWriteOrReadIsToldInGermanAndLosesNothingStored) {
@@ -216,16 +230,9 @@ TEST_F(FaultInjectionTest, AReadThatFailsOrBringsNoDataIsToldAndNothingIsWritten
             SCOPED_TRACE(std::string(c.what) + (fault == ReadFault::Error     ? ", error"
                                                 : fault == ReadFault::Garbage ? ", garbage"
                                                                               : ", damaged"));
-            book.reset();
-            for (const char* name : {"Flug.dat", "Flug.str", "Flug.nam", "Flug.idx", "Flug.crw"})
-                QFile::remove(path(name));
-            openNew();
-            ASSERT_GT(book->AddFlight(flight(day(1), 600, {QStringLiteral("P"), QStringLiteral("Adler")}),
-                                      texts(QStringLiteral("R1"))),
-                      0);
-            ASSERT_GT(book->AddFlight(flight(day(2), 600, {QStringLiteral("P"), QStringLiteral("Berger")}),
-                                      texts(QStringLiteral("R2"))),
-                      0);
+            startOver();
+            ASSERT_GT(addFlown(1, "Adler"), 0);
+            ASSERT_GT(addFlown(2, "Berger"), 0);
             FlightRecord stored;
             ASSERT_TRUE(book->ReadFlight(2, stored));
             book.reset();
@@ -246,13 +253,10 @@ TEST_F(FaultInjectionTest, AReadThatFailsOrBringsNoDataIsToldAndNothingIsWritten
                 armReadFault(path(c.file), fault);
                 FlightRecord r;
                 StringRecord t;
-                ok =
-                    c.action == Action::Read    ? book->ReadFlight(2, r)
-                    : c.action == Action::Texts ? book->ReadStringRecord(2, t)
-                    : c.action == Action::Add
-                        ? book->AddFlight(flight(day(3), 600, {QStringLiteral("P"), QStringLiteral("Adler")}),
-                                          texts(QStringLiteral("R3"))) > 0
-                        : book->DeleteFlight(1);
+                ok = c.action == Action::Read    ? book->ReadFlight(2, r)
+                     : c.action == Action::Texts ? book->ReadStringRecord(2, t)
+                     : c.action == Action::Add   ? addFlown(3, "Adler") > 0
+                                                 : book->DeleteFlight(1);
             }
             g_fault = ReadFault::None;
             EXPECT_EQ(ok, c.ok);
@@ -278,13 +282,8 @@ TEST_F(FaultInjectionTest, ACrewFileThatFailedToReadKeepsItsNamesWhenNewOnesAreS
     // Once: the file reads again by the time the new name is saved. Damaged: it never does.
     for (ReadFault fault : {ReadFault::Error, ReadFault::Damaged}) {
         SCOPED_TRACE(fault == ReadFault::Error ? "once" : "damaged");
-        book.reset();
-        for (const char* name : {"Flug.dat", "Flug.str", "Flug.nam", "Flug.idx", "Flug.crw"})
-            QFile::remove(path(name));
-        openNew();
-        ASSERT_GT(book->AddFlight(flight(day(1), 600, {QStringLiteral("P"), QStringLiteral("Adler")}),
-                                  texts(QStringLiteral("R1"))),
-                  0);
+        startOver();
+        ASSERT_GT(addFlown(1, "Adler"), 0);
         book.reset();
         // A name only the file knows: typed once, its flight since deleted.
         writeBytes("Flug.crw", bytes("Flug.crw") + "Zander\r\n");
@@ -292,9 +291,7 @@ TEST_F(FaultInjectionTest, ACrewFileThatFailedToReadKeepsItsNamesWhenNewOnesAreS
 
         armReadFault(path("Flug.crw"), fault);
         ASSERT_TRUE(reopen());
-        ASSERT_GT(book->AddFlight(flight(day(2), 600, {QStringLiteral("P"), QStringLiteral("Neumann")}),
-                                  texts(QStringLiteral("R2"))),
-                  0);
+        ASSERT_GT(addFlown(2, "Neumann"), 0);
         book.reset();
         g_fault = ReadFault::None;
 
