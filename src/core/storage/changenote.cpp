@@ -77,11 +77,11 @@ void Logbook::finishInterruptedChange() {
     const std::int32_t indexed = inPlace ? m_index.StrPosAt(position) : -1;
     bool textsThere = false;
     if (inPlace && (indexed == note.oldStrPos || indexed == note.newStrPos)) {
-        m_strings.seek(note.newStrPos);
-        const QByteArray head = m_strings.read(StringRecord::kHeaderSize);
-        textsThere = head.size() == StringRecord::kHeaderSize &&
-                     std::memcmp(head.constData(), "TOlm\0", 5) == 0 &&
-                     bytes::u16(head.constData() + 5) == date && bytes::u16(head.constData() + 7) == atd;
+        char head[StringRecord::kHeaderSize];
+        StringRecord texts;
+        textsThere = readExactly(m_strings, note.newStrPos, head, sizeof head) &&
+                     StringRecord::parse(QByteArrayView(head, sizeof head), texts) > 0 &&
+                     texts.hasValidTag() && texts.Date == date && texts.Atd == atd;
     }
     if (textsThere) {
         if (!writeAt(m_data, slotOffset(note.recNo), note.slot, kDataFile)) return;

@@ -525,15 +525,17 @@ bool Logbook::writeSlot(std::uint16_t recNo, const FlightRecord& r) {
     return writeAt(m_data, slotOffset(recNo), r.toBytes(), kDataFile);
 }
 
-bool Logbook::ReadFlight(int position, FlightRecord& out) {
+bool Logbook::readSlotOrTell(std::uint16_t recNo, FlightRecord& out) {
     QString reason;
-    if (!readSlot(m_index.RecNoAt(position), out, &reason)) {
-        m_ui.tell(msg::fileError(),
-                  fileMessage(QStringLiteral("Fehler beim Lesen der Hauptdatei: ") + reason, kDataFile),
-                  Icon::Error);
-        return false;
-    }
-    return true;
+    if (readSlot(recNo, out, &reason)) return true;
+    m_ui.tell(msg::fileError(),
+              fileMessage(QStringLiteral("Fehler beim Lesen der Hauptdatei: ") + reason, kDataFile),
+              Icon::Error);
+    return false;
+}
+
+bool Logbook::ReadFlight(int position, FlightRecord& out) {
+    return readSlotOrTell(m_index.RecNoAt(position), out);
 }
 
 void Logbook::addCrewOf(const FlightRecord& r) {
@@ -657,17 +659,9 @@ int Logbook::AddFlight(const FlightRecord& record, const StringRecord& texts) {
     const auto recNo = std::uint16_t(FlightCount());
     // An index that lost flights must not lead to a write over one of them.
     FlightRecord existing;
-    QString reason;
     const bool slotInFile = slotOffset(recNo) + kFlightRecordSize <= m_data.size();
     // A slot in the file that cannot be read may hold a flight: it is not taken for free.
-    if (slotInFile && !readSlot(recNo, existing, &reason)) {
-        m_ui.tell(msg::fileError(),
-                  fileMessage(QStringLiteral("Die Datei kann nicht gelesen werden: ") + reason +
-                                  QStringLiteral(". Der Flug wurde nicht gespeichert."),
-                              kDataFile),
-                  Icon::Error);
-        return kFailed;
-    }
+    if (slotInFile && !readSlotOrTell(recNo, existing)) return kFailed;
     if (slotInFile && existing.Date != 0) {
         m_ui.tell(msg::fileError(),
                   fileMessage(QStringLiteral(
@@ -721,13 +715,7 @@ bool Logbook::DeleteFlight(int position) {
     if (last == 0) return false;
     const std::uint16_t lastRecNo = m_index.RecNoAt(last);
     FlightRecord buffer;
-    QString reason;
-    if (!readSlot(lastRecNo, buffer, &reason)) {
-        m_ui.tell(msg::fileError(),
-                  fileMessage(QStringLiteral("Fehler beim Lesen der Hauptdatei: ") + reason, kDataFile),
-                  Icon::Error);
-        return false;
-    }
+    if (!readSlotOrTell(lastRecNo, buffer)) return false;
     // Move the last slot's flight into the freed slot, then empty the last slot: a crash between the
     // two leaves an exact copy, which the index rebuild removes again.
     if (last != position && !writeSlot(victim.RecNo, buffer)) return false;

@@ -184,6 +184,8 @@ private:
     bool verifyIndex(QString* why);
     qint64 slotOffset(std::uint16_t recNo) const { return kFirstSlotPos + qint64(kFlightRecordSize) * recNo; }
     bool readSlot(std::uint16_t recNo, FlightRecord& out, QString* error = nullptr);
+    // As readSlot, telling the user why when it fails.
+    bool readSlotOrTell(std::uint16_t recNo, FlightRecord& out);
     bool writeSlot(std::uint16_t recNo, const FlightRecord& r);
     bool writeAt(QFile& file, qint64 offset, const QByteArray& data, const char* name);
     bool appendString(StringRecord& record, qint64* offset);
