@@ -83,15 +83,7 @@ void FuzzLogbook::createBase() {
     QuietInteraction ui;
     Settings settings(m_work.filePath(QString::fromLatin1(Settings::kFileName)));
     {
-        class CreatingInteraction final : public Interaction {
-        public:
-            Answer ask(const QString&, const QString&, Icon, Buttons b) override {
-                return b == Buttons::Ok ? Answer::Ok : Answer::Yes;
-            }
-            std::unique_ptr<Progress> startProgress(Task, const QString&, const QString&) override {
-                return std::make_unique<NullProgress>();
-            }
-        } creating;
+        FixedAnswer creating(Interaction::Answer::Yes);
         Logbook book(m_work.path(), settings, creating);
         if (!book.Open()) fail(QStringLiteral("cannot create the base logbook"), {});
         FlightBook flights(book, settings);

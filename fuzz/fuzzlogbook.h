@@ -1,11 +1,28 @@
 #pragma once
 
+#include "storage/interaction.h"
+
 #include <QByteArray>
 #include <QMap>
 #include <QString>
 #include <QTemporaryDir>
 
 namespace velmarsk::fuzz {
+
+// Gives every question the same answer (Yes: a new logbook is created where none is).
+class FixedAnswer final : public Interaction {
+public:
+    explicit FixedAnswer(Answer answer) : m_answer(answer) {}
+    Answer ask(const QString&, const QString&, Icon, Buttons b) override {
+        return b == Buttons::Ok ? Answer::Ok : m_answer;
+    }
+    std::unique_ptr<Progress> startProgress(Task, const QString&, const QString&) override {
+        return std::make_unique<NullProgress>();
+    }
+
+private:
+    Answer m_answer;
+};
 
 // A small logbook the program wrote itself (generated flights, one changed, one with a protected
 // comment), kept in memory, and a work folder on which each run puts it with one file replaced by

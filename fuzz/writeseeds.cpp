@@ -59,16 +59,6 @@ QByteArray withHeader(const char* version, int count, const QByteArray& body) {
     return out + body;
 }
 
-class Answers final : public Interaction {
-public:
-    Answer ask(const QString&, const QString&, Icon, Buttons b) override {
-        return b == Buttons::Ok ? Answer::Ok : Answer::No;
-    }
-    std::unique_ptr<Progress> startProgress(Task, const QString&, const QString&) override {
-        return std::make_unique<NullProgress>();
-    }
-};
-
 // The export file the program writes for positions of a logbook, in that order.
 QByteArray exportOf(Logbook& book, const std::vector<int>& positions, const QString& file) {
     const FlightPass pass(book);
@@ -85,15 +75,7 @@ QByteArray exportOf(Logbook& book, const std::vector<int>& positions, const QStr
 // exported twice.
 bool putOtherExport(const QString& dir, const QString& folder) {
     Settings settings(QDir(folder).filePath(QString::fromLatin1(Settings::kFileName)));
-    class Creating final : public Interaction {
-    public:
-        Answer ask(const QString&, const QString&, Icon, Buttons b) override {
-            return b == Buttons::Ok ? Answer::Ok : Answer::Yes;
-        }
-        std::unique_ptr<Progress> startProgress(Task, const QString&, const QString&) override {
-            return std::make_unique<NullProgress>();
-        }
-    } creating;
+    fuzz::FixedAnswer creating(Interaction::Answer::Yes);
     Logbook book(folder, settings, creating);
     if (!book.Open()) return false;
     FlightBook flights(book, settings);
@@ -181,7 +163,7 @@ int main(int argc, char** argv) {
         ok &= put(dir, QStringLiteral("settings"), QStringLiteral("written"), ini.readAll());
     }
 
-    Answers answers;
+    fuzz::FixedAnswer answers(Interaction::Answer::No);
     Logbook book(work.path(), settings, answers);
     ok &= book.Open();
     QJsonArray all;
