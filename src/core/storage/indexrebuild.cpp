@@ -77,8 +77,8 @@ bool Logbook::RebuildIndex(Progress& progress, const FlightIndex* onDisk, bool a
 
     // A slot cut short at the end holds no whole flight; at opening it is left to the mends, which
     // drop it only on a logbook that is otherwise in order.
-    const qint64 tail = (m_data.size() - kFirstSlotPos) % kFlightRecordSize;
-    if (!atOpening && m_data.size() > kFirstSlotPos && tail != 0) {
+    const qint64 tail = partialSlotBytes();
+    if (!atOpening && tail != 0) {
         if (!m_data.resize(m_data.size() - tail)) {
             reportWriteError(kDataFile, fileErrorText(m_data));
             return false;
@@ -129,8 +129,11 @@ bool Logbook::RebuildIndex(Progress& progress, const FlightIndex* onDisk, bool a
     // a different flight to the next free minute so that both stay in the logbook.
     std::vector<int> kept;  // slots, in key order
     kept.reserve(occupied.size());
-    std::vector<std::pair<int, std::uint32_t>> moved;    // slot, its original key
-    std::vector<std::pair<int, std::uint32_t>> newKeys;  // slot, the key it is given
+    struct NewStart {
+        int slot;
+        std::uint32_t oldKey, newKey;
+    };
+    std::vector<NewStart> moved;
     std::vector<int> copies;
     QSet<std::uint32_t> keys;
     // Planned first and written only after the question below, so that "Nein" leaves every file as it was.
@@ -163,8 +166,7 @@ bool Logbook::RebuildIndex(Progress& progress, const FlightIndex* onDisk, bool a
                 while (atd != start && keys.contains((key & 0xFFFF0000u) | atd)) atd = (atd + 1) & 0xFFFF;
                 const std::uint32_t newKey = (key & 0xFFFF0000u) | atd;
                 keys.insert(newKey);
-                moved.push_back({s, key});
-                newKeys.push_back({s, newKey});
+                moved.push_back({s, key, newKey});
                 notes << QStringLiteral(
                              "Der Flug vom %1 hatte dieselbe Startzeit wie ein anderer Flug; seine Startzeit "
                              "ist jetzt %2.")
@@ -177,11 +179,11 @@ bool Logbook::RebuildIndex(Progress& progress, const FlightIndex* onDisk, bool a
     }
     // An exact copy is what a delete cut short leaves: removing it loses nothing. A new start for a
     // flight changes what the pilot entered, so at opening it waits for the pilot's word.
-    if (atOpening && !newKeys.empty()) {
+    if (atOpening && !moved.empty()) {
         QStringList which;
-        for (std::size_t k = 0; k < newKeys.size(); ++k)
-            which << QStringLiteral("%1 → %2").arg(describe(moved[k].second),
-                                                   describe(newKeys[k].second).section(QLatin1Char(' '), 1));
+        for (const NewStart& m : moved)
+            which << QStringLiteral("%1 → %2").arg(describe(m.oldKey),
+                                                   describe(m.newKey).section(QLatin1Char(' '), 1));
         if (!m_ui.confirm(QStringLiteral("Index erneuern"), msg::sameStartQuestion(which),
                           Interaction::Icon::Question)) {
             m_index.ClearIndex();
@@ -194,10 +196,11 @@ bool Logbook::RebuildIndex(Progress& progress, const FlightIndex* onDisk, bool a
         if (!writeAt(m_data, slotOffset(std::uint16_t(s)), QByteArray(2, '\0'), kDataFile)) return cancel();
     }
     const int copiesRemoved = int(copies.size());
-    const bool keysChanged = !newKeys.empty();
-    for (const auto& [s, newKey] : newKeys) {
-        bytes::put16(slotMut(s) + 42, std::uint16_t(newKey & 0xFFFF));
-        if (!writeAt(m_data, slotOffset(std::uint16_t(s)) + 42, QByteArray(slotPtr(s) + 42, 2), kDataFile))
+    const bool keysChanged = !moved.empty();
+    for (const NewStart& m : moved) {
+        bytes::put16(slotMut(m.slot) + 42, std::uint16_t(m.newKey & 0xFFFF));
+        if (!writeAt(m_data, slotOffset(std::uint16_t(m.slot)) + 42, QByteArray(slotPtr(m.slot) + 42, 2),
+                     kDataFile))
             return cancel();
     }
     if (copiesRemoved > 0)
@@ -239,8 +242,8 @@ bool Logbook::RebuildIndex(Progress& progress, const FlightIndex* onDisk, bool a
             std::memset(slotMut(from), 0, 2);
             if (!writeAt(m_data, slotOffset(std::uint16_t(from)), QByteArray(2, '\0'), kDataFile))
                 return cancel();
-            for (auto& m : moved)
-                if (m.first == from) m.first = hole;
+            for (NewStart& m : moved)
+                if (m.slot == from) m.slot = hole;
             std::replace(kept.begin(), kept.end(), from, hole);
             filled[std::size_t(hole)] = true;
             ++moves;
@@ -319,11 +322,11 @@ bool Logbook::RebuildIndex(Progress& progress, const FlightIndex* onDisk, bool a
     for (; li < live.size(); ++li)
         orphans.push_back({std::uint32_t(live[li] >> 32), std::int32_t(live[li] & 0xFFFFFFFF)});
     // A flight whose start was moved takes a left-over record of its old start, re-keyed.
-    for (const auto& [slot, oldKey] : moved) {
+    for (const NewStart& m : moved) {
         auto e = std::find_if(entries.begin(), entries.end(),
-                              [s = slot](const IndexEntry& x) { return x.RecNo == s; });
+                              [s = m.slot](const IndexEntry& x) { return x.RecNo == s; });
         auto o = std::find_if(orphans.rbegin(), orphans.rend(),
-                              [k = oldKey](const LiveText& t) { return t.key == k; });
+                              [k = m.oldKey](const LiveText& t) { return t.key == k; });
         if (e == entries.end() || o == orphans.rend()) continue;
         e->StrPos = o->offset;
         orphans.erase(std::next(o).base());

@@ -395,7 +395,7 @@ void Logbook::mendInterruptedChange() {
     }
     // A flight added while the program was killed leaves a slot written in part at the end; the
     // index never took it in.
-    const qint64 tail = (m_data.size() - kFirstSlotPos) % kFlightRecordSize;
+    const qint64 tail = partialSlotBytes();
     if (tail != 0 && !m_data.resize(m_data.size() - tail)) return;
 
     // Texts written for a change or an addition that did not finish belong to no flight; left

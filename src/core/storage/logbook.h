@@ -183,6 +183,10 @@ private:
     bool loadNames();
     bool verifyIndex(QString* why);
     qint64 slotOffset(std::uint16_t recNo) const { return kFirstSlotPos + qint64(kFlightRecordSize) * recNo; }
+    // The bytes of a slot written in part at the end of Flug.dat (an add killed half-way), or 0.
+    qint64 partialSlotBytes() const {
+        return m_data.size() > kFirstSlotPos ? (m_data.size() - kFirstSlotPos) % kFlightRecordSize : 0;
+    }
     bool readSlot(std::uint16_t recNo, FlightRecord& out, QString* error = nullptr);
     // As readSlot, telling the user why when it fails.
     bool readSlotOrTell(std::uint16_t recNo, FlightRecord& out);
