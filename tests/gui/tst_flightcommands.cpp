@@ -85,6 +85,7 @@ private slots:
     void enterKeysPressOk_data();
     void enterKeysPressOk();
     void changeKeepsTheOldVersionWhenTheStartIsTaken();
+    void changedDateIsStoredAsTyped();
     void runningTotalFollowsSimulatorChanges();
     void discardShowsThePreviousFlight();
     void deleteAsksAndTheLastOneLeavesTheTemplate();
@@ -159,6 +160,25 @@ void TestFlightCommands::newFlightIsStoredAsTyped() {
                           "bung"));  // Windows-1252 on disk
     QCOMPARE(w.RunningTotal(), 90);
     QCOMPARE(env.settings->readInteger(QStringLiteral("USER"), QStringLiteral("GESAMTSTUNDEN"), -1), 90);
+}
+
+// F4, Home, a date typed with its dots, Enter: the flight moves to that very day.
+void TestFlightCommands::changedDateIsStoredAsTyped() {
+    LogbookEnv env;
+    QVERIFY(env.open());
+    env.add(env.flight(QDate(2012, 3, 5), 600));
+    TFMHaupt w(env.flightBook(), env.ui);
+    showActive(w);
+    QTest::keyClick(&w, Qt::Key_F4);
+    QCOMPARE(w.EntryState(), ChangeFlight);
+    QVERIFY(w.mask().EDDate->hasFocus());
+    QTest::keyClick(w.mask().EDDate, Qt::Key_Home);
+    QTest::keyClicks(w.mask().EDDate, QStringLiteral("09.12.23"));
+    QTest::keyClick(w.mask().EDDate, Qt::Key_Return);
+    QCOMPARE(w.EntryState(), Browse);
+    FlightRecord r;
+    QVERIFY(env.book->ReadFlight(1, r));
+    QCOMPARE(QDate(1899, 12, 30).addDays(r.Date), QDate(2023, 12, 9));
 }
 
 void TestFlightCommands::okIsRefusedWhileARequiredFieldIsEmpty() {

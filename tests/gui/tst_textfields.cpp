@@ -57,9 +57,9 @@ void TestTextFields::maskedTyping_data() {
     QTest::newRow("tctp letters and digits") << ">aaaa;1; "
                                              << "a-1b"
                                              << "A1B ";
-    QTest::newRow("date skips to the separators") << "!90/90/00;1;_"
-                                                  << "1.2.49"
-                                                  << "1 .2 .49";
+    QTest::newRow("date separators close day and month") << "!90/90/00;1;_"
+                                                         << "1.2.49"
+                                                         << "01.02.49";
     QTest::newRow("date full") << "!90/90/00;1;_"
                                << "010249"
                                << "01.02.49";

@@ -10,6 +10,12 @@ constexpr QChar kFieldSeparator = QLatin1Char(';');
 constexpr QChar kEmptyPlace = QLatin1Char(' ');
 constexpr QChar kEscape = QLatin1Char('\\');
 
+// Characters a person types between the numbers of a date or a time.
+bool isSeparator(QChar c) {
+    return c == QLatin1Char('.') || c == QLatin1Char(',') || c == QLatin1Char(':') || c == QLatin1Char('/') ||
+           c == QLatin1Char('-');
+}
+
 // Positions of the ";" that separate the fields, escaped ones left out.
 QList<qsizetype> fieldSeparators(const QString& mask) {
     QList<qsizetype> result;
@@ -67,6 +73,7 @@ void EditMask::parse(const QString& pattern) {
             case '0':
             case '9':
                 place.kind = Kind::Digit;
+                place.required = ch == QLatin1Char('0');
                 break;
             case '#':
                 place.kind = Kind::DigitOrSign;
@@ -74,14 +81,17 @@ void EditMask::parse(const QString& pattern) {
             case 'L':
             case 'l':
                 place.kind = Kind::Letter;
+                place.required = ch == QLatin1Char('L');
                 break;
             case 'A':
             case 'a':
                 place.kind = Kind::LetterOrDigit;
+                place.required = ch == QLatin1Char('A');
                 break;
             case 'C':
             case 'c':
                 place.kind = Kind::Any;
+                place.required = ch == QLatin1Char('C');
                 break;
             case '/':
                 // The program writes dates as dd.mm.yy whatever the desktop's locale says.
@@ -161,9 +171,17 @@ bool EditMask::fits(const QString& text) const {
     return true;
 }
 
+bool EditMask::isComplete(const QString& text) const {
+    if (!fits(text)) return false;
+    for (int i = 0; i < length(); ++i) {
+        if (m_places.at(i).required && text.at(i) == kEmptyPlace) return false;
+    }
+    return true;
+}
+
 QString EditMask::conform(const QString& text) const {
     // The text is typed into an empty field, so fixed characters in it find their places.
-    Edit edit{emptyText(), 0, true};
+    Edit edit{emptyText(), 0, true, {}};
     for (const QChar c : text) {
         const Edit next = typeInto(edit, c);
         if (next.accepted) edit = next;
@@ -172,18 +190,71 @@ QString EditMask::conform(const QString& text) const {
 }
 
 EditMask::Edit EditMask::clear(const QString& text, int from, int to) const {
-    Edit edit{text, std::clamp(from, 0, length()), true};
+    Edit edit{text, std::clamp(from, 0, length()), true, {}};
     for (int i = std::max(from, 0); i < std::min(to, length()); ++i) {
         if (!isLiteral(i)) edit.text[i] = kEmptyPlace;
     }
     return edit;
 }
 
-EditMask::Edit EditMask::type(const QString& text, int cursor, int selStart, int selEnd, QChar c) const {
-    Edit edit{fits(text) ? text : conform(text), cursor, true};
-    if (selEnd > selStart) edit = clear(edit.text, selStart, selEnd);
+EditMask::Edit EditMask::type(const QString& text, int cursor, int selStart, int selEnd, QChar c,
+                              Run run) const {
+    Edit edit{fits(text) ? text : conform(text), cursor, true, run};
+    if (selEnd > selStart) {
+        edit = clear(edit.text, selStart, selEnd);
+        edit.run = {};
+    }
     const Edit typed = typeInto(edit, c);
-    return typed.accepted ? typed : Edit{text, cursor, false};
+    return typed.accepted ? typed : Edit{text, cursor, false, run};
+}
+
+std::pair<int, int> EditMask::groupAt(int pos) const {
+    if (pos < 0 || pos >= length() || isLiteral(pos)) return {pos, pos};
+    int first = pos;
+    while (first > 0 && !isLiteral(first - 1)) --first;
+    int end = pos + 1;
+    while (end < length() && !isLiteral(end)) ++end;
+    return {first, end};
+}
+
+bool EditMask::isSeparatorFor(int pos, QChar c) const {
+    if (!isLiteral(pos)) return false;
+    const QChar literal = m_places.at(pos).literal;
+    return literal == c || (isSeparator(literal) && isSeparator(c));
+}
+
+QChar EditMask::padding(int first, int end, int pos) const {
+    const auto isRequiredDigit = [this](int i) {
+        return m_places.at(i).required && m_places.at(i).kind == Kind::Digit;
+    };
+    bool zeroPadded = false;
+    for (int i = first; i < end; ++i) zeroPadded = zeroPadded || isRequiredDigit(i);
+    return zeroPadded && m_places.at(pos).kind == Kind::Digit ? QLatin1Char('0') : kEmptyPlace;
+}
+
+EditMask::Edit EditMask::typeSeparator(const Edit& state, QChar c) const {
+    Edit edit = state;
+    int from = std::clamp(state.cursor, 0, length());
+    if (state.run.last >= 0) {
+        // Close the group being typed: its typed characters end up on its last places.
+        const auto [first, end] = groupAt(state.run.last);
+        const int typedFrom = std::max(first, state.run.start);
+        const int count = state.run.last - typedFrom + 1;
+        if (count > 0 && state.run.last < end - 1) {
+            const QString typed = state.text.mid(typedFrom, count);
+            for (int i = first; i < end - count; ++i) edit.text[i] = padding(first, end, i);
+            for (int i = 0; i < count; ++i) edit.text[end - count + i] = typed.at(i);
+        }
+        from = end;
+    }
+    int literal = from;
+    while (literal < length() && !isLiteral(literal)) ++literal;
+    if (literal >= length() || !isSeparatorFor(literal, c))
+        return Edit{state.text, state.cursor, false, state.run};
+    edit.cursor = literal + 1;
+    edit.run.last = -1;
+    edit.run.separated = true;
+    return edit;
 }
 
 EditMask::Edit EditMask::typeInto(const Edit& state, QChar c) const {
@@ -191,31 +262,41 @@ EditMask::Edit EditMask::typeInto(const Edit& state, QChar c) const {
     const int pos = std::clamp(state.cursor, 0, length());
     const bool blankTyped = c == kEmptyPlace || c == m_blank;
 
-    // A fixed character typed on or before its place moves the caret past it; the places skipped
-    // keep what they hold. That is how "1:30" lands in " 99:99" as " 1 :30".
-    int i = pos;
-    if (!blankTyped) {
-        while (i < length() && !isLiteral(i) && !takes(i, c)) ++i;
-    }
-    for (; i < length() && isLiteral(i); ++i) {
-        if (m_places.at(i).literal == c) {
-            edit.cursor = i + 1;
-            return edit;
-        }
-    }
-
     const int place = nextEditable(pos);
-    if (place < 0) return Edit{state.text, state.cursor, false};
-    if (blankTyped) {
-        edit.text[place] = kEmptyPlace;
-    } else if (takes(place, c)) {
-        edit.text[place] = converted(place, c);
-    } else {
-        return Edit{state.text, state.cursor, false};
+    if (!blankTyped && (place < 0 || !takes(place, c))) {
+        // Fixed characters typed where the mask has them ("1.2.49" into a date, "1:30" into a time).
+        if (isSeparator(c)) return typeSeparator(state, c);
+        for (int i = pos; i < length(); ++i) {
+            if (isLiteral(i) && m_places.at(i).literal == c) {
+                edit.cursor = i + 1;
+                edit.run = {};
+                return edit;
+            }
+        }
+        return Edit{state.text, state.cursor, false, state.run};
     }
+    if (place < 0) return Edit{state.text, state.cursor, false, state.run};
+    edit.text[place] = blankTyped ? kEmptyPlace : converted(place, c);
+    if (edit.run.start < 0) edit.run.start = place;
+    edit.run.last = place;
     const int next = nextEditable(place + 1);
     edit.cursor = next < 0 ? length() : next;
     return edit;
+}
+
+QString EditMask::alignRunRight(const QString& text, const Run& run) const {
+    if (run.start < 0 || run.last < run.start || !fits(text)) return text;
+    QString typed;
+    for (int i = run.start; i <= run.last; ++i) {
+        if (!isLiteral(i)) typed.append(text.at(i));
+    }
+    QString result = text;
+    int source = static_cast<int>(typed.size());
+    for (int i = length() - 1; i >= run.start; --i) {
+        if (isLiteral(i)) continue;
+        result[i] = source > 0 ? typed.at(--source) : kEmptyPlace;
+    }
+    return result;
 }
 
 EditMask::Edit EditMask::backspace(const QString& text, int cursor, int selStart, int selEnd) const {
@@ -224,14 +305,14 @@ EditMask::Edit EditMask::backspace(const QString& text, int cursor, int selStart
     for (int i = std::min(cursor, length()) - 1; i >= 0; --i) {
         if (!isLiteral(i)) return clear(base, i, i + 1);
     }
-    return Edit{text, cursor, false};
+    return Edit{text, cursor, false, {}};
 }
 
 EditMask::Edit EditMask::deleteForward(const QString& text, int cursor, int selStart, int selEnd) const {
     const QString base = fits(text) ? text : conform(text);
     if (selEnd > selStart) return clear(base, selStart, selEnd);
     const int place = nextEditable(cursor);
-    if (place < 0) return Edit{text, cursor, false};
+    if (place < 0) return Edit{text, cursor, false, {}};
     Edit edit = clear(base, place, place + 1);
     edit.cursor = cursor;
     return edit;

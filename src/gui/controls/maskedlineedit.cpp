@@ -72,19 +72,28 @@ void MaskedLineEdit::applyEdit(const EditMask::Edit& edit) {
     setCursorPosition(edit.cursor);
 }
 
+EditMask::Run MaskedLineEdit::typingRun() const {
+    return text() == m_runText ? m_run : EditMask::Run{};
+}
+
 void MaskedLineEdit::typeText(const QString& typed) {
-    EditMask::Edit state{text(), cursorPosition(), false};
+    // A separator needs the typing that led here; a caret or text changed otherwise starts afresh.
+    const bool goesOn = !hasSelectedText() && text() == m_runText && cursorPosition() == m_runCursor;
+    EditMask::Edit state{text(), cursorPosition(), false, goesOn ? m_run : EditMask::Run{}};
     int selStart = hasSelectedText() ? selectionStart() : state.cursor;
     int selEnd = hasSelectedText() ? selectionEnd() : state.cursor;
     for (const QChar c : typed) {
         if (!c.isPrint()) continue;
         const EditMask::Edit next =
-            m_mask.type(state.text, state.cursor, selStart, selEnd, filterTypedChar(c));
+            m_mask.type(state.text, state.cursor, selStart, selEnd, filterTypedChar(c), state.run);
         if (!next.accepted) continue;
         state = next;
         selStart = selEnd = state.cursor;
     }
     applyEdit(state);
+    m_run = state.run;
+    m_runText = text();
+    m_runCursor = cursorPosition();
 }
 
 void MaskedLineEdit::keyPressEvent(QKeyEvent* event) {
@@ -121,15 +130,20 @@ void MaskedLineEdit::keyPressEvent(QKeyEvent* event) {
         const Qt::KeyboardModifiers mods = event->modifiers();
         const bool commandKey = (mods & (Qt::ControlModifier | Qt::MetaModifier)) != 0;
         if (typed.isEmpty() || !typed.at(0).isPrint() || commandKey) {
+            m_runCursor = -1;
             QLineEdit::keyPressEvent(event);
             return;
         }
         typeText(typed);
+        event->accept();
+        return;
     }
+    m_runCursor = -1;
     event->accept();
 }
 
 void MaskedLineEdit::mousePressEvent(QMouseEvent* event) {
+    m_runCursor = -1;
     QLineEdit::mousePressEvent(event);
     // Wherever the click lands in an empty field, typing should start at its first place.
     if (!m_mask.isEmpty() && !hasSelectedText() && text() == m_mask.emptyText()) setCursorPosition(0);

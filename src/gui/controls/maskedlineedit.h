@@ -12,7 +12,7 @@ namespace velmarsk {
 // - text() is the whole edit text, one character per place, empty places as blanks;
 //   maxLength() is the number of places.
 // - Typing overwrites the place at the caret and moves the caret to the next place, skipping
-//   fixed characters; typing a fixed character moves the caret past it. Backspace and Delete
+//   fixed characters; a typed separator closes the group being typed (see EditMask). Backspace and Delete
 //   blank places; a selection is blanked before typing over it. Paste types the clipboard text.
 //   A click into a field with no place filled puts the caret before the first place.
 // - setText() from the program puts the text into the places (EditMask::conform), so setting
@@ -31,6 +31,8 @@ public:
     QString editMask() const { return m_mask.mask(); }
     void setEditMask(const QString& mask);
     const EditMask& mask() const { return m_mask; }
+    // The run of typing that made the text as it stands, empty once the text changed otherwise.
+    EditMask::Run typingRun() const;
 
 protected:
     // The character the field receives for a typed one; the time fields turn separators into ":".
@@ -50,6 +52,9 @@ private:
 
     EditMask m_mask;
     Validator* m_validator = nullptr;
+    EditMask::Run m_run;
+    QString m_runText;
+    int m_runCursor = -1;
     bool m_settingUnmasked = false;
 };
 

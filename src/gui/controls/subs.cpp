@@ -6,6 +6,9 @@
 #include <QStringList>
 #include <QWidget>
 
+#include "controls/editmask.h"
+#include "dates/dateconversionerror.h"
+
 namespace velmarsk {
 
 namespace {
@@ -54,6 +57,12 @@ void keepRoomWhenHidden(QWidget* widget) {
 
 QString DateText(const QDate& date) {
     return date.toString(QStringLiteral("dd.MM.yy"));
+}
+
+QDate FieldDate(const QString& text) {
+    static const EditMask mask(kDateMask);
+    if (mask.fits(text) && !mask.isComplete(text)) throw DateConversionError(text);
+    return TextToDate(text);
 }
 
 void SetMainForm(QWidget* mainForm) {

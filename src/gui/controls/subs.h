@@ -33,6 +33,10 @@ void keepRoomWhenHidden(QWidget* widget);
 // Every date field: two-digit day, month and year, and the form dates are shown in.
 inline const QString kDateMask = QStringLiteral("!90/90/00;1;_");
 QString DateText(const QDate& date);
+// Reads what a date field holds. A place the mask requires but left empty ("09.12.2 ") makes it
+// no date, so half a year typed is refused rather than read as another year; throws
+// DateConversionError like TextToDate.
+QDate FieldDate(const QString& text);
 
 // Moves window so that it is centred over the main window, or over the screen while there is none
 // or it is not shown.

@@ -45,8 +45,38 @@ quint32 TEdit5Min::parseTime(const QString& text) {
 }
 
 quint32 TEdit5Min::minutes() {
-    if (isModified()) setMinutes(parseTime(text()));
+    if (isModified()) {
+        completeTyping();
+        setMinutes(parseTime(text()));
+    }
     return m_minutes;
+}
+
+void TEdit5Min::completeTyping() {
+    const EditMask& m = mask();
+    const EditMask::Run run = typingRun();
+    if (m.isEmpty() || run.separated || run.start < 0) return;
+    int firstPlace = 0;
+    while (m.isLiteral(firstPlace)) ++firstPlace;
+    if (run.start != firstPlace) return;
+    int hourPlaces = 0;
+    int places = 0;
+    int typed = 0;
+    bool inHours = true;
+    for (int i = firstPlace; i < m.length(); ++i) {
+        if (m.isLiteral(i)) {
+            inHours = false;
+            continue;
+        }
+        ++places;
+        if (inHours) ++hourPlaces;
+        if (i <= run.last) ++typed;
+    }
+    // Digits alone that outgrow the hours but do not fill the field are hours and minutes read
+    // from the right: "815" is 8:15, as on a clock, not 81:50.
+    if (typed <= hourPlaces || typed >= places) return;
+    const QString aligned = m.alignRunRight(text(), run);
+    if (aligned != text()) setText(aligned);
 }
 
 void TEdit5Min::setMinutes(quint32 minutes) {
@@ -109,6 +139,7 @@ void TEdit5Min::focusInEvent(QFocusEvent* event) {
 void TEdit5Min::focusOutEvent(QFocusEvent* event) {
     MaskedLineEdit::focusOutEvent(event);
     if (!isFieldFocusChange(event)) return;
+    completeTyping();
     setMinutes(parseTime(text()));
     if (isEnabled()) emit Exit(this);
 }

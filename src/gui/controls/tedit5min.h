@@ -10,7 +10,8 @@ namespace velmarsk {
 // Entry field for a duration in whole minutes, shown as hours and minutes ("  2:15") and kept to
 // multiples of 5. Default mask "999:99;1; "; the entry mask uses " 99:99;1; ".
 //
-// Every non-digit typed is taken as ":", so any separator key moves the caret into the minutes.
+// Every non-digit typed is taken as ":", so any separator key moves the caret into the minutes;
+// "8:15", "08:15" and "815" all give 8:15.
 // Leaving the field reads the text into Minutes; a text that gives the stored value stays as typed
 // (1:75 in a field holding 135 minutes). Minutes may exceed 59 when typed: 1:75 is 135.
 //
@@ -74,6 +75,8 @@ protected:
 
 private:
     void showMinutes();
+    // Puts digits typed without a separator into hours and minutes the way a clock reads them.
+    void completeTyping();
 
     quint32 m_minutes = 0;
     TStatus m_status = stNone;

@@ -488,7 +488,7 @@ bool EntryMask::EDNameKeyPress(TMyEdit* field, QKeyEvent* event) {
 
 void EntryMask::EDDateKeyDown(QKeyEvent* event) {
     try {
-        const QDate date = TextToDate(EDDate->text()).addDays(event->key() == Qt::Key_Up ? 1 : -1);
+        const QDate date = FieldDate(EDDate->text()).addDays(event->key() == Qt::Key_Up ? 1 : -1);
         EDDate->setText(DateText(date));
     } catch (const DateConversionError&) {
         showCurrentError(this);  // the text stays as it was

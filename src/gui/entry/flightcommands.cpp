@@ -135,7 +135,7 @@ void TFMHaupt::GoToDate(const QString& text) {
         return;
     QDate date;
     try {
-        date = TextToDate(text);
+        date = FieldDate(text);
     } catch (const DateConversionError&) {
         MessageBox::tell(this, QStringLiteral("Fehler"), text + QStringLiteral(" ist kein gültiges Datum"),
                          MessageBox::Icon::Error);

@@ -87,7 +87,7 @@ void EntryMask::RecordToMask(const FlightRecord& record) {
 }
 
 void EntryMask::MaskToRecord(FlightRecord& record) {
-    record.Date = std::uint16_t(dateToDayNumber(TextToDate(EDDate->text())));
+    record.Date = std::uint16_t(dateToDayNumber(FieldDate(EDDate->text())));
     for (int r = 0; r < 4; ++r)
         record.Duty[std::size_t(m_crewScrollPos + r - 1)] = nameRef(EDDuty[std::size_t(r)]->text());
     for (int r = 0; r < 4; ++r)

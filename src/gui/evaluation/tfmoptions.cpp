@@ -171,7 +171,7 @@ bool TFMOptions::birthdayAccepted() {
     const QString text = EDBirthday->text();
     if (text == EDBirthday->mask().emptyText()) return true;  // stored empty: no birthday given
     try {
-        TextToDate(text);
+        FieldDate(text);
         return true;
     } catch (const ConversionError&) {
         showCurrentError(this);

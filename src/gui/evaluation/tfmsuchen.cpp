@@ -336,8 +336,8 @@ void TFMSuchen::ButtonOkClick() {
     }
     if (CBVonBis->isChecked()) {
         try {
-            const QDate from = TextToDate(DatumVon->text());
-            const QDate to = TextToDate(DatumBis->text());
+            const QDate from = FieldDate(DatumVon->text());
+            const QDate to = FieldDate(DatumBis->text());
             criteria.dateRange = std::pair{kDayZero.daysTo(from), kDayZero.daysTo(to)};
         } catch (...) {
             Timer->stop();

@@ -268,8 +268,8 @@ void TFMSumme::buildLastFlightGroup() {
 
 void TFMSumme::BtnCalcClick() {
     // Both texts are read before anything changes, so a bad one leaves the figures as they were.
-    const QDate von = TextToDate(EDVon->text());
-    const QDate bis = TextToDate(EDBis->text());
+    const QDate von = FieldDate(EDVon->text());
+    const QDate bis = FieldDate(EDBis->text());
     calculate(von, bis);
 }
 
@@ -279,7 +279,7 @@ void TFMSumme::BtnFertigClick() {
 
 void TFMSumme::recalculateQuietly() {
     try {
-        calculate(TextToDate(EDVon->text()), TextToDate(EDBis->text()));
+        calculate(FieldDate(EDVon->text()), FieldDate(EDBis->text()));
     } catch (const DateConversionError&) {
         // A range being typed is no reason for a message; the old figures stay until it is a date.
     }

@@ -59,8 +59,8 @@ TFMCsvExport::TFMCsvExport(TFMHaupt& main) : QDialog(&main), m_main(main) {
 }
 
 bool TFMCsvExport::BtnOkClick() {
-    const std::int64_t from = dateToDayNumber(TextToDate(EDVon->text()));
-    const std::int64_t to = dateToDayNumber(TextToDate(EDBis->text()));
+    const std::int64_t from = dateToDayNumber(FieldDate(EDVon->text()));
+    const std::int64_t to = dateToDayNumber(FieldDate(EDBis->text()));
     FileChooser::Request request{FileChooser::Mode::Save,
                                  QStringLiteral("Flüge als CSV exportieren"),
                                  QString(),

@@ -126,8 +126,8 @@ void TFMFlugbuchseiten::BtnDateiClick() {
 }
 
 void TFMFlugbuchseiten::BtnDruckenClick() {
-    const QDate von = TextToDate(EDVon->text());
-    const QDate bis = TextToDate(EDBis->text());
+    const QDate von = FieldDate(EDVon->text());
+    const QDate bis = FieldDate(EDBis->text());
     const auto pass = m_book.pass();
     const int first = FindFirstOnOrAfter(*pass, kDayZero.daysTo(von));
     const int last = FindFirstOnOrAfter(*pass, kDayZero.daysTo(bis) + 1) - 1;
