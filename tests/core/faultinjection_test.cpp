@@ -4,6 +4,7 @@
 #include "settings/settingkeys.h"
 #include "storage/fileview.h"
 #include "storage/flightpass.h"
+#include "storage/savefile.h"
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -369,6 +370,40 @@ TEST(SettingsReadFaultTest, ASettingsFileReadInPartIsNotWrittenBackWithoutTheRes
         Settings after(file);
         EXPECT_EQ(after.text(setting::USER::NAME), QStringLiteral("Adler"));
         EXPECT_EQ(after.text(setting::USER::FUNCTION), QStringLiteral("Kommandant"));
+    }
+}
+
+// A disk that fills at any byte of the new settings file: the old file stays as it was, byte for
+// byte, and the error names the file.
+TEST(SettingsWriteFaultTest, AFullDiskKeepsTheOldSettingsFileWholeAndNamesIt) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("tarnoki.ini"));
+    {
+        Settings s(file);
+        s.write(setting::USER::NAME, QStringLiteral("Adler"));
+        s.write(setting::USER::GESAMTSTUNDEN, 123456);
+    }
+    QByteArray before;
+    ASSERT_TRUE(readWholeFile(file, &before));
+    const QString longName = QString(200, QLatin1Char('x'));
+    for (rlim_t limit = 0; limit < rlim_t(before.size()) + 200; limit += 13) {
+        SCOPED_TRACE(limit);
+        Settings s(file);
+        QString message;
+        {
+            const FileSizeLimit full(limit);
+            try {
+                s.write(setting::USER::FUNCTION, longName);
+            } catch (const SettingsWriteError& e) {
+                message = e.message();
+            }
+        }
+        ASSERT_FALSE(message.isEmpty());
+        EXPECT_TRUE(message.contains(QStringLiteral("tarnoki.ini"))) << message.toStdString();
+        QByteArray after;
+        ASSERT_TRUE(readWholeFile(file, &after));
+        EXPECT_EQ(after, before);
+        EXPECT_EQ(s.text(setting::USER::FUNCTION), QString());  // memory follows the file
     }
 }
 

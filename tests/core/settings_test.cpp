@@ -271,7 +271,9 @@ TEST_F(SettingsTest, RefusedWriteThrowsAndMemoryKeepsTheOldValue) {
         Settings settings(target);
         const QString message =
             writeErrorOf([&] { settings.writeInteger(kUser, QStringLiteral("GESAMTSTUNDEN"), 60); });
-        EXPECT_EQ(message, QStringLiteral("nach %1 kann nicht geschrieben werden").arg(target));
+        // The file first, then the system's reason where there is one.
+        EXPECT_TRUE(message.startsWith(QStringLiteral("nach %1 kann nicht geschrieben werden").arg(target)))
+            << message.toStdString();
         EXPECT_EQ(settings.readInteger(kUser, QStringLiteral("GESAMTSTUNDEN"), 0), 0);
     }
     EXPECT_FALSE(QFileInfo::exists(missing));
@@ -288,7 +290,8 @@ TEST_F(SettingsTest, RefusedWriteThrowsAndMemoryKeepsTheOldValue) {
     Settings settings(inSub);
     ASSERT_TRUE(QDir(m_dir.path()).rename(QStringLiteral("sub"), QStringLiteral("weg")));
     const QString message = writeErrorOf([&] { settings.writeString(kUser, kName, QStringLiteral("Neu")); });
-    EXPECT_EQ(message, QStringLiteral("nach %1 kann nicht geschrieben werden").arg(inSub));
+    EXPECT_TRUE(message.startsWith(QStringLiteral("nach %1 kann nicht geschrieben werden").arg(inSub)))
+        << message.toStdString();
     EXPECT_EQ(settings.readString(kUser, kName, QString()), QStringLiteral("Alt"));
 }
 

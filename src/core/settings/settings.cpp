@@ -5,7 +5,6 @@
 #include <QByteArrayView>
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -234,22 +233,13 @@ struct Settings::Impl {
     // Memory to the file; on failure memory returns to what the file holds.
     void commit() {
         const QByteArray bytes = serialize();
-        if (!saveWhole(bytes)) {
+        QString reason;
+        // The old file or the new one, never half of it: every write, flush and sync is checked.
+        if (!saveFileAtomically(path, bytes, &reason)) {
             load(fileBytes);
-            throw SettingsWriteError(cannotWriteMessage(path));
+            throw SettingsWriteError(cannotWriteMessage(path) + QStringLiteral(": ") + reason);
         }
         fileBytes = bytes;
-    }
-
-    // The old file or the new one, never half of it.
-    bool saveWhole(const QByteArray& bytes) const {
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly)) return false;
-        if (file.write(bytes) != bytes.size()) {
-            file.cancelWriting();
-            return false;
-        }
-        return file.commit();
     }
 };
 
