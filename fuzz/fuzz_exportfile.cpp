@@ -98,6 +98,8 @@ QString resetWorkFolder(const QByteArray& exportFile) {
 struct ReadAlone {
     ExportReader::OpenResult open = ExportReader::OpenResult::OpenFailed;
     std::vector<ExportEntry> entries;
+    std::vector<bool> refused;    // the entry's values may not be stored: left out, the reading goes on
+    QStringList refusals;         // the reader's line for each of them
     std::vector<qsizetype> ends;  // where each entry ends in the file
     ExportReader::Status end = ExportReader::Status::End;
     qsizetype size = 0;
@@ -136,12 +138,40 @@ ReadAlone readAlone(const QString& path, const QByteArray& file) {
             require(e.offset == before && reader.position() > before && reader.position() <= file.size(),
                     "an entry outside the bytes read");
             require(e.record.Date != 0, "a flight without a date");
+            require(firstValueBeyondLimit(e.record) == nullptr, "a value no flight may hold");
             for (const QString& n : e.names)
                 require(NameTable::isStorableName(NameTable::trimmedName(n)), "a name no table can hold", n);
             // Exactly the entry's bytes, so nothing is skipped, added or changed on the way.
             require(entryBytes(e) == file.mid(before, reader.position() - before),
                     "the entry handed out is not the entry's bytes");
             result.entries.push_back(e);
+            result.refused.push_back(false);
+            result.ends.push_back(reader.position());
+            require(reader.entriesRead() == int(result.entries.size()), "entries miscounted");
+            continue;
+        }
+        if (status == ExportReader::Status::Refused) {
+            require(reader.position() > before + kFlightRecordSize && reader.position() <= file.size(),
+                    "a refused entry outside the bytes read");
+            require(reader.problem().contains(QStringLiteral("Flug %1 der Importdatei (ab Byte %2)")
+                                                  .arg(result.entries.size() + 1)
+                                                  .arg(before)),
+                    "a refused entry not named by its number and byte", reader.problem());
+            FlightRecord r = FlightRecord::fromBytes(file.constData() + before);
+            bool badName = false;
+            qsizetype pos = before + kFlightRecordSize;
+            for (int i = 0; i < ExportFile::kTexts; ++i) {
+                const qsizetype end = file.indexOf('\0', pos);
+                if (i < ExportFile::kNameTexts)
+                    badName = badName || !NameTable::isStorableName(NameTable::trimmedName(
+                                             cp1252::decode(file.mid(pos, end - pos))));
+                pos = end + 1;
+            }
+            require(pos == reader.position(), "a refused entry of another length than its bytes");
+            require(badName || firstValueBeyondLimit(r) != nullptr, "an entry refused without a reason");
+            result.entries.push_back(ExportEntry{});
+            result.refused.push_back(true);
+            result.refusals << reader.problem();
             result.ends.push_back(reader.position());
             require(reader.entriesRead() == int(result.entries.size()), "entries miscounted");
             continue;
@@ -242,14 +272,21 @@ void importInto(const QString& path, const ReadAlone& alone, int stopAfter) {
     QSet<std::uint32_t> seen;
     std::vector<const ExportEntry*> added;
     qint64 minutes = 0;
+    QStringList refusals;
     for (int i = 0; i < outcome.read; ++i) {
         const ExportEntry& e = alone.entries[std::size_t(i)];
+        if (alone.refused[std::size_t(i)]) {
+            refusals << alone.refusals.at(refusals.size());
+            continue;
+        }
         const std::uint32_t key = keyOf(e.record.Date, e.record.Atd);
         if (before.contains(key) || seen.contains(key)) continue;
         seen.insert(key);
         added.push_back(&e);
         minutes += FlightBook::countedMinutes(e.record);
     }
+    require(outcome.refused == refusals, "the import reports other refused entries than the reader",
+            outcome.refused.join(QLatin1Char('\n')));
     require(outcome.imported == int(added.size()), "imported flights miscounted", counts);
     require(book.FlightCount() == countBefore + outcome.imported, "flights in the logbook miscounted",
             counts);

@@ -75,9 +75,9 @@ int CliCommands::importFlights() {
     }
     const ImportOutcome result = import.run();
     print(QStringLiteral("Datensätze: %1\nimportiert: %2\n").arg(result.read).arg(result.imported));
-    if (result.problem.isEmpty()) return kOk;
-    CliInteraction::printMessage(result.problem);
-    return kError;
+    for (const QString& refusal : result.refused) CliInteraction::printMessage(refusal);
+    if (!result.problem.isEmpty()) CliInteraction::printMessage(result.problem);
+    return result.problem.isEmpty() && result.refused.isEmpty() ? kOk : kError;
 }
 
 int CliCommands::csv() {

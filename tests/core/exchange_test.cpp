@@ -11,6 +11,7 @@
 #include "storage/flightpass.h"
 #include "storage/scramble.h"
 
+#include <sys/stat.h>
 #include <QFileInfo>
 
 namespace velmarsk::test {
@@ -219,7 +220,8 @@ TEST_F(ExchangeTest, ProtectedCommentTravelsScrambledAndStaysProtected) {
 }
 
 // Damaged and cut-off files: the flights before the fault are imported and counted, the user reads
-// what was left out, and nothing behind the fault reaches the logbook.
+// what was left out, and nothing behind the fault reaches the logbook. An entry whose values no
+// flight may hold is left out by itself, named, and the entries behind it go in.
 TEST_F(ExchangeTest, DamagedOrCutOffFilesSayWhatWasNotImported) {
     for (int d = 1; d <= 3; ++d) add(day(d), 600);
     ASSERT_EQ(exportPositions({1, 2, 3}), ExportFile::Result::Ok);
@@ -232,21 +234,43 @@ TEST_F(ExchangeTest, DamagedOrCutOffFilesSayWhatWasNotImported) {
         QByteArray file;
         ExportReader::OpenResult open;
         int read;
-        const char* problem;  // part of the message; nullptr for none
+        int imported;
+        const char* problem;  // part of the message that ends the import; nullptr for none
+        const char* refused;  // part of the line of the entry left out; nullptr for none
     };
-    QByteArray noDate = good;
-    bytes::put16(noDate.data() + second, 0);
+    // The second entry with one value changed in its record.
+    auto withValue = [&](const char* field, std::uint32_t value) {
+        QByteArray file = good;
+        FlightRecord r = FlightRecord::fromBytes(file.constData() + second);
+        findFlightField(field)->set(r, value);
+        file.replace(second, kFlightRecordSize, r.toBytes());
+        return file;
+    };
     QByteArray lineBreak = good;
     lineBreak[second + kFlightRecordSize + 1] = '\n';  // inside "CH-53"
+    QByteArray longVersion = good;
+    longVersion[37] = 5;  // the version text's length: every entry would start one byte later
     const std::vector<Case> cases = {
-        {"header only", ExportFile::header(), ExportReader::OpenResult::Ok, 0, nullptr},
-        {"logbook data file", bytes(Logbook::kDataFile), ExportReader::OpenResult::UnknownHeader, 0, nullptr},
-        {"shorter than a header", good.left(30), ExportReader::OpenResult::UnknownHeader, 0, nullptr},
-        {"cut in the record", good.left(second + 50), ExportReader::OpenResult::Ok, 1, "unvollständig"},
-        {"cut in the texts", good.left(second + kFlightRecordSize + 10), ExportReader::OpenResult::Ok, 1,
-         "unvollständig"},
-        {"record without date", noDate, ExportReader::OpenResult::Ok, 1, "kein Datum"},
-        {"name with a line break", lineBreak, ExportReader::OpenResult::Ok, 1, "Zeilenumbruch"},
+        {"header only", ExportFile::header(), ExportReader::OpenResult::Ok, 0, 0, nullptr, nullptr},
+        {"logbook data file", bytes(Logbook::kDataFile), ExportReader::OpenResult::UnknownHeader, 0, 0,
+         nullptr, nullptr},
+        {"shorter than a header", good.left(30), ExportReader::OpenResult::UnknownHeader, 0, 0, nullptr,
+         nullptr},
+        {"version text of another length", longVersion, ExportReader::OpenResult::UnknownHeader, 0, 0,
+         nullptr, nullptr},
+        {"cut in the record", good.left(second + 50), ExportReader::OpenResult::Ok, 1, 1, "unvollständig",
+         nullptr},
+        {"cut in the texts", good.left(second + kFlightRecordSize + 10), ExportReader::OpenResult::Ok, 1, 1,
+         "unvollständig", nullptr},
+        {"record without date", withValue("Date", 0), ExportReader::OpenResult::Ok, 1, 1, "kein Datum",
+         nullptr},
+        {"name with a line break", lineBreak, ExportReader::OpenResult::Ok, 3, 2, nullptr, "Zeilenumbruch"},
+        {"departure past 23:59", withValue("Atd", 65535), ExportReader::OpenResult::Ok, 3, 2, nullptr,
+         "\u201EAtd\u201C den Wert 65535, erlaubt sind 0 bis 1439"},
+        {"departure at 24:00", withValue("Atd", 1440), ExportReader::OpenResult::Ok, 3, 2, nullptr, "Atd"},
+        {"arrival past 23:59", withValue("Ata", 5000), ExportReader::OpenResult::Ok, 3, 2, nullptr, "Ata"},
+        {"protection flag 7", withValue("CommentHidden", 7), ExportReader::OpenResult::Ok, 3, 2, nullptr,
+         "CommentHidden"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -262,14 +286,67 @@ TEST_F(ExchangeTest, DamagedOrCutOffFilesSayWhatWasNotImported) {
         }
         const ImportOutcome result = import.run();
         EXPECT_EQ(result.read, c.read);
-        EXPECT_EQ(result.imported, c.read);
-        EXPECT_EQ(other.book.FlightCount(), c.read);
+        EXPECT_EQ(result.imported, c.imported);
+        EXPECT_EQ(other.book.FlightCount(), c.imported);
         if (c.problem)
             EXPECT_TRUE(result.problem.contains(QString::fromUtf8(c.problem)))
                 << result.problem.toStdString();
         else
-            EXPECT_TRUE(result.problem.isEmpty());
+            EXPECT_TRUE(result.problem.isEmpty()) << result.problem.toStdString();
+        if (c.refused) {
+            ASSERT_EQ(result.refused.size(), 1);
+            const QString line = result.refused.front();
+            EXPECT_TRUE(line.contains(QString::fromUtf8(c.refused))) << line.toStdString();
+            EXPECT_TRUE(line.startsWith(QStringLiteral("Flug 2 der Importdatei (ab Byte %1)").arg(second)))
+                << line.toStdString();
+            // The flights on either side went in; the refused one did not.
+            EXPECT_EQ(other.book.index().PositionOf(std::uint16_t(dateToDayNumber(day(2))), 600), 0);
+        } else {
+            EXPECT_TRUE(result.refused.isEmpty());
+        }
     }
+}
+
+// Pipes, devices and folders are refused before they are opened: a pipe would wait for ever and a
+// device never end.
+TEST_F(ExchangeTest, OnlyAPlainFileIsOpenedForImport) {
+    const QString fifo = path("pipe.exp");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString& file : {fifo, QStringLiteral("/dev/zero"), dir.path()}) {
+        SCOPED_TRACE(file.toStdString());
+        FlightImport import(*service);
+        EXPECT_EQ(import.open(file), ExportReader::OpenResult::NotAFile);
+    }
+    EXPECT_EQ(ExportReader::openMessage(ExportReader::OpenResult::NotAFile),
+              QStringLiteral("Datei kann nicht geöffnet werden: das ist keine gewöhnliche Datei"));
+}
+
+// The file is read a piece at a time: entries that straddle the pieces, and a routing longer than
+// a piece, come in whole.
+TEST_F(ExchangeTest, AFileLargerThanOneReadImportsWhole) {
+    ASSERT_EQ(FlightGenerator(9, 2000).addTo(*service, 2000), 2000);
+    const int position = add(QDate(2030, 1, 1), 600);
+    ASSERT_GT(position, 0);
+    StringRecord longTexts;
+    ASSERT_TRUE(book->ReadStringRecord(position, longTexts));
+    FlightRecord r;
+    ASSERT_TRUE(book->ReadFlight(position, r));
+    longTexts.Routing = QString(600 * 1024, QLatin1Char('R'));
+    const int changed = service->ChangeFlight(position, r, longTexts);
+    ASSERT_GT(changed, 0);
+    const int last = book->FlightCount();
+    const auto pass = service->pass();
+    EntryWriter writer(book->names());
+    ASSERT_TRUE(writer.addFromPass(*pass, 1, last));
+    ASSERT_EQ(ExportFile::append(exportPath(), writer.bytes()), ExportFile::Result::Ok);
+    ASSERT_GT(QFileInfo(exportPath()).size(), 3 * 256 * 1024);  // several pieces of the reader
+
+    OtherLogbook other;
+    const ImportOutcome result = importInto(other.service, exportPath());
+    EXPECT_EQ(result.read, last);
+    EXPECT_EQ(result.imported, last);
+    EXPECT_TRUE(result.problem.isEmpty()) << result.problem.toStdString();
+    EXPECT_EQ(other.texts(changed).Routing, longTexts.Routing);
 }
 
 TEST_F(ExchangeTest, AMissingImportFileCannotBeOpened) {

@@ -16,8 +16,8 @@ QByteArray ExportFile::header() {
 }
 
 bool ExportFile::isExportHeader(QByteArrayView start) {
-    if (start.size() < kHeaderSize) return false;
-    return fileheader::read(start.first(kHeaderSize).toByteArray()).version == kVersion;
+    // Exactly the header written: a version text of another length would shift every entry.
+    return start.size() >= kHeaderSize && start.first(kHeaderSize) == header();
 }
 
 ExportFile::NameRefs ExportFile::nameRefs(const FlightRecord& r) {

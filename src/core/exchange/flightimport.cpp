@@ -34,6 +34,15 @@ ImportOutcome FlightImport::run(const Step& step) {
     std::uint16_t lastDate = 0, lastAtd = 0;
     for (;;) {
         const ExportReader::Status status = m_reader.next(entry);
+        if (status == ExportReader::Status::Refused) {
+            result.refused << m_reader.problem();
+            ++result.read;
+            if (step && !step(result.read, result.imported)) {
+                result.cancelled = m_reader.position() < m_reader.size();
+                break;
+            }
+            continue;
+        }
         if (status != ExportReader::Status::Flight) {
             if (status != ExportReader::Status::End) result.problem = m_reader.problem();
             break;

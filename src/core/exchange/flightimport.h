@@ -3,6 +3,7 @@
 #include "exchange/exportreader.h"
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 namespace velmarsk {
@@ -18,6 +19,8 @@ struct ImportOutcome {
     // Why the import ended before the end of the file (damaged or cut-off file, names table full,
     // a flight the logbook refused); empty when every entry of the file was read.
     QString problem;
+    // One line for each entry left out because its values may not be stored; the others went on.
+    QStringList refused;
 };
 
 // Adds the flights of an export file to a logbook: each name text becomes a number of this

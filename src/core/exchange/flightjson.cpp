@@ -27,12 +27,6 @@ QString valueText(const QJsonValue& value) {
     return QString::fromUtf8(array.mid(1, array.size() - 2));
 }
 
-// Departure and arrival are times of day; the other minute fields are durations.
-std::uint32_t maximumOf(const FieldInfo& field) {
-    if (std::strcmp(field.name, "Atd") == 0 || std::strcmp(field.name, "Ata") == 0) return 1439;
-    return field.maximum();
-}
-
 bool readShortText(const QJsonValue& value, const QString& what, QString* out, QString* error) {
     if (!value.isString()) {
         *error = what + QStringLiteral(" muss ein Text sein.");
@@ -102,7 +96,7 @@ bool readField(const FieldInfo& field, const QJsonValue& value, FlightDraft& dra
         case FieldKind::Counter:
         case FieldKind::Flag: {
             const double number = value.toDouble(-1);
-            const std::uint32_t maximum = maximumOf(field);
+            const std::uint32_t maximum = field.limit();
             if (!value.isDouble() || number < 0 || number > maximum || std::floor(number) != number) {
                 *error =
                     quoted(key) + QStringLiteral(": ") + valueText(value) +

@@ -110,6 +110,21 @@ std::uint32_t FieldInfo::maximum() const {
     return 0;
 }
 
+bool FieldInfo::isClockTime() const {
+    return kind == FieldKind::Time && (std::strcmp(name, "Atd") == 0 || std::strcmp(name, "Ata") == 0);
+}
+
+std::uint32_t FieldInfo::limit() const {
+    return isClockTime() ? kMinutesPerDay - 1 : maximum();
+}
+
+const FieldInfo* firstValueBeyondLimit(const FlightRecord& r) {
+    for (const FieldInfo& field : kFields)
+        if (field.kind != FieldKind::Text && field.kind != FieldKind::Day && field.get(r) > field.limit())
+            return &field;
+    return nullptr;
+}
+
 std::span<const FieldInfo> flightFields() {
     return kFields;
 }

@@ -91,6 +91,8 @@ static_assert(offsetof(FlightRecord, ArDay) == 78 && offsetof(FlightRecord, Land
 static_assert(offsetof(FlightRecord, IfrGesDay) == 92 && offsetof(FlightRecord, SimNite) == 104);
 static_assert(offsetof(FlightRecord, PrecDay) == 106 && offsetof(FlightRecord, Spare) == 111);
 
+constexpr std::uint32_t kMinutesPerDay = 24 * 60;
+
 // The scalar fields of the record by name, for code that treats them alike (file layout, exchange
 // formats, the entry mask). Duty and Name are the two arrays and are not listed.
 enum class FieldKind { Day, Text, Time, Counter, Flag };  // Text: a NameRef
@@ -102,11 +104,19 @@ struct FieldInfo {
 
     std::uint32_t get(const FlightRecord& r) const;
     void set(FlightRecord& r, std::uint32_t value) const;
+    // The largest value the field's bytes hold.
     std::uint32_t maximum() const;
+    // Departure and arrival are times of day (0:00 to 23:59); the other minute fields are durations.
+    bool isClockTime() const;
+    // The largest value a flight may hold in the field, whichever way it comes in (mask, command
+    // line, export or CSV file): a clock time below 24:00, a flag 0 or 1, otherwise what fits.
+    std::uint32_t limit() const;
 };
 
 std::span<const FieldInfo> flightFields();
 const FieldInfo* findFlightField(const char* name);
+// The first number field of the record beyond its limit(); nullptr when every value may be stored.
+const FieldInfo* firstValueBeyondLimit(const FlightRecord& r);
 
 // Number of leading crew slots whose duty text is not empty.
 template <typename NameLookup>

@@ -92,7 +92,6 @@ private:
         const FieldInfo* field;
         QWidget* control;
     };
-    static constexpr quint32 kMinutesPerDay = 24 * 60;
     static quint32 maskValue(const Binding& b);
     // The name under which the user sees a field: its label, or group, column and row.
     QString fieldCaption(QWidget* field) const;

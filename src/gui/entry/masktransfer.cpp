@@ -151,12 +151,10 @@ std::pair<QWidget*, QString> EntryMask::firstUnstorableValue() const {
     // stored wrong without a word.
     for (const Binding& b : m_bindings) {
         const quint32 value = maskValue(b);
-        const bool clockTime =
-            std::strcmp(b.field->name, "Atd") == 0 || std::strcmp(b.field->name, "Ata") == 0;
-        if (clockTime && value >= kMinutesPerDay) return {b.control, clockTimeRefusal(b.control)};
-        if (value > b.field->maximum())
-            return {b.control, QStringLiteral("Der Wert im Feld \u201E%1\u201C ist zu groß für das Flugbuch")
-                                   .arg(fieldCaption(b.control))};
+        if (value <= b.field->limit()) continue;
+        if (b.field->isClockTime()) return {b.control, clockTimeRefusal(b.control)};
+        return {b.control, QStringLiteral("Der Wert im Feld \u201E%1\u201C ist zu groß für das Flugbuch")
+                               .arg(fieldCaption(b.control))};
     }
     return {nullptr, QString()};
 }

@@ -144,6 +144,15 @@ std::optional<ImportOutcome> TFMExportFlug::ImportFlights() {
     });
     m_running = false;
     showCounts(outcome.read, outcome.imported);
+    if (!outcome.refused.isEmpty()) {
+        // The first few name their flights; a long list would outgrow the screen.
+        constexpr qsizetype kShown = 10;
+        QStringList lines = outcome.refused.mid(0, kShown);
+        if (outcome.refused.size() > kShown)
+            lines << QStringLiteral("… und %1 weitere.").arg(outcome.refused.size() - kShown);
+        MessageBox::tell(this, QStringLiteral("Dateifehler"), lines.join(QLatin1Char('\n')),
+                         MessageBox::Icon::Warning);
+    }
     if (!outcome.problem.isEmpty())
         MessageBox::tell(this, QStringLiteral("Dateifehler"), outcome.problem, MessageBox::Icon::Warning);
     BTNEnde->setText(QStringLiteral("OK"));
