@@ -142,7 +142,7 @@ QString CommandLine::usage() {
         "  --proc LISTE           Verfahren nach Kästchen, z. B. CBWinchNite,CBPrecDay\n"
         "  --from/--to TT.MM.JJ   nur Flüge in diesem Zeitraum\n"
         "  --password PW          durchsucht auch geschützte Bemerkungen\n"
-        "  --all                  jede Fundstelle: Position, Datum, ATD\n"
+        "  --all                  jede Fundstelle: Position, Datum, ATD; keine: Status 1\n"
         "  --from-position P [--backward]  die nächste Fundstelle nach P\n"
         "\n"
         "Ohne DATEI oder mit - wird von der Standardeingabe gelesen.\n"
