@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build, the tests and the program need (root or sudo).
+# Package names given as arguments are installed too: a script that needs more than the build
+# (scripts/screenshot.sh) names its own.
 set -euo pipefail
 
 packages=(
@@ -9,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev
   fonts-liberation xvfb xauth
   strace jq
+  "$@"
 )
 
 missing=()

@@ -477,12 +477,15 @@ int CliCommands::backups() {
 int CliCommands::restoreBackup() {
     const QString name = m_inv.args.at(0);
     if (open()) {
+        const QString passwordNote =
+            BackupRotation(m_dir).protectionChange(name, LogbookProtection::of(*m_logbook));
         if (!m_book->RestoreFromBackup(name)) return kError;
         CliInteraction::printNote(
             QStringLiteral("Die Sicherung %1 ist zurückgeholt (%2 Flüge); die Dateien davor sind als "
                            "neueste Sicherung abgelegt.")
                 .arg(name)
                 .arg(m_logbook->FlightCount()));
+        if (!passwordNote.isEmpty()) CliInteraction::printNote(passwordNote);
         return m_book->settingsWriteFailed() ? kError : kOk;
     }
     // A logbook too damaged to open is what a copy is for: restored under the lock alone, and the
@@ -498,6 +501,8 @@ int CliCommands::restoreBackup() {
         return kError;
     }
     const int keep = int(std::clamp<qint64>(m_settings->integer(setting::MISC::SICHERUNGEN), 0, 1000));
+    // The logbook's own password cannot be read: the note says what the copy brings.
+    const QString passwordNote = BackupRotation(m_dir).protectionChange(name, std::nullopt);
     QString error;
     if (!BackupRotation(m_dir).restore(name, keep, &error)) {
         CliInteraction::printError(error);
@@ -507,6 +512,7 @@ int CliCommands::restoreBackup() {
         QStringLiteral("Die Sicherung %1 ist zurückgeholt; die Dateien davor sind als neueste Sicherung "
                        "abgelegt. Die Gesamtstunden sind unverändert.")
             .arg(name));
+    if (!passwordNote.isEmpty()) CliInteraction::printNote(passwordNote);
     return kOk;
 }
 

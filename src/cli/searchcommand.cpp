@@ -127,6 +127,10 @@ int CliCommands::search() {
         for (int p = search.FindNext(*pass, 0, 1); p != 0; p = search.FindNext(*pass, p, 1))
             out += hitLine(*pass, p);
         if (!pass->ok()) return kError;
+        if (out.isEmpty()) {
+            CliInteraction::printMessage(QStringLiteral("Keine Fundstellen"));
+            return kError;
+        }
         print(out);
         return kOk;
     }

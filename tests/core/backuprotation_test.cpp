@@ -98,6 +98,60 @@ TEST_F(BackupRotationTest, RestorePutsTheCopyBackKeepsTheCurrentFilesAndMovesThe
     EXPECT_TRUE(book->Check().isEmpty());
 }
 
+TEST_F(BackupRotationTest, ACopyWhosePasswordOrProtectionDiffersIsNamedBeforeItIsPutBack) {
+    openNew();
+    ASSERT_TRUE(book->WritePassword(QStringLiteral("alt1")));
+    ASSERT_TRUE(book->WriteProtectFlags(true, false));
+    ASSERT_GT(add(day(1), 600), 0);
+    book.reset();
+    const QString name = names().value(0);
+    ASSERT_TRUE(reopen());
+    const std::optional<LogbookProtection> copy = rotation().protectionOf(name);
+    ASSERT_TRUE(copy.has_value());
+    EXPECT_EQ(copy->password, QStringLiteral("alt1"));
+
+    struct Case {
+        const char* password;  // of the logbook now
+        bool show, change;
+        QStringList said;  // empty: nothing differs
+    };
+    const Case cases[] = {
+        {"alt1", true, false, {}},
+        {"neu1",
+         true,
+         false,
+         {QStringLiteral("anderes Passwort"), QStringLiteral("Daten anzeigen."),
+          QStringLiteral("nicht mehr anzeigen")}},
+        {"",
+         false,
+         false,
+         {QStringLiteral("das jetzige Flugbuch keines"), QStringLiteral("Daten anzeigen.")}},
+        {"alt1",
+         false,
+         true,
+         {QStringLiteral("gilt das Passwort für: Daten anzeigen (jetzt: Daten ändern).")}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.password);
+        ASSERT_TRUE(book->WritePassword(QString::fromLatin1(c.password)));
+        ASSERT_TRUE(book->WriteProtectFlags(c.show, c.change));
+        const QString note = rotation().protectionChange(name, LogbookProtection::of(*book));
+        EXPECT_EQ(note.isEmpty(), c.said.isEmpty()) << note.toStdString();
+        for (const QString& part : c.said) EXPECT_TRUE(note.contains(part)) << note.toStdString();
+    }
+    EXPECT_TRUE(rotation().protectionChange(QStringLiteral("nix"), LogbookProtection::of(*book)).isEmpty());
+
+    // Flags without a password guard nothing; a logbook that cannot be read is compared with nothing.
+    const LogbookProtection none, flagsOnly{QString(), true, true};
+    EXPECT_TRUE(protectionChangeNote(flagsOnly, none).isEmpty());
+    EXPECT_TRUE(protectionChangeNote(std::nullopt, none).isEmpty());
+    EXPECT_TRUE(protectionChangeNote(none, flagsOnly).isEmpty());
+    EXPECT_TRUE(protectionChangeNote(std::nullopt, *copy)
+                    .startsWith(QStringLiteral("Die Sicherung hat ein Passwort")));
+    EXPECT_TRUE(
+        protectionChangeNote(*copy, none).startsWith(QStringLiteral("Die Sicherung hat kein Passwort")));
+}
+
 TEST_F(BackupRotationTest, ACopyThatIsNotWholeIsNeverPutInPlace) {
     openNew();
     ASSERT_GT(add(day(1), 600), 0);

@@ -83,8 +83,11 @@ TEST_F(ChartDataTest, ValuesLineUpWithThePeriodsOfTheStartYearAndEmptyPeriodsHol
     EXPECT_EQ(m.data.modeLetter(), QLatin1Char('M'));
     EXPECT_EQ(values(m, 1), numbers({0, 0, 15, 0, 0, 0, 0, 0, 0, 0, 20, 0, 0, 40}));
 
+    // One value draws no line: refused, the box gets its value all the same.
     const ChartBuild y = build(1996, 1996, ChartMode::Year, {"CBGesamtstunden"});
-    EXPECT_EQ(values(y, 1), numbers({35}));
+    EXPECT_EQ(y.refusal, ChartRefusal::TooFewValues);
+    EXPECT_TRUE(y.data.isEmpty());
+    EXPECT_EQ(y.seriesLines[std::size_t(chartCategoryIndex(u"CBGesamtstunden"))].mid(3), numbers({35}));
 }
 
 struct CategoryFeed {
@@ -132,7 +135,7 @@ TEST_F(ChartDataTest, EveryCategoryAddsItsFieldsOnly) {
     store(second);
 
     const ChartBuild b = build(2010, 2010, ChartMode::Year, {"CBGesamtstunden"});
-    ASSERT_TRUE(b.accepted());
+    ASSERT_EQ(b.refusal, ChartRefusal::TooFewValues);  // one year: the boxes' values only
     ASSERT_EQ(b.seriesLines.size(), std::size(kFeeds));
     for (const CategoryFeed& feed : kFeeds) {
         SCOPED_TRACE(feed.box);
@@ -226,13 +229,15 @@ TEST_P(ChartLimitTest, MonthlyCharts) {
 
 INSTANTIATE_TEST_SUITE_P(
     Limits, ChartLimitTest,
-    ::testing::Values(LimitCase{"SixYears72Values", QDate(2005, 12, 1), 1, ChartRefusal::TooManyValues},
-                      LimitCase{"FiveYearsSevenMonths67Values", QDate(2005, 7, 31), 1, ChartRefusal::None},
-                      LimitCase{"OneYear19Series", QDate(2000, 12, 31), 19, ChartRefusal::None},
-                      LimitCase{"OneYear20Series", QDate(2000, 12, 31), 20, ChartRefusal::TooComplex},
-                      LimitCase{"TooManyComesBeforeNothingChecked", QDate(2005, 12, 1), 0,
-                                ChartRefusal::TooManyValues},
-                      LimitCase{"NothingChecked", QDate(2000, 12, 31), 0, ChartRefusal::NothingChecked}),
+    ::testing::Values(
+        LimitCase{"SixYears72Values", QDate(2005, 12, 1), 1, ChartRefusal::TooManyValues},
+        LimitCase{"FiveYearsSevenMonths67Values", QDate(2005, 7, 31), 1, ChartRefusal::None},
+        LimitCase{"OneYear19Series", QDate(2000, 12, 31), 19, ChartRefusal::None},
+        LimitCase{"OneYear20Series", QDate(2000, 12, 31), 20, ChartRefusal::TooComplex},
+        LimitCase{"TooManyComesBeforeNothingChecked", QDate(2005, 12, 1), 0, ChartRefusal::TooManyValues},
+        LimitCase{"NothingChecked", QDate(2000, 12, 31), 0, ChartRefusal::NothingChecked},
+        LimitCase{"OneMonthOneValue", QDate(2000, 1, 31), 3, ChartRefusal::TooFewValues},
+        LimitCase{"NothingCheckedComesBeforeOneValue", QDate(2000, 1, 31), 0, ChartRefusal::NothingChecked}),
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(ChartDataTest, RangesWithoutFlightsAreRefusedWithAMessage) {

@@ -1,12 +1,16 @@
 // "Datei | Sicherung wiederherstellen": the dated copies listed with their flights, one put back
-// after the question, the main window then showing the restored logbook.
+// after the question, the main window then showing the restored logbook with its own password.
+#include "entry/entrymask.h"
 #include "entry/tfmhaupt.h"
+#include "entry/tfmpassword.h"
 #include "logbookenv.h"
 #include "maintenance/tfmsicherung.h"
 #include "storage/backuprotation.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QTimer>
 #include <QtTest>
@@ -39,6 +43,21 @@ void prepare(LogbookEnv& env) {
     QVERIFY(env.flightBook().AddFlight(env.flight(march(2), 600), StringRecord{}) > 0);
 }
 
+// Types `text` into the password dialog whenever it is asked for while `owner` lives; *asked tells
+// whether it was.
+void answerPasswordWhenAsked(QObject* owner, const QString& text, bool* asked) {
+    auto* poll = new QTimer(owner);
+    QObject::connect(poll, &QTimer::timeout, [text, asked] {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<TFMPassword*>(top); d && d->isVisible()) {
+                *asked = true;
+                d->findChild<QLineEdit*>(QStringLiteral("EDPassword"))->setText(text);
+                d->findChild<QPushButton*>(QStringLiteral("BtnPasswordOk"))->click();
+            }
+    });
+    poll->start(10);
+}
+
 }  // namespace
 
 class TestBackupDialog : public QObject {
@@ -53,6 +72,8 @@ private slots:
 
     void restoresTheChosenCopyAfterTheQuestion();
     void cancelAndNoChangeNothing();
+    void thePasswordStateIsTheRestoredLogbooks_data();
+    void thePasswordStateIsTheRestoredLogbooks();
 };
 
 void TestBackupDialog::restoresTheChosenCopyAfterTheQuestion() {
@@ -97,6 +118,72 @@ void TestBackupDialog::cancelAndNoChangeNothing() {
     QCOMPARE(env.book->FlightCount(), 2);
     QCOMPARE(env.bytes("Flug.dat"), dat);
     QCOMPARE(BackupRotation(env.dir.path()).list().size(), 1);
+}
+
+void TestBackupDialog::thePasswordStateIsTheRestoredLogbooks_data() {
+    QTest::addColumn<QString>("copyPassword");
+    QTest::addColumn<bool>("copyGuardsDisplay");
+    QTest::addColumn<QString>("note");   // part of the question; empty: the question names no password
+    QTest::addColumn<bool>("askedFor");  // the password asked for (and given) after the restore
+    QTest::addColumn<bool>("hasPassword");
+    QTest::addColumn<bool>("valid");
+
+    // The logbook now has the password "neu1", given in this run.
+    QTest::newRow("same password") << "neu1" << false << "" << false << true << true;
+    QTest::newRow("another password") << "alt1" << false << "anderes Passwort" << false << true << false;
+    QTest::newRow("another password guarding the display")
+        << "alt1" << true << "nicht mehr anzeigen" << true << true << true;
+    QTest::newRow("no password") << "" << false << "kein Passwort" << false << false << true;
+}
+
+void TestBackupDialog::thePasswordStateIsTheRestoredLogbooks() {
+    QFETCH(QString, copyPassword);
+    QFETCH(bool, copyGuardsDisplay);
+    QFETCH(QString, note);
+    QFETCH(bool, askedFor);
+    QFETCH(bool, hasPassword);
+    QFETCH(bool, valid);
+
+    LogbookEnv env;
+    QVERIFY(env.open());
+    QVERIFY(env.book->WritePassword(copyPassword));
+    QVERIFY(env.book->WriteProtectFlags(copyGuardsDisplay, false));
+    QVERIFY(env.add(env.flight(march(1), 600)) > 0);
+    env.service.reset();
+    env.book.reset();  // the copy
+    QVERIFY(env.open());
+    QVERIFY(env.flightBook().AddFlight(env.flight(march(2), 600), StringRecord{}) > 0);
+    QVERIFY(env.book->WritePassword(QStringLiteral("neu1")));
+    QVERIFY(env.book->WriteProtectFlags(false, false));
+
+    TFMHaupt main(env.flightBook(), env.ui);
+    main.setPasswordValid(true);
+    main.ShowFlight(2);
+    auto* box = main.findChild<QCheckBox*>(QStringLiteral("CBHasPassword"));
+    QVERIFY(box->isChecked());
+
+    whenDialogShown([](TFMSicherung* d) {
+        MessageBox::setNextAnswers({MessageBox::Answer::Yes});
+        d->findChild<QPushButton*>(QStringLiteral("BtnWiederherstellen"))->click();
+    });
+    bool asked = false;
+    QObject answering;
+    answerPasswordWhenAsked(&answering, copyPassword, &asked);
+    main.menuAction(QStringLiteral("Sicherungwiederherstellen"))->trigger();
+
+    QVERIFY(!MessageBox::shown().empty());
+    const QString question = MessageBox::shown().front().text;
+    QVERIFY(question.startsWith(QStringLiteral("Soll das Flugbuch durch die Sicherung")));
+    if (note.isEmpty())
+        QVERIFY2(!question.contains(QStringLiteral("Passwort")), qPrintable(question));
+    else
+        QVERIFY2(question.contains(note), qPrintable(question));
+    QCOMPARE(env.book->FlightCount(), 1);
+    QCOMPARE(asked, askedFor);
+    QCOMPARE(main.PasswordValid(), valid);
+    QCOMPARE(!box->isHidden(), hasPassword);
+    QCOMPARE(box->isChecked(), valid);
+    QVERIFY(!main.endRequested());
 }
 
 QTEST_MAIN(TestBackupDialog)

@@ -206,6 +206,10 @@ QString chartMessage(ChartRefusal refusal) {
             return QStringLiteral("Zu viele Werte pro Graph");
         case ChartRefusal::TooComplex:
             return QStringLiteral("Zeichnung zu komplex");
+        case ChartRefusal::TooFewValues:
+            return QStringLiteral(
+                "Eine Grafik braucht mindestens zwei Werte je Linie. Bitte mehrere Jahre oder eine feinere "
+                "Darstellung (Quartal, Monat) w\u00e4hlen.");
         case ChartRefusal::None:
         case ChartRefusal::NothingChecked:
             break;
@@ -282,6 +286,12 @@ ChartBuild BuildChartData(const FlightPass& pass, const ChartRequest& request) {
     }
     if (checked.empty()) {
         out.refusal = ChartRefusal::NothingChecked;
+        return out;
+    }
+    // A line needs two points; the values stay with the boxes all the same.
+    if (periods < 2) {
+        out.refusal = ChartRefusal::TooFewValues;
+        out.message = chartMessage(out.refusal);
         return out;
     }
     out.data.blocks << ChartData::block(

@@ -61,11 +61,12 @@ struct ChartData {
 // Why a selection gives no chart.
 enum class ChartRefusal {
     None,
-    EmptyLogbook,   // no flight at all
-    NoFlights,      // none in the chosen years
-    TooManyValues,  // more than 67 values per series
-    TooComplex,     // lines x blocks above 300
-    NothingChecked  // no category chosen: refused without a message
+    EmptyLogbook,    // no flight at all
+    NoFlights,       // none in the chosen years
+    TooManyValues,   // more than 67 values per series
+    TooComplex,      // lines x blocks above 300
+    NothingChecked,  // no category chosen: refused without a message
+    TooFewValues     // one value per series: no line to draw
 };
 
 struct ChartRequest {
@@ -100,7 +101,8 @@ bool chartModeFromLetter(QStringView letter, ChartMode* mode);
 // through the pass in one sweep. The values line up with the periods: the first is the first
 // period (January, first quarter) of the year of the range's first flight, the last the period
 // of its last flight, and a period without flights holds 0. Refuses an empty logbook, a range
-// without flights, more values than a chart holds and a drawing that is too complex, in that order.
+// without flights, more values than a chart holds, a drawing that is too complex, no category and
+// a single value per series, in that order.
 ChartBuild BuildChartData(const FlightPass& pass, const ChartRequest& request);
 
 // The refusal messages, as the selection window shows them.

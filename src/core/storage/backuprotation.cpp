@@ -129,7 +129,8 @@ bool BackupRotation::keepCopy(int keep, QString* name, QString* error) const {
     return true;
 }
 
-bool BackupRotation::verify(const QString& name, QStringList* problems, int* flights) const {
+bool BackupRotation::openApart(const QString& name, QStringList* problems,
+                               const std::function<void(Logbook&)>& use) const {
     const QString source = QDir(folder()).filePath(name);
     if (name.isEmpty() || name.contains(QLatin1Char('/')) || name.startsWith(QLatin1Char('.')) ||
         !QFileInfo(source).isDir()) {
@@ -158,10 +159,30 @@ bool BackupRotation::verify(const QString& name, QStringList* problems, int* fli
     Logbook copy(work.path(), settings, ui);
     const bool opened = copy.Open();
     *problems << ui.said;
-    if (opened) *problems << copy.Check();
-    if (opened && flights) *flights = copy.FlightCount();
+    if (opened) use(copy);
     if (!opened && problems->isEmpty()) *problems << QStringLiteral("Die Sicherung lässt sich nicht öffnen.");
+    return opened;
+}
+
+bool BackupRotation::verify(const QString& name, QStringList* problems, int* flights) const {
+    const bool opened = openApart(name, problems, [&](Logbook& copy) {
+        *problems << copy.Check();
+        if (flights) *flights = copy.FlightCount();
+    });
     return opened && problems->isEmpty();
+}
+
+std::optional<LogbookProtection> BackupRotation::protectionOf(const QString& name) const {
+    std::optional<LogbookProtection> protection;
+    QStringList problems;
+    openApart(name, &problems, [&](Logbook& copy) { protection = LogbookProtection::of(copy); });
+    return protection;
+}
+
+QString BackupRotation::protectionChange(const QString& name,
+                                         const std::optional<LogbookProtection>& current) const {
+    const std::optional<LogbookProtection> copy = protectionOf(name);
+    return copy ? protectionChangeNote(current, *copy) : QString();
 }
 
 bool BackupRotation::restore(const QString& name, int keep, QString* error) const {

@@ -1,11 +1,17 @@
 #pragma once
 
+#include "storage/logbookprotection.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <optional>
 
 namespace velmarsk {
+
+class Logbook;
 
 // Dated copies of the logbook files in the folder "Sicherung" beside them, one sub-folder per copy
 // named after the moment it was taken ("2024-03-05_14-30-12"), the newest last by name. A copy is
@@ -38,7 +44,18 @@ public:
     // when the copy is not whole or cannot be read.
     bool restore(const QString& name, int keep, QString* error) const;
 
+    // The password and what it guards in a copy; nullopt when the copy does not open.
+    std::optional<LogbookProtection> protectionOf(const QString& name) const;
+    // What putting the copy back would change about the password (protectionChangeNote): empty
+    // when nothing, or when the copy does not open (restoring it is refused then anyway).
+    QString protectionChange(const QString& name, const std::optional<LogbookProtection>& current) const;
+
 private:
+    // Opens a copy in a work folder of its own, every question answered No, and lets `use` read
+    // it; false when it does not open, with what was said in *problems.
+    bool openApart(const QString& name, QStringList* problems,
+                   const std::function<void(Logbook&)>& use) const;
+
     QString m_dir;
 };
 

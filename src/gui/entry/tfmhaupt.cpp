@@ -127,11 +127,8 @@ void TFMHaupt::connectCommands() {
     connect(menuAction(QStringLiteral("Dateiordnen")), &QAction::triggered, this,
             [this] { DateiordnenClick(true); });
     connect(menuAction(QStringLiteral("Schliessen")), &QAction::triggered, this, &QWidget::close);
-    connect(menuAction(QStringLiteral("Sicherungwiederherstellen")), &QAction::triggered, this, [this] {
-        if (EntryState() != Browse) return;  // a flight being entered is not thrown away
-        if (TFMSicherung::RestoreBackup(m_book, this)) ShowFlight(m_logbook.FlightCount());
-        if (!m_logbook.isOpen()) close();  // the files did not open again; the user has been told
-    });
+    connect(menuAction(QStringLiteral("Sicherungwiederherstellen")), &QAction::triggered, this,
+            &TFMHaupt::SicherungwiederherstellenClick);
     const std::pair<const char*, void (TFMHaupt::*)()> commands[] = {
         {"NeuerFlug", &TFMHaupt::NeuerFlugClick},
         {"FlugAendern", &TFMHaupt::FlugAendernClick},
@@ -175,6 +172,20 @@ void TFMHaupt::connectCommands() {
         QMenu* menu = EntryState() == Browse ? PUNormal : PUDummy;
         if (!menu->isEmpty()) menu->exec(mapToGlobal(p));
     });
+}
+
+void TFMHaupt::SicherungwiederherstellenClick() {
+    if (EntryState() != Browse) return;  // a flight being entered is not thrown away
+    const QString password = m_logbook.ReadPassword();
+    const bool restored = TFMSicherung::RestoreBackup(m_book, this);
+    if (!m_logbook.isOpen()) {
+        close();  // the files did not open again; the user has been told
+        return;
+    }
+    // The password came back with the copy: the one given in this run counts only when it is the
+    // same; ShowFlight asks again when showing is guarded.
+    if (m_logbook.ReadPassword() != password) m_passwordValid = false;
+    if (restored) ShowFlight(m_logbook.FlightCount());
 }
 
 TFMHaupt::~TFMHaupt() {

@@ -82,6 +82,8 @@ public:
     void FlugbuchseitenClick();
     TFMFlugbuchseiten* logbookPagesWindow() const;
     TFMDrucken* printerHolder();
+    // "Datei | Sicherung wiederherstellen": the restored logbook with its own password state.
+    void SicherungwiederherstellenClick();
     // Runs a command; an error it raises for the user is shown and ends only that command.
     void runCommand(void (TFMHaupt::*command)());
 

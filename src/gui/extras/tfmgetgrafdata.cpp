@@ -32,12 +32,6 @@ const QString kBisMask = QStringLiteral("Bis  0000;1;_");
 // after it.
 constexpr int kSeparatorChild = 9;
 
-QString singleValueMessage() {
-    return QStringLiteral(
-        "Eine Grafik braucht mindestens zwei Werte je Linie. Bitte mehrere Jahre oder eine feinere "
-        "Darstellung (Quartal, Monat) w\u00e4hlen.");
-}
-
 }  // namespace
 
 TFMGetGrafData::TFMGetGrafData(FlightBook& book, QWidget* mainWindow)
@@ -218,7 +212,6 @@ void TFMGetGrafData::BtnOKClick() {
         m_boxes[i]->setTag(0);
     }
     if (!build.accepted()) return refuse(build.message);
-    if (!ChartLayout::canDraw(build.data)) return refuse(singleValueMessage());
 
     m_chartData = std::move(build.data);
     if (!m_chart) {

@@ -68,11 +68,17 @@ void TFMSicherung::BtnWiederherstellenClick() {
     const QListWidgetItem* item = LBSicherungen->currentItem();
     if (!item) return;
     const QString name = item->data(Qt::UserRole).toString();
-    if (MessageBox::ask(this, QStringLiteral("Sicherung wiederherstellen"),
-                        QStringLiteral("Soll das Flugbuch durch die Sicherung vom %1 ersetzt werden?\n"
-                                       "Die jetzigen Dateien werden zuvor als neue Sicherung abgelegt.")
-                            .arg(item->text()),
-                        MessageBox::Icon::Question, MessageBox::Buttons::YesNo) != MessageBox::Answer::Yes)
+    // The password lives in the logbook files: a copy may bring back another one, or none.
+    const QString passwordNote = BackupRotation(m_book.logbook().dataDir())
+                                     .protectionChange(name, LogbookProtection::of(m_book.logbook()));
+    QString question = QStringLiteral(
+                           "Soll das Flugbuch durch die Sicherung vom %1 ersetzt werden?\n"
+                           "Die jetzigen Dateien werden zuvor als neue Sicherung abgelegt.")
+                           .arg(item->text());
+    if (!passwordNote.isEmpty()) question += QStringLiteral("\n\n") + passwordNote;
+    if (MessageBox::ask(this, QStringLiteral("Sicherung wiederherstellen"), question,
+                        passwordNote.isEmpty() ? MessageBox::Icon::Question : MessageBox::Icon::Warning,
+                        MessageBox::Buttons::YesNo) != MessageBox::Answer::Yes)
         return;
     m_restored = m_book.RestoreFromBackup(name);
     if (m_restored || !m_book.logbook().isOpen()) {

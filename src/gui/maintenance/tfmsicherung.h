@@ -12,7 +12,8 @@ class FlightBook;
 
 // The dated copies of the logbook in the folder "Sicherung", newest first, each with its date and
 // number of flights. "Wiederherstellen" puts the chosen one back after a question, when it is
-// whole; the current files become one more copy.
+// whole; the current files become one more copy. The question says when the copy brings another
+// password, or none, or guards other things with it.
 class TFMSicherung : public QDialog {
     Q_OBJECT
 
