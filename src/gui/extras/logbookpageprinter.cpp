@@ -53,6 +53,24 @@ QString firstLine(const QString& text) {
     return end < 0 ? text : text.left(end);
 }
 
+// The figures of a flight, per column (0 in the text columns): the rows and the totals brought
+// forward count alike.
+std::vector<qint64> flightNumbers(const FlightRecord& r) {
+    std::vector<qint64> n(kColumns, 0);
+    // The flight time as the running total counts it: simulator time has its own column.
+    n[kFlightTime] = FlightBook::countedMinutes(r);
+    n[kLf1] = r.Lf1;
+    n[kLf2] = r.Lf2;
+    n[kIp] = r.Ip;
+    n[kVfrDay] = r.VfrDay;
+    n[kVfrNite] = r.VfrNite;
+    n[kIfr] = r.IfrGesDay + r.IfrGesNite;
+    n[kSim] = r.SimDay + r.SimNite;
+    n[kLandDay] = r.LandDay;
+    n[kLandNite] = r.LandNite;
+    return n;
+}
+
 const char* const kSumCaptions[3] = {"Summe dieser Seite", "\u00dcbertrag", "Gesamt"};
 
 }  // namespace
@@ -93,7 +111,7 @@ std::vector<LogbookPages::Row> LogbookPagePrinter::flightRows(const FlightPass& 
         if (!pass.ReadFlight(p, r)) continue;
         LogbookPages::Row row;
         row.texts.resize(kColumns);
-        row.numbers.assign(kColumns, 0);
+        row.numbers = flightNumbers(r);
         row.texts[kDate] = DateText(dayNumberToDate(r.Date));
         row.texts[kAircraft] = names.NameAt(r.Aircraft);
         row.texts[kRegistration] = names.NameAt(r.Registration);
@@ -109,20 +127,20 @@ std::vector<LogbookPages::Row> LogbookPagePrinter::flightRows(const FlightPass& 
         if (pass.ReadStringRecord(p, texts)) row.texts[kRouting] = firstLine(texts.Routing);
         row.texts[kAtd] = clockText(r.Atd);
         row.texts[kAta] = clockText(r.Ata);
-        // The flight time as the running total counts it: simulator time has its own column.
-        row.numbers[kFlightTime] = FlightBook::countedMinutes(r);
-        row.numbers[kLf1] = r.Lf1;
-        row.numbers[kLf2] = r.Lf2;
-        row.numbers[kIp] = r.Ip;
-        row.numbers[kVfrDay] = r.VfrDay;
-        row.numbers[kVfrNite] = r.VfrNite;
-        row.numbers[kIfr] = r.IfrGesDay + r.IfrGesNite;
-        row.numbers[kSim] = r.SimDay + r.SimNite;
-        row.numbers[kLandDay] = r.LandDay;
-        row.numbers[kLandNite] = r.LandNite;
         rows.push_back(std::move(row));
     }
     return rows;
+}
+
+std::vector<qint64> LogbookPagePrinter::flightTotals(const FlightPass& pass, int from, int to) {
+    std::vector<qint64> sums(kColumns, 0);
+    FlightRecord r;
+    for (int p = std::max(from, 1); p <= std::min(to, pass.FlightCount()); ++p) {
+        if (!pass.ReadFlight(p, r)) continue;
+        const std::vector<qint64> numbers = flightNumbers(r);
+        for (std::size_t c = 0; c < sums.size(); ++c) sums[c] += numbers[c];
+    }
+    return sums;
 }
 
 LogbookPagePrinter::LogbookPagePrinter(QString heading) : m_heading(std::move(heading)) {
@@ -155,10 +173,11 @@ int LogbookPagePrinter::rowsPerPage(QPagedPaintDevice& device) const {
     return metricsFor(device).rowsPerPage;
 }
 
-bool LogbookPagePrinter::print(QPagedPaintDevice& device, std::vector<LogbookPages::Row> rows) {
+bool LogbookPagePrinter::print(QPagedPaintDevice& device, std::vector<LogbookPages::Row> rows,
+                               std::vector<qint64> earlier) {
     m_printedPages = 0;
     const Metrics m = metricsFor(device);
-    const LogbookPages pages(flightColumns(), std::move(rows), m.rowsPerPage);
+    const LogbookPages pages(flightColumns(), std::move(rows), m.rowsPerPage, std::move(earlier));
     QPainter painter;
     if (!painter.begin(&device)) {
         m_error = QStringLiteral("Die Seiten k\u00f6nnen nicht ausgegeben werden.");

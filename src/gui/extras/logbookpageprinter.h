@@ -22,14 +22,19 @@ public:
     static std::vector<LogbookPages::Column> flightColumns();
     // The flights at the positions from..to, in date order, as rows of flightColumns().
     static std::vector<LogbookPages::Row> flightRows(const FlightPass& pass, int from, int to);
+    // The sums of the flights at the positions from..to, per column of flightColumns(), counted as
+    // the pages count their rows: the totals to bring forward from the flights before a range.
+    static std::vector<qint64> flightTotals(const FlightPass& pass, int from, int to);
 
     explicit LogbookPagePrinter(QString heading);
 
     // Rows that fit one page of the device (at least one).
     int rowsPerPage(QPagedPaintDevice& device) const;
-    // Cuts the rows into pages for the device and paints them. False with the reason in error()
-    // when the device cannot be painted on (a file that cannot be written, a printer that fails).
-    bool print(QPagedPaintDevice& device, std::vector<LogbookPages::Row> rows);
+    // Cuts the rows into pages for the device and paints them, page 1 starting from the totals
+    // `earlier` (none: 0). False with the reason in error() when the device cannot be painted on
+    // (a file that cannot be written, a printer that fails).
+    bool print(QPagedPaintDevice& device, std::vector<LogbookPages::Row> rows,
+               std::vector<qint64> earlier = {});
     QString error() const { return m_error; }
     int printedPages() const { return m_printedPages; }
 

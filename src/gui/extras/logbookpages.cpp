@@ -4,10 +4,14 @@
 
 namespace velmarsk {
 
-LogbookPages::LogbookPages(std::vector<Column> columns, std::vector<Row> rows, int rowsPerPage)
+LogbookPages::LogbookPages(std::vector<Column> columns, std::vector<Row> rows, int rowsPerPage,
+                           std::vector<qint64> earlier)
     : m_columns(std::move(columns)), m_rows(std::move(rows)), m_rowsPerPage(std::max(rowsPerPage, 1)) {
     const std::size_t n = m_columns.size();
-    std::vector<qint64> carried(n, 0);
+    std::vector<qint64> carried = std::move(earlier);
+    carried.resize(n, 0);
+    for (std::size_t c = 0; c < n; ++c)
+        if (!m_columns[c].summed()) carried[c] = 0;
     for (int first = 0; first < rowCount(); first += m_rowsPerPage) {
         Page p;
         p.firstRow = first;

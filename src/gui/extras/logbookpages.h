@@ -29,11 +29,14 @@ public:
         int firstRow = 0;
         int rowCount = 0;
         std::vector<qint64> pageSums;        // per column; 0 for text columns
-        std::vector<qint64> broughtForward;  // totals of every page before
+        std::vector<qint64> broughtForward;  // totals before this page (earlier pages and earlier flights)
         std::vector<qint64> carriedForward;  // brought forward + this page
     };
 
-    LogbookPages(std::vector<Column> columns, std::vector<Row> rows, int rowsPerPage);
+    // earlier: the totals of the flights before the first row, brought forward onto page 1 (per
+    // column; missing entries count 0), so the pages continue a paper logbook.
+    LogbookPages(std::vector<Column> columns, std::vector<Row> rows, int rowsPerPage,
+                 std::vector<qint64> earlier = {});
 
     const std::vector<Column>& columns() const { return m_columns; }
     int rowCount() const { return int(m_rows.size()); }

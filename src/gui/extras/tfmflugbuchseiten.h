@@ -2,8 +2,10 @@
 
 #include <QDialog>
 #include <QPointer>
+#include <vector>
 
 class QButtonGroup;
+class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -33,9 +35,12 @@ public:
     int output() const;
     void setOutput(int index);
     int printedPages() const { return m_printedPages; }
+    // The totals the last output brought forward onto page 1, per column of the pages.
+    const std::vector<qint64>& broughtForward() const { return m_broughtForward; }
 
     TEditName* EDVon = nullptr;
     TEditName* EDBis = nullptr;
+    QCheckBox* CBUebertrag = nullptr;
     QGroupBox* RGAusgabe = nullptr;
     QLineEdit* EDDatei = nullptr;
     QPushButton* BtnDatei = nullptr;
@@ -50,6 +55,7 @@ private:
     QPrinter* m_printer;
     QButtonGroup* m_output = nullptr;
     int m_printedPages = 0;
+    std::vector<qint64> m_broughtForward;
 };
 
 }  // namespace velmarsk
