@@ -112,6 +112,23 @@ void TestLogbookPages::pagesHoldWholePagesOnly() {
     QCOMPARE(samplePages(6, 3).page(1).rowCount, 3);
     QCOMPARE(samplePages(0, 3).pageCount(), 0);
     QCOMPARE(samplePages(4, 0).pageCount(), 4);  // at least one row a page
+
+    // A row whose crew or routing wraps takes its lines; a page ends before a row that does not fit.
+    const int lines[] = {1, 3, 2, 1, 1, 9, 1};
+    std::vector<LogbookPages::Row> rows;
+    for (int l : lines) rows.push_back({{QString()}, {0, 10}, l});
+    const LogbookPages p(
+        {{QStringLiteral("Besatzung"), Kind::Text, 8}, {QStringLiteral("Zeit"), Kind::Time, 6}},
+        std::move(rows), 4);
+    const int firstRows[] = {0, 2, 5, 6};
+    const int counts[] = {2, 3, 1, 1};
+    QCOMPARE(p.pageCount(), 4);
+    for (int i = 0; i < 4; ++i) {
+        QCOMPARE(p.page(i).firstRow, firstRows[i]);
+        QCOMPARE(p.page(i).rowCount, counts[i]);
+    }
+    QCOMPARE(p.page(1).pageSums[1], 30);
+    QCOMPARE(p.rowLines(5), 4);  // a row taller than a page is cut to the page
 }
 
 void TestLogbookPages::aFlightGivesItsRowInDateOrder() {
