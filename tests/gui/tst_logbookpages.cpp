@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -60,6 +61,7 @@ private slots:
     void printsTheRangeIntoAPdfFile();
     void refusesAnEmptyRangeAndAFileItCannotWrite();
     void pageOneBringsForwardTheFlightsBeforeTheRange();
+    void theLastPdfFileIsProposedNextTime();
 };
 
 void TestLogbookPages::totalsAreCarriedFromPageToPage() {
@@ -286,6 +288,30 @@ void TestLogbookPages::pageOneBringsForwardTheFlightsBeforeTheRange() {
     QTest::mouseClick(w.BtnDrucken, Qt::LeftButton);
     QCOMPARE(broughtIn("Flugzeit"), 0);
     QCOMPARE(broughtIn("Ldg. Tag"), 0);
+}
+
+void TestLogbookPages::theLastPdfFileIsProposedNextTime() {
+    LogbookEnv env;
+    QVERIFY(env.open());
+    env.add(env.flight(QDate(2023, 3, 1), 600, 60));
+    const QString file = env.dir.filePath(QStringLiteral("buch/2023.pdf"));
+    QVERIFY(QDir(env.dir.path()).mkpath(QStringLiteral("buch")));
+    {
+        TFMFlugbuchseiten w(env.flightBook(), nullptr);
+        QCOMPARE(w.EDDatei->text(), QDir::home().filePath(QStringLiteral("Flugbuchseiten.pdf")));
+        w.EDVon->setText(QStringLiteral("01.01.23"));
+        w.EDBis->setText(QStringLiteral("31.12.23"));
+        // A file that could not be written is not kept.
+        w.EDDatei->setText(env.dir.filePath(QStringLiteral("fehlt/2023.pdf")));
+        QTest::mouseClick(w.BtnDrucken, Qt::LeftButton);
+        QCOMPARE(env.settings->text(setting::PATH::SEITEN), QString());
+        w.EDDatei->setText(file);
+        QTest::mouseClick(w.BtnDrucken, Qt::LeftButton);
+        QCOMPARE(w.printedPages(), 1);
+    }
+    QCOMPARE(QDir::fromNativeSeparators(env.settings->text(setting::PATH::SEITEN)), file);
+    TFMFlugbuchseiten again(env.flightBook(), nullptr);
+    QCOMPARE(again.EDDatei->text(), file);
 }
 
 QTEST_MAIN(TestLogbookPages)

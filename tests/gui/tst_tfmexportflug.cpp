@@ -73,6 +73,7 @@ private slots:
 
     void exportAppendsTheShownFlightAndKeepsTheFolder();
     void exportOfAProtectedCommentNeedsThePassword();
+    void dialogsStartInTheLogbookFolderWithoutAKeptOne();
     void importCountsWaitsForOkAndShowsTheLastFlightAdded();
     void importRefusalsAndCancel();
     void importOfAChangeProtectedLogbookNeedsThePassword();
@@ -147,6 +148,25 @@ void TestExportImportWindow::exportAppendsTheShownFlightAndKeepsTheFolder() {
     QCOMPARE(fileBytes(other), data);
     QCOMPARE(MessageBox::shown().back().text, QStringLiteral("Unbekannter Dateiheader in der Exportdatei"));
     QCOMPARE(MessageBox::shown().back().caption, QStringLiteral("Dateifehler"));
+}
+
+void TestExportImportWindow::dialogsStartInTheLogbookFolderWithoutAKeptOne() {
+    LogbookEnv env;
+    QVERIFY(env.open());
+    env.add(env.flight(day(1), 600));
+    auto w = mainWindow(env);
+    const QString logbookFolder = QDir(env.book->dataDir()).absolutePath();
+    auto startedIn = [] { return QDir(FileChooser::requests().back().directory).absolutePath(); };
+
+    // Nothing kept, or a kept folder that is gone: the logbook's folder, not the working folder.
+    for (const QString& kept : {QString(), env.dir.filePath(QStringLiteral("weg"))}) {
+        env.settings->write(setting::PATH::Export, kept);
+        FileChooser::setNextFileNames({QString(), QString()});
+        w->menuAction(QStringLiteral("Exportieren"))->trigger();
+        QCOMPARE(startedIn(), logbookFolder);
+        w->menuAction(QStringLiteral("Importieren"))->trigger();
+        QCOMPARE(startedIn(), logbookFolder);
+    }
 }
 
 void TestExportImportWindow::exportOfAProtectedCommentNeedsThePassword() {

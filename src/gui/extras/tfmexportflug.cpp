@@ -65,11 +65,21 @@ void TFMExportFlug::saveExportDir() {
     }
 }
 
+QString TFMExportFlug::startFolder() const {
+    if (!m_exportDir.isEmpty()) return m_exportDir;
+    // The folder kept from an earlier run while it is still there, else the logbook's own folder
+    // rather than wherever the program happened to be started.
+    const QString stored =
+        QDir::fromNativeSeparators(m_book.settings().text(setting::PATH::Export).trimmed());
+    if (!stored.isEmpty() && QFileInfo(stored).isDir()) return stored;
+    return m_book.logbook().dataDir();
+}
+
 QString TFMExportFlug::choose(bool save) {
     FileChooser::Request request;
     request.mode = save ? FileChooser::Mode::Save : FileChooser::Mode::Open;
     request.title = save ? QStringLiteral("Flüge exportieren") : QStringLiteral("Flüge importieren");
-    request.directory = m_exportDir.isEmpty() ? m_book.settings().text(setting::PATH::Export) : m_exportDir;
+    request.directory = startFolder();
     request.fileName = QString::fromLatin1(ExportFile::kDefaultName);
     request.filter = kFileFilter;
     request.defaultSuffix = save ? QStringLiteral("EXP") : QStringLiteral("exp");

@@ -26,6 +26,8 @@ public:
     // Writes ExportDir to the settings at the end of the run, when one was chosen.
     void saveExportDir();
 
+    // Where both dialogs start: ExportDir, else the folder kept in the settings, else the logbook's.
+    QString startFolder() const;
     // The dialogs: the chosen file, or empty when cancelled.
     QString ChooseExportFile();
     QString ChooseImportFile();

@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -43,7 +44,10 @@ TFMFlugbuchseiten::TFMFlugbuchseiten(FlightBook& book, QPrinter* printer, QWidge
     const int year = QDate::currentDate().year();
     EDVon->setText(DateText(QDate(year, 1, 1)));
     EDBis->setText(DateText(QDate(year, 12, 31)));
-    EDDatei->setText(QDir::home().filePath(QStringLiteral("Flugbuchseiten.pdf")));
+    // The file of the last pages, so that the next year's pages go beside them.
+    const QString last = m_book.settings().text(setting::PATH::SEITEN).trimmed();
+    EDDatei->setText(last.isEmpty() ? QDir::home().filePath(QStringLiteral("Flugbuchseiten.pdf"))
+                                    : QDir::fromNativeSeparators(last));
     setOutput(0);
     connect(BtnDrucken, &QPushButton::clicked, this, [this] {
         try {
@@ -131,6 +135,17 @@ void TFMFlugbuchseiten::BtnDateiClick() {
     if (!name.isEmpty()) EDDatei->setText(name);
 }
 
+void TFMFlugbuchseiten::rememberFile() {
+    const QString file = QDir::toNativeSeparators(QFileInfo(EDDatei->text()).absoluteFilePath());
+    Settings& settings = m_book.settings();
+    if (settings.text(setting::PATH::SEITEN) == file) return;
+    try {
+        settings.write(setting::PATH::SEITEN, file);
+    } catch (const SettingsWriteError& e) {
+        MessageBox::tell(this, QStringLiteral("Dateifehler"), e.message(), MessageBox::Icon::Error);
+    }
+}
+
 void TFMFlugbuchseiten::BtnDruckenClick() {
     const QDate von = TextToDate(EDVon->text());
     const QDate bis = TextToDate(EDBis->text());
@@ -184,6 +199,7 @@ void TFMFlugbuchseiten::BtnDruckenClick() {
         return;
     }
     m_printedPages = printer.printedPages();
+    if (output() == 0) rememberFile();
     m_broughtForward = std::move(earlier);
     LblStand->setText(
         QStringLiteral("%1 Fl\u00fcge auf %2 Seiten ausgegeben.").arg(last - first + 1).arg(m_printedPages));

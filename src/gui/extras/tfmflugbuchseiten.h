@@ -50,6 +50,8 @@ public:
 
 private:
     void buildLayout();
+    // Keeps the PDF file written in the settings for the next time.
+    void rememberFile();
 
     FlightBook& m_book;
     QPrinter* m_printer;
