@@ -173,6 +173,13 @@ std::vector<qint64> LogbookPagePrinter::flightTotals(const FlightPass& pass, int
     return sums;
 }
 
+QString LogbookPagePrinter::flightTimeNote() {
+    return QStringLiteral(
+        "Flugzeit: ATE aller Fl\u00fcge au\u00dfer Fl\u00fcgen mit Simulatorzeit (deren Zeit steht unter "
+        "\u201eSim.\u201c), gez\u00e4hlt wie \u201eGesamt\u201c im Hauptfenster; nicht \u201eGesamt\u201c "
+        "unter Auswerten | Summe (VFR + IFR + 2. Zeit).");
+}
+
 LogbookPagePrinter::LogbookPagePrinter(QString heading) : m_heading(std::move(heading)) {
     m_font = mappedFont(QStringLiteral("Arial"), 7);
 }
@@ -185,7 +192,8 @@ LogbookPagePrinter::Metrics LogbookPagePrinter::metricsFor(QPagedPaintDevice& de
     m.headingHeight = 2 * m.rowHeight;
     m.headerHeight = m.rowHeight + m.rowHeight / 4;
     m.pad = std::max(1, fm.horizontalAdvance(QLatin1Char(' ')) / 2);
-    const int fixed = m.rowsTop() + m.rowHeight / 2 + 3 * m.rowHeight;
+    // Below the rows: the three sums and the note on the flight time.
+    const int fixed = m.rowsTop() + m.rowHeight / 2 + 4 * m.rowHeight;
     m.linesPerPage = std::max(1, (device.height() - fixed) / std::max(1, m.rowHeight));
     int weights = 0;
     for (const auto& c : flightColumns()) weights += c.weight;
@@ -314,6 +322,10 @@ void LogbookPagePrinter::paintPage(QPainter& painter, const Metrics& m, const Lo
     }
     painter.drawLine(m.left[std::size_t(firstSummed)], m.sumsTop() + 2 * m.rowHeight, m.width,
                      m.sumsTop() + 2 * m.rowHeight);
+    painter.setFont(m_font);
+    const QRect note(m.pad, m.sumsTop() + 3 * m.rowHeight, m.width - 2 * m.pad, m.rowHeight);
+    painter.drawText(note, Qt::AlignLeft | Qt::AlignVCenter,
+                     fm.elidedText(flightTimeNote(), Qt::ElideRight, note.width()));
 }
 
 }  // namespace velmarsk

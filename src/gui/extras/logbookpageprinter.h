@@ -27,6 +27,10 @@ public:
     // the pages count their rows: the totals to bring forward from the flights before a range.
     static std::vector<qint64> flightTotals(const FlightPass& pass, int from, int to);
 
+    // What the flight time column counts, printed under the sums of every page: the same word
+    // means other sums elsewhere in the program.
+    static QString flightTimeNote();
+
     explicit LogbookPagePrinter(QString heading);
 
     // Lines that fit one page of the device (at least one); a row takes one line for each line of

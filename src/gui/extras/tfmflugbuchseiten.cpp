@@ -77,6 +77,10 @@ void TFMFlugbuchseiten::buildLayout() {
     CBUebertrag->setObjectName(QStringLiteral("CBUebertrag"));
     CBUebertrag->setChecked(true);
     outer->addWidget(CBUebertrag);
+    LblFlugzeit = new QLabel(LogbookPagePrinter::flightTimeNote(), this);
+    LblFlugzeit->setObjectName(QStringLiteral("LblFlugzeit"));
+    LblFlugzeit->setWordWrap(true);
+    outer->addWidget(LblFlugzeit);
 
     RGAusgabe = new QGroupBox(QStringLiteral("Ausgabe"), this);
     RGAusgabe->setObjectName(QStringLiteral("RGAusgabe"));

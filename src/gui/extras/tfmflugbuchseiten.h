@@ -47,6 +47,7 @@ public:
     QPushButton* BtnDrucken = nullptr;
     QPushButton* BtnSchliessen = nullptr;
     QLabel* LblStand = nullptr;
+    QLabel* LblFlugzeit = nullptr;
 
 private:
     void buildLayout();
