@@ -96,10 +96,10 @@ QString TFMExportFlug::ChooseImportFile() {
     return choose(false);
 }
 
-bool TFMExportFlug::ExportFlight(int position) {
-    if (position < 1 || position > m_book.FlightCount()) return false;
+QString TFMExportFlug::ExportFlight(int position) {
+    if (position < 1 || position > m_book.FlightCount()) return {};
     const QString file = ChooseExportFile();
-    if (file.isEmpty()) return false;
+    if (file.isEmpty()) return {};
     const auto pass = m_book.pass();
     EntryWriter writer(m_book.logbook().names());
     QString message;
@@ -109,11 +109,11 @@ bool TFMExportFlug::ExportFlight(int position) {
     } else {
         QString reason;
         const ExportFile::Result result = ExportFile::append(file, writer.bytes(), &reason);
-        if (result == ExportFile::Result::Ok) return true;
+        if (result == ExportFile::Result::Ok) return file;
         message = ExportFile::message(result, file, reason);
     }
     MessageBox::tell(parentWidget(), QStringLiteral("Dateifehler"), message, MessageBox::Icon::Question);
-    return false;
+    return {};
 }
 
 void TFMExportFlug::showCounts(int read, int imported) {
