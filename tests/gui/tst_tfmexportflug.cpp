@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTimer>
 #include <QtTest>
 
@@ -73,6 +74,7 @@ private slots:
 
     void exportAppendsTheShownFlightAndKeepsTheFolder();
     void exportOfAProtectedCommentNeedsThePassword();
+    void dialogsStartInTheLogbookFolderWithoutAKeptOne();
     void importCountsWaitsForOkAndShowsTheLastFlightAdded();
     void importRefusalsAndCancel();
     void importOfAChangeProtectedLogbookNeedsThePassword();
@@ -112,13 +114,21 @@ void TestExportImportWindow::exportAppendsTheShownFlightAndKeepsTheFolder() {
     auto w = mainWindow(env);
     const QString file = env.dir.filePath(QStringLiteral("out/Tarnoki.exp"));
 
+    auto* status = w->findChild<QStatusBar*>(QStringLiteral("StatusBar"));
+    QVERIFY(status);
+    const QString appended =
+        QStringLiteral("Flug vom 02.03.24 an %1 angehängt.").arg(QDir::toNativeSeparators(file));
     FileChooser::setNextFileNames({file, file, QString()});
     w->menuAction(QStringLiteral("Exportieren"))->trigger();
+    QCOMPARE(status->currentMessage(), appended);
+    status->clearMessage();
     w->PUNormal->findChild<QAction*>(QStringLiteral("PUExportieren"))->trigger();
+    QCOMPARE(status->currentMessage(), appended);
     const QByteArray twice = fileBytes(file);
     w->menuAction(QStringLiteral("Exportieren"))->trigger();  // cancelled
     QCOMPARE(fileBytes(file), twice);
     QVERIFY(MessageBox::shown().empty());
+    QCOMPARE(status->currentMessage(), QString());  // nothing appended, nothing said
 
     // Header, then the newest flight twice: its 112 bytes and texts, as the logbook holds them.
     const auto pass = env.flightBook().pass();
@@ -147,6 +157,26 @@ void TestExportImportWindow::exportAppendsTheShownFlightAndKeepsTheFolder() {
     QCOMPARE(fileBytes(other), data);
     QCOMPARE(MessageBox::shown().back().text, QStringLiteral("Unbekannter Dateiheader in der Exportdatei"));
     QCOMPARE(MessageBox::shown().back().caption, QStringLiteral("Dateifehler"));
+    QCOMPARE(status->currentMessage(), QString());
+}
+
+void TestExportImportWindow::dialogsStartInTheLogbookFolderWithoutAKeptOne() {
+    LogbookEnv env;
+    QVERIFY(env.open());
+    env.add(env.flight(day(1), 600));
+    auto w = mainWindow(env);
+    const QString logbookFolder = QDir(env.book->dataDir()).absolutePath();
+    auto startedIn = [] { return QDir(FileChooser::requests().back().directory).absolutePath(); };
+
+    // Nothing kept, or a kept folder that is gone: the logbook's folder, not the working folder.
+    for (const QString& kept : {QString(), env.dir.filePath(QStringLiteral("weg"))}) {
+        env.settings->write(setting::PATH::Export, kept);
+        FileChooser::setNextFileNames({QString(), QString()});
+        w->menuAction(QStringLiteral("Exportieren"))->trigger();
+        QCOMPARE(startedIn(), logbookFolder);
+        w->menuAction(QStringLiteral("Importieren"))->trigger();
+        QCOMPARE(startedIn(), logbookFolder);
+    }
 }
 
 void TestExportImportWindow::exportOfAProtectedCommentNeedsThePassword() {

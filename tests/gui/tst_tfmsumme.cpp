@@ -1,8 +1,11 @@
 // The totals window over a real logbook, opened from the main window as the user opens it.
 #include "controls/colors.h"
+#include "controls/tedit5min.h"
 #include "controls/teditname.h"
+#include "entry/entrymask.h"
 #include "entry/tfmhaupt.h"
 #include "evaluation/tfmsumme.h"
+#include "extras/tfmflugbuchseiten.h"
 #include "logbookenv.h"
 
 #include <QAction>
@@ -58,6 +61,7 @@ private slots:
     void clickingALastFlightShowsItInTheMainWindow();
     void followsChangedFlightsAndSettings();
     void aMissingBirthdayStillShowsTheRest();
+    void eachGesamtSaysWhatItCounts();
 };
 
 void TestTotalsWindow::opensOnceWithTheTotalsOfTheYear() {
@@ -246,6 +250,63 @@ void TestTotalsWindow::aMissingBirthdayStillShowsTheRest() {
     QCOMPARE(s->GB1911->toolTip(), QStringLiteral("Geburtstag: 01.01.80"));
     QCOMPARE(cell(s, "LGes1911ImcDay")->text(), QStringLiteral("0:20 "));
     s->close();
+}
+
+// The totals' "Gesamt", the main window's running total and the pages' flight time are three sums
+// of one year that differ; each says what it counts.
+void TestTotalsWindow::eachGesamtSaysWhatItCounts() {
+    LogbookEnv env;
+    QVERIFY(env.open());
+    FlightRecord second = env.flight(thisYear(1, 2), 600, 60);
+    second.Lf2 = 30;
+    env.add(second);
+    FlightRecord sim = env.flight(thisYear(1, 3), 600, 40);
+    sim.VfrDay = 0;
+    sim.IfrGesDay = 40;
+    sim.SimDay = 40;
+    env.add(sim);
+    env.flightBook().setRunningTotal(60);
+    env.settings->write(setting::TCTP::GESVFR, qint64(600));  // a requirement year: checks add hints
+    TFMHaupt main(env.flightBook(), env.ui);
+    main.show();
+    TFMSumme* s = openTotals(main);
+    QCOMPARE(cell(s, "LGesDay")->text(), QStringLiteral("2:10 "));  // 60 VFR + 40 IFR + 30 2. Zeit
+    QCOMPARE(main.mask().EDGesTarnoki->minutes(), 60u);
+
+    const QString totals = cell(s, "LGesDay")->toolTip();
+    QVERIFY2(
+        totals.startsWith(QStringLiteral("VFR Tag + VFR Nacht + IFR Tag + IFR Nacht + 2. Zeit im gewählten "
+                                         "Zeitraum, ohne Simulatorzeit.")),
+        qPrintable(totals));
+    QVERIFY(totals.contains(QStringLiteral("Nicht die Flugzeit (ATE)")));
+    QLabel* caption = nullptr;
+    for (QLabel* l : s->GBVfr->findChildren<QLabel*>())
+        if (l->text() == QStringLiteral("Gesamt")) caption = l;
+    QVERIFY(caption);
+    QCOMPARE(caption->toolTip(), totals);
+    // The hint stays through another calculation; the other cells keep theirs.
+    s->EDBis->setText(thisYear(12, 30).toString(QStringLiteral("dd.MM.yy")));
+    s->BtnCalc->click();
+    QCOMPARE(cell(s, "LGesDay")->toolTip(), totals);
+    QCOMPARE(cell(s, "LGesNite")->toolTip(), QStringLiteral("Vfr und Ifr"));
+    s->close();
+
+    const QString running = main.mask().EDGesTarnoki->toolTip();
+    QVERIFY2(running.startsWith(QStringLiteral("Flugzeit (ATE) aller Flüge des Flugbuchs außer Flügen mit "
+                                               "Simulatorzeit")),
+             qPrintable(running));
+    QVERIFY(running.contains(QStringLiteral("in den Optionen einstellbar")));
+    QCOMPARE(main.mask().PanelGesamt->toolTip(), running);
+
+    main.menuAction(QStringLiteral("Flugbuchseiten"))->trigger();
+    TFMFlugbuchseiten* pages = main.logbookPagesWindow();
+    QVERIFY(pages);
+    auto* note = pages->findChild<QLabel*>(QStringLiteral("LblFlugzeit"));
+    QVERIFY(note);
+    QVERIFY2(
+        note->text().startsWith(QStringLiteral("Flugzeit: ATE aller Flüge außer Flügen mit Simulatorzeit")),
+        qPrintable(note->text()));
+    pages->close();
 }
 
 QTEST_MAIN(TestTotalsWindow)

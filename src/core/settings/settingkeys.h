@@ -55,6 +55,7 @@ struct SettingKey {
     X(CREWINFO, ITALIC, Truth, 0, "")                  \
     X(CREWINFO, BOLD, Truth, 0, "")                    \
     X(PATH, Export, Text, 0, "")                       \
+    X(PATH, SEITEN, Text, 0, "")                       \
     X(MISC, ORDNEN, Truth, 0, "")                      \
     X(MISC, SICHERUNGEN, Integer, 10, "")              \
     X(TCTP, GESAMT, Time, 0, "")                       \

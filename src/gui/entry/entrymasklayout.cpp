@@ -311,6 +311,13 @@ void EntryMask::buildMask() {
     ges->addWidget(EDGesTarnoki);
     ges->addWidget(new QLabel(QStringLiteral("Stunden"), PanelGesamt));
     ges->addStretch();
+    // "Gesamt" is a word the totals window and the logbook pages use for other sums.
+    const QString counts = QStringLiteral(
+        "Flugzeit (ATE) aller Fl\u00fcge des Flugbuchs au\u00dfer Fl\u00fcgen mit Simulatorzeit, "
+        "fortgeschrieben bei Speichern, L\u00f6schen und Import; in den Optionen einstellbar.\n"
+        "Nicht \u201eGesamt\u201c unter Auswerten | Summe (VFR + IFR + 2. Zeit eines Zeitraums).");
+    PanelGesamt->setToolTip(counts);
+    EDGesTarnoki->setToolTip(counts);
     keepRoomWhenHidden(PanelGesamt);
     upper->addWidget(PanelGesamt);
     outer->addLayout(upper);

@@ -31,6 +31,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QStatusBar>
 #include <QToolButton>
 
 namespace velmarsk {
@@ -105,6 +106,10 @@ TFMHaupt::TFMHaupt(FlightBook& book, GuiInteraction& ui, QWidget* parent)
     m_mask = new EntryMask(book, scroll);
     scroll->setWidget(m_mask);
     setCentralWidget(scroll);
+    // Short notices of finished commands (an export, for one) that need no answer.
+    auto* status = new QStatusBar(this);
+    status->setObjectName(QStringLiteral("StatusBar"));
+    setStatusBar(status);
     buildMenus();
     SetMainForm(this);
     m_ui.setMainWindow(this);
@@ -431,7 +436,8 @@ void TFMHaupt::applySizeLimits() {
     client->layout()->activate();
     const QSize content = client->sizeHint();
     const int menu = menuBar()->sizeHint().height();
-    QSize size(content.width(), content.height() + menu);
+    const int status = statusBar()->sizeHint().height();
+    QSize size(content.width(), content.height() + menu + status);
     if (QScreen* screen = QGuiApplication::primaryScreen())
         size = size.boundedTo(screen->availableGeometry().size());
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);

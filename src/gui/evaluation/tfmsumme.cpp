@@ -44,6 +44,15 @@ const std::pair<const char*, const char*> kDesignHints[] = {
     {"LGes1911NPrecNite", "Keine Forderung"},
 };
 
+// What a figure counts where the same word means something else elsewhere: on the cell and its row
+// caption, whatever a requirement check adds.
+const std::pair<const char*, const char*> kExplanations[] = {
+    {"LGesDay",
+     "VFR Tag + VFR Nacht + IFR Tag + IFR Nacht + 2. Zeit im gew\u00e4hlten Zeitraum, ohne Simulatorzeit.\n"
+     "Nicht die Flugzeit (ATE) wie \u201eGesamt\u201c im Hauptfenster und \u201eFlugzeit\u201c der "
+     "Flugbuchseiten."},
+};
+
 const char* const kLastFlightCaptions[kLastFlightKinds] = {"IFR", "AR", "Nite", "IP", "NB"};
 
 // The settings the figures depend on: whole sections, and the birthday of its section.
@@ -210,6 +219,7 @@ QGroupBox* TFMSumme::buildCellGroup(TotalsGroup group, const char* name, const Q
         grid->addWidget(caption(QStringLiteral("Nacht"), box), 0, 2, Qt::AlignHCenter);
     }
     const char* current = nullptr;
+    QLabel* rowCaption = nullptr;
     const auto cells = totalsCells();
     std::array<bool, 2> filled{};
     auto closeRow = [&] {
@@ -224,9 +234,16 @@ QGroupBox* TFMSumme::buildCellGroup(TotalsGroup group, const char* name, const Q
             current = c.row;
             filled = {};
             ++row;
-            grid->addWidget(caption(QString::fromUtf8(c.row), box), row, 0);
+            rowCaption = caption(QString::fromUtf8(c.row), box);
+            grid->addWidget(rowCaption, row, 0);
         }
         QLabel* cell = newCell(c.isTime, c.cellName(), box);
+        for (const auto& [cellName, text] : kExplanations)
+            if (c.cellName() == QLatin1String(cellName)) {
+                m_explanations.insert(cell, QString::fromUtf8(text));
+                cell->setToolTip(QString::fromUtf8(text));
+                rowCaption->setToolTip(QString::fromUtf8(text));
+            }
         grid->addWidget(cell, row, c.night && twoColumns ? 2 : 1);
         filled[c.night ? 1 : 0] = true;
         m_cells[i] = cell;
@@ -236,7 +253,7 @@ QGroupBox* TFMSumme::buildCellGroup(TotalsGroup group, const char* name, const Q
         const int i = totalsCellIndex(cellName);
         if (m_cells[std::size_t(i)] && totalsCells()[std::size_t(i)].group == group) {
             m_designHints.insert(m_cells[std::size_t(i)], QString::fromUtf8(hint));
-            m_cells[std::size_t(i)]->setToolTip(QString::fromUtf8(hint));
+            m_cells[std::size_t(i)]->setToolTip(hintFor(m_cells[std::size_t(i)], QString::fromUtf8(hint)));
         }
     }
     return box;
@@ -337,7 +354,7 @@ void TFMSumme::clearFigures() {
     for (QLabel* cell : m_cells)
         if (cell) {
             cell->clear();
-            cell->setToolTip(m_designHints.value(cell));
+            cell->setToolTip(hintFor(cell, m_designHints.value(cell)));
             setBackground(cell, std::nullopt);
         }
     for (QLabel* cell : m_lastCells) {
@@ -362,6 +379,12 @@ void TFMSumme::ShowLastFlight(const TotalsResult& r) {
     }
 }
 
+QString TFMSumme::hintFor(QLabel* cell, const QString& hint) const {
+    const QString explanation = m_explanations.value(cell);
+    if (explanation.isEmpty() || hint.isEmpty()) return explanation + hint;
+    return explanation + QLatin1Char('\n') + hint;
+}
+
 QString TFMSumme::paceText(const PaceFigure& p, bool isTime) const {
     auto amount = [isTime](qint64 v) { return isTime ? minutesText(v) : QString::number(v); };
     if (p.remaining == 0) return QStringLiteral("erfüllt");
@@ -372,7 +395,7 @@ QString TFMSumme::paceText(const PaceFigure& p, bool isTime) const {
 
 void TFMSumme::showChecks(const TotalsResult& r) {
     for (QLabel* cell : m_cells)
-        if (cell) cell->setToolTip(m_designHints.value(cell));
+        if (cell) cell->setToolTip(hintFor(cell, m_designHints.value(cell)));
     const quint32 notFull = quint32(m_book.settings().integer(setting::SETTINGS::TCTPNOTFULL));
     int onTrack = 0;
     for (const RequirementCheck& c : r.checks) {
@@ -383,7 +406,7 @@ void TFMSumme::showChecks(const TotalsResult& r) {
                 hint += QLatin1Char('\n') + paceText(p, totalsCells()[std::size_t(c.cell)].isTime);
                 onTrack += p.onTrack ? 1 : 0;
             }
-        cell->setToolTip(hint);
+        cell->setToolTip(hintFor(cell, hint));
         if (c.marked) setBackground(cell, notFull);
     }
     const bool showPace = r.requirementYear && !r.pace.empty();

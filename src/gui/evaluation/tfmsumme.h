@@ -75,6 +75,8 @@ private:
     void clearFigures();
     void showChecks(const TotalsResult& r);
     void showBirthday(const TotalsResult& r);
+    // The cell's hint after what the cell counts, when it says so.
+    QString hintFor(QLabel* cell, const QString& hint) const;
     QString paceText(const PaceFigure& p, bool isTime) const;
     void lastFlightClicked(int kind);
 
@@ -87,6 +89,7 @@ private:
     std::vector<QLabel*> m_cells;  // parallel to totalsCells()
     std::array<QLabel*, kLastFlightKinds> m_lastCells{};
     QHash<QLabel*, QString> m_designHints;
+    QHash<QLabel*, QString> m_explanations;
 };
 
 }  // namespace velmarsk

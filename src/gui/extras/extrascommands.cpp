@@ -1,5 +1,7 @@
 // The main window's commands of the extras: export, import, CSV export, crew info and info.
 #include "controls/subs.h"
+#include "dates/daynumber.h"
+#include "entry/entrymask.h"
 #include "entry/tfmhaupt.h"
 #include "extras/tfmcrewinfo.h"
 #include "extras/tfmcsvexport.h"
@@ -8,7 +10,16 @@
 #include "flightbook/flightbook.h"
 #include "storage/logbook.h"
 
+#include <QDir>
+#include <QStatusBar>
+
 namespace velmarsk {
+namespace {
+
+// Long enough to be read after the file dialog has closed.
+constexpr int kExportNoticeMs = 30000;
+
+}  // namespace
 
 TFMExportFlug* TFMHaupt::exportWindow() {
     if (!m_exportWindow) m_exportWindow = new TFMExportFlug(m_book, this);
@@ -18,9 +29,17 @@ TFMExportFlug* TFMHaupt::exportWindow() {
 void TFMHaupt::ExportierenClick() {
     // With no flight shown there is nothing to export; an entry without date would end every import.
     if (m_currentPosition < 1 || m_currentPosition > m_logbook.FlightCount()) return;
-    if (m_logbook.HasPassword() && m_mask->CurrentFlight().CommentHidden == 1 && !m_passwordValid && !AskPassword())
+    if (m_logbook.HasPassword() && m_mask->CurrentFlight().CommentHidden == 1 && !m_passwordValid &&
+        !AskPassword())
         return;
-    exportWindow()->ExportFlight(m_currentPosition);
+    // An export file collects flights one at a time and shows nothing of them: say where this one went.
+    statusBar()->clearMessage();
+    const QString file = exportWindow()->ExportFlight(m_currentPosition);
+    if (!file.isEmpty())
+        statusBar()->showMessage(
+            QStringLiteral("Flug vom %1 an %2 angeh\u00e4ngt.")
+                .arg(DateText(dayNumberToDate(m_mask->CurrentFlight().Date)), QDir::toNativeSeparators(file)),
+            kExportNoticeMs);
 }
 
 void TFMHaupt::ImportierenClick() {

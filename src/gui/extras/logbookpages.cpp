@@ -4,14 +4,22 @@
 
 namespace velmarsk {
 
-LogbookPages::LogbookPages(std::vector<Column> columns, std::vector<Row> rows, int rowsPerPage)
-    : m_columns(std::move(columns)), m_rows(std::move(rows)), m_rowsPerPage(std::max(rowsPerPage, 1)) {
+LogbookPages::LogbookPages(std::vector<Column> columns, std::vector<Row> rows, int linesPerPage,
+                           std::vector<qint64> earlier)
+    : m_columns(std::move(columns)), m_rows(std::move(rows)), m_linesPerPage(std::max(linesPerPage, 1)) {
     const std::size_t n = m_columns.size();
-    std::vector<qint64> carried(n, 0);
-    for (int first = 0; first < rowCount(); first += m_rowsPerPage) {
+    std::vector<qint64> carried = std::move(earlier);
+    carried.resize(n, 0);
+    for (std::size_t c = 0; c < n; ++c)
+        if (!m_columns[c].summed()) carried[c] = 0;
+    for (int first = 0; first < rowCount();) {
         Page p;
         p.firstRow = first;
-        p.rowCount = std::min(m_rowsPerPage, rowCount() - first);
+        int used = 0;
+        for (int r = first; r < rowCount() && (r == first || used + rowLines(r) <= m_linesPerPage); ++r) {
+            used += rowLines(r);
+            ++p.rowCount;
+        }
         p.pageSums.assign(n, 0);
         for (int r = first; r < first + p.rowCount; ++r) {
             const Row& row = m_rows[std::size_t(r)];
@@ -21,8 +29,13 @@ LogbookPages::LogbookPages(std::vector<Column> columns, std::vector<Row> rows, i
         p.broughtForward = carried;
         for (std::size_t c = 0; c < n; ++c) carried[c] += p.pageSums[c];
         p.carriedForward = carried;
+        first += p.rowCount;
         m_pages.push_back(std::move(p));
     }
+}
+
+int LogbookPages::rowLines(int row) const {
+    return std::clamp(m_rows[std::size_t(row)].lines, 1, m_linesPerPage);
 }
 
 QString LogbookPages::timeText(qint64 minutes) {

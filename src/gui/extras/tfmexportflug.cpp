@@ -65,11 +65,21 @@ void TFMExportFlug::saveExportDir() {
     }
 }
 
+QString TFMExportFlug::startFolder() const {
+    if (!m_exportDir.isEmpty()) return m_exportDir;
+    // The folder kept from an earlier run while it is still there, else the logbook's own folder
+    // rather than wherever the program happened to be started.
+    const QString stored =
+        QDir::fromNativeSeparators(m_book.settings().text(setting::PATH::Export).trimmed());
+    if (!stored.isEmpty() && QFileInfo(stored).isDir()) return stored;
+    return m_book.logbook().dataDir();
+}
+
 QString TFMExportFlug::choose(bool save) {
     FileChooser::Request request;
     request.mode = save ? FileChooser::Mode::Save : FileChooser::Mode::Open;
     request.title = save ? QStringLiteral("Flüge exportieren") : QStringLiteral("Flüge importieren");
-    request.directory = m_exportDir.isEmpty() ? m_book.settings().text(setting::PATH::Export) : m_exportDir;
+    request.directory = startFolder();
     request.fileName = QString::fromLatin1(ExportFile::kDefaultName);
     request.filter = kFileFilter;
     request.defaultSuffix = save ? QStringLiteral("EXP") : QStringLiteral("exp");
@@ -86,10 +96,10 @@ QString TFMExportFlug::ChooseImportFile() {
     return choose(false);
 }
 
-bool TFMExportFlug::ExportFlight(int position) {
-    if (position < 1 || position > m_book.FlightCount()) return false;
+QString TFMExportFlug::ExportFlight(int position) {
+    if (position < 1 || position > m_book.FlightCount()) return {};
     const QString file = ChooseExportFile();
-    if (file.isEmpty()) return false;
+    if (file.isEmpty()) return {};
     const auto pass = m_book.pass();
     EntryWriter writer(m_book.logbook().names());
     QString message;
@@ -99,11 +109,11 @@ bool TFMExportFlug::ExportFlight(int position) {
     } else {
         QString reason;
         const ExportFile::Result result = ExportFile::append(file, writer.bytes(), &reason);
-        if (result == ExportFile::Result::Ok) return true;
+        if (result == ExportFile::Result::Ok) return file;
         message = ExportFile::message(result, file, reason);
     }
     MessageBox::tell(parentWidget(), QStringLiteral("Dateifehler"), message, MessageBox::Icon::Question);
-    return false;
+    return {};
 }
 
 void TFMExportFlug::showCounts(int read, int imported) {

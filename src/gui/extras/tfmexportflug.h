@@ -26,13 +26,15 @@ public:
     // Writes ExportDir to the settings at the end of the run, when one was chosen.
     void saveExportDir();
 
+    // Where both dialogs start: ExportDir, else the folder kept in the settings, else the logbook's.
+    QString startFolder() const;
     // The dialogs: the chosen file, or empty when cancelled.
     QString ChooseExportFile();
     QString ChooseImportFile();
 
-    // Appends the flight at position to a file the user chooses. False when nothing was written
-    // (cancelled, or the user has been told why).
-    bool ExportFlight(int position);
+    // Appends the flight at position to a file the user chooses: that file, or empty when nothing
+    // was written (cancelled, or the user has been told why).
+    QString ExportFlight(int position);
 
     // Reads the chosen file into the logbook while the window shows the counts, then waits for the
     // user's "OK". Nothing happens and nothing is returned when the dialog was cancelled.

@@ -12,8 +12,10 @@
 #include "storage/flightpass.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -42,7 +44,10 @@ TFMFlugbuchseiten::TFMFlugbuchseiten(FlightBook& book, QPrinter* printer, QWidge
     const int year = QDate::currentDate().year();
     EDVon->setText(DateText(QDate(year, 1, 1)));
     EDBis->setText(DateText(QDate(year, 12, 31)));
-    EDDatei->setText(QDir::home().filePath(QStringLiteral("Flugbuchseiten.pdf")));
+    // The file of the last pages, so that the next year's pages go beside them.
+    const QString last = m_book.settings().text(setting::PATH::SEITEN).trimmed();
+    EDDatei->setText(last.isEmpty() ? QDir::home().filePath(QStringLiteral("Flugbuchseiten.pdf"))
+                                    : QDir::fromNativeSeparators(last));
     setOutput(0);
     connect(BtnDrucken, &QPushButton::clicked, this, [this] {
         try {
@@ -67,6 +72,15 @@ void TFMFlugbuchseiten::buildLayout() {
     grid->addWidget(new QLabel(QStringLiteral("bis:"), this), 1, 0);
     grid->addWidget(EDBis, 1, 1);
     outer->addLayout(grid);
+    // A range that continues a paper logbook starts from the totals of the flights before it.
+    CBUebertrag = new QCheckBox(QStringLiteral("\u00dcbertrag aus fr\u00fcheren Fl\u00fcgen"), this);
+    CBUebertrag->setObjectName(QStringLiteral("CBUebertrag"));
+    CBUebertrag->setChecked(true);
+    outer->addWidget(CBUebertrag);
+    LblFlugzeit = new QLabel(LogbookPagePrinter::flightTimeNote(), this);
+    LblFlugzeit->setObjectName(QStringLiteral("LblFlugzeit"));
+    LblFlugzeit->setWordWrap(true);
+    outer->addWidget(LblFlugzeit);
 
     RGAusgabe = new QGroupBox(QStringLiteral("Ausgabe"), this);
     RGAusgabe->setObjectName(QStringLiteral("RGAusgabe"));
@@ -125,6 +139,17 @@ void TFMFlugbuchseiten::BtnDateiClick() {
     if (!name.isEmpty()) EDDatei->setText(name);
 }
 
+void TFMFlugbuchseiten::rememberFile() {
+    const QString file = QDir::toNativeSeparators(QFileInfo(EDDatei->text()).absoluteFilePath());
+    Settings& settings = m_book.settings();
+    if (settings.text(setting::PATH::SEITEN) == file) return;
+    try {
+        settings.write(setting::PATH::SEITEN, file);
+    } catch (const SettingsWriteError& e) {
+        MessageBox::tell(this, QStringLiteral("Dateifehler"), e.message(), MessageBox::Icon::Error);
+    }
+}
+
 void TFMFlugbuchseiten::BtnDruckenClick() {
     const QDate von = FieldDate(EDVon->text());
     const QDate bis = FieldDate(EDBis->text());
@@ -132,12 +157,15 @@ void TFMFlugbuchseiten::BtnDruckenClick() {
     const int first = FindFirstOnOrAfter(*pass, kDayZero.daysTo(von));
     const int last = FindFirstOnOrAfter(*pass, kDayZero.daysTo(bis) + 1) - 1;
     m_printedPages = 0;
+    m_broughtForward.clear();
     if (first > last) {
         MessageBox::tell(this, kTitle, QStringLiteral("Im gew\u00e4hlten Zeitraum gibt es keine Fl\u00fcge."),
                          MessageBox::Icon::Warning);
         return;
     }
     const std::vector<LogbookPages::Row> rows = LogbookPagePrinter::flightRows(*pass, first, last);
+    std::vector<qint64> earlier(LogbookPagePrinter::flightColumns().size(), 0);
+    if (CBUebertrag->isChecked()) earlier = LogbookPagePrinter::flightTotals(*pass, 1, first - 1);
     // The user has been told that the logbook could not be read; pages without its flights are
     // no logbook.
     if (!pass->ok()) {
@@ -153,7 +181,7 @@ void TFMFlugbuchseiten::BtnDruckenClick() {
         // Landscape for the pages only: the window print keeps the orientation the user chose.
         const QPageLayout::Orientation before = m_printer->pageLayout().orientation();
         m_printer->setPageOrientation(QPageLayout::Landscape);
-        printed = printer.print(*m_printer, rows);
+        printed = printer.print(*m_printer, rows, earlier);
         m_printer->setPageOrientation(before);
     } else {
         QPdfWriter pdf(EDDatei->text());
@@ -162,7 +190,7 @@ void TFMFlugbuchseiten::BtnDruckenClick() {
         pdf.setPageSize(QPageSize(QPageSize::A4));
         pdf.setPageOrientation(QPageLayout::Landscape);
         pdf.setPageMargins(QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter);
-        printed = printer.print(pdf, rows);
+        printed = printer.print(pdf, rows, earlier);
         if (!printed)
             MessageBox::tell(this, QStringLiteral("Dateifehler"),
                              QStringLiteral("Die Datei %1 kann nicht geschrieben werden.")
@@ -175,6 +203,8 @@ void TFMFlugbuchseiten::BtnDruckenClick() {
         return;
     }
     m_printedPages = printer.printedPages();
+    if (output() == 0) rememberFile();
+    m_broughtForward = std::move(earlier);
     LblStand->setText(
         QStringLiteral("%1 Fl\u00fcge auf %2 Seiten ausgegeben.").arg(last - first + 1).arg(m_printedPages));
 }

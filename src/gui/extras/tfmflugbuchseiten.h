@@ -2,8 +2,10 @@
 
 #include <QDialog>
 #include <QPointer>
+#include <vector>
 
 class QButtonGroup;
+class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -33,23 +35,30 @@ public:
     int output() const;
     void setOutput(int index);
     int printedPages() const { return m_printedPages; }
+    // The totals the last output brought forward onto page 1, per column of the pages.
+    const std::vector<qint64>& broughtForward() const { return m_broughtForward; }
 
     TEditName* EDVon = nullptr;
     TEditName* EDBis = nullptr;
+    QCheckBox* CBUebertrag = nullptr;
     QGroupBox* RGAusgabe = nullptr;
     QLineEdit* EDDatei = nullptr;
     QPushButton* BtnDatei = nullptr;
     QPushButton* BtnDrucken = nullptr;
     QPushButton* BtnSchliessen = nullptr;
     QLabel* LblStand = nullptr;
+    QLabel* LblFlugzeit = nullptr;
 
 private:
     void buildLayout();
+    // Keeps the PDF file written in the settings for the next time.
+    void rememberFile();
 
     FlightBook& m_book;
     QPrinter* m_printer;
     QButtonGroup* m_output = nullptr;
     int m_printedPages = 0;
+    std::vector<qint64> m_broughtForward;
 };
 
 }  // namespace velmarsk
