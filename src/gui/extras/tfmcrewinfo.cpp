@@ -10,7 +10,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QCollator>
 #include <QFontDialog>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -113,9 +112,7 @@ TFMCrewInfo* TFMCrewInfo::OpenCrewInfo(TFMHaupt& main) {
 }
 
 void TFMCrewInfo::BuildCrewLists() {
-    QCollator collator;
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    m_lists = CrewLists::BuildCrewLists(*m_main.flightBook().pass(), collator);
+    m_lists = CrewLists::BuildCrewLists(*m_main.flightBook().pass());
 }
 
 void TFMCrewInfo::TCCrewInfoChange() {
