@@ -48,6 +48,10 @@ struct MenuItem {
     const char* shortcut;
 };
 
+// Keys that open the evaluations work from every window of the program, as from the main window:
+// the totals, search or crew info window in front must not swallow them.
+const char* const kApplicationKeys[] = {"Optionen", "Summe", "Suchen", "Weitersuchen", "Grafik"};
+
 const MenuItem kMenuItems[] = {
     {"&Datei", "Indexneu", "&Index neu", ""},
     {nullptr, "N1", "", ""},
@@ -456,6 +460,8 @@ void TFMHaupt::buildMenus() {
         QAction* a = current->addAction(QString::fromUtf8(item.caption));
         a->setObjectName(QString::fromLatin1(item.name));
         if (*item.shortcut) a->setShortcut(QKeySequence(QString::fromLatin1(item.shortcut)));
+        for (const char* name : kApplicationKeys)
+            if (qstrcmp(name, item.name) == 0) a->setShortcutContext(Qt::ApplicationShortcut);
     }
     menuBar()->setObjectName(QStringLiteral("Menu"));
 
