@@ -15,6 +15,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLayout>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -44,6 +46,7 @@ private slots:
     void sortFromTheMenuCanBeCancelled();
     void indexRebuildAsksFirst();
     void evaluationKeysWorkFromEveryWindow();
+    void menusAndTheirItemsHaveTheirOwnAltLetters();
 };
 
 static QDate day(int d, int m = 3, int y = 2024) {
@@ -426,6 +429,61 @@ void TestMainWindow::evaluationKeysWorkFromEveryWindow() {
         }
     }
     MessageBox::setAutoAnswer(false);
+}
+
+void TestMainWindow::menusAndTheirItemsHaveTheirOwnAltLetters() {
+    LogbookEnv env;
+    QVERIFY(env.open());
+    TFMHaupt w(env.flightBook(), env.ui);
+    // The letters of a row of texts: every one has one, none twice.
+    auto ownLetters = [](const QStringList& texts) {
+        QSet<QKeySequence> letters;
+        for (const QString& text : texts) {
+            const QKeySequence letter = QKeySequence::mnemonic(text);
+            if (letter.isEmpty() || letters.contains(letter)) return false;
+            letters.insert(letter);
+        }
+        return true;
+    };
+    auto visible = [](QString text) { return text.remove(QLatin1Char('&')); };
+
+    QStringList titles;
+    for (QAction* menu : w.menuBar()->actions()) titles << menu->text();
+    QVERIFY2(ownLetters(titles), qPrintable(titles.join(QLatin1Char('|'))));
+    // The texts themselves stay as they were.
+    const QString expectedTitles[] = {QStringLiteral("Datei"),     QStringLiteral("Bearbeiten"),
+                                      QStringLiteral("Drucken"),   QStringLiteral("Eingabe"),
+                                      QStringLiteral("Auswerten"), QStringLiteral("?")};
+    QCOMPARE(titles.size(), qsizetype(std::size(expectedTitles)));
+    for (qsizetype i = 0; i < titles.size(); ++i) QCOMPARE(visible(titles[i]), expectedTitles[i]);
+
+    const struct {
+        QMenu* menu;
+        QStringList names;
+        QStringList texts;
+    } menus[] = {
+        {w.menuBar()->findChild<QMenu*>(QStringLiteral("MenuDatei")),
+         {QStringLiteral("Indexneu"), QStringLiteral("Exportieren"), QStringLiteral("Importieren"),
+          QStringLiteral("CsvExportieren"), QStringLiteral("Dateiordnen"),
+          QStringLiteral("Sicherungwiederherstellen"), QStringLiteral("Schliessen")},
+         {QStringLiteral("Index neu"), QStringLiteral("Exportieren"), QStringLiteral("Importieren"),
+          QStringLiteral("CSV exportieren"), QStringLiteral("Datei ordnen"),
+          QStringLiteral("Sicherung wiederherstellen"), QStringLiteral("Schließen")}},
+        {w.PUNormal,
+         {QStringLiteral("PUDrucken"), QStringLiteral("PUExportieren")},
+         {QStringLiteral("Drucken"), QStringLiteral("Exportieren")}},
+    };
+    for (const auto& m : menus) {
+        QVERIFY(m.menu);
+        QStringList texts;
+        for (qsizetype i = 0; i < m.names.size(); ++i) {
+            auto* item = m.menu->findChild<QAction*>(m.names[i]);
+            QVERIFY2(item, qPrintable(m.names[i]));
+            QCOMPARE(visible(item->text()), m.texts[i]);
+            texts << item->text();
+        }
+        QVERIFY2(ownLetters(texts), qPrintable(texts.join(QLatin1Char('|'))));
+    }
 }
 
 QTEST_MAIN(TestMainWindow)

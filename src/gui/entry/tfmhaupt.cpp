@@ -55,27 +55,27 @@ const char* const kApplicationKeys[] = {"Optionen", "Summe", "Suchen", "Weitersu
 const MenuItem kMenuItems[] = {
     {"&Datei", "Indexneu", "&Index neu", ""},
     {nullptr, "N1", "", ""},
-    {"&Datei", "Exportieren", "Exportieren", "F9"},
-    {"&Datei", "Importieren", "Importieren", "Shift+F9"},
-    {"&Datei", "CsvExportieren", "CSV exportieren", ""},
+    {"&Datei", "Exportieren", "&Exportieren", "F9"},
+    {"&Datei", "Importieren", "I&mportieren", "Shift+F9"},
+    {"&Datei", "CsvExportieren", "&CSV exportieren", ""},
     {nullptr, "N3", "", ""},
-    {"&Datei", "Dateiordnen", "Datei ordnen", ""},
-    {"&Datei", "Sicherungwiederherstellen", "Sicherung wiederherstellen", ""},
+    {"&Datei", "Dateiordnen", "&Datei ordnen", ""},
+    {"&Datei", "Sicherungwiederherstellen", "Sicherung &wiederherstellen", ""},
     {"&Datei", "Schliessen", "&Schließen", ""},
     {"&Bearbeiten", "Flugloeschen", "&Flug löschen", "Ctrl+Del"},
     {"&Bearbeiten", "Gehezu", "Gehe zu", "F5"},
     {"&Bearbeiten", "FlugAendern", "Flug &ändern", "F4"},
-    {"Drucken", "Druckerwaehlen", "Drucker wählen", ""},
-    {"Drucken", "Flugdrucken", "Flug drucken", "Ctrl+P"},
-    {"Drucken", "Flugbuchseiten", "Flugbuchseiten", ""},
+    {"D&rucken", "Druckerwaehlen", "Drucker wählen", ""},
+    {"D&rucken", "Flugdrucken", "Flug drucken", "Ctrl+P"},
+    {"D&rucken", "Flugbuchseiten", "Flugbuchseiten", ""},
     {"&Eingabe", "NeuerFlug", "&Neuer Flug", "F10"},
     {"&Eingabe", "Optionen", "&Optionen", "F11"},
     {"&Auswerten", "Summe", "&Summe", "Ctrl+J"},
     {"&Auswerten", "Suchen", "Suchen", "Ctrl+F"},
     {"&Auswerten", "Weitersuchen", "Weitersuchen", "F3"},
     {"&Auswerten", "Grafik", "Grafik", "F6"},
-    {"?", "Info", "Info", ""},
-    {"?", "CrewInfo1", "CrewInfo", ""},
+    {"&?", "Info", "Info", ""},
+    {"&?", "CrewInfo1", "CrewInfo", ""},
 };
 
 // Scrolls by mouse and scroll bars only: the arrow keys belong to the window, which moves between
@@ -471,11 +471,11 @@ void TFMHaupt::buildMenus() {
         return menu;
     };
     PUNormal = named("PUNormal");
-    QAction* drucken = PUNormal->addAction(QStringLiteral("Drucken"));
+    QAction* drucken = PUNormal->addAction(QStringLiteral("&Drucken"));
     drucken->setObjectName(QStringLiteral("PUDrucken"));
     // Never disabled: it prints also while a flight is entered, when the menu item is off.
     connect(drucken, &QAction::triggered, this, [this] { runCommand(&TFMHaupt::FlugdruckenClick); });
-    QAction* exportieren = PUNormal->addAction(QStringLiteral("Exportieren"));
+    QAction* exportieren = PUNormal->addAction(QStringLiteral("&Exportieren"));
     exportieren->setObjectName(QStringLiteral("PUExportieren"));
     connect(exportieren, &QAction::triggered, menuAction(QStringLiteral("Exportieren")), &QAction::trigger);
     PUComment = named("PUComment");
