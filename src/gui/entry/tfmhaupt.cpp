@@ -32,6 +32,8 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QToolButton>
+#include <algorithm>
+#include <tuple>
 
 namespace velmarsk {
 namespace {
@@ -245,6 +247,60 @@ void TFMHaupt::ShowFlight(int n) {
     }
     updateDiagnostics();
     emit flightShown(m_currentPosition);
+}
+
+QRect TFMHaupt::flightArea() const {
+    return onScreen(m_mask,
+                    QRect(QPoint(0, 0),
+                          QPoint(m_mask->width() - 1, m_mask->Comment->mapTo(m_mask, QPoint(0, 0)).y() - 1)));
+}
+
+QRect TFMHaupt::onScreen(const QWidget* widget, const QRect& rect) const {
+    const QWidget* view = centralWidget();
+    const QRect visible(view->mapToGlobal(QPoint(0, 0)), view->size());
+    return QRect(widget->mapToGlobal(rect.topLeft()), rect.size()) & visible;
+}
+
+void TFMHaupt::MoveAside(QWidget* window) {
+    if (!window || !window->isVisible() || !isVisible() || isMinimized()) return;
+    const QRect flight = flightArea();
+    const QRect own = window->frameGeometry();
+    if (!own.intersects(flight)) return;  // the flight is in sight: the window stays where the pilot put it
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QRect area = screen->availableGeometry();
+    const QRect main = frameGeometry();
+    // The top block says which flight it is: date, crew, aircraft, routing and times.
+    const QRect key = onScreen(m_mask->PanelAllg, m_mask->PanelAllg->rect());
+    auto inside = [&area](QPoint at, QSize size) {
+        at.setX(std::max(area.left(), std::min(at.x(), area.right() + 1 - size.width())));
+        at.setY(std::max(area.top(), std::min(at.y(), area.bottom() + 1 - size.height())));
+        return QRect(at, size);
+    };
+    auto covered = [](const QRect& a, const QRect& b) {
+        const QRect both = a & b;
+        return qint64(both.width()) * both.height();
+    };
+    // Beside, below or above the main window, on the screen (a screen too small leaves part of the
+    // main window covered): the place that covers least of the top block, then of the other fields,
+    // then of the main window, in this order of preference.
+    const QSize size = own.size();
+    const QRect places[] = {
+        inside(QPoint(main.right() + 1, main.top()), size),
+        inside(QPoint(main.left() - size.width(), main.top()), size),
+        inside(QPoint(own.left(), main.bottom() + 1), size),
+        inside(QPoint(own.left(), main.top() - size.height()), size),
+    };
+    const QRect* best = nullptr;
+    std::tuple<qint64, qint64, qint64> least;
+    for (const QRect& place : places) {
+        const std::tuple cost{covered(place, key), covered(place, flight), covered(place, main)};
+        if (!best || cost < least) {
+            best = &place;
+            least = cost;
+        }
+    }
+    window->move(best->topLeft());
 }
 
 void TFMHaupt::DisplayNext(int step) {
