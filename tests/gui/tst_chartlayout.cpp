@@ -27,6 +27,12 @@ ChartData chart(QChar mode, int startYear, const QList<SeriesSpec>& series) {
     return d;
 }
 
+}  // namespace
+
+Q_DECLARE_METATYPE(QList<SeriesSpec>)
+
+namespace {
+
 QList<qint64> zeros(int n) {
     return QList<qint64>(n, 0);
 }
@@ -54,6 +60,8 @@ private slots:
     void monthlyTicksMarkQuartersAndYears();
     void hintsTellPeriodCategoryAndValue();
     void titleAndLegendPlaces();
+    void legendIsNeverCut_data();
+    void legendIsNeverCut();
     void aSingleValueCannotBeDrawn();
 };
 
@@ -178,6 +186,64 @@ void TestChartLayout::titleAndLegendPlaces() {
     QCOMPARE(l.legendTitle().at, QPoint(502, 15));
     QCOMPARE(l.series()[0].legend, QPoint(492, 53));
     QCOMPARE(l.series()[1].legend, QPoint(492, 66));
+    // The square of the series colour, the caption beside it.
+    QCOMPARE(l.series()[1].swatch, QRect(492, 68, 9, 9));
+    QCOMPARE(int(l.series()[1].legendLines.size()), 1);
+    QCOMPARE(l.series()[1].legendLines[0].text, QStringLiteral("B"));
+    QCOMPARE(l.series()[1].legendLines[0].at, QPoint(505, 66));
+}
+
+void TestChartLayout::legendIsNeverCut_data() {
+    QList<SeriesSpec> every;
+    for (const ChartCategory& c : chartCategories())
+        every << SeriesSpec{c.captionText(), c.colour(), 2, {1, 2}};
+    QTest::addColumn<QList<SeriesSpec>>("series");
+    QTest::addColumn<int>("w");
+    QTest::addColumn<int>("h");
+    QTest::addColumn<int>("columns");
+    QTest::newRow("a caption wider than the column")
+        << QList<SeriesSpec>{{QStringLiteral("Gel\u00e4ndeanfl\u00fcge Nacht"), 65280, 2, {1, 2}}} << 592
+        << 339 << 1;
+    QTest::newRow("every category, initial size") << every << 592 << 339 << 2;
+    QTest::newRow("every category, smallest size") << every << 400 << 300 << 2;
+    QTest::newRow("every category, tall") << every << 800 << 700 << 1;
+}
+
+// Every caption is shown whole, in lines inside the window and right of the plot, none over another
+// or over a year label.
+void TestChartLayout::legendIsNeverCut() {
+    QFETCH(QList<SeriesSpec>, series);
+    QFETCH(int, w);
+    QFETCH(int, h);
+    const ChartLayout l = layout(chart(QLatin1Char('J'), 1998, series), w, h);
+    const ChartLayout::Metrics m = fixedMetrics();
+    QTEST(l.legendColumns(), "columns");
+    // The heading over the last column, the title left of it and inside the window.
+    QCOMPARE(l.legendTitle().at, QPoint(w - l.legendColumnWidth() + 10, 15));
+    QVERIFY(l.title().at.x() >= 0);
+    QVERIFY(l.title().at.x() + m.titleWidth(l.title().text) < l.legendTitle().at.x());
+    QVERIFY(l.xEnd() < l.legendLeft());
+    const QRect client(0, 0, w, h);
+    std::vector<QRect> taken;
+    for (const auto& label : l.labels())
+        taken.emplace_back(label.at, QSize(m.textWidth(label.text), m.textHeight));
+    for (const auto& s : l.series()) {
+        QStringList words;
+        QVERIFY(client.contains(s.swatch));
+        QVERIFY(s.swatch.left() >= l.legendLeft());
+        for (const QRect& other : taken) QVERIFY2(!s.swatch.intersects(other), qPrintable(s.caption));
+        taken.push_back(s.swatch);
+        for (const auto& line : s.legendLines) {
+            words << line.text;
+            const QRect r(line.at, QSize(m.textWidth(line.text), m.textHeight));
+            QVERIFY2(client.contains(r), qPrintable(line.text));
+            QVERIFY(r.left() > s.swatch.right());
+            for (const QRect& other : taken) QVERIFY2(!r.intersects(other), qPrintable(line.text));
+            taken.push_back(r);
+        }
+        QCOMPARE(words.join(QLatin1Char(' ')), s.caption);
+    }
+    if (series.size() == 1) QCOMPARE(int(l.series()[0].legendLines.size()), 2);
 }
 
 void TestChartLayout::aSingleValueCannotBeDrawn() {

@@ -1,5 +1,6 @@
 // The crew info window over a real logbook: its collated lists, copy, font, the search it starts,
 // and the settings it keeps between openings.
+#include "controls/multilinetabbar.h"
 #include "entry/tfmhaupt.h"
 #include "extras/tfmcrewinfo.h"
 #include "logbookenv.h"
@@ -35,7 +36,9 @@ class TestCrewInfo : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); }
+    // The system's locale is C (the test runs with LC_ALL=C): the lists are collated as German all
+    // the same.
+    void initTestCase() { QLocale::setDefault(QLocale::c()); }
     void init() {
         MessageBox::shown().clear();
         MessageBox::setAutoAnswer(true, MessageBox::Answer::Yes);
@@ -43,6 +46,8 @@ private slots:
     void cleanup() { MessageBox::setAutoAnswer(false); }
 
     void listsAreCollatedCountedAndFreeOfDuplicates();
+    void everyTabIsInSightWithoutScrolling();
+    void namesAreInGermanOrderWhateverTheSystemLocale();
     void doubleClickSearchesNamesCallsignsAndRegistrationsOnly();
     void copyAndFont();
     void settingsKeepTabFontPlaceAndSize();
@@ -123,6 +128,52 @@ void TestCrewInfo::listsAreCollatedCountedAndFreeOfDuplicates() {
     // The count bar sits above the list, which fills the rest of the window.
     QVERIFY(info->LBAnzCrewInfo->geometry().bottom() < info->LBCrewInfo->geometry().top());
     QVERIFY(info->LBCrewInfo->geometry().bottom() >= info->height() - 4);
+}
+
+void TestCrewInfo::everyTabIsInSightWithoutScrolling() {
+    LogbookEnv env;
+    QVERIFY(env.open());
+    fill(env);
+    auto w = mainWindow(env);
+    TFMCrewInfo* info = open(*w);
+    const auto* tabs = info->TCCrewInfo;
+    for (const int width : {200, 120, 600}) {  // the default, narrow, wide
+        info->resize(width, 200);
+        QCOMPARE(tabs->width(), info->width());
+        for (int i = 0; i < tabs->count(); ++i) {
+            const QRect r = tabs->tabRect(i);
+            QVERIFY2(tabs->rect().contains(r),
+                     qPrintable(QStringLiteral("%1 at %2").arg(tabs->tabText(i)).arg(width)));
+            QVERIFY(r.width() > tabs->fontMetrics().horizontalAdvance(tabs->tabText(i)));
+            for (int k = 0; k < i; ++k) QVERIFY(!r.intersects(tabs->tabRect(k)));
+        }
+        QVERIFY(info->LBAnzCrewInfo->geometry().top() > tabs->geometry().bottom());
+    }
+    // A tab of a lower row is chosen by a click like any other.
+    info->resize(200, 200);
+    QVERIFY(tabs->tabRect(4).top() > tabs->tabRect(0).top());
+    QTest::mouseClick(info->TCCrewInfo, Qt::LeftButton, {}, tabs->tabRect(4).center());
+    QCOMPARE(tabs->currentIndex(), 4);
+    QCOMPARE(items(info->LBCrewInfo), QStringList({QStringLiteral("84+01"), QStringLiteral("84+02")}));
+}
+
+void TestCrewInfo::namesAreInGermanOrderWhateverTheSystemLocale() {
+    QCOMPARE(QLocale().language(), QLocale::C);
+    LogbookEnv env;
+    QVERIFY(env.open());
+    const QStringList met = {QStringLiteral("Krüger"), QStringLiteral("Zöllner"), QStringLiteral("Köhler"),
+                             QStringLiteral("abel"),   QStringLiteral("Öztürk"),  QStringLiteral("Becker"),
+                             QStringLiteral("Koch")};
+    for (int i = 0; i < met.size(); ++i)
+        QVERIFY(env.add(testFlight(env.book->names(), day(i + 1), 600, 60, {QStringLiteral("PIC"), met[i]},
+                                   QStringLiteral("84+01"))) > 0);
+    auto w = mainWindow(env);
+    TFMCrewInfo* info = open(*w);
+    // Umlauts sort with their base letter, letter case is ignored; the empty slots come first.
+    QCOMPARE(items(info->LBCrewInfo),
+             QStringList({QString(), QStringLiteral("abel"), QStringLiteral("Becker"), QStringLiteral("Koch"),
+                          QStringLiteral("Köhler"), QStringLiteral("Krüger"), QStringLiteral("Öztürk"),
+                          QStringLiteral("Zöllner")}));
 }
 
 void TestCrewInfo::doubleClickSearchesNamesCallsignsAndRegistrationsOnly() {

@@ -341,11 +341,17 @@ void TestExportImportWindow::csvExportWritesTheRangeTyped() {
 
     // The first OK meets a date that is not one and the dialog stays; the second goes through.
     bool proposedWholeLogbook = false;
+    bool roomForTheTitle = false;
     QTimer::singleShot(0, [&] {
         auto* dialog = w->findChild<TFMCsvExport*>();
         QVERIFY(dialog);
         proposedWholeLogbook = dialog->EDVon->text() == QStringLiteral("01.03.24") &&
                                dialog->EDBis->text() == QStringLiteral("09.03.24");
+        // The title bar shows the caption, often in bold, beside an icon and three buttons.
+        QFont bold = dialog->font();
+        bold.setBold(true);
+        roomForTheTitle =
+            dialog->width() >= QFontMetrics(bold).horizontalAdvance(dialog->windowTitle()) + 120;
         dialog->EDVon->setText(QStringLiteral("32.03.24"));
         dialog->BtnOk->click();
         QVERIFY(dialog->isVisible());
@@ -355,6 +361,7 @@ void TestExportImportWindow::csvExportWritesTheRangeTyped() {
     });
     w->menuAction(QStringLiteral("CsvExportieren"))->trigger();
     QVERIFY(proposedWholeLogbook);
+    QVERIFY(roomForTheTitle);
     QVERIFY(MessageBox::shown().front().text.contains(QStringLiteral("kein gültiges Datum")));
     QCOMPARE(MessageBox::shown().back().text,
              QStringLiteral("2 Flüge nach %1 exportiert.").arg(QDir::toNativeSeparators(file)));

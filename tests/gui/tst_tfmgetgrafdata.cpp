@@ -9,8 +9,10 @@
 #include "logbookenv.h"
 
 #include <QAction>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <QtTest>
 #include <string_view>
 
@@ -69,6 +71,7 @@ private slots:
     void resizingMovesTheMarkersAndARepaintDoesNot();
     void closingEitherWindowClosesBoth();
     void anEmptyLogbookHasNoChart();
+    void refusalsAreShownWithABlankTitle();
 };
 
 void TestChartWindows::selectionOpensOnceWithTheLogbooksYears() {
@@ -293,6 +296,44 @@ void TestChartWindows::anEmptyLogbookHasNoChart() {
     QCOMPARE(int(MessageBox::shown().size()), 1);
     QCOMPARE(MessageBox::shown()[0].text,
              QStringLiteral("Das Flugbuch enth\u00e4lt noch keine Fl\u00fcge; es gibt nichts darzustellen."));
+}
+
+// The boxes shown, not only the texts asked for: an empty title would be filled in with the
+// program's name by the window system, so the box must carry a blank one.
+void TestChartWindows::refusalsAreShownWithABlankTitle() {
+    MessageBox::setAutoAnswer(false);
+    struct Seen {
+        QString title, text;
+    };
+    std::vector<Seen> seen;
+    QTimer answer;
+    connect(&answer, &QTimer::timeout, [&seen] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            seen.push_back({box->windowTitle(), box->text()});
+            box->buttons().front()->click();
+        }
+    });
+    answer.start(20);
+
+    LogbookEnv env;
+    QVERIFY(env.open());
+    TFMHaupt main(env.flightBook(), env.ui);
+    main.show();
+    QVERIFY(!openSelection(main));  // nothing to draw in an empty logbook
+    fillYears(env, 2000, 2005);
+    TFMGetGrafData* s = openSelection(main);
+    QVERIFY(s);
+    select(s, 2000, 2005, 2);
+    QTest::mouseClick(s->BtnOK, Qt::LeftButton);
+
+    QCOMPARE(int(seen.size()), 2);
+    QVERIFY(seen[0].text.startsWith(QStringLiteral("Das Flugbuch enth\u00e4lt noch keine Fl\u00fcge")));
+    QCOMPARE(seen[1].text, QStringLiteral("Zu viele Werte pro Graph"));
+    for (const Seen& box : seen) {
+        QVERIFY2(!box.title.isEmpty(), qPrintable(box.text));
+        QVERIFY2(box.title.trimmed().isEmpty(), qPrintable(box.title));
+    }
+    for (const auto& asked : MessageBox::shown()) QVERIFY(asked.caption.isEmpty());
 }
 
 QTEST_MAIN(TestChartWindows)

@@ -4,6 +4,9 @@
 #include "controls/teditzahl.h"
 #include "controls/tmyedit.h"
 #include "entry/tfmhaupt.h"
+#include "evaluation/tfmsuchen.h"
+#include "evaluation/tfmsumme.h"
+#include "extras/tfmcrewinfo.h"
 #include "logbookenv.h"
 #include "storage/scramble.h"
 
@@ -12,10 +15,13 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLayout>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 
@@ -39,6 +45,8 @@ private slots:
     void rightButtonStepsByTenAndStopsAtTheEnd();
     void sortFromTheMenuCanBeCancelled();
     void indexRebuildAsksFirst();
+    void evaluationKeysWorkFromEveryWindow();
+    void menusAndTheirItemsHaveTheirOwnAltLetters();
 };
 
 static QDate day(int d, int m = 3, int y = 2024) {
@@ -380,6 +388,102 @@ void TestMainWindow::indexRebuildAsksFirst() {
     w.IndexneuClick();
     QCOMPARE(env.bytes("Flug.idx").size(), 46 + 20);
     QCOMPARE(w.CurrentPosition(), 2);
+}
+
+// The keys of the main menu that open the evaluations, pressed while the totals, search or crew
+// info window is the active one.
+void TestMainWindow::evaluationKeysWorkFromEveryWindow() {
+    MessageBox::setAutoAnswer(true);
+    LogbookEnv env;
+    QVERIFY(env.open());
+    for (int d = 1; d <= 3; ++d) env.add(env.flight(day(d), 600));
+    TFMHaupt w(env.flightBook(), env.ui);
+    w.show();
+    for (const char* item : {"Summe", "Suchen", "CrewInfo1"})
+        w.menuAction(QString::fromLatin1(item))->trigger();
+    const struct {
+        const char* item;
+        QKeySequence key;
+    } keys[] = {{"Optionen", QKeySequence(Qt::Key_F11)},
+                {"Suchen", QKeySequence(Qt::CTRL | Qt::Key_F)},
+                {"Weitersuchen", QKeySequence(Qt::Key_F3)},
+                {"Summe", QKeySequence(Qt::CTRL | Qt::Key_J)},
+                {"Grafik", QKeySequence(Qt::Key_F6)}};
+    for (const char* name : {"FMSumme", "FMSuchen", "FMCrewInfo"}) {
+        auto* window = w.findChild<QWidget*>(QString::fromLatin1(name));
+        QVERIFY2(window && window->isWindow(), name);
+        for (const auto& k : keys) {
+            window->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(window));
+            QSignalSpy triggered(w.menuAction(QString::fromLatin1(k.item)), &QAction::triggered);
+            // The options dialog is modal: it is closed as soon as it is there.
+            QTimer::singleShot(0, [] {
+                if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+            });
+            QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : window;
+            QTest::keySequence(target, k.key);
+            QVERIFY2(
+                triggered.count() == 1,
+                qPrintable(
+                    QStringLiteral("%1 in %2").arg(QString::fromLatin1(k.item), QString::fromLatin1(name))));
+        }
+    }
+    MessageBox::setAutoAnswer(false);
+}
+
+void TestMainWindow::menusAndTheirItemsHaveTheirOwnAltLetters() {
+    LogbookEnv env;
+    QVERIFY(env.open());
+    TFMHaupt w(env.flightBook(), env.ui);
+    // The letters of a row of texts: every one has one, none twice.
+    auto ownLetters = [](const QStringList& texts) {
+        QSet<QKeySequence> letters;
+        for (const QString& text : texts) {
+            const QKeySequence letter = QKeySequence::mnemonic(text);
+            if (letter.isEmpty() || letters.contains(letter)) return false;
+            letters.insert(letter);
+        }
+        return true;
+    };
+    auto visible = [](QString text) { return text.remove(QLatin1Char('&')); };
+
+    QStringList titles;
+    for (QAction* menu : w.menuBar()->actions()) titles << menu->text();
+    QVERIFY2(ownLetters(titles), qPrintable(titles.join(QLatin1Char('|'))));
+    // The texts themselves stay as they were.
+    const QString expectedTitles[] = {QStringLiteral("Datei"),     QStringLiteral("Bearbeiten"),
+                                      QStringLiteral("Drucken"),   QStringLiteral("Eingabe"),
+                                      QStringLiteral("Auswerten"), QStringLiteral("?")};
+    QCOMPARE(titles.size(), qsizetype(std::size(expectedTitles)));
+    for (qsizetype i = 0; i < titles.size(); ++i) QCOMPARE(visible(titles[i]), expectedTitles[i]);
+
+    const struct {
+        QMenu* menu;
+        QStringList names;
+        QStringList texts;
+    } menus[] = {
+        {w.menuBar()->findChild<QMenu*>(QStringLiteral("MenuDatei")),
+         {QStringLiteral("Indexneu"), QStringLiteral("Exportieren"), QStringLiteral("Importieren"),
+          QStringLiteral("CsvExportieren"), QStringLiteral("Dateiordnen"),
+          QStringLiteral("Sicherungwiederherstellen"), QStringLiteral("Schliessen")},
+         {QStringLiteral("Index neu"), QStringLiteral("Exportieren"), QStringLiteral("Importieren"),
+          QStringLiteral("CSV exportieren"), QStringLiteral("Datei ordnen"),
+          QStringLiteral("Sicherung wiederherstellen"), QStringLiteral("Schließen")}},
+        {w.PUNormal,
+         {QStringLiteral("PUDrucken"), QStringLiteral("PUExportieren")},
+         {QStringLiteral("Drucken"), QStringLiteral("Exportieren")}},
+    };
+    for (const auto& m : menus) {
+        QVERIFY(m.menu);
+        QStringList texts;
+        for (qsizetype i = 0; i < m.names.size(); ++i) {
+            auto* item = m.menu->findChild<QAction*>(m.names[i]);
+            QVERIFY2(item, qPrintable(m.names[i]));
+            QCOMPARE(visible(item->text()), m.texts[i]);
+            texts << item->text();
+        }
+        QVERIFY2(ownLetters(texts), qPrintable(texts.join(QLatin1Char('|'))));
+    }
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -3,6 +3,7 @@
 #include "entry/tfmhaupt.h"
 #include "extras/jpegdecoder.h"
 #include "extras/tfminfo.h"
+#include "generator/flightgenerator.h"
 #include "logbookenv.h"
 
 #include <QAction>
@@ -28,7 +29,15 @@ struct Seen {
     QSize client;
     bool picture = false;
     QString hint;
+    // Every word of the count line at its full width, the line inside its panel.
+    bool countLineFits = false;
 };
+
+bool countLineFits(const TFMInfo* info) {
+    for (const QLabel* label : {info->Label4, info->LBFluege, info->Label5})
+        if (label->width() < label->sizeHint().width()) return false;
+    return info->Panel1->rect().contains(info->Panel2->geometry());
+}
 
 }  // namespace
 
@@ -62,7 +71,8 @@ private:
                             info->Label5->text(),
                             info->size(),
                             !info->PicInfo->pixmap().isNull(),
-                            info->PicInfo->toolTip()};
+                            info->PicInfo->toolTip(),
+                            countLineFits(info)};
                     info->BtnClose->click();
                 }
         });
@@ -88,7 +98,19 @@ void TestInfoWindow::showsTheCountOverThePictureAtItsSize() {
     QVERIFY(seen.picture);
     QCOMPARE(seen.client, QSize(640, 480));
     QCOMPARE(seen.hint, QStringLiteral("Man kann auch mal Pech haben"));
+    QVERIFY(seen.countLineFits);
     QVERIFY(MessageBox::shown().empty());
+
+    // A larger system font and a four-digit count still fit the line.
+    const QFont before = QApplication::font();
+    QFont larger = before;
+    larger.setPointSize(12);
+    QApplication::setFont(larger);
+    FlightGenerator(5, 1200).addTo(env.flightBook(), 1200);
+    const Seen large = openInfo(env);
+    QApplication::setFont(before);
+    QCOMPARE(large.count, QStringLiteral("1203"));
+    QVERIFY(large.countLineFits);
 
     // The decoder gives the picture's own pixels: the sky is blue at the top, light at the bottom.
     const QImage image = decodeJpeg(jpeg);

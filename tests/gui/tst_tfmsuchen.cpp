@@ -2,6 +2,7 @@
 // "Weitersuchen" goes on from there, and cancelling or closing stops a running search.
 #include "controls/colors.h"
 #include "controls/maskedlineedit.h"
+#include "controls/subs.h"
 #include "controls/tmyedit.h"
 #include "entry/tfmhaupt.h"
 #include "evaluation/tfmsuchen.h"
@@ -52,6 +53,7 @@ private slots:
     void closingDuringASearchEndsItQuietly();
     void flightsAddedDuringASearchAreSeen();
     void searchFromCrewInfoFindsTheNewestFlight();
+    void aHitIsNotLeftBehindTheSearchWindow();
 
 private:
     // A main window over env, showing the newest flight.
@@ -374,6 +376,47 @@ void TestSearchWindow::searchFromCrewInfoFindsTheNewestFlight() {
     w->SearchFromCrewInfo(QStringLiteral("Meier"), QStringLiteral("CrewNames"));
     QCOMPARE(w->CurrentPosition(), 5);
     QCOMPARE(s->matchedCrewSlot(), 1);
+}
+
+// The search window stays in front of the main window, so a hit under it would stay unseen: it
+// moves beside the main window, and stays where it is when it covers none of the flight.
+void TestSearchWindow::aHitIsNotLeftBehindTheSearchWindow() {
+    LogbookEnv env;
+    QVERIFY(env.open());
+    for (int d = 1; d <= 5; ++d)
+        QVERIFY(env.add(env.flight(day(d), 600), d % 2 ? QStringLiteral("EDXW") : QStringLiteral("EDHL")) >
+                0);
+    auto w = mainWindow(env);
+    w->setGeometry(QRect(0, 0, 250, 200));
+    TFMSuchen* s = openSearch(*w);  // centred over the main window
+    typeSearch(s, QStringLiteral("EDXW"));
+    QVERIFY(s->frameGeometry().intersects(w->frameGeometry()));
+    const QRect screen = w->screen()->availableGeometry();
+    QVERIFY2(screen.width() >= w->frameGeometry().width() + s->frameGeometry().width(), "room beside it");
+
+    s->ButtonOk->click();
+    QCOMPARE(w->CurrentPosition(), 3);
+    QVERIFY(s->isVisible());
+    QVERIFY(!s->frameGeometry().intersects(w->frameGeometry()));
+    QVERIFY(screen.contains(s->frameGeometry()));
+
+    // Out of the way already: the next hit leaves it there.
+    s->move(s->pos() + QPoint(0, 20));
+    const QPoint placed = s->pos();
+    s->ButtonOk->click();
+    QCOMPARE(w->CurrentPosition(), 1);
+    QCOMPARE(s->pos(), placed);
+
+    // A main window that leaves no room beside it: the date, crew, aircraft, routing and times at
+    // the top stay in sight.
+    w->setGeometry(screen.adjusted(0, 0, -20, -100));
+    CenterOverMainForm(s);
+    s->findChild<QRadioButton*>(QStringLiteral("RGBereich1"))->click();
+    s->ButtonOk->click();
+    QCOMPARE(w->CurrentPosition(), 5);
+    const QFrame* top = w->mask().PanelAllg;
+    QVERIFY(!s->frameGeometry().intersects(QRect(top->mapToGlobal(QPoint(0, 0)), top->size())));
+    QVERIFY(screen.contains(s->frameGeometry()));
 }
 
 QTEST_MAIN(TestSearchWindow)

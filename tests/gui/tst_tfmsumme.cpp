@@ -1,5 +1,6 @@
 // The totals window over a real logbook, opened from the main window as the user opens it.
 #include "controls/colors.h"
+#include "controls/subs.h"
 #include "controls/tedit5min.h"
 #include "controls/teditname.h"
 #include "entry/entrymask.h"
@@ -176,8 +177,15 @@ void TestTotalsWindow::clickingALastFlightShowsItInTheMainWindow() {
     QCOMPARE(cell(s, "LLastAr")->text(), today.addDays(-61).toString(QStringLiteral("dd.MM.yy ")));
     QCOMPARE(background(s, "LLastAr"), colorFromValue(65535));
 
+    // The totals window covers the main window, which it stays in front of: the flight it points
+    // to would not be seen, so it moves beside the main window.
+    main.setGeometry(QRect(0, 0, 250, 200));
+    CenterOverMainForm(s);
+    QVERIFY(s->frameGeometry().intersects(main.frameGeometry()));
     QTest::mouseClick(cell(s, "LLastAr"), Qt::LeftButton);
     QCOMPARE(main.CurrentPosition(), 1);
+    QVERIFY(!s->frameGeometry().intersects(main.frameGeometry()));
+    QVERIFY(main.screen()->availableGeometry().contains(s->frameGeometry()));
 
     // While a flight is being entered the main window stays where it is.
     main.ShowFlight(2);

@@ -4,6 +4,7 @@
 #include "storage/nametable.h"
 
 #include <QCollator>
+#include <QLocale>
 #include <algorithm>
 #include <vector>
 
@@ -43,8 +44,14 @@ private:
 
 }  // namespace
 
-std::array<QStringList, CrewLists::kListCount> CrewLists::BuildCrewLists(const FlightPass& pass,
-                                                                         const QCollator& collator) {
+QCollator CrewLists::collator() {
+    QCollator c(QLocale(QLocale::German, QLocale::Germany));
+    c.setCaseSensitivity(Qt::CaseInsensitive);
+    return c;
+}
+
+std::array<QStringList, CrewLists::kListCount> CrewLists::BuildCrewLists(const FlightPass& pass) {
+    const QCollator collator = CrewLists::collator();
     const NameTable& names = pass.names();
     std::vector<FirstMet> lists(kListCount, FirstMet(names.NameCount()));
     FlightRecord r;

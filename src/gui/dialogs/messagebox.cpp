@@ -42,7 +42,10 @@ MessageBox::Answer MessageBox::ask(QWidget* parent, const QString& caption, cons
     }
     if (g_auto) return g_autoAnswer;
 
-    QMessageBox box(toQt(icon), caption, text, QMessageBox::NoButton, parent);
+    // The window system fills an empty title with the program's name ("velmarsk"): a box without a
+    // caption gets a blank title instead, and shows an empty title bar.
+    QMessageBox box(toQt(icon), caption.isEmpty() ? QStringLiteral(" ") : caption, text,
+                    QMessageBox::NoButton, parent);
     if (buttons == Buttons::Ok) {
         box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
         box.exec();

@@ -33,6 +33,8 @@
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QToolButton>
+#include <algorithm>
+#include <tuple>
 
 namespace velmarsk {
 namespace {
@@ -49,30 +51,34 @@ struct MenuItem {
     const char* shortcut;
 };
 
+// Keys that open the evaluations work from every window of the program, as from the main window:
+// the totals, search or crew info window in front must not swallow them.
+const char* const kApplicationKeys[] = {"Optionen", "Summe", "Suchen", "Weitersuchen", "Grafik"};
+
 const MenuItem kMenuItems[] = {
     {"&Datei", "Indexneu", "&Index neu", ""},
     {nullptr, "N1", "", ""},
-    {"&Datei", "Exportieren", "Exportieren", "F9"},
-    {"&Datei", "Importieren", "Importieren", "Shift+F9"},
-    {"&Datei", "CsvExportieren", "CSV exportieren", ""},
+    {"&Datei", "Exportieren", "&Exportieren", "F9"},
+    {"&Datei", "Importieren", "I&mportieren", "Shift+F9"},
+    {"&Datei", "CsvExportieren", "&CSV exportieren", ""},
     {nullptr, "N3", "", ""},
-    {"&Datei", "Dateiordnen", "Datei ordnen", ""},
-    {"&Datei", "Sicherungwiederherstellen", "Sicherung wiederherstellen", ""},
+    {"&Datei", "Dateiordnen", "&Datei ordnen", ""},
+    {"&Datei", "Sicherungwiederherstellen", "Sicherung &wiederherstellen", ""},
     {"&Datei", "Schliessen", "&Schließen", ""},
     {"&Bearbeiten", "Flugloeschen", "&Flug löschen", "Ctrl+Del"},
     {"&Bearbeiten", "Gehezu", "Gehe zu", "F5"},
     {"&Bearbeiten", "FlugAendern", "Flug &ändern", "F4"},
-    {"Drucken", "Druckerwaehlen", "Drucker wählen", ""},
-    {"Drucken", "Flugdrucken", "Flug drucken", "Ctrl+P"},
-    {"Drucken", "Flugbuchseiten", "Flugbuchseiten", ""},
+    {"D&rucken", "Druckerwaehlen", "Drucker wählen", ""},
+    {"D&rucken", "Flugdrucken", "Flug drucken", "Ctrl+P"},
+    {"D&rucken", "Flugbuchseiten", "Flugbuchseiten", ""},
     {"&Eingabe", "NeuerFlug", "&Neuer Flug", "F10"},
     {"&Eingabe", "Optionen", "&Optionen", "F11"},
     {"&Auswerten", "Summe", "&Summe", "Ctrl+J"},
     {"&Auswerten", "Suchen", "Suchen", "Ctrl+F"},
     {"&Auswerten", "Weitersuchen", "Weitersuchen", "F3"},
     {"&Auswerten", "Grafik", "Grafik", "F6"},
-    {"?", "Info", "Info", ""},
-    {"?", "CrewInfo1", "CrewInfo", ""},
+    {"&?", "Info", "Info", ""},
+    {"&?", "CrewInfo1", "CrewInfo", ""},
 };
 
 // Scrolls by mouse and scroll bars only: the arrow keys belong to the window, which moves between
@@ -257,6 +263,60 @@ void TFMHaupt::ShowFlight(int n) {
     }
     updateDiagnostics();
     emit flightShown(m_currentPosition);
+}
+
+QRect TFMHaupt::flightArea() const {
+    return onScreen(m_mask,
+                    QRect(QPoint(0, 0),
+                          QPoint(m_mask->width() - 1, m_mask->Comment->mapTo(m_mask, QPoint(0, 0)).y() - 1)));
+}
+
+QRect TFMHaupt::onScreen(const QWidget* widget, const QRect& rect) const {
+    const QWidget* view = centralWidget();
+    const QRect visible(view->mapToGlobal(QPoint(0, 0)), view->size());
+    return QRect(widget->mapToGlobal(rect.topLeft()), rect.size()) & visible;
+}
+
+void TFMHaupt::MoveAside(QWidget* window) {
+    if (!window || !window->isVisible() || !isVisible() || isMinimized()) return;
+    const QRect flight = flightArea();
+    const QRect own = window->frameGeometry();
+    if (!own.intersects(flight)) return;  // the flight is in sight: the window stays where the pilot put it
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QRect area = screen->availableGeometry();
+    const QRect main = frameGeometry();
+    // The top block says which flight it is: date, crew, aircraft, routing and times.
+    const QRect key = onScreen(m_mask->PanelAllg, m_mask->PanelAllg->rect());
+    auto inside = [&area](QPoint at, QSize size) {
+        at.setX(std::max(area.left(), std::min(at.x(), area.right() + 1 - size.width())));
+        at.setY(std::max(area.top(), std::min(at.y(), area.bottom() + 1 - size.height())));
+        return QRect(at, size);
+    };
+    auto covered = [](const QRect& a, const QRect& b) {
+        const QRect both = a & b;
+        return qint64(both.width()) * both.height();
+    };
+    // Beside, below or above the main window, on the screen (a screen too small leaves part of the
+    // main window covered): the place that covers least of the top block, then of the other fields,
+    // then of the main window, in this order of preference.
+    const QSize size = own.size();
+    const QRect places[] = {
+        inside(QPoint(main.right() + 1, main.top()), size),
+        inside(QPoint(main.left() - size.width(), main.top()), size),
+        inside(QPoint(own.left(), main.bottom() + 1), size),
+        inside(QPoint(own.left(), main.top() - size.height()), size),
+    };
+    const QRect* best = nullptr;
+    std::tuple<qint64, qint64, qint64> least;
+    for (const QRect& place : places) {
+        const std::tuple cost{covered(place, key), covered(place, flight), covered(place, main)};
+        if (!best || cost < least) {
+            best = &place;
+            least = cost;
+        }
+    }
+    window->move(best->topLeft());
 }
 
 void TFMHaupt::DisplayNext(int step) {
@@ -473,6 +533,8 @@ void TFMHaupt::buildMenus() {
         QAction* a = current->addAction(QString::fromUtf8(item.caption));
         a->setObjectName(QString::fromLatin1(item.name));
         if (*item.shortcut) a->setShortcut(QKeySequence(QString::fromLatin1(item.shortcut)));
+        for (const char* name : kApplicationKeys)
+            if (qstrcmp(name, item.name) == 0) a->setShortcutContext(Qt::ApplicationShortcut);
     }
     menuBar()->setObjectName(QStringLiteral("Menu"));
 
@@ -482,11 +544,11 @@ void TFMHaupt::buildMenus() {
         return menu;
     };
     PUNormal = named("PUNormal");
-    QAction* drucken = PUNormal->addAction(QStringLiteral("Drucken"));
+    QAction* drucken = PUNormal->addAction(QStringLiteral("&Drucken"));
     drucken->setObjectName(QStringLiteral("PUDrucken"));
     // Never disabled: it prints also while a flight is entered, when the menu item is off.
     connect(drucken, &QAction::triggered, this, [this] { runCommand(&TFMHaupt::FlugdruckenClick); });
-    QAction* exportieren = PUNormal->addAction(QStringLiteral("Exportieren"));
+    QAction* exportieren = PUNormal->addAction(QStringLiteral("&Exportieren"));
     exportieren->setObjectName(QStringLiteral("PUExportieren"));
     connect(exportieren, &QAction::triggered, menuAction(QStringLiteral("Exportieren")), &QAction::trigger);
     PUComment = named("PUComment");

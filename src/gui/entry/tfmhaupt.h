@@ -44,6 +44,11 @@ public:
     FlightBook& flightBook() { return m_book; }
 
     void ShowFlight(int position);
+    // Moves a window of the program that covers the shown flight's fields beside the main window,
+    // or where it covers least of them, so that a flight shown from there is seen.
+    void MoveAside(QWidget* window);
+    // Where the shown flight's fields are on the screen (the comment below them not counted).
+    QRect flightArea() const;
     void EnableButtons();
     void DisplayNext(int step);
 
@@ -136,6 +141,8 @@ private:
     void buildMenus();
     void connectCommands();
     void updateDiagnostics();
+    // A rectangle of a widget of the mask on the screen, as far as the window shows it.
+    QRect onScreen(const QWidget* widget, const QRect& rect) const;
     void applySizeLimits();
     void waitForTick(int milliseconds);
     // Back to Browse after an entry, showing the flight at position.

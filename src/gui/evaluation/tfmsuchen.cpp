@@ -410,6 +410,9 @@ bool TFMSuchen::runSearch() {
         m_main.mask().SetCrewScroll(slot - 3);
     else if (slot > 0 && slot < m_main.mask().CrewScrollPos())
         m_main.mask().SetCrewScroll(slot);
+    // The search window stays open for the next search, out of the way of the hit: as a window of
+    // the main window it stays in front of it whatever is raised.
+    m_main.MoveAside(this);
     m_main.activateWindow();
     m_main.raise();
     return !self.isNull();

@@ -450,6 +450,8 @@ void TFMSumme::lastFlightClicked(int kind) {
     // Only a window that is just showing flights may be moved; an entry in progress stays.
     if (position <= 0 || m_main->EntryState() != Browse) return;
     m_main->ShowFlight(position);
+    // The totals stay open beside the flight they pointed to, not over it.
+    m_main->MoveAside(this);
 }
 
 }  // namespace velmarsk

@@ -23,26 +23,37 @@ ChartLayout::ChartLayout(const ChartData& data, QSize client, const Metrics& met
     if (!canDraw(data)) return;
     m_valid = true;
     m_n = data.valueCount();
-    m_dx = (m_w - 135) / (m_n - 1);
+
+    std::vector<QStringList> blocks;
+    for (int s = 1; s <= data.seriesCount(); ++s) {
+        blocks.push_back(data.lines(s));
+        const QStringList& lines = blocks.back();
+        Series series;
+        series.caption = lines.value(0);
+        series.colour = lines.value(1).toUInt();
+        series.isTime = lines.value(2) == QLatin1String("1");
+        m_series.push_back(std::move(series));
+    }
+    // The plot ends 35 pixels before the legend, however wide the legend has to be.
+    m_legendLeft = placeLegend(metrics);
+    m_dx = atLeastOne((m_legendLeft - 35) / (m_n - 1));
     m_xEnd = kLeft + (m_n - 1) * m_dx;
     m_ys = (m_h - 90) / 10;
     m_y0 = m_h - 40;
 
     const QString titleText = data.title();
-    m_title = {titleText, QPoint(((m_w - 100) - metrics.titleWidth(titleText)) / 2, 10)};
-    m_legendTitle = {QStringLiteral("Legende"), QPoint(m_w - 90, 15)};
+    // The title over the plot, never starting outside the window; with more legend columns the
+    // heading stands over the last one, which leaves the title the room over the others.
+    m_title = {titleText, QPoint(std::max(0, (m_legendLeft - metrics.titleWidth(titleText)) / 2), 10)};
+    m_legendTitle = {QStringLiteral("Legende"), QPoint(m_w - m_legendColumnWidth + 10, 15)};
 
     const QChar mode = data.modeLetter();
     const int startYear = data.startYear();
     axisTicks(mode, startYear, metrics);
 
-    for (int s = 1; s <= data.seriesCount(); ++s) {
-        const QStringList lines = data.lines(s);
-        Series series;
-        series.caption = lines.value(0);
-        series.colour = lines.value(1).toUInt();
-        series.isTime = lines.value(2) == QLatin1String("1");
-        series.legend = QPoint(m_w - 100, 40 + s * metrics.textHeight);
+    for (std::size_t s = 0; s < m_series.size(); ++s) {
+        Series& series = m_series[s];
+        const QStringList& lines = blocks[s];
         std::vector<qint64> values;
         for (int j = 0; j < m_n; ++j) values.push_back(lines.value(3 + j).toLongLong());
         series.maximum = std::max<qint64>(*std::max_element(values.begin(), values.end()), 1);
@@ -55,8 +66,68 @@ ChartLayout::ChartLayout(const ChartData& data, QSize client, const Metrics& met
             series.markers.push_back({p - QPoint(2, 2), hintTitle(mode, startYear, j, series.caption) +
                                                             QStringLiteral("  ") + valueText});
         }
-        m_series.push_back(std::move(series));
     }
+}
+
+int ChartLayout::placeLegend(const Metrics& metrics) {
+    const int h = metrics.textHeight;
+    const int indent = kSwatchSize + kSwatchGap;
+    // A word is never broken: the column grows to the widest word instead.
+    int textWidth = kLegendWidth - indent - kLegendMargin;
+    std::vector<QStringList> words;
+    for (const Series& s : m_series) {
+        words.push_back(s.caption.split(QLatin1Char(' '), Qt::SkipEmptyParts));
+        for (const QString& word : words.back()) textWidth = std::max(textWidth, metrics.textWidth(word));
+    }
+    const int columnWidth = textWidth + indent + kLegendMargin;
+
+    std::vector<QStringList> wrapped;
+    for (const QStringList& caption : words) {
+        QStringList lines;
+        QString line;
+        for (const QString& word : caption) {
+            const QString longer = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
+            if (!line.isEmpty() && metrics.textWidth(longer) > textWidth) {
+                lines << line;
+                line = word;
+            } else {
+                line = longer;
+            }
+        }
+        lines << line;
+        wrapped.push_back(lines);
+    }
+
+    // The first entry where a one-line legend has always had it; a column ends at the baseline of
+    // the plot, above the year labels (the last one reaches under the legend), and the next column
+    // begins at the top again.
+    const int top = 40 + h;
+    const int bottom = m_h - 40;
+    std::vector<QPoint> places;  // column, y
+    int column = 0;
+    int y = top;
+    for (const QStringList& lines : wrapped) {
+        const int height = int(lines.size()) * h;
+        if (y > top && y + height > bottom) {
+            ++column;
+            y = top;
+        }
+        places.emplace_back(column, y);
+        y += height;
+    }
+    m_legendColumns = column + 1;
+    m_legendColumnWidth = columnWidth;
+    const int left = m_w - m_legendColumns * columnWidth;
+    for (std::size_t s = 0; s < m_series.size(); ++s) {
+        Series& series = m_series[s];
+        series.legend = QPoint(left + places[s].x() * columnWidth, places[s].y());
+        series.swatch =
+            QRect(series.legend.x(), series.legend.y() + (h - kSwatchSize) / 2, kSwatchSize, kSwatchSize);
+        for (int k = 0; k < int(wrapped[s].size()); ++k)
+            series.legendLines.push_back(
+                {wrapped[s][k], QPoint(series.legend.x() + indent, series.legend.y() + k * h)});
+    }
+    return left;
 }
 
 int ChartLayout::yOf(qint64 value, qint64 maximum) const {

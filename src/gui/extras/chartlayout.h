@@ -3,6 +3,7 @@
 #include "evaluation/chartdata.h"
 
 #include <QPoint>
+#include <QRect>
 #include <QSize>
 #include <QString>
 #include <functional>
@@ -39,13 +40,21 @@ public:
         quint32 colour = 0;
         bool isTime = false;
         qint64 maximum = 1;
-        QPoint legend;               // top left of the caption
-        std::vector<QPoint> points;  // value j at index j
+        QPoint legend;                  // top left of the legend entry
+        QRect swatch;                   // the square in the series colour
+        std::vector<Text> legendLines;  // the caption, wrapped to the legend column
+        std::vector<QPoint> points;     // value j at index j
         std::vector<Marker> markers;
     };
 
     static constexpr int kLeft = 30;
     static constexpr int kMarkerSize = 5;
+    // The legend: columns of this width at the right edge, more of them (and a narrower plot) when
+    // the entries do not fit one below the other; a caption wider than its column takes more lines.
+    static constexpr int kLegendWidth = 100;
+    static constexpr int kSwatchSize = 9;
+    static constexpr int kSwatchGap = 4;
+    static constexpr int kLegendMargin = 4;
 
     // False when the data has fewer than two values or no series: there is no horizontal step then.
     static bool canDraw(const ChartData& data) { return data.seriesCount() > 0 && data.valueCount() >= 2; }
@@ -67,6 +76,10 @@ public:
 
     const Text& title() const { return m_title; }
     const Text& legendTitle() const { return m_legendTitle; }
+    // Left edge of the legend, the number of its columns and their width.
+    int legendLeft() const { return m_legendLeft; }
+    int legendColumns() const { return m_legendColumns; }
+    int legendColumnWidth() const { return m_legendColumnWidth; }
     const std::vector<Tick>& ticks() const { return m_ticks; }
     const std::vector<Text>& labels() const { return m_labels; }
     // y of the grid steps k = 0 ... 10, from the baseline up.
@@ -78,6 +91,8 @@ public:
 
 private:
     void axisTicks(QChar mode, int startYear, const Metrics& metrics);
+    // Places every series' legend entry and returns the left edge of the legend.
+    int placeLegend(const Metrics& metrics);
 
     bool m_valid = false;
     int m_w = 0;
@@ -87,6 +102,9 @@ private:
     int m_xEnd = 0;
     int m_ys = 0;
     int m_y0 = 0;
+    int m_legendLeft = 0;
+    int m_legendColumns = 0;
+    int m_legendColumnWidth = 0;
     Text m_title;
     Text m_legendTitle;
     std::vector<Tick> m_ticks;

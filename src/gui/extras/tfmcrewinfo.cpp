@@ -1,6 +1,7 @@
 #include "extras/tfmcrewinfo.h"
 
 #include "controls/fonts.h"
+#include "controls/multilinetabbar.h"
 #include "dialogs/messagebox.h"
 #include "entry/tfmhaupt.h"
 #include "flightbook/flightbook.h"
@@ -9,14 +10,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QCollator>
 #include <QFontDialog>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
-#include <QTabBar>
 
 namespace velmarsk {
 namespace {
@@ -32,11 +31,11 @@ TFMCrewInfo::TFMCrewInfo(TFMHaupt& main)
     setWindowTitle(QStringLiteral("CrewInfo"));
     setAttribute(Qt::WA_DeleteOnClose);
 
-    TCCrewInfo = new QTabBar(this);
+    // Every tab in sight: they take more rows in a narrow window.
+    TCCrewInfo = new MultiLineTabBar(this);
     TCCrewInfo->setObjectName(QStringLiteral("TCCrewInfo"));
-    TCCrewInfo->setExpanding(false);
-    TCCrewInfo->setMouseTracking(true);  // hot tracking
     for (const char* tab : kTabs) TCCrewInfo->addTab(QString::fromLatin1(tab));
+    setMinimumWidth(TCCrewInfo->minimumSizeHint().width());
 
     LBAnzCrewInfo = new QFrame(this);
     LBAnzCrewInfo->setObjectName(QStringLiteral("LBAnzCrewInfo"));
@@ -83,7 +82,7 @@ TFMCrewInfo::TFMCrewInfo(TFMHaupt& main)
     FontDialog->setObjectName(QStringLiteral("FontDialog"));
     FontDialog->setOption(QFontDialog::DontUseNativeDialog);
 
-    connect(TCCrewInfo, &QTabBar::currentChanged, this, &TFMCrewInfo::TCCrewInfoChange);
+    connect(TCCrewInfo, &MultiLineTabBar::currentChanged, this, &TFMCrewInfo::TCCrewInfoChange);
     connect(LBCrewInfo, &QListWidget::itemDoubleClicked, this, &TFMCrewInfo::LBCrewInfoDblClick);
 }
 
@@ -113,9 +112,7 @@ TFMCrewInfo* TFMCrewInfo::OpenCrewInfo(TFMHaupt& main) {
 }
 
 void TFMCrewInfo::BuildCrewLists() {
-    QCollator collator;
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    m_lists = CrewLists::BuildCrewLists(*m_main.flightBook().pass(), collator);
+    m_lists = CrewLists::BuildCrewLists(*m_main.flightBook().pass());
 }
 
 void TFMCrewInfo::TCCrewInfoChange() {
@@ -127,7 +124,7 @@ void TFMCrewInfo::TCCrewInfoChange() {
 }
 
 void TFMCrewInfo::FormResize() {
-    const int tabHeight = TCCrewInfo->sizeHint().height();
+    const int tabHeight = TCCrewInfo->heightForWidth(width());
     TCCrewInfo->setGeometry(0, 0, width(), tabHeight);
     const QRect area(2, tabHeight + 2, width() - 4, height() - tabHeight - 4);
     const int barHeight = std::abs(AnzCrewInfo->fontMetrics().height()) + 5;

@@ -10,10 +10,10 @@ class QFrame;
 class QLabel;
 class QListWidget;
 class QMenu;
-class QTabBar;
 
 namespace velmarsk {
 
+class MultiLineTabBar;
 class Settings;
 class TFMHaupt;
 
@@ -40,7 +40,7 @@ public:
 
     const QStringList& list(int tab) const { return m_lists[std::size_t(tab)]; }
 
-    QTabBar* TCCrewInfo = nullptr;
+    MultiLineTabBar* TCCrewInfo = nullptr;
     QFrame* LBAnzCrewInfo = nullptr;
     QLabel* AnzCrewInfo = nullptr;
     QListWidget* LBCrewInfo = nullptr;

@@ -13,6 +13,7 @@
 #include "storage/logbook.h"
 
 #include <QDir>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -39,6 +40,11 @@ TFMCsvExport::TFMCsvExport(TFMHaupt& main) : QDialog(&main), m_main(main) {
     buttons->addWidget(BtnOk);
     buttons->addWidget(BtnCancel);
     grid->addLayout(buttons, 2, 0, 1, 2);
+    // The title bar holds the caption beside the window's icon and buttons: room for the caption in
+    // bold, as title bars mostly show it, and for the rest.
+    QFont bold = font();
+    bold.setBold(true);
+    setMinimumWidth(QFontMetrics(bold).horizontalAdvance(windowTitle()) + 160);
     connect(BtnCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(BtnOk, &QPushButton::clicked, this, [this] {
         try {

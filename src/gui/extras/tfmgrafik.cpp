@@ -138,9 +138,15 @@ void TFMGrafik::paintEvent(QPaintEvent* /*event*/) {
     p.drawLine(l.xEnd(), l.top(), l.xEnd(), y0);
 
     for (const auto& s : l.series()) {
-        QPen line(colorFromValue(s.colour, palette()), 0);
-        p.setPen(line);
-        p.drawText(baselineOf(s.legend, fm), s.caption);
+        const QColor colour = colorFromValue(s.colour, palette());
+        // The caption in black beside a square of the series colour: lime, yellow or silver text
+        // cannot be read on white.
+        p.setPen(QPen(Qt::darkGray, 0));
+        p.setBrush(colour);
+        p.drawRect(s.swatch.adjusted(0, 0, -1, -1));
+        p.setPen(pen);
+        for (const auto& line : s.legendLines) p.drawText(baselineOf(line.at, fm), line.text);
+        p.setPen(QPen(colour, 0));
         QPoint from = s.points.front();
         for (const QPoint& to : s.points) {
             p.drawLine(from, to);

@@ -14,6 +14,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QStyle>
+#include <algorithm>
 
 namespace velmarsk {
 namespace {
@@ -68,7 +69,6 @@ TFMInfo::TFMInfo(const QString& dataDir, int flightCount, QWidget* parent) : QDi
     Label1->setAttribute(Qt::WA_TransparentForMouseEvents);
 
     Panel2 = named(new QFrame(Panel1), "Panel2");
-    Panel2->setGeometry(68, 72, 129, 25);
     Panel2->setAttribute(Qt::WA_TransparentForMouseEvents);
     auto* row = new QHBoxLayout(Panel2);
     row->setContentsMargins(0, 0, 0, 0);
@@ -78,11 +78,17 @@ TFMInfo::TFMInfo(const QString& dataDir, int flightCount, QWidget* parent) : QDi
     row->addWidget(Label4);
     row->addWidget(LBFluege);
     row->addWidget(Label5);
+    // As wide as its words in the font the system gives, centred in the panel: a fixed width cut
+    // "gespeichert:" short where the font is wider than the design's.
+    Panel2->adjustSize();
+    Panel1->setFixedWidth(
+        std::max({Panel1->width(), Panel2->width() + 16, Label1->width() + 2 * Label1->x()}));
+    Panel2->move((Panel1->width() - Panel2->width()) / 2, 72);
 
     BtnClose = named(new QPushButton(QStringLiteral("Schließen"), Panel1), "BtnClose");
     BtnClose->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
     BtnClose->adjustSize();
-    BtnClose->move(89, 104);
+    BtnClose->move((Panel1->width() - BtnClose->width()) / 2, 104);
     BtnClose->setDefault(true);
     connect(BtnClose, &QPushButton::clicked, this, [this] { BtnCloseClick(); });
 
