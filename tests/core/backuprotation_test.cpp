@@ -58,6 +58,23 @@ TEST_F(BackupRotationTest, EachCloseAfterAChangeKeepsACopyAndOnlyTheNewestAreKep
     EXPECT_EQ(rotation().list().size(), 2) << "0 keeps no further copy";
 }
 
+// With no copies kept at close the existing ones are the pilot's: a restore adds the copy of the
+// current files and removes none.
+TEST_F(BackupRotationTest, RestoreWithNoCopiesKeptAtCloseRemovesNone) {
+    openNew();
+    settings->write(setting::MISC::SICHERUNGEN, qint64(4));
+    for (int d = 1; d <= 4; ++d) addAndClose(d);
+    ASSERT_EQ(names().size(), 4);
+    settings->write(setting::MISC::SICHERUNGEN, qint64(0));
+    ASSERT_TRUE(reopen());
+    FlightBook service(*book, *settings);
+    const QStringList before = names();
+    ASSERT_TRUE(service.RestoreFromBackup(before.first()));
+    const QStringList after = names();
+    ASSERT_EQ(after.size(), 5) << after.join(QLatin1Char(' ')).toStdString();
+    EXPECT_EQ(after.mid(0, 4), before);
+}
+
 TEST_F(BackupRotationTest, ACopyCutShortIsNeitherListedNorLeftBehind) {
     openNew();
     ASSERT_GT(add(day(1), 600), 0);

@@ -12,6 +12,7 @@
 #include <QMap>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <limits>
 
 namespace velmarsk {
 namespace {
@@ -125,7 +126,12 @@ bool BackupRotation::keepCopy(int keep, QString* name, QString* error) const {
     }
     if (name) *name = newName;
     const QList<Backup> all = list();
-    for (qsizetype i = 0; i + keep < all.size(); ++i) QDir(dir.filePath(all[i].name)).removeRecursively();
+    for (qsizetype i = 0; i < all.size() - qsizetype(keep); ++i) {
+        // Out of the list first: a copy killed half-deleted is then a work folder, never a copy
+        // that looks whole and is not.
+        const QString gone = kWorkPrefix + QStringLiteral("alt-") + all[i].name;
+        if (dir.rename(all[i].name, gone)) QDir(dir.filePath(gone)).removeRecursively();
+    }
     return true;
 }
 
@@ -199,7 +205,8 @@ bool BackupRotation::restore(const QString& name, int keep, QString* error) cons
     if (!readFiles(QDir(folder()).filePath(name), &files, error)) return false;
     // The current files first become one more copy, so a restore can itself be undone.
     QString current;
-    if (!keepCopy(std::max(keep, 1) + 1, &current, error)) return false;
+    // With no copies kept at close (keep < 1) the existing ones are the pilot's: none is removed.
+    if (!keepCopy(keep >= 1 ? keep + 1 : std::numeric_limits<int>::max(), &current, error)) return false;
 
     // Each file is on the disk under a work name before any is renamed over the logbook.
     const QDir dir(m_dir);

@@ -40,8 +40,9 @@ public:
     // without a problem its check finds. The problems in *problems, the flights in *flights.
     bool verify(const QString& name, QStringList* problems, int* flights = nullptr) const;
     // Puts a whole copy in place of the logbook files, after keeping the current files as one more
-    // copy. The logbook must be closed and the folder locked by the caller. Nothing is replaced
-    // when the copy is not whole or cannot be read.
+    // copy (keep + 1 copies stay; with keep < 1, as with no copies kept at close, every copy stays). The
+    // logbook must be closed and the folder locked by the caller. Nothing is replaced when the copy is not
+    // whole or cannot be read.
     bool restore(const QString& name, int keep, QString* error) const;
 
     // The password and what it guards in a copy; nullopt when the copy does not open.
