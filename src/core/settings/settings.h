@@ -19,9 +19,11 @@ private:
     QString m_message;
 };
 
-// The INI settings file "tarnoki.ini". Every read names its default; every write replaces the whole
-// file at once, so the file on disk always holds what the program last wrote. Section and key names
-// are compared without regard to case; content the program does not know is kept.
+// The INI settings file "tarnoki.ini", read as the Windows profile functions read it (see IniText:
+// names without regard to case, the first of two keys or sections counts). Every read names its
+// default. Every write reads the file again, changes the key's line only (or adds one) and replaces
+// the file at once: what another program or the pilot's editor wrote meanwhile stays, and every
+// other byte of the file as well.
 class Settings : public QObject {
     Q_OBJECT
 
