@@ -1,4 +1,5 @@
 #include "settings/settings.h"
+#include "settings/settingsbatch.h"
 
 #include <QDir>
 #include <QFile>
@@ -444,30 +445,63 @@ TEST_F(SettingsTest, AnotherProgramsEditBetweenTwoWritesSurvives) {
     EXPECT_EQ(settings.integer(setting::TCTP::GESVFR), 600);
 
     // The same when the edit falls into a batch.
-    settings.beginBatch();
+    SettingsBatch batch(settings);
     settings.write(setting::TCTP::GESNITE, qint64(60));
     writeFile(fileBytes().replace("GESVFR=600", "GESVFR=660"));
-    settings.endBatch();
+    batch.commit();
     EXPECT_EQ(shown(fileBytes()), shown("[USER]\r\nNAME=Brandt\r\nFUNCTION=PIC\r\nGESAMTSTUNDEN=90\r\n"
                                         "[TCTP]\r\nGESVFR=660\r\nGESNITE=60\r\n"));
 }
 
 TEST_F(SettingsTest, BatchReachesTheFileOnceAtItsEndAndAnAbandonedOneNever) {
     Settings settings(path());
-    settings.beginBatch();
-    settings.write(setting::TCTP::GESVFR, qint64(600));
-    settings.writeTruth(setting::TCTP::VFRISGES, false);
-    EXPECT_EQ(settings.integer(setting::TCTP::GESVFR), 600);  // memory has it at once
-    EXPECT_FALSE(QFileInfo::exists(path()));
-    settings.endBatch();
-    EXPECT_TRUE(fileBytes().contains("GESVFR=600"));
-    EXPECT_TRUE(fileBytes().contains("VFRISGES=0"));
+    {
+        SettingsBatch batch(settings);
+        settings.write(setting::TCTP::GESVFR, qint64(600));
+        settings.writeTruth(setting::TCTP::VFRISGES, false);
+        EXPECT_EQ(settings.integer(setting::TCTP::GESVFR), 600);  // memory has it at once
+        EXPECT_FALSE(QFileInfo::exists(path()));
+        batch.commit();
+    }
+    EXPECT_EQ(shown(fileBytes()), shown("[TCTP]\r\nGESVFR=600\r\nVFRISGES=0\r\n"));
 
-    settings.beginBatch();
-    settings.write(setting::TCTP::GESVFR, qint64(900));
-    settings.abandonBatch();
+    {
+        SettingsBatch batch(settings);  // left without commit()
+        settings.write(setting::TCTP::GESVFR, qint64(900));
+    }
     EXPECT_EQ(settings.integer(setting::TCTP::GESVFR), 600);
     EXPECT_EQ(Settings(path()).integer(setting::TCTP::GESVFR), 600);
+
+    // An inner batch left without commit() takes back its own writes only; the outer one writes.
+    {
+        SettingsBatch outer(settings);
+        settings.write(setting::TCTP::GESNITE, qint64(60));
+        {
+            SettingsBatch inner(settings);
+            settings.write(setting::TCTP::GESVFR, qint64(900));
+        }
+        EXPECT_EQ(settings.integer(setting::TCTP::GESVFR), 600);
+        EXPECT_EQ(settings.integer(setting::TCTP::GESNITE), 60);
+        outer.commit();
+    }
+    EXPECT_EQ(shown(fileBytes()), shown("[TCTP]\r\nGESVFR=600\r\nVFRISGES=0\r\nGESNITE=60\r\n"));
+}
+
+// A window stores its keys in a batch; a value the file cannot hold throws out of it. The batch
+// must not stay open, or every later write (the running total too) would stay in memory only.
+TEST_F(SettingsTest, AWriteThatThrowsInABatchLeavesLaterWritesReachingTheFile) {
+    Settings settings(path());
+    const QString font = QString::fromUtf8("Noto Sans \xE6\x97\xA5\xE6\x9C\xAC");
+    const QString message = writeErrorOf([&] {
+        SettingsBatch batch(settings);
+        settings.write(setting::CREWINFO::LEFT, qint64(40));
+        settings.write(setting::CREWINFO::FONTNAME, font);
+        batch.commit();
+    });
+    EXPECT_EQ(message, QStringLiteral("'%1' kann in %2 nicht gespeichert werden").arg(font, path()));
+    EXPECT_EQ(settings.integer(setting::CREWINFO::LEFT), 0);  // the batch's writes are taken back
+    settings.write(setting::USER::GESAMTSTUNDEN, qint64(90));
+    EXPECT_EQ(shown(fileBytes()), shown("[USER]\r\nGESAMTSTUNDEN=90\r\n"));
 }
 
 }  // namespace

@@ -58,18 +58,20 @@ public:
     void write(const SettingKey& key, qint64 value);
     void writeTruth(const SettingKey& key, bool value);
 
-    // While a batch is open, writes change memory only; the file is replaced once, when the last
-    // batch closes (a dialog that stores many keys at once). Throws as a write does.
-    void beginBatch();
-    void endBatch();
-    // Closes a batch without writing, returning memory to what the file holds.
-    void abandonBatch();
-
 signals:
     // After every write: the key as the writer named it.
     void changed(const QString& section, const QString& key);
 
 private:
+    // Batches are opened through SettingsBatch, which closes them on every way out of its scope.
+    friend class SettingsBatch;
+    // While a batch is open, writes change memory only; the file is written once, when the last
+    // batch closes. endBatch throws as a write does.
+    void beginBatch();
+    void endBatch();
+    // Closes a batch without writing its writes, returning memory to what the file holds.
+    void abandonBatch();
+
     struct Impl;
     std::unique_ptr<Impl> d;
 };
