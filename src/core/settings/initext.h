@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QString>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace velmarsk {
@@ -40,20 +41,26 @@ private:
         qsizetype end;
     };
     struct Section {
-        QHash<QString, Span> keys;
         // Just behind the line of the section's last key, or of its header while it has none.
         qsizetype insertAt = 0;
         // That line is the last of the file and has no line end.
         bool insertAtEnd = false;
     };
+    // A key: the number of its section and its name as compared.
+    using KeyName = std::pair<qsizetype, QString>;
 
     void index();
-    const Section* find(QByteArrayView section) const;
+    // Every position from `from` on moves by `by`, except the value `except` (placed already).
+    void shift(qsizetype from, qsizetype by, qsizetype except);
+    std::optional<qsizetype> findSection(QByteArrayView section) const;
     QByteArray lineEnd() const;
 
     QByteArray m_bytes;
+    // Flat, so that a change moves the positions behind it in one pass over two arrays.
     std::vector<Section> m_sections;
+    std::vector<Span> m_values;
     QHash<QString, qsizetype> m_sectionIndex;
+    QHash<KeyName, qsizetype> m_keyIndex;  // into m_values
     QByteArray m_firstLineEnd;
 };
 
