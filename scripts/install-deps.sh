@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl1-mesa-dev
-  libsimpleini-dev libicu-dev libjpeg-dev libjpeg62-turbo-dev
+  libjpeg-dev libjpeg62-turbo-dev
   libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev
   fonts-liberation xvfb xauth
   strace jq

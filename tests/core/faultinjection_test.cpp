@@ -357,6 +357,8 @@ TEST(SettingsReadFaultTest, ASettingsFileReadInPartIsNotWrittenBackWithoutTheRes
         s.write(setting::USER::NAME, QStringLiteral("Adler"));
         s.write(setting::USER::FUNCTION, QStringLiteral("Kommandant"));
     }
+    QByteArray before;
+    ASSERT_TRUE(readWholeFile(file, &before));
     for (ReadFault fault : {ReadFault::Error, ReadFault::Garbage}) {
         SCOPED_TRACE(fault == ReadFault::Error ? "error" : "garbage");
         armReadFault(file, fault);
@@ -370,6 +372,25 @@ TEST(SettingsReadFaultTest, ASettingsFileReadInPartIsNotWrittenBackWithoutTheRes
         Settings after(file);
         EXPECT_EQ(after.text(setting::USER::NAME), QStringLiteral("Adler"));
         EXPECT_EQ(after.text(setting::USER::FUNCTION), QStringLiteral("Kommandant"));
+    }
+    // Each write reads the file again first, so that another program's edits survive: when that
+    // read fails, the write is refused and the file stays as it is.
+    for (ReadFault fault : {ReadFault::Error, ReadFault::Garbage}) {
+        SCOPED_TRACE(fault == ReadFault::Error ? "error at the write" : "garbage at the write");
+        ASSERT_TRUE(saveFileAtomically(file, before));
+        Settings s(file);
+        armReadFault(file, fault);
+        bool refused = false;
+        try {
+            s.write(setting::USER::BIRTHDAY, QStringLiteral("02.03.1980"));
+        } catch (const SettingsWriteError& e) {
+            refused = e.message().contains(QStringLiteral("tarnoki.ini"));
+        }
+        g_fault = ReadFault::None;
+        EXPECT_TRUE(refused);
+        QByteArray after;
+        ASSERT_TRUE(readWholeFile(file, &after));
+        EXPECT_EQ(after, before);
     }
 }
 

@@ -1,4 +1,5 @@
 #include "settings/settings.h"
+#include "settings/settingsbatch.h"
 
 #include <QDir>
 #include <QFile>
@@ -7,11 +8,34 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 #include <ostream>
 
 void PrintTo(const QString& text, std::ostream* out) {
     *out << '"' << text.toStdString() << '"';
+}
+
+// The bytes with line ends and other control bytes as escapes: compared this way, a failure shows
+// the difference of one byte.
+std::string shown(const QByteArray& bytes) {
+    std::string out;
+    for (const char c : bytes) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '\\')
+            out += "\\\\";
+        else if (c == '\r')
+            out += "\\r";
+        else if (c == '\n')
+            out += "\\n\n";
+        else if (c == '\t')
+            out += "\\t";
+        else if (u < 0x20 || u >= 0x7F)
+            out += "\\x" + QByteArray::number(u, 16).rightJustified(2, '0').toStdString();
+        else
+            out += c;
+    }
+    return out;
 }
 
 namespace velmarsk {
@@ -122,11 +146,11 @@ TEST_F(SettingsTest, WrittenValuesSurviveReopening) {
     }
     const QByteArray onDisk = fileBytes();
     EXPECT_TRUE(
-        onDisk.contains("[TEXT]\n0=M\xFCller-L\xFC"
-                        "denscheidt\n"))
+        onDisk.contains("[TEXT]\r\n0=M\xFCller-L\xFC"
+                        "denscheidt\r\n"))
         << onDisk.toStdString();
-    EXPECT_TRUE(onDisk.contains("LEFT=-5\n"));
-    EXPECT_TRUE(onDisk.contains("BOLD=1\nITALIC=0\n"));
+    EXPECT_TRUE(onDisk.contains("LEFT=-5\r\n"));
+    EXPECT_TRUE(onDisk.contains("BOLD=1\r\nITALIC=0\r\n"));
 
     const Settings reopened(path());
     for (int i = 0; i < texts.size(); ++i) {
@@ -189,11 +213,12 @@ TEST_F(SettingsTest, WriteKeepsUnknownContent) {
               QStringLiteral("äöü"));
 }
 
+// Without a line end to follow, new lines end as in a new file.
 TEST_F(SettingsTest, FileOfCommentsOnlyIsKeptInFront) {
     writeFile("; nur ein Kommentar");
     Settings settings(path());
     settings.writeBool(QStringLiteral("MISC"), QStringLiteral("ORDNEN"), true);
-    EXPECT_EQ(fileBytes(), QByteArrayLiteral("; nur ein Kommentar\n[MISC]\nORDNEN=1\n"));
+    EXPECT_EQ(shown(fileBytes()), shown("; nur ein Kommentar\r\n[MISC]\r\nORDNEN=1\r\n"));
 }
 
 // A 0 byte or a broken line, which a hand-edited or damaged file may hold, must not hide what
@@ -301,22 +326,182 @@ TEST_F(SettingsTest, RefusedWriteThrowsAndMemoryKeepsTheOldValue) {
 namespace velmarsk {
 namespace {
 
+QByteArray fixtureBytes(const char* name) {
+    QFile file(QStringLiteral(VELMARSK_FIXTURES_DIR "/") + QString::fromLatin1(name));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+    return file.readAll();
+}
+
+// The file as a Windows program and a hand editor leave it: CR LF, comments (one after a section
+// header), indentation, blanks around "=", blank lines, a line without "=", a key and a section
+// twice, a system colour stored negative, a value written in hexadecimal.
+const char* const kWindowsFile = "tarnoki-windows.ini";
+
+TEST_F(SettingsTest, ReadsTheFirstOfTwoKeysOrSectionsAsWindowsDoes) {
+    const QByteArray original = fixtureBytes(kWindowsFile);
+    ASSERT_EQ(original.count('\n'), original.count("\r\n"));  // kept as written, not converted
+    writeFile(original);
+    const Settings settings(path());
+    struct Case {
+        const char* section;
+        const char* key;  // UTF-8
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"USER", "NAME", "Adler"},  // not the second NAME, nor the one of the second section
+        {"user", "Function", "PIC"},
+        {"User", "\xC3\xA4nderung", "12.03.2024"},  // non-ASCII letters ignore case too
+        {"USER", "AIRCRAFT", "<keiner>"},           // only in the second [User], which is not read
+        {"TCTP", "GESVFR", "600"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.key);
+        EXPECT_EQ(settings.readString(QString::fromLatin1(c.section), QString::fromUtf8(c.key),
+                                      QStringLiteral("<keiner>")),
+                  QString::fromUtf8(c.expected));
+    }
+    EXPECT_EQ(settings.integer(setting::SETTINGS::NOTALLOWEDCOLOR), -2147483643);
+    EXPECT_EQ(settings.integer(setting::SETTINGS::TCTPNOTFULL), 255);
+}
+
+TEST_F(SettingsTest, AWriteChangesOnlyTheLineOfItsKey) {
+    const QByteArray original = fixtureBytes(kWindowsFile);
+    struct Case {
+        const char* what;
+        std::function<void(Settings&)> write;
+        QByteArray from;  // the bytes of the original that change
+        QByteArray to;
+    };
+    const Case cases[] = {
+        {"the first of two keys", [](Settings& s) { s.write(setting::USER::NAME, QStringLiteral("Brandt")); },
+         "NAME=Adler\r\n", "NAME=Brandt\r\n"},
+        {"indented, blanks around =",
+         [](Settings& s) { s.write(setting::USER::FUNCTION, QStringLiteral("IP")); }, "   FUNCTION = PIC\r\n",
+         "   FUNCTION = IP\r\n"},
+        {"a key of the second section goes to the first",
+         [](Settings& s) { s.write(setting::USER::AIRCRAFT, QStringLiteral("NH90")); },
+         "NAME=Zweiter Eintrag\r\n", "NAME=Zweiter Eintrag\r\nAIRCRAFT=NH90\r\n"},
+        {"a new key at the end of its section",
+         [](Settings& s) { s.write(setting::TCTP::GESNITE, qint64(120)); }, "\tGESVFR=600\r\n",
+         "\tGESVFR=600\r\nGESNITE=120\r\n"},
+        {"a new section at the end", [](Settings& s) { s.writeTruth(setting::MISC::ORDNEN, true); },
+         "AIRCRAFT=CH-53\r\n", "AIRCRAFT=CH-53\r\n[MISC]\r\nORDNEN=1\r\n"},
+        // The options dialog writes a colour as the unsigned number its panel holds.
+        {"another system colour",
+         [](Settings& s) { s.write(setting::SETTINGS::NOTALLOWEDCOLOR, qint64(quint32(0x80000008u))); },
+         "NOTALLOWEDCOLOR=-2147483643\r\n", "NOTALLOWEDCOLOR=-2147483640\r\n"},
+        {"the same system colour",
+         [](Settings& s) { s.write(setting::SETTINGS::NOTALLOWEDCOLOR, qint64(quint32(0x80000005u))); },
+         "NOTALLOWEDCOLOR=-2147483643\r\n", "NOTALLOWEDCOLOR=-2147483643\r\n"},
+        {"a value that stays as it reads",
+         [](Settings& s) { s.write(setting::SETTINGS::TCTPNOTFULL, qint64(255)); },
+         "TCTPNOTFULL=0x0000FF\r\n", "TCTPNOTFULL=0x0000FF\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeFile(original);
+        {
+            Settings settings(path());
+            c.write(settings);
+        }
+        QByteArray expected = original;
+        ASSERT_EQ(expected.count(c.from), 1);
+        expected.replace(c.from, c.to);
+        EXPECT_EQ(shown(fileBytes()), shown(expected));
+    }
+}
+
+TEST_F(SettingsTest, NewLinesTakeTheLineEndsOfTheFile) {
+    struct Case {
+        std::optional<QByteArray> before;  // nullopt: no file yet
+        QByteArray after;
+    };
+    const Case cases[] = {
+        {std::nullopt, "[USER]\r\nFUNCTION=P\r\n"},  // a new file as Windows programs write it
+        {QByteArray("[USER]\nNAME=A\n"), "[USER]\nNAME=A\nFUNCTION=P\n"},
+        {QByteArray("[USER]\r\nNAME=A"), "[USER]\r\nNAME=A\r\nFUNCTION=P"},
+        {QByteArray("[TCTP]\nGESVFR=1"), "[TCTP]\nGESVFR=1\n[USER]\nFUNCTION=P\n"},
+        {QByteArray("[USER] ; Pilot\r\n\r\n[TCTP]\r\n"), "[USER] ; Pilot\r\nFUNCTION=P\r\n\r\n[TCTP]\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.before.value_or("(no file)").toStdString());
+        QFile::remove(path());
+        if (c.before) writeFile(*c.before);
+        Settings(path()).write(setting::USER::FUNCTION, QStringLiteral("P"));
+        EXPECT_EQ(shown(fileBytes()), shown(c.after));
+    }
+}
+
+// A pilot edits the file by hand while the program runs: the next write keeps the edit.
+TEST_F(SettingsTest, AnotherProgramsEditBetweenTwoWritesSurvives) {
+    writeFile("[USER]\r\nNAME=Adler\r\n");
+    Settings settings(path());
+    settings.write(setting::USER::FUNCTION, QStringLiteral("PIC"));
+    writeFile("[USER]\r\nNAME=Brandt\r\nFUNCTION=PIC\r\n[TCTP]\r\nGESVFR=600\r\n");
+    settings.write(setting::USER::GESAMTSTUNDEN, qint64(90));
+    EXPECT_EQ(shown(fileBytes()),
+              shown("[USER]\r\nNAME=Brandt\r\nFUNCTION=PIC\r\nGESAMTSTUNDEN=90\r\n[TCTP]\r\nGESVFR=600\r\n"));
+    EXPECT_EQ(settings.text(setting::USER::NAME), QStringLiteral("Brandt"));  // memory follows the file
+    EXPECT_EQ(settings.integer(setting::TCTP::GESVFR), 600);
+
+    // The same when the edit falls into a batch.
+    SettingsBatch batch(settings);
+    settings.write(setting::TCTP::GESNITE, qint64(60));
+    writeFile(fileBytes().replace("GESVFR=600", "GESVFR=660"));
+    batch.commit();
+    EXPECT_EQ(shown(fileBytes()), shown("[USER]\r\nNAME=Brandt\r\nFUNCTION=PIC\r\nGESAMTSTUNDEN=90\r\n"
+                                        "[TCTP]\r\nGESVFR=660\r\nGESNITE=60\r\n"));
+}
+
 TEST_F(SettingsTest, BatchReachesTheFileOnceAtItsEndAndAnAbandonedOneNever) {
     Settings settings(path());
-    settings.beginBatch();
-    settings.write(setting::TCTP::GESVFR, qint64(600));
-    settings.writeTruth(setting::TCTP::VFRISGES, false);
-    EXPECT_EQ(settings.integer(setting::TCTP::GESVFR), 600);  // memory has it at once
-    EXPECT_FALSE(QFileInfo::exists(path()));
-    settings.endBatch();
-    EXPECT_TRUE(fileBytes().contains("GESVFR=600"));
-    EXPECT_TRUE(fileBytes().contains("VFRISGES=0"));
+    {
+        SettingsBatch batch(settings);
+        settings.write(setting::TCTP::GESVFR, qint64(600));
+        settings.writeTruth(setting::TCTP::VFRISGES, false);
+        EXPECT_EQ(settings.integer(setting::TCTP::GESVFR), 600);  // memory has it at once
+        EXPECT_FALSE(QFileInfo::exists(path()));
+        batch.commit();
+    }
+    EXPECT_EQ(shown(fileBytes()), shown("[TCTP]\r\nGESVFR=600\r\nVFRISGES=0\r\n"));
 
-    settings.beginBatch();
-    settings.write(setting::TCTP::GESVFR, qint64(900));
-    settings.abandonBatch();
+    {
+        SettingsBatch batch(settings);  // left without commit()
+        settings.write(setting::TCTP::GESVFR, qint64(900));
+    }
     EXPECT_EQ(settings.integer(setting::TCTP::GESVFR), 600);
     EXPECT_EQ(Settings(path()).integer(setting::TCTP::GESVFR), 600);
+
+    // An inner batch left without commit() takes back its own writes only; the outer one writes.
+    {
+        SettingsBatch outer(settings);
+        settings.write(setting::TCTP::GESNITE, qint64(60));
+        {
+            SettingsBatch inner(settings);
+            settings.write(setting::TCTP::GESVFR, qint64(900));
+        }
+        EXPECT_EQ(settings.integer(setting::TCTP::GESVFR), 600);
+        EXPECT_EQ(settings.integer(setting::TCTP::GESNITE), 60);
+        outer.commit();
+    }
+    EXPECT_EQ(shown(fileBytes()), shown("[TCTP]\r\nGESVFR=600\r\nVFRISGES=0\r\nGESNITE=60\r\n"));
+}
+
+// A window stores its keys in a batch; a value the file cannot hold throws out of it. The batch
+// must not stay open, or every later write (the running total too) would stay in memory only.
+TEST_F(SettingsTest, AWriteThatThrowsInABatchLeavesLaterWritesReachingTheFile) {
+    Settings settings(path());
+    const QString font = QString::fromUtf8("Noto Sans \xE6\x97\xA5\xE6\x9C\xAC");
+    const QString message = writeErrorOf([&] {
+        SettingsBatch batch(settings);
+        settings.write(setting::CREWINFO::LEFT, qint64(40));
+        settings.write(setting::CREWINFO::FONTNAME, font);
+        batch.commit();
+    });
+    EXPECT_EQ(message, QStringLiteral("'%1' kann in %2 nicht gespeichert werden").arg(font, path()));
+    EXPECT_EQ(settings.integer(setting::CREWINFO::LEFT), 0);  // the batch's writes are taken back
+    settings.write(setting::USER::GESAMTSTUNDEN, qint64(90));
+    EXPECT_EQ(shown(fileBytes()), shown("[USER]\r\nGESAMTSTUNDEN=90\r\n"));
 }
 
 }  // namespace

@@ -51,6 +51,7 @@ private slots:
     void doubleClickSearchesNamesCallsignsAndRegistrationsOnly();
     void copyAndFont();
     void settingsKeepTabFontPlaceAndSize();
+    void aFontTheFileCannotHoldLeavesLaterSettingsWritesReachingTheFile();
 
 private:
     // Three flights: a name in two slots of one flight and again in another, the same name in other
@@ -276,6 +277,26 @@ void TestCrewInfo::settingsKeepTabFontPlaceAndSize() {
     QCOMPARE(again->size(), QSize(260, 310));
     // Only the list takes the stored font at opening.
     QVERIFY(again->AnzCrewInfo->font().pointSize() != 10 || !again->AnzCrewInfo->font().bold());
+}
+
+// The window's settings go in one batch; a font name the file cannot hold refuses it, and every
+// later write (the running total of the next flight) still reaches the file.
+void TestCrewInfo::aFontTheFileCannotHoldLeavesLaterSettingsWritesReachingTheFile() {
+    LogbookEnv env;
+    QVERIFY(env.open());
+    auto w = mainWindow(env);
+    TFMCrewInfo* info = open(*w);
+    QFont font = info->LBCrewInfo->font();
+    font.setFamily(QString::fromUtf8("Noto Sans \xE6\x97\xA5\xE6\x9C\xAC"));  // no Windows-1252 letters
+    info->LBCrewInfo->setFont(font);
+    info->findChild<QAction*>(QStringLiteral("DoFormClose"))->trigger();
+    QTRY_VERIFY(!w->crewInfoWindow());
+    QVERIFY(!MessageBox::shown().empty());
+    QCOMPARE(MessageBox::shown().back().caption, QStringLiteral("Dateifehler"));
+
+    QVERIFY(env.flightBook().AddFlight(env.flight(day(4), 600, 75), StringRecord()) > 0);
+    QCOMPARE(env.flightBook().RunningTotal(), 75);
+    QCOMPARE(Settings(env.settings->filePath()).integer(setting::USER::GESAMTSTUNDEN), qint64(75));
 }
 
 QTEST_MAIN(TestCrewInfo)

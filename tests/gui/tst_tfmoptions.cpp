@@ -11,6 +11,7 @@
 #include "entry/tfmpassword.h"
 #include "evaluation/tfmoptions.h"
 #include "logbookenv.h"
+#include "settings/settingsbatch.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -189,7 +190,7 @@ void TestOptions::storedValuesComeBackUnchanged() {
     LogbookEnv env;
     QVERIFY(env.open());
     Settings& s = *env.settings;
-    s.beginBatch();
+    SettingsBatch batch(s);
     s.write(setting::USER::NAME, QStringLiteral("Müller"));
     s.write(setting::USER::FUNCTION, QStringLiteral("IP"));
     s.write(setting::USER::BIRTHDAY, QStringLiteral("15.03.75"));
@@ -201,7 +202,7 @@ void TestOptions::storedValuesComeBackUnchanged() {
     s.writeTruth(setting::TCTP::VFRISGES, false);
     s.writeTruth(setting::TCTP::IFRNDIFF, false);
     s.write(setting::SETTINGS::TCTPNOTFULL, qint64(0x00FF00));
-    s.endBatch();
+    batch.commit();
 
     TFMHaupt w(env.flightBook(), env.ui);
     TFMOptions d(w);

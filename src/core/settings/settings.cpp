@@ -1,21 +1,19 @@
 #include "settings/settings.h"
 
+#include "settings/initext.h"
 #include "storage/savefile.h"
 
 #include <QByteArrayView>
 #include <QDir>
-#include <QFile>
+#include <QFileInfo>
+#include <QList>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
 #include <cctype>
+#include <functional>
 #include <limits>
 #include <optional>
-#include <string>
-
-// The packaged SimpleIni library is built with the ICU converter; declare the classes the same way.
-#define SI_CONVERT_ICU
-#include <SimpleIni.h>
 
 namespace velmarsk {
 
@@ -59,8 +57,8 @@ bool isBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
-// A name that the parser would read back as the same name: not empty, one line, no surrounding
-// blanks, and without the characters that end a section name or a key.
+// A name that a read takes back as the same name: not empty, one line, no surrounding blanks, and
+// without the characters that end a section name or a key.
 bool isStorableName(QByteArrayView name, bool isSection) {
     if (name.isEmpty() || hasControlCharacter(name) || isBlank(name.front()) || isBlank(name.back())) {
         return false;
@@ -69,7 +67,8 @@ bool isStorableName(QByteArrayView name, bool isSection) {
     return !name.contains('=') && name.front() != '[' && name.front() != ';' && name.front() != '#';
 }
 
-// The parser trims values and takes one pair of surrounding quotes away, so such values are quoted.
+// A read takes the blanks around a value and one pair of surrounding quotes away, so such values
+// are quoted.
 QByteArray quoted(const QByteArray& value) {
     const bool needsQuotes =
         !value.isEmpty() && (isBlank(value.front()) || isBlank(value.back()) ||
@@ -107,50 +106,12 @@ std::optional<qint64> parseInteger(QByteArrayView raw) {
     return ok ? std::optional<qint64>(value) : std::nullopt;
 }
 
-// Whether the parser takes this line as a section header or a key; other lines are comments,
-// blank lines or lines it drops.
-bool isEntryLine(QByteArrayView line) {
-    const QByteArrayView text = line.trimmed();
-    if (text.isEmpty() || text.front() == ';' || text.front() == '#') return false;
-    if (text.front() == '[') return text.contains(']');
-    const qsizetype equals = text.indexOf('=');
-    return equals > 0;
-}
-
-// End of the last entry line, newline included; 0 when the file has no entry at all.
-qsizetype endOfEntries(const QByteArray& bytes) {
-    qsizetype end = 0;
-    qsizetype lineStart = 0;
-    while (lineStart < bytes.size()) {
-        const qsizetype newline = bytes.indexOf('\n', lineStart);
-        const qsizetype lineEnd = newline < 0 ? bytes.size() : newline + 1;
-        if (isEntryLine(QByteArrayView(bytes).sliced(lineStart, lineEnd - lineStart))) end = lineEnd;
-        lineStart = lineEnd;
-    }
-    return end;
-}
-
-// What the parser is given: a 0 byte, at which it would stop, read as a blank; a lone carriage
-// return, which ends a line for the parser, as a line feed, so that lines are the same for both; a
-// line that is no entry and no comment (a lone "[", a text without "="), which could make it take
-// the lines after it for a section name, as a comment. Every entry line reaches it unchanged.
-QByteArray parserInput(QByteArray bytes) {
-    bytes.replace('\0', ' ');
-    for (qsizetype i = 0; i < bytes.size(); ++i)
-        if (bytes[i] == '\r' && (i + 1 == bytes.size() || bytes[i + 1] != '\n')) bytes[i] = '\n';
-    QByteArray out;
-    out.reserve(bytes.size() + 16);
-    qsizetype lineStart = 0;
-    while (lineStart < bytes.size()) {
-        const qsizetype newline = bytes.indexOf('\n', lineStart);
-        const qsizetype lineEnd = newline < 0 ? bytes.size() : newline + 1;
-        const QByteArray line = bytes.mid(lineStart, lineEnd - lineStart);
-        const QByteArray text = line.trimmed();
-        if (!text.isEmpty() && text.front() != ';' && text.front() != '#' && !isEntryLine(line)) out += ';';
-        out += line;
-        lineStart = lineEnd;
-    }
-    return out;
+// A colour is 32 bits that the file holds as a signed number, as Windows programs write it: a system
+// colour (top bit set) stands negative. -2147483643 and 2147483653 name the same colour.
+std::optional<quint32> colourBits(qint64 value) {
+    if (value < std::numeric_limits<qint32>::min() || value > std::numeric_limits<quint32>::max())
+        return std::nullopt;
+    return quint32(value);
 }
 
 }  // namespace
@@ -163,41 +124,35 @@ QString SettingsWriteError::message() const {
 }
 
 struct Settings::Impl {
+    // One write. readsAs says whether a value in the file already reads as the written one: its
+    // line then stays as it is ("0xFF" for 255, a quoted text, a truth written as 2).
+    struct Edit {
+        QByteArray section;
+        QByteArray key;
+        QByteArray value;
+        std::function<bool(QByteArrayView)> readsAs;
+    };
+
     QString path;
-    CSimpleIniA ini{false, false, false};
-    // The parser keeps comments only in front of an entry. A file without entries is kept whole
-    // in front of the entries written later; comments after the last entry are kept behind them.
-    QByteArray head;
-    QByteArray tail;
-    // What the file holds, or held when it was opened: memory returns to it after a failed write.
+    // The file as last read or written.
     QByteArray fileBytes;
+    // What reads see: the file with the writes of the open batches.
+    IniText memory;
+    // The writes of the open batches in order, and where each open batch's writes begin.
+    QList<Edit> pending;
+    QList<qsizetype> batchStarts;
     // A file that exists but cannot be read must not be replaced by the little we know of it.
     bool unreadable = false;
-    int batchDepth = 0;
 
-    void load(const QByteArray& bytes) {
-        ini.Reset();
-        ini.SetSpaces(false);
-        const qsizetype end = endOfEntries(bytes);
-        if (end == 0) {
-            head = bytes;
-            tail.clear();
-            return;
-        }
-        head.clear();
-        tail = bytes.mid(end);
-        const QByteArray entries = parserInput(bytes.left(end));
-        ini.LoadData(entries.constData(), static_cast<size_t>(entries.size()));
+    static void apply(IniText& text, const Edit& edit) {
+        const std::optional<QByteArray> current = text.value(edit.section, edit.key);
+        if (current && edit.readsAs(*current)) return;
+        text.set(edit.section, edit.key, edit.value);
     }
 
-    QByteArray serialize() const {
-        std::string body;
-        ini.Save(body, true);
-        QByteArray out = head;
-        if (!out.isEmpty() && !out.endsWith('\n') && !body.empty()) out += '\n';
-        out += QByteArrayView(body.data(), static_cast<qsizetype>(body.size()));
-        out += tail;
-        return out;
+    void rebuildMemory() {
+        memory = IniText(fileBytes);
+        for (const Edit& edit : pending) apply(memory, edit);
     }
 
     std::optional<QByteArray> encodedName(const QString& name, bool isSection) const {
@@ -207,39 +162,49 @@ struct Settings::Impl {
     }
 
     // The value as it stands in the file, or nullopt when the file has none.
-    std::optional<QByteArrayView> rawValue(const QString& section, const QString& key) const {
+    std::optional<QByteArray> rawValue(const QString& section, const QString& key) const {
         const std::optional<QByteArray> sectionBytes = encodedName(section, true);
         const std::optional<QByteArray> keyBytes = encodedName(key, false);
         if (!sectionBytes || !keyBytes) return std::nullopt;
-        const char* value = ini.GetValue(sectionBytes->constData(), keyBytes->constData(), nullptr);
-        if (value == nullptr) return std::nullopt;
-        return QByteArrayView(value);
+        return memory.value(*sectionBytes, *keyBytes);
     }
 
-    void write(const QString& section, const QString& key, const QByteArray& value) {
+    void write(const QString& section, const QString& key, QByteArray value,
+               std::function<bool(QByteArrayView)> readsAs) {
         const std::optional<QByteArray> sectionBytes = encodedName(section, true);
         if (!sectionBytes) throw SettingsWriteError(cannotStoreMessage(section, path));
         const std::optional<QByteArray> keyBytes = encodedName(key, false);
         if (!keyBytes) throw SettingsWriteError(cannotStoreMessage(key, path));
         if (unreadable) throw SettingsWriteError(cannotWriteMessage(path));
 
-        if (ini.SetValue(sectionBytes->constData(), keyBytes->constData(), value.constData()) < 0) {
-            load(fileBytes);
-            throw SettingsWriteError(cannotWriteMessage(path));
-        }
-        if (batchDepth == 0) commit();
+        pending.append(Edit{*sectionBytes, *keyBytes, std::move(value), std::move(readsAs)});
+        if (batchStarts.isEmpty())
+            commit();
+        else
+            apply(memory, pending.last());
     }
 
-    // Memory to the file; on failure memory returns to what the file holds.
+    // The pending writes to the file. The file is read again first, so that what another program
+    // (or the pilot's editor) wrote since it was read stays; then only the written keys' lines
+    // change. On failure memory returns to what the file held.
     void commit() {
-        const QByteArray bytes = serialize();
+        const QList<Edit> edits = std::exchange(pending, {});
+        QByteArray current;
         QString reason;
+        if (QFileInfo::exists(path) && !readWholeFile(path, &current, &reason)) {
+            rebuildMemory();
+            throw SettingsWriteError(cannotWriteMessage(path) +
+                                     QStringLiteral(": die Datei ist nicht lesbar (%1)").arg(reason));
+        }
+        IniText text(current);
+        for (const Edit& edit : edits) apply(text, edit);
         // The old file or the new one, never half of it: every write, flush and sync is checked.
-        if (!saveFileAtomically(path, bytes, &reason)) {
-            load(fileBytes);
+        if (text.bytes() != current && !saveFileAtomically(path, text.bytes(), &reason)) {
+            rebuildMemory();
             throw SettingsWriteError(cannotWriteMessage(path) + QStringLiteral(": ") + reason);
         }
-        fileBytes = bytes;
+        fileBytes = text.bytes();
+        memory = std::move(text);
     }
 };
 
@@ -251,11 +216,10 @@ Settings::Settings(const QString& filePath, QObject* parent) : QObject(parent), 
 void Settings::reload() {
     d->unreadable = false;
     d->fileBytes.clear();
-    QFile file(d->path);
     // Read in part, the file would be written back without the rest at the next change.
-    if (file.exists()) d->unreadable = !readWholeFile(d->path, &d->fileBytes);
+    if (QFileInfo::exists(d->path)) d->unreadable = !readWholeFile(d->path, &d->fileBytes);
     if (d->unreadable) d->fileBytes.clear();
-    d->load(d->fileBytes);
+    d->rebuildMemory();
 }
 
 Settings::~Settings() = default;
@@ -265,13 +229,13 @@ QString Settings::filePath() const {
 }
 
 QString Settings::readString(const QString& section, const QString& key, const QString& defaultValue) const {
-    const std::optional<QByteArrayView> raw = d->rawValue(section, key);
+    const std::optional<QByteArray> raw = d->rawValue(section, key);
     if (!raw) return defaultValue;
     return decode(unquoted(*raw)).left(kMaxTextLength);
 }
 
 qint64 Settings::readInteger(const QString& section, const QString& key, qint64 defaultValue) const {
-    const std::optional<QByteArrayView> raw = d->rawValue(section, key);
+    const std::optional<QByteArray> raw = d->rawValue(section, key);
     if (!raw) return defaultValue;
     return parseInteger(unquoted(*raw)).value_or(defaultValue);
 }
@@ -286,17 +250,23 @@ void Settings::writeString(const QString& section, const QString& key, const QSt
     if (!bytes || bytes->contains('\n') || bytes->contains('\r') || bytes->contains('\0')) {
         throw SettingsWriteError(cannotStoreMessage(value, d->path));
     }
-    d->write(section, key, quoted(*bytes));
+    d->write(section, key, quoted(*bytes),
+             [value](QByteArrayView raw) { return decode(unquoted(raw)) == value; });
     emit changed(section, key);
 }
 
 void Settings::writeInteger(const QString& section, const QString& key, qint64 value) {
-    d->write(section, key, QByteArray::number(value));
+    d->write(section, key, QByteArray::number(value),
+             [value](QByteArrayView raw) { return parseInteger(unquoted(raw)) == value; });
     emit changed(section, key);
 }
 
 void Settings::writeBool(const QString& section, const QString& key, bool value) {
-    d->write(section, key, value ? QByteArrayLiteral("1") : QByteArrayLiteral("0"));
+    d->write(section, key, value ? QByteArrayLiteral("1") : QByteArrayLiteral("0"),
+             [value](QByteArrayView raw) {
+                 const std::optional<qint64> number = parseInteger(unquoted(raw));
+                 return number && (*number != 0) == value;
+             });
     emit changed(section, key);
 }
 
@@ -317,7 +287,19 @@ void Settings::write(const SettingKey& key, const QString& value) {
 }
 
 void Settings::write(const SettingKey& key, qint64 value) {
-    writeInteger(key.sectionName(), key.keyName(), value);
+    const std::optional<quint32> colour = key.kind == SettingKind::Colour ? colourBits(value) : std::nullopt;
+    if (!colour) {
+        writeInteger(key.sectionName(), key.keyName(), value);
+        return;
+    }
+    // Written signed; a file that names the same colour otherwise (in hexadecimal, or unsigned)
+    // keeps its line.
+    d->write(key.sectionName(), key.keyName(), QByteArray::number(qint32(*colour)),
+             [colour](QByteArrayView raw) {
+                 const std::optional<qint64> number = parseInteger(unquoted(raw));
+                 return number && colourBits(*number) == colour;
+             });
+    emit changed(key.sectionName(), key.keyName());
 }
 
 void Settings::writeTruth(const SettingKey& key, bool value) {
@@ -325,17 +307,19 @@ void Settings::writeTruth(const SettingKey& key, bool value) {
 }
 
 void Settings::beginBatch() {
-    ++d->batchDepth;
+    d->batchStarts.append(d->pending.size());
 }
 
 void Settings::endBatch() {
-    if (d->batchDepth == 0 || --d->batchDepth > 0) return;
-    d->commit();
+    if (d->batchStarts.isEmpty()) return;
+    d->batchStarts.removeLast();
+    if (d->batchStarts.isEmpty()) d->commit();
 }
 
 void Settings::abandonBatch() {
-    if (d->batchDepth == 0 || --d->batchDepth > 0) return;
-    d->load(d->fileBytes);
+    if (d->batchStarts.isEmpty()) return;
+    d->pending.resize(d->batchStarts.takeLast());
+    d->rebuildMemory();
 }
 
 }  // namespace velmarsk

@@ -19,9 +19,11 @@ private:
     QString m_message;
 };
 
-// The INI settings file "tarnoki.ini". Every read names its default; every write replaces the whole
-// file at once, so the file on disk always holds what the program last wrote. Section and key names
-// are compared without regard to case; content the program does not know is kept.
+// The INI settings file "tarnoki.ini", read as the Windows profile functions read it (see IniText:
+// names without regard to case, the first of two keys or sections counts). Every read names its
+// default. Every write reads the file again, changes the key's line only (or adds one) and replaces
+// the file at once: what another program or the pilot's editor wrote meanwhile stays, and every
+// other byte of the file as well.
 class Settings : public QObject {
     Q_OBJECT
 
@@ -56,18 +58,20 @@ public:
     void write(const SettingKey& key, qint64 value);
     void writeTruth(const SettingKey& key, bool value);
 
-    // While a batch is open, writes change memory only; the file is replaced once, when the last
-    // batch closes (a dialog that stores many keys at once). Throws as a write does.
-    void beginBatch();
-    void endBatch();
-    // Closes a batch without writing, returning memory to what the file holds.
-    void abandonBatch();
-
 signals:
     // After every write: the key as the writer named it.
     void changed(const QString& section, const QString& key);
 
 private:
+    // Batches are opened through SettingsBatch, which closes them on every way out of its scope.
+    friend class SettingsBatch;
+    // While a batch is open, writes change memory only; the file is written once, when the last
+    // batch closes. endBatch throws as a write does.
+    void beginBatch();
+    void endBatch();
+    // Closes a batch without writing its writes, returning memory to what the file holds.
+    void abandonBatch();
+
     struct Impl;
     std::unique_ptr<Impl> d;
 };

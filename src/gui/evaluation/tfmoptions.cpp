@@ -13,6 +13,7 @@
 #include "entry/tfmhaupt.h"
 #include "flightbook/flightbook.h"
 #include "settings/settings.h"
+#include "settings/settingsbatch.h"
 #include "storage/logbook.h"
 #include "text/conversionerror.h"
 #include "text/cp1252.h"
@@ -183,9 +184,9 @@ bool TFMOptions::birthdayAccepted() {
 
 void TFMOptions::BtnokClick() {
     if (!birthdayAccepted()) return;
-    // Every key in one replacement of the file: a refused write leaves the file as it was.
-    m_settings.beginBatch();
     try {
+        // Every key in one replacement of the file: a refused write leaves the file as it was.
+        SettingsBatch batch(m_settings);
         LoadOrSaveOptions(this, Mode::Save);
         // The field holds whole 5-minute steps from 0 on: a total it cannot show (after flights
         // of odd minutes, or below zero) stays as it was unless the pilot typed a new one.
@@ -193,9 +194,8 @@ void TFMOptions::BtnokClick() {
         m_book.setRunningTotal(shown == m_loadedTotalShown
                                    ? m_loadedTotal
                                    : qint32(std::min<quint32>(shown, std::numeric_limits<qint32>::max())));
-        m_settings.endBatch();
+        batch.commit();
     } catch (...) {
-        m_settings.abandonBatch();
         if (!showCurrentError(this)) throw;
         return;
     }

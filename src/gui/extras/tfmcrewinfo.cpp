@@ -6,6 +6,7 @@
 #include "entry/tfmhaupt.h"
 #include "flightbook/flightbook.h"
 #include "settings/settings.h"
+#include "settings/settingsbatch.h"
 
 #include <QAction>
 #include <QApplication>
@@ -170,7 +171,8 @@ void TFMCrewInfo::writeSettings() {
     Settings& s = m_settings;
     const QFont font = LBCrewInfo->font();
     try {
-        s.beginBatch();
+        // A value the file cannot hold (a font name outside its code page) abandons the batch.
+        SettingsBatch batch(s);
         s.write(setting::CREWINFO::LEFT, qint64(x()));
         s.write(setting::CREWINFO::TOP, qint64(y()));
         s.write(setting::CREWINFO::WIDTH, qint64(width()));
@@ -180,7 +182,7 @@ void TFMCrewInfo::writeSettings() {
         s.write(setting::CREWINFO::FONTNAME, font.family());
         s.writeTruth(setting::CREWINFO::ITALIC, font.italic());
         s.writeTruth(setting::CREWINFO::BOLD, font.bold());
-        s.endBatch();
+        batch.commit();
     } catch (const SettingsWriteError& e) {
         MessageBox::tell(nullptr, QStringLiteral("Dateifehler"), e.message(), MessageBox::Icon::Error);
     }
