@@ -28,6 +28,30 @@ namespace {
 const char* const kLogbookFiles[] = {Logbook::kDataFile, Logbook::kStringFile, Logbook::kNamesFile,
                                      Logbook::kIndexFile, Logbook::kCrewFile};
 
+// What the password guards in each command that opens the logbook. Showing: the command shows the
+// flights or works with them; a flight is not changed by one who may not see it. Changing: it
+// stores, replaces or removes flights. create, sort and rebuild-index show and change no flight;
+// restore replaces them all but shows no more than backups does, so a copy whose password guards
+// showing can be put back, and undone again.
+struct CommandGuard {
+    const char* command;
+    bool showing;
+    bool changing;
+};
+
+constexpr CommandGuard kCommandGuards[] = {
+    {"list", true, false},    {"show", true, false},  {"totals", true, false},     {"search", true, false},
+    {"export", true, false},  {"csv", true, false},   {"chart-data", true, false}, {"add", true, true},
+    {"change", true, true},   {"delete", true, true}, {"import", true, true},      {"generate", true, true},
+    {"restore", false, true},
+};
+
+const CommandGuard* guardOf(const QString& command) {
+    for (const auto& g : kCommandGuards)
+        if (command == QLatin1String(g.command)) return &g;
+    return nullptr;
+}
+
 // The line and column of a byte offset, for messages about bad JSON.
 QString placeOf(const QByteArray& data, int offset) {
     const QByteArray before = data.left(offset);
@@ -137,6 +161,38 @@ void CliCommands::reportNoLogbook() const {
 }
 
 bool CliCommands::open() {
+    return openFiles() && passwordAllowsCommand();
+}
+
+bool CliCommands::passwordAllowsCommand() const {
+    const CommandGuard* guard = guardOf(m_inv.command);
+    if (!guard || !m_book->hasPassword()) return true;
+    if (m_inv.password && !m_book->isPassword(*m_inv.password)) {
+        CliInteraction::printError(QStringLiteral("Passwort falsch"));
+        return false;
+    }
+    const bool needed = (guard->showing && m_book->passwordGuards(FlightBook::Guard::Showing)) ||
+                        (guard->changing && m_book->passwordGuards(FlightBook::Guard::Changing));
+    if (needed && !m_inv.password) {
+        CliInteraction::printError(QStringLiteral("Das Flugbuch ist durch ein Passwort geschützt"));
+        return false;
+    }
+    return true;
+}
+
+bool CliCommands::unlocked() const {
+    // A wrong password has been refused at opening already.
+    return !m_book->hasPassword() || m_inv.password.has_value();
+}
+
+bool CliCommands::commentAllowed(const FlightRecord& record) const {
+    if (!m_book->passwordGuardsComment(record) || unlocked()) return true;
+    CliInteraction::printError(
+        QStringLiteral("Der Kommentar ist geschützt: das Passwort mit --password angeben."));
+    return false;
+}
+
+bool CliCommands::openFiles() {
     if (!QFileInfo(m_dir).isDir()) {
         reportNoLogbook();
         return false;
@@ -273,8 +329,15 @@ int CliCommands::show() {
     StringRecord texts;
     if (!m_logbook->ReadFlight(*position, record) || !m_logbook->ReadStringRecord(*position, texts))
         return kError;
-    print(QString::fromUtf8(
-        QJsonDocument(FlightJson::write(record, texts, m_logbook->names())).toJson(QJsonDocument::Indented)));
+    QJsonObject flight = FlightJson::write(record, texts, m_logbook->names());
+    if (m_book->passwordGuardsComment(record) && !unlocked()) {
+        // Withheld rather than emptied: given back to change, null is refused, an empty text would
+        // clear the comment.
+        flight.insert(QStringLiteral("Comment"), QJsonValue::Null);
+        CliInteraction::printNote(
+            QStringLiteral("Der Kommentar ist geschützt; mit --password wird er gezeigt."));
+    }
+    print(QString::fromUtf8(QJsonDocument(flight).toJson(QJsonDocument::Indented)));
     return kOk;
 }
 
@@ -329,6 +392,8 @@ int CliCommands::change() {
     auto drafts = readFlights(m_inv.args.value(1), true);
     if (!drafts) return kError;
     if (!open() || !checkPosition(*position)) return kError;
+    FlightRecord old;
+    if (!m_logbook->ReadFlight(*position, old) || !commentAllowed(old)) return kError;
     FlightDraft& d = drafts->first();
     const int other = m_logbook->index().PositionOf(d.record.Date, d.record.Atd);
     if (other != 0 && other != *position) {
@@ -357,6 +422,8 @@ int CliCommands::remove() {
     const auto position = positionArgument(m_inv.args.at(0), &exit);
     if (!position) return exit;
     if (!open() || !checkPosition(*position)) return kError;
+    FlightRecord old;
+    if (!m_logbook->ReadFlight(*position, old) || !commentAllowed(old)) return kError;
     if (!m_book->DeleteFlight(*position)) return kError;
     noteTotalNotWritten();
     return kOk;
@@ -476,7 +543,8 @@ int CliCommands::backups() {
 
 int CliCommands::restoreBackup() {
     const QString name = m_inv.args.at(0);
-    if (open()) {
+    if (openFiles()) {
+        if (!passwordAllowsCommand()) return kError;
         const QString passwordNote =
             BackupRotation(m_dir).protectionChange(name, LogbookProtection::of(*m_logbook));
         if (!m_book->RestoreFromBackup(name)) return kError;

@@ -48,15 +48,23 @@ private:
     int exportFlight();
     int importFlights();
     int csv();
-    // Whether the password allows the command: always when not needed or the logbook has none,
-    // otherwise when --password gives it; false after the reason has been reported.
-    bool passwordAllows(bool needed) const;
     int chartData();
     int backups();
     int restoreBackup();
 
-    // Opens the logbook as the program's start does; false after the reason has been reported.
+    // Opens the logbook as the program's start does and applies the password's guards to the
+    // command; false after the reason has been reported.
     bool open();
+    // The opening alone, for restore, which tells a logbook that does not open from a refusal.
+    bool openFiles();
+    // The guards of this command, as the flight-book service rules them: false after the reason
+    // has been reported (a wrong --password, or none where the logbook needs one).
+    bool passwordAllowsCommand() const;
+    // Whether the logbook's guards are open: it has no password, or --password gave the right one.
+    bool unlocked() const;
+    // Whether a flight's comment may be shown, or the flight changed or exported; false after the
+    // reason has been reported.
+    bool commentAllowed(const FlightRecord& record) const;
     bool hasLogbookFiles() const;
     void noteTotalNotWritten() const;
     void reportNoLogbook() const;

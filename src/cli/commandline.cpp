@@ -55,14 +55,11 @@ constexpr OptionInfo kOptions[] = {
     {"search", "--proc", true},
     {"search", "--from", true},
     {"search", "--to", true},
-    {"search", "--password", true},
     {"search", "--all", false},
     {"search", "--from-position", true},
     {"search", "--backward", false},
-    {"export", "--password", true},
     {"csv", "--from", true},
     {"csv", "--to", true},
-    {"csv", "--password", true},
     {"chart-data", "--from", true},
     {"chart-data", "--to", true},
     {"chart-data", "--mode", true},
@@ -92,7 +89,7 @@ const CommandInfo* findCommand(const QString& name) {
 
 QString CommandLine::usage() {
     return QStringLiteral(
-        "Aufruf: velmarsk-cli [--datadir ORDNER] [--restore] BEFEHL [ARGUMENTE]\n"
+        "Aufruf: velmarsk-cli [--datadir ORDNER] [--password PW] [--restore] BEFEHL [ARGUMENTE]\n"
         "\n"
         "Befehle:\n"
         "  create                 legt ein neues, leeres Flugbuch an\n"
@@ -111,12 +108,11 @@ QString CommandLine::usage() {
         "                         die Summen, letzten Flüge und Forderungen als JSON-Objekt;\n"
         "                         ohne --from/--to das laufende Jahr, --today ersetzt das Tagesdatum\n"
         "  search KRITERIEN       sucht Flüge nach Texten und Verfahren (siehe unten)\n"
-        "  export POS DATEI [--password PW]\n"
-        "                         hängt den Flug an Position POS an die Exportdatei an (legt sie\n"
-        "                         an, wenn es sie nicht gibt); PW bei geschütztem Kommentar\n"
+        "  export POS DATEI       hängt den Flug an Position POS an die Exportdatei an (legt sie\n"
+        "                         an, wenn es sie nicht gibt); mit geschütztem Kommentar nur mit PW\n"
         "  import DATEI           importiert die Flüge einer Exportdatei, die noch fehlen, und gibt\n"
         "                         \"Datensätze: N\" und \"importiert: M\" aus\n"
-        "  csv [--from TT.MM.JJ] [--to TT.MM.JJ] [--password PW] DATEI\n"
+        "  csv [--from TT.MM.JJ] [--to TT.MM.JJ] DATEI\n"
         "                         schreibt die Flüge des Zeitraums als CSV-Tabelle (UTF-8, \";\");\n"
         "                         geschützte Bemerkungen nur mit dem Passwort\n"
         "  chart-data [--from JJJJ] [--to JJJJ] [--mode J|Q|M] [--series LISTE]\n"
@@ -129,6 +125,11 @@ QString CommandLine::usage() {
         "\n"
         "Optionen:\n"
         "  --datadir ORDNER       Datenordner statt des voreingestellten\n"
+        "  --password PW          das Passwort des Flugbuchs; ohne es zeigt und ändert kein Befehl\n"
+        "                         Flüge, wenn es das Anzeigen schützt, ändert keiner Flüge, wenn es\n"
+        "                         das Ändern schützt, und keiner zeigt, ändert oder exportiert einen\n"
+        "                         geschützten Kommentar. check, backups, datadir, create, sort und\n"
+        "                         rebuild-index brauchen es nie, restore nur, wenn es das Ändern schützt\n"
         "  --restore              ein unterbrochenes Ordnen aus den Sicherungskopien zurückholen\n"
         "  --help                 diese Hilfe\n"
         "\n"
@@ -141,7 +142,7 @@ QString CommandLine::usage() {
         "  --whole                Suchtext muss dem ganzen Feld entsprechen\n"
         "  --proc LISTE           Verfahren nach Kästchen, z. B. CBWinchNite,CBPrecDay\n"
         "  --from/--to TT.MM.JJ   nur Flüge in diesem Zeitraum\n"
-        "  --password PW          durchsucht auch geschützte Bemerkungen\n"
+        "  (mit --password PW)    durchsucht auch geschützte Bemerkungen\n"
         "  --all                  jede Fundstelle: Position, Datum, ATD; keine: Status 1\n"
         "  --from-position P [--backward]  die nächste Fundstelle nach P\n"
         "\n"
@@ -168,6 +169,7 @@ std::optional<Invocation> CommandLine::parse(const QStringList& arguments, QStri
         };
         const QString datadirOption = QStringLiteral("--datadir");
         const QString seedOption = QStringLiteral("--seed");
+        const QString passwordOption = QStringLiteral("--password");
         if (a == datadirOption || a.startsWith(datadirOption + QLatin1Char('='))) {
             if (!value(datadirOption, &inv.dataDir)) return std::nullopt;
             if (inv.dataDir.isEmpty()) {
@@ -185,6 +187,10 @@ std::optional<Invocation> CommandLine::parse(const QStringList& arguments, QStri
                 return std::nullopt;
             }
             inv.seed = seed;
+        } else if (a == passwordOption || a.startsWith(passwordOption + QLatin1Char('='))) {
+            QString text;
+            if (!value(passwordOption, &text)) return std::nullopt;
+            inv.password = text;
         } else if (a == QLatin1String("--restore")) {
             inv.restore = true;
         } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {

@@ -16,6 +16,7 @@ struct Invocation {
     QString command;
     QStringList args;  // the command's own arguments, options removed
     std::optional<std::uint64_t> seed;
+    std::optional<QString> password;  // --password, for every command
     // The command's own options by name ("--from"): their value, or empty for a switch.
     QMap<QString, QString> options;
 

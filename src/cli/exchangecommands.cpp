@@ -28,20 +28,6 @@ std::optional<std::uint16_t> dayOption(const Invocation& inv, const char* name, 
 
 }  // namespace
 
-bool CliCommands::passwordAllows(bool needed) const {
-    // As the window asks for it: only when the logbook has a password and the data is protected.
-    const QString stored = m_logbook->ReadPassword();
-    if (!needed || stored.isEmpty()) return true;
-    if (!m_inv.has("--password")) {
-        CliInteraction::printError(
-            QStringLiteral("Der Kommentar ist geschützt: das Passwort mit --password angeben."));
-        return false;
-    }
-    if (m_inv.option("--password") == stored) return true;
-    CliInteraction::printError(QStringLiteral("Passwort falsch"));
-    return false;
-}
-
 int CliCommands::exportFlight() {
     int exit = kError;
     const auto position = positionArgument(m_inv.args.at(0), &exit);
@@ -50,7 +36,7 @@ int CliCommands::exportFlight() {
     const auto pass = m_book->pass();
     FlightRecord record;
     if (!pass->ReadFlight(*position, record)) return kError;
-    if (!passwordAllows(record.CommentHidden != 0)) return kError;
+    if (!commentAllowed(record)) return kError;
     EntryWriter writer(m_logbook->names());
     if (!writer.addFromPass(*pass, *position, *position)) {
         CliInteraction::printError(
@@ -85,12 +71,10 @@ int CliCommands::csv() {
     const auto to = dayOption(m_inv, "--to", 0xFFFF);
     if (!from || !to) return kUsage;
     if (!open()) return kError;
-    const QString stored = m_logbook->ReadPassword();
-    if (m_inv.has("--password") && !passwordAllows(true)) return kError;
     int count = 0;
     const auto pass = m_book->pass();
-    const QByteArray table =
-        CsvExport::build(*pass, *from, *to, stored.isEmpty() || m_inv.has("--password"), &count);
+    // Protected comments are written only with the password; the others stand in every row.
+    const QByteArray table = CsvExport::build(*pass, *from, *to, unlocked(), &count);
     if (!pass->ok()) return kError;
     QString error;
     if (!CsvExport::write(m_inv.args.at(0), table, &error)) {

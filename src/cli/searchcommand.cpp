@@ -113,12 +113,7 @@ int CliCommands::search() {
     if (!open()) return kError;
 
     // Protected comments are searched with the right password, or when the logbook has none.
-    const QString stored = m_logbook->ReadPassword();
-    if (!stored.isEmpty() && m_inv.has("--password") && m_inv.option("--password") != stored) {
-        CliInteraction::printError(QStringLiteral("Passwort falsch"));
-        return kError;
-    }
-    criteria->passwordValid = stored.isEmpty() || m_inv.has("--password");
+    criteria->passwordValid = unlocked();
 
     const auto pass = m_book->pass();
     FlightSearch search(*criteria);

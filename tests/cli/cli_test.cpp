@@ -1033,5 +1033,173 @@ TEST_F(CliTest, ChartDataRefusalsPrintTheWindowsMessage) {
     for (const Case& c : cases) check(c);
 }
 
+
+// The folder's files, subfolders included, copied into an empty or new folder.
+bool copyTree(const QString& from, const QString& to) {
+    if (!QDir().mkpath(to)) return false;
+    for (const QFileInfo& entry : QDir(from).entryInfoList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot)) {
+        const QString target = QDir(to).filePath(entry.fileName());
+        if (entry.isDir() ? !copyTree(entry.filePath(), target) : !QFile::copy(entry.filePath(), target)) return false;
+    }
+    return true;
+}
+
+// The password and its two switches as the options dialog stores them in Flug.dat.
+void guardLogbook(const QString& dataFile, const QByteArray& password, bool show, bool change) {
+    QFile data(dataFile);
+    ASSERT_TRUE(data.open(QIODevice::ReadWrite) && data.seek(133));
+    const char flags[] = {char(show ? 1 : 0), char(change ? 1 : 0)};
+    ASSERT_EQ(data.write(flags, 2), 2);
+    ASSERT_TRUE(data.seek(138));
+    const QByteArray stored = ScrambleBytes(password) + '\0';
+    ASSERT_EQ(data.write(stored), stored.size());
+}
+
+TEST_F(CliTest, EveryCommandTakesThePasswordAndRefusesWhatItGuards) {
+    createLogbook();
+    QJsonObject hidden = flight("2023-12-01", 600);  // two years for the chart
+    hidden.insert(QStringLiteral("CommentHidden"), 1);
+    hidden.insert(QStringLiteral("Comment"), str("Nachtflug über See"));
+    ASSERT_EQ(add(QJsonArray{hidden, flight("2024-03-02", 600), flight("2024-03-03", 600)}).exit, 0);
+    const QString importFile = workPath(QStringLiteral("in.exp"));
+    ASSERT_EQ(cli({QStringLiteral("export"), QStringLiteral("3"), importFile}).exit, 0);
+    ASSERT_EQ(cli("delete 3").exit, 0);
+    const QString copy = QString::fromUtf8(cli("backups").out).section(QLatin1Char('\t'), 0, 0);
+    ASSERT_FALSE(copy.isEmpty());
+    const QString base = workPath(QStringLiteral("base"));
+    ASSERT_TRUE(copyTree(m_dir.path(), base));
+
+    // Open: shows and changes no flight. Reading: shows the flights or works through them.
+    // Changing: stores, replaces or removes flights; the restore only that, it shows no more than
+    // `backups` does.
+    enum Kind { Open, Reading, Changing, Restore };
+    struct Command {
+        const char* args;
+        Kind kind;
+        const char* input = "";
+    };
+    const Command commands[] = {
+        {"list", Reading},
+        {"show 2", Reading},
+        {"totals --today 2024-06-01", Reading},
+        {"search --all --text1 Müller", Reading},
+        {"export 2 OUT", Reading},
+        {"csv OUT", Reading},
+        {"chart-data --from 2023 --to 2024", Reading},
+        {"add -", Changing, R"({"Date":"2024-04-01","Atd":600,"Ate":30})"},
+        {"change 2 -", Changing, R"({"Date":"2024-03-02","Atd":600,"Ate":45})"},
+        {"delete 2", Changing},
+        {"import IN", Changing},
+        {"generate 1", Changing},
+        {"restore COPY", Restore},
+        {"check", Open},
+        {"backups", Open},
+        {"datadir", Open},
+        {"sort", Open},
+        {"rebuild-index", Open},
+    };
+    struct State {
+        const char* name;
+        bool password;
+        bool show;
+        bool change;
+    };
+    const State states[] = {
+        {"no password, both switches set", false, true, true},
+        {"password for protected comments only", true, false, false},
+        {"password guards showing", true, true, false},
+        {"password guards changing", true, false, true},
+    };
+    enum Given { None, Wrong, Right };
+    const QString guarded = str("Das Flugbuch ist durch ein Passwort geschützt");
+
+    for (const State& state : states)
+        for (const Command& command : commands)
+            for (const Given given : {None, Wrong, Right}) {
+                SCOPED_TRACE(QStringLiteral("%1 / %2 / password %3")
+                                 .arg(str(state.name), str(command.args))
+                                 .arg(given)
+                                 .toStdString());
+                ASSERT_TRUE(QDir(m_dir.path()).removeRecursively() && copyTree(base, m_dir.path()));
+                guardLogbook(dataPath(QStringLiteral("Flug.dat")), state.password ? "geheim" : "", state.show,
+                             state.change);
+                QFile::remove(workPath(QStringLiteral("out")));
+                QStringList args;
+                for (const QString& a : str(command.args).split(QLatin1Char(' ')))
+                    args << (a == QLatin1String("OUT")  ? workPath(QStringLiteral("out"))
+                             : a == QLatin1String("IN") ? importFile
+                             : a == QLatin1String("COPY") ? copy
+                                                          : a);
+                // Before the command's name or after its arguments: both are the same option.
+                const QString password = given == Right ? QStringLiteral("geheim") : QStringLiteral("Geheim");
+                if (given == Wrong) args << QStringLiteral("--password") << password;
+                if (given == Right) args = QStringList{QStringLiteral("--password=") + password} + args;
+                const auto before = snapshot();
+
+                const Outcome r = cli(args, command.input);
+                const bool needed = state.password && ((state.show && (command.kind == Reading ||
+                                                                      command.kind == Changing)) ||
+                                                       (state.change && (command.kind == Changing ||
+                                                                         command.kind == Restore)));
+                if (command.kind != Open && state.password && given == Wrong) {
+                    EXPECT_EQ(r.exit, 1);
+                    EXPECT_EQ(r.err.trimmed(), str("Fehler: Passwort falsch"));
+                } else if (needed && given == None) {
+                    EXPECT_EQ(r.exit, 1);
+                    EXPECT_EQ(r.err.trimmed(), str("Fehler: ") + guarded);
+                } else {
+                    EXPECT_EQ(r.exit, 0) << r.err.toStdString();
+                    continue;
+                }
+                EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
+                EXPECT_EQ(snapshot(), before);
+                EXPECT_FALSE(QFile::exists(workPath(QStringLiteral("out"))));
+            }
+}
+
+TEST_F(CliTest, AProtectedCommentIsShownChangedOrDeletedOnlyWithThePassword) {
+    createLogbook();
+    QJsonObject hidden = flight("2024-03-01", 600);
+    hidden.insert(QStringLiteral("CommentHidden"), 1);
+    hidden.insert(QStringLiteral("Comment"), str("Nachtflug über See"));
+    QJsonObject plain = flight("2024-03-02", 600);
+    plain.insert(QStringLiteral("Comment"), str("offen"));
+    QJsonObject other = hidden;
+    other.insert(QStringLiteral("Date"), QStringLiteral("2024-03-03"));
+    ASSERT_EQ(add(QJsonArray{hidden, plain, other}).exit, 0);
+    // Another program may have stored a value other than 1 for a protected comment; it protects too.
+    QFile data(dataPath(QStringLiteral("Flug.dat")));
+    ASSERT_TRUE(data.open(QIODevice::ReadWrite) && data.seek(158 + 112 * 2 + 110));
+    ASSERT_EQ(data.write(QByteArray(1, '\2')), 1);
+    data.close();
+    guardLogbook(dataPath(QStringLiteral("Flug.dat")), "geheim", false, false);
+
+    for (const char* position : {"1", "3"}) {
+        SCOPED_TRACE(position);
+        Outcome r = cli({QStringLiteral("show"), str(position)});
+        ASSERT_EQ(r.exit, 0) << r.err.toStdString();
+        EXPECT_FALSE(r.out.contains("Nachtflug")) << r.out.toStdString();
+        EXPECT_TRUE(QJsonDocument::fromJson(r.out).object().value(QStringLiteral("Comment")).isNull());
+        EXPECT_TRUE(r.err.contains(str("Der Kommentar ist geschützt"))) << r.err.toStdString();
+        r = cli({QStringLiteral("show"), str(position), QStringLiteral("--password"), QStringLiteral("geheim")});
+        EXPECT_EQ(QJsonDocument::fromJson(r.out).object().value(QStringLiteral("Comment")).toString(),
+                  str("Nachtflug über See"));
+        EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+
+        // Changing or deleting the flight would let its comment be read or lost unseen.
+        const auto before = snapshot();
+        for (const QStringList& args : {QStringList{QStringLiteral("delete"), str(position)},
+                                        QStringList{QStringLiteral("change"), str(position), QStringLiteral("-")}}) {
+            r = cli(args, json(flight(position[0] == '1' ? "2024-03-01" : "2024-03-03", 600)));
+            EXPECT_EQ(r.exit, 1);
+            EXPECT_TRUE(r.err.contains(str("Der Kommentar ist geschützt"))) << r.err.toStdString();
+        }
+        EXPECT_EQ(snapshot(), before);
+    }
+    EXPECT_EQ(show(2).value(QStringLiteral("Comment")).toString(), str("offen"));
+    EXPECT_EQ(cli("delete 3 --password geheim").exit, 0);
+    EXPECT_EQ(listLines().size(), 2);
+}
+
 }  // namespace
 }  // namespace velmarsk

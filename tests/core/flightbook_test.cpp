@@ -140,6 +140,38 @@ TEST_F(FlightBookTest, PassReadsFlightsAndTextsInDateOrderAsStored) {
     EXPECT_FALSE(pass->ReadFlight(5, none));
 }
 
+TEST_F(FlightBookTest, PasswordGuardsWhatItsSwitchesSayAndProtectedCommentsOnlyWhileOneIsStored) {
+    openNew();
+    FlightBook& s = service();
+    using Guard = FlightBook::Guard;
+    FlightRecord plain = flight(day(1), 600);
+    FlightRecord hidden = plain;
+    hidden.CommentHidden = 1;
+    FlightRecord foreign = plain;
+    foreign.CommentHidden = 7;  // not written here, but any value but 0 protects
+
+    // Without a password the switches guard nothing, and no text is the password.
+    ASSERT_TRUE(book->WriteProtectFlags(true, true));
+    EXPECT_FALSE(s.passwordGuards(Guard::Showing));
+    EXPECT_FALSE(s.passwordGuards(Guard::Changing));
+    EXPECT_FALSE(s.passwordGuardsComment(hidden));
+    EXPECT_FALSE(s.isPassword(QString()));
+
+    ASSERT_TRUE(book->WritePassword(QStringLiteral("Geheim")));
+    for (const auto& [show, change] : {std::pair{false, false}, {true, false}, {false, true}, {true, true}}) {
+        SCOPED_TRACE(testing::Message() << "show " << show << ", change " << change);
+        ASSERT_TRUE(book->WriteProtectFlags(show, change));
+        EXPECT_EQ(s.passwordGuards(Guard::Showing), show);
+        EXPECT_EQ(s.passwordGuards(Guard::Changing), change);
+        EXPECT_TRUE(s.passwordGuardsComment(hidden));
+        EXPECT_TRUE(s.passwordGuardsComment(foreign));
+        EXPECT_FALSE(s.passwordGuardsComment(plain));
+    }
+    EXPECT_TRUE(s.isPassword(QStringLiteral("Geheim")));
+    for (const char* wrong : {"geheim", "Geheim ", "Gehei", ""})
+        EXPECT_FALSE(s.isPassword(QString::fromLatin1(wrong))) << wrong;
+}
+
 TEST(SettingKeysTest, EveryKeyIsFoundByItsNameInAnyCaseAndOnlyOnce) {
     for (const SettingKey* k : allSettingKeys()) {
         EXPECT_EQ(findSettingKey(k->iniName()), k) << k->key;

@@ -98,6 +98,7 @@ private slots:
     void caretStaysWhereACharacterWasRefused_data();
     void caretStaysWhereACharacterWasRefused();
     void wrongPasswordKeepsAskingAndCancelBlocks();
+    void protectedCommentOpensWithThePassword_data();
     void protectedCommentOpensWithThePassword();
     void refusedPasswordEndsTheProgramWhenShowingIsGuarded();
     void hidingACommentAsksToCompactAtTheEnd();
@@ -537,13 +538,22 @@ void TestFlightCommands::wrongPasswordKeepsAskingAndCancelBlocks() {
     QVERIFY(w.mask().CBHasPassword->isChecked());
 }
 
+void TestFlightCommands::protectedCommentOpensWithThePassword_data() {
+    QTest::addColumn<int>("flag");
+    QTest::newRow("as the window stores it") << 1;
+    // Another program's value: the comment is scrambled all the same and stays guarded.
+    QTest::newRow("any other value") << 2;
+}
+
 void TestFlightCommands::protectedCommentOpensWithThePassword() {
+    QFETCH(int, flag);
     LogbookEnv env;
     QVERIFY(env.open());
     FlightRecord r = env.flight(day(1), 600);
-    r.CommentHidden = 1;
+    r.CommentHidden = std::uint8_t(flag);
     env.add(r, QString(), ScrambleText(QStringLiteral("vertraulich")));
     QVERIFY(env.book->WritePassword(QStringLiteral("Geheim")));
+    QVERIFY(env.book->WriteProtectFlags(false, false));  // a new logbook guards changes
     TFMHaupt w(env.flightBook(), env.ui);
     showActive(w);
     QVERIFY(w.mask().MemComment->toPlainText().isEmpty());

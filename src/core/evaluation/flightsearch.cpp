@@ -358,7 +358,7 @@ bool FlightSearch::TextMatches(int k, const FlightPass& pass, const FlightRecord
     if (m_criteria.searches(SearchField::Routing) && bytesMatch(p, texts.routing, texts.readableEnd, false))
         return true;
     if (m_criteria.searches(SearchField::Comment)) {
-        if (record.CommentHidden == 0) {
+        if (!record.commentProtected()) {
             if (bytesMatch(p, texts.comment, texts.readableEnd, false)) return true;
         } else if (m_criteria.passwordValid && bytesMatch(p, texts.comment, texts.readableEnd, true)) {
             return true;

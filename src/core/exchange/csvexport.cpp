@@ -67,9 +67,9 @@ QByteArray CsvExport::build(const FlightPass& pass, std::uint16_t from, std::uin
         for (const FieldInfo& f : flightFields())
             if (isValueColumn(f)) row << valueText(f, f.get(r));
         row << texts.Routing;
-        row << (r.CommentHidden == 0 ? texts.Comment
-                : revealProtected    ? UnscrambleText(texts.Comment)
-                                     : QString());
+        row << (!r.commentProtected() ? texts.Comment
+                : revealProtected     ? UnscrambleText(texts.Comment)
+                                      : QString());
         for (QString& field : row) field = quoted(field);
         out += row.join(QLatin1Char(';')) + QStringLiteral("\r\n");
         ++rows;

@@ -168,7 +168,7 @@ QJsonObject FlightJson::write(const FlightRecord& record, const StringRecord& te
     o.insert(kDuty, crew(record.Duty));
     o.insert(kName, crew(record.Name));
     o.insert(kRouting, texts.Routing);
-    o.insert(kComment, record.CommentHidden ? UnscrambleText(texts.Comment) : texts.Comment);
+    o.insert(kComment, record.commentProtected() ? UnscrambleText(texts.Comment) : texts.Comment);
     return o;
 }
 

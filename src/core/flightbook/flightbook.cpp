@@ -112,6 +112,24 @@ std::unique_ptr<FlightPass> FlightBook::pass() {
     return std::make_unique<FlightPass>(m_logbook);
 }
 
+bool FlightBook::hasPassword() {
+    return m_logbook.HasPassword();
+}
+
+bool FlightBook::passwordGuards(Guard guard) {
+    const bool switchSet = guard == Guard::Showing ? m_logbook.ShowProtected() : m_logbook.ChangeProtected();
+    return switchSet && hasPassword();
+}
+
+bool FlightBook::passwordGuardsComment(const FlightRecord& flight) {
+    return flight.commentProtected() && hasPassword();
+}
+
+bool FlightBook::isPassword(const QString& text) {
+    const QString stored = m_logbook.ReadPassword();
+    return !stored.isEmpty() && text == stored;
+}
+
 std::optional<qint64> FlightBook::countedTotal() {
     const auto flights = pass();
     qint64 total = 0;

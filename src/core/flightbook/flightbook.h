@@ -64,6 +64,18 @@ public:
     // A sequential view of every flight as the files hold them now.
     std::unique_ptr<FlightPass> pass();
 
+    // The password's guards, one rule for the window and the command line. Nothing is guarded while
+    // no password is stored; with one, the two switches of Flug.dat say whether it guards showing
+    // and changing flights, and a flight's protected comment is guarded whatever the switches say
+    // (showing it, and changing, deleting or exporting its flight).
+    enum class Guard { Showing, Changing };
+    bool hasPassword();
+    bool passwordGuards(Guard guard);
+    bool passwordGuardsComment(const FlightRecord& flight);
+    // Whether text is the stored password: compared exactly, case and all; never true while none
+    // is stored.
+    bool isPassword(const QString& text);
+
 signals:
     // After flights were added, changed or deleted (once per batch).
     void flightsChanged();

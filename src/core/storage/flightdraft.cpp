@@ -22,7 +22,7 @@ StringRecord FlightDraft::texts() const {
     s.Date = record.Date;
     s.Atd = record.Atd;
     s.Routing = routing;
-    s.Comment = record.CommentHidden ? ScrambleText(comment) : comment;
+    s.Comment = record.commentProtected() ? ScrambleText(comment) : comment;
     return s;
 }
 

@@ -79,6 +79,11 @@ struct FlightRecord {
     void toBytes(char* out) const;
     QByteArray toBytes() const;
 
+    // The one rule for a protected comment: any value but 0. Only 0 and 1 are written, but a file
+    // from elsewhere may hold another; its comment is stored scrambled all the same, so it is kept
+    // covered rather than shown.
+    bool commentProtected() const { return CommentHidden != 0; }
+
     bool operator==(const FlightRecord&) const = default;
 };
 

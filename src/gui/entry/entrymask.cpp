@@ -82,7 +82,7 @@ void EntryMask::ShowFlight(const FlightRecord& record, const StringRecord& texts
         PanelVFR->setVisible(true);
     }
     RecordToMask(m_currentFlight);
-    const bool hidden = record.CommentHidden != 0;
+    const bool hidden = record.commentProtected();
     CommentHeader->setText(hidden ? QStringLiteral("&Kommentar (geschützt)") : QStringLiteral("&Kommentar"));
     // The rows and the scroll position agree from here on: the rows show CrewScrollPos on.
     const int pos = m_crewCount > 4 ? std::clamp(m_crewScrollPos, 1, m_crewCount - 3) : 1;

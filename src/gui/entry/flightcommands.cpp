@@ -35,15 +35,15 @@ void plainMessage(QWidget* parent, const QString& text) {
 
 void TFMHaupt::NeuerFlugClick() {
     if (EntryState() != Browse) return;
-    if (m_logbook.ChangeProtected() && !passwordGiven()) return;
+    if (m_book.passwordGuards(FlightBook::Guard::Changing) && !passwordGiven()) return;
     m_mask->CBHasPassword->setChecked(m_passwordValid);
     m_mask->BeginNewFlight();
 }
 
 void TFMHaupt::FlugAendernClick() {
     if (EntryState() != Browse || m_currentPosition < 1) return;
-    if (m_logbook.ChangeProtected() && !passwordGiven()) return;
-    if (m_mask->CurrentFlight().CommentHidden == 1 && m_logbook.HasPassword()) {
+    if (m_book.passwordGuards(FlightBook::Guard::Changing) && !passwordGiven()) return;
+    if (m_book.passwordGuardsComment(m_mask->CurrentFlight())) {
         if (!passwordGiven()) return;
         ShowFlight(m_currentPosition);  // the comment was covered until now
     }
@@ -81,7 +81,7 @@ void TFMHaupt::BtnokClick() {
     if (EntryState() == ChangeFlight) {
         // The old version stays until the new one is stored: a refused save loses nothing.
         position = m_book.ChangeFlight(m_currentPosition, work, texts);
-        if (position > 0) wasProtected = old.CommentHidden == 1;
+        if (position > 0) wasProtected = old.commentProtected();
     } else {
         position = m_book.AddFlight(work, texts);
     }
@@ -94,7 +94,7 @@ void TFMHaupt::BtnokClick() {
     endEntry(position);
     const int crewCount = m.CrewCount();
     if (crewCount > 4 && crewCount - 3 < m.CrewScrollPos()) m.SetCrewScroll(crewCount - 3);
-    if (!wasProtected && work.CommentHidden == 1) m_hiddenCommentLeft = true;
+    if (!wasProtected && work.commentProtected()) m_hiddenCommentLeft = true;
 }
 
 void TFMHaupt::BtnCancelClick() {
@@ -112,8 +112,8 @@ void TFMHaupt::endEntry(int position) {
 
 void TFMHaupt::FlugloeschenClick() {
     if (EntryState() != Browse || m_currentPosition < 1) return;
-    if (m_logbook.ChangeProtected() && !passwordGiven()) return;
-    if (m_mask->CurrentFlight().CommentHidden == 1 && m_logbook.HasPassword() && !passwordGiven()) return;
+    if (m_book.passwordGuards(FlightBook::Guard::Changing) && !passwordGiven()) return;
+    if (m_book.passwordGuardsComment(m_mask->CurrentFlight()) && !passwordGiven()) return;
     if (MessageBox::ask(this, QStringLiteral("Flug löschen"),
                         QStringLiteral("Flug wird unwiderruflich gelöscht"), MessageBox::Icon::Stop,
                         MessageBox::Buttons::YesNo) != MessageBox::Answer::Yes)

@@ -81,9 +81,10 @@ void EntryMask::RecordToMask(const FlightRecord& record) {
         else
             static_cast<TEditZahl*>(b.control)->setValue(b.field->get(record));
     }
-    MemComment->setPlainText(shownBreaks(record.CommentHidden ? UnscrambleText(m_currentStringRecord.Comment)
-                                                              : m_currentStringRecord.Comment));
-    CBCommentHidden->setChecked(record.CommentHidden != 0);
+    MemComment->setPlainText(shownBreaks(record.commentProtected()
+                                             ? UnscrambleText(m_currentStringRecord.Comment)
+                                             : m_currentStringRecord.Comment));
+    CBCommentHidden->setChecked(record.commentProtected());
 }
 
 void EntryMask::MaskToRecord(FlightRecord& record) {
@@ -102,7 +103,7 @@ void EntryMask::MaskToRecord(FlightRecord& record) {
     for (const Binding& b : m_bindings) b.field->set(record, maskValue(b));
     record.CommentHidden = CBCommentHidden->isChecked() ? 1 : 0;
     const QString comment = storedBreaks(MemComment->toPlainText());
-    m_currentStringRecord.Comment = record.CommentHidden ? ScrambleText(comment) : comment;
+    m_currentStringRecord.Comment = record.commentProtected() ? ScrambleText(comment) : comment;
     m_logbook.SaveNames();
 }
 

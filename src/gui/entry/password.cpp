@@ -3,6 +3,7 @@
 #include "dialogs/messagebox.h"
 #include "entry/tfmhaupt.h"
 #include "entry/tfmpassword.h"
+#include "flightbook/flightbook.h"
 #include "maintenance/tfmordnen.h"
 #include "storage/logbook.h"
 
@@ -11,14 +12,14 @@
 namespace velmarsk {
 
 bool TFMHaupt::AskPassword() {
-    TFMPassword dialog(m_logbook.ReadPassword(), this);
+    TFMPassword dialog(m_book, this);
     m_passwordValid = dialog.exec() == QDialog::Accepted;
     return m_passwordValid;
 }
 
 bool TFMHaupt::AskPasswordIfSet() {
-    if (!m_logbook.HasPassword()) return true;
-    TFMPassword dialog(m_logbook.ReadPassword(), this);
+    if (!m_book.hasPassword()) return true;
+    TFMPassword dialog(m_book, this);
     if (dialog.exec() != QDialog::Accepted) return false;
     m_passwordValid = true;
     return true;

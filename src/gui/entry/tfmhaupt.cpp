@@ -229,7 +229,7 @@ void TFMHaupt::ShowFlight(int n) {
     m.CBHasPassword->setVisible(hasPassword);
     if (!hasPassword) m_passwordValid = true;
     m.CBHasPassword->setChecked(m_passwordValid);
-    if (m_logbook.ShowProtected() && !m_passwordValid && !AskPassword()) {
+    if (m_book.passwordGuards(FlightBook::Guard::Showing) && !m_passwordValid && !AskPassword()) {
         // Showing data is guarded and the password was refused: the program ends, showing nothing.
         m_endRequested = true;
         QTimer::singleShot(0, this, &QWidget::close);

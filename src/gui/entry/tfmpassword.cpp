@@ -2,6 +2,7 @@
 
 #include "controls/subs.h"
 #include "dialogs/messagebox.h"
+#include "flightbook/flightbook.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -11,7 +12,7 @@
 
 namespace velmarsk {
 
-TFMPassword::TFMPassword(const QString& expected, QWidget* parent) : QDialog(parent), m_expected(expected) {
+TFMPassword::TFMPassword(FlightBook& book, QWidget* parent) : QDialog(parent), m_book(book) {
     setObjectName(QStringLiteral("FMPassword"));
     setWindowTitle(QStringLiteral("Passwort eingeben"));
     auto* box = new QVBoxLayout(this);
@@ -37,7 +38,7 @@ TFMPassword::TFMPassword(const QString& expected, QWidget* parent) : QDialog(par
 }
 
 void TFMPassword::BtnPasswordOkClick() {
-    if (EDPassword->text() == m_expected) {
+    if (m_book.isPassword(EDPassword->text())) {
         accept();
         return;
     }

@@ -7,12 +7,15 @@ class QPushButton;
 
 namespace velmarsk {
 
+class FlightBook;
+
 // Asks for the logbook's password; any number of tries, the close box refuses.
 class TFMPassword : public QDialog {
     Q_OBJECT
 
 public:
-    TFMPassword(const QString& expected, QWidget* parent = nullptr);
+    // The answer is checked by the logbook's service, as the command line checks its option.
+    TFMPassword(FlightBook& book, QWidget* parent = nullptr);
 
     void BtnPasswordOkClick();
 
@@ -20,7 +23,7 @@ public:
     QPushButton* BtnPasswordOk;
 
 private:
-    QString m_expected;
+    FlightBook& m_book;
 };
 
 }  // namespace velmarsk

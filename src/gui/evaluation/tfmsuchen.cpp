@@ -316,7 +316,7 @@ SearchCriteria TFMSuchen::criteriaFromControls() const {
     for (QCheckBox* box : procedureBoxes)
         if (box->isChecked()) c.procedures << box->objectName();
     // Without a stored password every comment counts as open.
-    c.passwordValid = m_main.PasswordValid() || !m_main.logbook().HasPassword();
+    c.passwordValid = m_main.PasswordValid() || !m_main.flightBook().hasPassword();
     return c;
 }
 

@@ -29,9 +29,7 @@ TFMExportFlug* TFMHaupt::exportWindow() {
 void TFMHaupt::ExportierenClick() {
     // With no flight shown there is nothing to export; an entry without date would end every import.
     if (m_currentPosition < 1 || m_currentPosition > m_logbook.FlightCount()) return;
-    if (m_logbook.HasPassword() && m_mask->CurrentFlight().CommentHidden == 1 && !m_passwordValid &&
-        !AskPassword())
-        return;
+    if (m_book.passwordGuardsComment(m_mask->CurrentFlight()) && !m_passwordValid && !AskPassword()) return;
     // An export file collects flights one at a time and shows nothing of them: say where this one went.
     statusBar()->clearMessage();
     const QString file = exportWindow()->ExportFlight(m_currentPosition);
@@ -44,7 +42,7 @@ void TFMHaupt::ExportierenClick() {
 
 void TFMHaupt::ImportierenClick() {
     // Adding flights is a change like a new flight.
-    if (m_logbook.ChangeProtected() && !passwordGiven()) return;
+    if (m_book.passwordGuards(FlightBook::Guard::Changing) && !passwordGiven()) return;
     const int shown = m_currentPosition;
     const std::optional<ImportOutcome> outcome = exportWindow()->ImportFlights();
     ShowFlight(outcome && outcome->lastPosition > 0 ? outcome->lastPosition

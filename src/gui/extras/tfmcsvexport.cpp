@@ -86,8 +86,8 @@ bool TFMCsvExport::BtnOkClick() {
     FlightRecord r;
     for (int p = 1; p <= pass->FlightCount() && !anyHidden; ++p)
         anyHidden = pass->DateAt(p) >= von && pass->DateAt(p) <= bis && pass->ReadFlight(p, r) &&
-                    r.CommentHidden != 0;
-    const bool reveal = !anyHidden || !book.logbook().HasPassword() || m_main.passwordGiven();
+                    r.commentProtected();
+    const bool reveal = !anyHidden || !book.hasPassword() || m_main.passwordGiven();
     int count = 0;
     const QByteArray csv = CsvExport::build(*pass, von, bis, reveal, &count);
     // A logbook that failed to read has been reported; a table of the flights read would not be all.
