@@ -72,6 +72,7 @@ private slots:
 
     void restoresTheChosenCopyAfterTheQuestion();
     void cancelAndNoChangeNothing();
+    void changeProtectionAsksThePasswordFirst();
     void thePasswordStateIsTheRestoredLogbooks_data();
     void thePasswordStateIsTheRestoredLogbooks();
 };
@@ -118,6 +119,34 @@ void TestBackupDialog::cancelAndNoChangeNothing() {
     QCOMPARE(env.book->FlightCount(), 2);
     QCOMPARE(env.bytes("Flug.dat"), dat);
     QCOMPARE(BackupRotation(env.dir.path()).list().size(), 1);
+}
+
+// A restore replaces every flight: under change protection a wrong password puts nothing back.
+void TestBackupDialog::changeProtectionAsksThePasswordFirst() {
+    LogbookEnv env;
+    prepare(env);
+    QVERIFY(env.book->WritePassword(QStringLiteral("geheim1")));
+    QVERIFY(env.book->WriteProtectFlags(false, true));
+    TFMHaupt main(env.flightBook(), env.ui);
+    main.ShowFlight(2);
+    bool dialogShown = false;
+    QTimer::singleShot(200, [&dialogShown] {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<TFMSicherung*>(top); d && d->isVisible()) {
+                dialogShown = true;
+                d->reject();
+            }
+    });
+    bool asked = false;
+    QObject answering;
+    answerPasswordWhenAsked(&answering, QStringLiteral("falsch"), &asked);
+    MessageBox::setAutoAnswer(true);
+    main.menuAction(QStringLiteral("Sicherungwiederherstellen"))->trigger();
+    QTest::qWait(300);
+
+    QVERIFY(asked);
+    QVERIFY(!dialogShown);
+    QCOMPARE(env.book->FlightCount(), 2);
 }
 
 void TestBackupDialog::thePasswordStateIsTheRestoredLogbooks_data() {

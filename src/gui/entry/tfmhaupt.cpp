@@ -187,6 +187,8 @@ void TFMHaupt::connectCommands() {
 
 void TFMHaupt::SicherungwiederherstellenClick() {
     if (EntryState() != Browse) return;  // a flight being entered is not thrown away
+    // Putting a copy back replaces every flight: a change like any other, as on the command line.
+    if (m_book.passwordGuards(FlightBook::Guard::Changing) && !passwordGiven()) return;
     const QString password = m_logbook.ReadPassword();
     const bool restored = TFMSicherung::RestoreBackup(m_book, this);
     if (!m_logbook.isOpen()) {
