@@ -137,10 +137,18 @@ void TestBackupDialog::changeProtectionAsksThePasswordFirst() {
                 d->reject();
             }
     });
+    // The password question is cancelled: a wrong password keeps it open.
     bool asked = false;
     QObject answering;
-    answerPasswordWhenAsked(&answering, QStringLiteral("falsch"), &asked);
-    MessageBox::setAutoAnswer(true);
+    auto* poll = new QTimer(&answering);
+    QObject::connect(poll, &QTimer::timeout, [&asked] {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<TFMPassword*>(top); d && d->isVisible()) {
+                asked = true;
+                d->reject();
+            }
+    });
+    poll->start(10);
     main.menuAction(QStringLiteral("Sicherungwiederherstellen"))->trigger();
     QTest::qWait(300);
 
