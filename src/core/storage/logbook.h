@@ -33,7 +33,10 @@ struct SortResult {
 // Durability: Flug.dat and Flug.str are written in place in an order that leaves at most the
 // operation in progress undone after a crash; the index, names and crew files are replaced whole.
 // The index is written after every change (or once at the end of a batch) and checked against
-// Flug.dat at opening, where an index out of step is rebuilt.
+// Flug.dat at opening, where an index out of step is rebuilt. A slot whose date and start disagree
+// with its index entry and its texts, which agree with each other, is damage and no change cut
+// short: opening keeps that index and writes nothing, and the rebuild the user asks for puts the
+// slot's date and start back.
 class Logbook {
 public:
     static constexpr int kDuplicate = -1;  // another flight has the same Date and Atd
