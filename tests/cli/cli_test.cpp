@@ -481,6 +481,49 @@ TEST_F(CliTest, CheckReportsDamageWithoutWritingAndRebuildMendsTheIndex) {
     EXPECT_EQ(listLines().size(), 40);
 }
 
+// One flipped bit in a flight's date or start while its index entry and texts still know it: the
+// reading commands name the flight and write nothing, check reports it every time, and
+// rebuild-index gives the flight its date, start and texts back.
+TEST_F(CliTest, ADamagedFlightKeyIsReportedUntilRebuildIndexPutsItBack) {
+    createLogbook();
+    QJsonArray flights;
+    for (const char* date : {"2024-03-01", "2024-03-02", "2024-03-03"}) {
+        QJsonObject f = flight(date, 600);
+        f.insert(QStringLiteral("Routing"), QString(str("Strecke ") + QString::fromLatin1(date)));
+        f.insert(QStringLiteral("Comment"), str("Übung"));
+        flights.append(f);
+    }
+    ASSERT_EQ(add(flights).exit, 0);
+    const auto good = snapshot();
+    const QStringList goodList = listLines();
+    const QJsonObject goodShow = show(2);
+
+    const qsizetype slot = 158 + 112;  // the flight of 2 March
+    for (const qsizetype offset : {slot, slot + 1, slot + 42}) {
+        SCOPED_TRACE(offset);
+        restore(good);
+        QByteArray dat = good.value(QStringLiteral("Flug.dat"));
+        dat[offset] = char(dat[offset] ^ (offset == slot + 1 ? 0x40 : 0x04));
+        writeFile(dataPath(QStringLiteral("Flug.dat")), dat);
+        const auto damaged = snapshot();
+        for (const char* command : {"list", "list", "show 2", "totals", "check", "check"}) {
+            SCOPED_TRACE(command);
+            const Outcome r = cli(command);
+            EXPECT_TRUE(r.err.contains(str("02.03.2024")) || r.out.contains("02.03.2024"))
+                << r.err.toStdString();
+            if (QByteArray(command) == "check") {
+                EXPECT_EQ(r.exit, 1);
+            }
+            EXPECT_EQ(snapshot(), damaged);
+        }
+        const Outcome r = cli("rebuild-index");
+        EXPECT_EQ(r.exit, 0) << r.err.toStdString();
+        EXPECT_EQ(cli("check").out, QByteArrayLiteral("ok\n"));
+        EXPECT_EQ(listLines(), goodList);
+        EXPECT_EQ(show(2), goodShow);
+    }
+}
+
 TEST_F(CliTest, OpeningRebuildsAMissingIndexWithANote) {
     createLogbook();
     ASSERT_EQ(cli("generate 25 --seed 3").exit, 0);

@@ -539,6 +539,91 @@ TEST_F(MaintenanceTest, DamagedTextsStayInPlaceUntilTheUserRepairs) {
     }
 }
 
+// One flipped bit where a flight's date, start or texts are named. Two of slot, index entry and
+// texts still agree: opening changes no flight and no text (an index that is the odd one out is
+// made anew), names the flight, the flight keeps its texts at every opening, the check names the
+// damage, and "Index neu" gives the flight its date, start and texts back.
+TEST_F(MaintenanceTest, OneDamagedByteNeverCostsAFlightItsTexts) {
+    enum class OddOneOut { Slot, Index, Texts };
+    struct Damage {
+        const char* what;
+        const char* file;
+        qint64 offset;
+        char bits;
+        OddOneOut odd;
+    };
+    const qint64 slot = 158 + 112;  // the second flight's slot
+    const qint64 entry = 46 + 10;   // its index entry: date, start, slot, texts' place
+    openNew();
+    for (int i = 1; i <= 3; ++i)
+        ASSERT_GT(book->AddFlight(flight(day(i), 600), texts(QStringLiteral("Strecke %1").arg(i),
+                                                             QStringLiteral("Bemerkung %1").arg(i))),
+                  0);
+    const qint64 textKey = book->index().StrPosAt(2) + 5;
+    book.reset();
+    const QByteArray goodDat = bytes("Flug.dat"), goodStr = bytes("Flug.str"), goodIdx = bytes("Flug.idx");
+    const Damage damages[] = {
+        {"date in the slot", "Flug.dat", slot, 0x04, OddOneOut::Slot},
+        {"date in the slot, high bits", "Flug.dat", slot + 1, 0x40, OddOneOut::Slot},
+        {"start in the slot", "Flug.dat", slot + 42, 0x01, OddOneOut::Slot},
+        {"texts' place in the index", "Flug.idx", entry + 6, 0x02, OddOneOut::Index},
+        {"key of the texts", "Flug.str", textKey, 0x08, OddOneOut::Texts},
+    };
+    for (const Damage& d : damages) {
+        SCOPED_TRACE(d.what);
+        book.reset();
+        writeBytes("Flug.dat", goodDat);
+        writeBytes("Flug.str", goodStr);
+        writeBytes("Flug.idx", goodIdx);
+        QByteArray damaged = bytes(d.file);
+        damaged[d.offset] = char(damaged[d.offset] ^ d.bits);
+        writeBytes(d.file, damaged);
+        const bool indexMended = d.odd == OddOneOut::Index;
+        const QByteArray dat = bytes("Flug.dat"), str = bytes("Flug.str");
+        const QByteArray idx = indexMended ? goodIdx : bytes("Flug.idx");
+        for (int start = 1; start <= 2; ++start) {
+            SCOPED_TRACE(start);
+            ui.asked.clear();
+            ASSERT_TRUE(reopen());
+            if (!indexMended) {
+                EXPECT_TRUE(ui.saidContaining(QStringLiteral("02.03.2024")))
+                    << ui.texts().join(QLatin1Char('\n')).toStdString();
+            }
+            ASSERT_EQ(book->FlightCount(), 3);
+            StringRecord s;
+            ASSERT_TRUE(book->ReadStringRecord(2, s));
+            EXPECT_EQ(s.Routing, QStringLiteral("Strecke 2"));
+            EXPECT_EQ(s.Comment, QStringLiteral("Bemerkung 2"));
+            EXPECT_EQ(book->Check().isEmpty(), indexMended)
+                << book->Check().join(QLatin1Char('\n')).toStdString();
+            book.reset();
+            EXPECT_EQ(bytes("Flug.dat"), dat);
+            EXPECT_EQ(bytes("Flug.str"), str);
+            EXPECT_EQ(bytes("Flug.idx"), idx);
+        }
+        // The sort waits for the repair; "Index neu" gives the flight its date, start and texts.
+        ASSERT_TRUE(reopen());
+        if (d.odd == OddOneOut::Slot) {
+            EXPECT_FALSE(book->SortAndCompact(true, *std::make_unique<ScriptedProgress>()).completed);
+            EXPECT_EQ(bytes("Flug.str"), str);
+        }
+        ScriptedProgress progress;
+        ASSERT_TRUE(book->RebuildIndex(progress));
+        EXPECT_TRUE(book->Check().isEmpty()) << book->Check().join(QLatin1Char('\n')).toStdString();
+        ASSERT_EQ(book->FlightCount(), 3);
+        for (int p = 1; p <= 3; ++p) {
+            FlightRecord r;
+            StringRecord s;
+            ASSERT_TRUE(book->ReadFlight(p, r));
+            ASSERT_TRUE(book->ReadStringRecord(p, s));
+            EXPECT_EQ(r.Date, dateToDayNumber(day(p)));
+            EXPECT_EQ(r.Atd, 600);
+            EXPECT_EQ(s.Routing, QStringLiteral("Strecke %1").arg(p));
+            EXPECT_EQ(s.Comment, QStringLiteral("Bemerkung %1").arg(p));
+        }
+    }
+}
+
 TEST_F(MaintenanceTest, CheckNamesEveryBrokenRuleAndWritesNothing) {
     openNew();
     for (int i = 1; i <= 2; ++i) ASSERT_GT(add(day(i), 600), 0);

@@ -12,8 +12,10 @@
 #include "storage/fileview.h"
 #include "storage/logbook.h"
 #include "storage/messages.h"
+#include "storage/savefile.h"
 
 #include <QFile>
+#include <QHash>
 #include <QSet>
 #include <algorithm>
 #include <array>
@@ -28,14 +30,6 @@ constexpr int kPollEvery = 4096;
 
 std::uint32_t keyOf(const char* slot) {
     return (std::uint32_t(bytes::u16(slot)) << 16) | bytes::u16(slot + 42);
-}
-
-QString describe(std::uint32_t key) {
-    const int atd = int(key & 0xFFFF);
-    return QStringLiteral("%1 %2:%3")
-        .arg(dayNumberToDate(key >> 16).toString(QStringLiteral("dd.MM.yyyy")))
-        .arg(atd / 60)
-        .arg(atd % 60, 2, 10, QLatin1Char('0'));
 }
 
 // Sorts values by the bits [from, to), 11 at a time; stable, so values pushed in slot or file order
@@ -66,6 +60,52 @@ struct LiveText {
 
 }  // namespace
 
+void Logbook::restoreDamagedKeys(const FlightIndex& hint, QStringList* notes) {
+    const std::vector<IndexEntry> entries = hint.entries();
+    struct Restore {
+        std::uint16_t recNo;
+        std::uint32_t was, key;
+    };
+    std::vector<Restore> restores;
+    {
+        const FileView slotView(m_data, kFirstSlotPos);
+        const FileView strings(m_strings, 0);
+        if (!slotView.ok() || !strings.ok()) return;
+        const std::vector<std::size_t> damaged = damagedSlots(entries, slotView.bytes(), strings.bytes());
+        if (damaged.empty()) return;
+        // A key goes back only where no other slot holds it and the index file names it and the
+        // slot once: a damaged index file decides nothing.
+        QSet<std::uint32_t> slotKeys;
+        for (qsizetype s = 0; s + kFlightRecordSize <= slotView.size(); s += kFlightRecordSize)
+            if (bytes::u16(slotView.data() + s) != 0) slotKeys.insert(keyOf(slotView.data() + s));
+        QHash<std::uint32_t, int> keyUses;
+        QHash<std::uint16_t, int> slotUses;
+        for (const IndexEntry& e : entries) {
+            ++keyUses[e.key()];
+            ++slotUses[e.RecNo];
+        }
+        for (std::size_t i : damaged) {
+            const IndexEntry& e = entries[i];
+            if (slotKeys.contains(e.key()) || keyUses.value(e.key()) != 1 || slotUses.value(e.RecNo) != 1)
+                continue;
+            restores.push_back(
+                {e.RecNo, keyOf(slotView.data() + qsizetype(e.RecNo) * kFlightRecordSize), e.key()});
+        }
+    }
+    for (const Restore& r : restores) {
+        QByteArray date, atd;
+        bytes::append16(date, std::uint16_t(r.key >> 16));
+        bytes::append16(atd, std::uint16_t(r.key & 0xFFFF));
+        if (!writeAt(m_data, slotOffset(r.recNo), date, kDataFile) ||
+            !writeAt(m_data, slotOffset(r.recNo) + 42, atd, kDataFile))
+            return;
+        *notes << QStringLiteral(
+                      "Der Flug vom %1 stand in der Hauptdatei als %2; Datum und Startzeit sind "
+                      "wieder, wie Index und Routing/Kommentar sie nennen.")
+                      .arg(msg::flightStart(r.key), msg::flightStart(r.was));
+    }
+}
+
 bool Logbook::RebuildIndex(Progress& progress, const FlightIndex* onDisk, bool atOpening) {
     auto cancel = [&] {
         QFile::remove(filePath(kIndexFile));
@@ -85,6 +125,17 @@ bool Logbook::RebuildIndex(Progress& progress, const FlightIndex* onDisk, bool a
         }
         notes << QStringLiteral("Unvollständigen Datensatz am Ende der Hauptdatei (%1 Byte) entfernt.")
                      .arg(tail);
+    }
+
+    // The user's repair reads the index file as it was: where its entry and a flight's texts agree
+    // against the flight's slot, or slot and entry against the texts' key, those two win.
+    FlightIndex hint;
+    bool hinted = false;
+    if (!atOpening) {
+        QByteArray content;
+        hinted = readWholeFile(filePath(kIndexFile), &content) &&
+                 hint.parse(content) == FlightIndex::ParseResult::Ok;
+        if (hinted) restoreDamagedKeys(hint, &notes);
     }
 
     // First pass: the occupied slots of Flug.dat, as (key, slot) in key order.
@@ -170,7 +221,8 @@ bool Logbook::RebuildIndex(Progress& progress, const FlightIndex* onDisk, bool a
                 notes << QStringLiteral(
                              "Der Flug vom %1 hatte dieselbe Startzeit wie ein anderer Flug; seine Startzeit "
                              "ist jetzt %2.")
-                             .arg(describe(key), describe(newKey).section(QLatin1Char(' '), 1));
+                             .arg(msg::flightStart(key),
+                                  msg::flightStart(newKey).section(QLatin1Char(' '), 1));
             }
             distinct.push_back(s);
             kept.push_back(s);
@@ -182,8 +234,8 @@ bool Logbook::RebuildIndex(Progress& progress, const FlightIndex* onDisk, bool a
     if (atOpening && !moved.empty()) {
         QStringList which;
         for (const NewStart& m : moved)
-            which << QStringLiteral("%1 → %2").arg(describe(m.oldKey),
-                                                   describe(m.newKey).section(QLatin1Char(' '), 1));
+            which << QStringLiteral("%1 → %2").arg(msg::flightStart(m.oldKey),
+                                                   msg::flightStart(m.newKey).section(QLatin1Char(' '), 1));
         if (!m_ui.confirm(QStringLiteral("Index erneuern"), msg::sameStartQuestion(which),
                           Interaction::Icon::Question)) {
             m_index.ClearIndex();
@@ -335,15 +387,57 @@ bool Logbook::RebuildIndex(Progress& progress, const FlightIndex* onDisk, bool a
         bytes::append16(key, e->Atd);
         if (!writeAt(m_strings, e->StrPos + StringRecord::kDateOffset, key, kStringFile)) return cancel();
     }
-    int withoutText = 0, damagedText = 0;
+    // The texts the index file names for each slot, for flights no live record of their key fits.
+    const FlightIndex* named = atOpening ? onDisk : (hinted ? &hint : nullptr);
+    std::vector<const IndexEntry*> namedBySlot(std::size_t(std::max<qsizetype>(slotCount, 1)), nullptr);
+    std::vector<IndexEntry> namedEntries;
+    if (named) {
+        namedEntries = named->entries();
+        for (const IndexEntry& x : namedEntries)
+            if (x.RecNo < slotCount) namedBySlot[x.RecNo] = &x;
+    }
+    std::vector<std::int32_t> taken;
+    for (const IndexEntry& e : entries)
+        if (e.StrPos >= 0) taken.push_back(e.StrPos);
+    std::sort(taken.begin(), taken.end());
+    int withoutText = 0;
+    QStringList damagedText;
     for (IndexEntry& e : entries) {
         if (e.StrPos >= 0) continue;
+        const IndexEntry* x = namedBySlot[e.RecNo];
+        const bool free = x && x->StrPos >= 0 && x->StrPos < size &&
+                          !std::binary_search(taken.begin(), taken.end(), x->StrPos);
         // At opening a flight whose texts the index file names keeps them, damaged as they may be:
         // empty texts in their place would be written over what a repair might still read.
         const int known = atOpening && onDisk ? onDisk->PositionOf(e.Date, e.Atd) : 0;
         if (known != 0 && onDisk->StrPosAt(known) >= 0 && onDisk->StrPosAt(known) < size) {
             e.StrPos = onDisk->StrPosAt(known);
-            ++damagedText;
+            damagedText << msg::flightStart(e.key());
+            continue;
+        }
+        if (atOpening && free) {
+            e.StrPos = x->StrPos;
+            taken.insert(std::upper_bound(taken.begin(), taken.end(), e.StrPos), e.StrPos);
+            damagedText << msg::flightStart(e.key());
+            continue;
+        }
+        // At the user's repair, slot and index entry agree against the key of the texts the entry
+        // names: the texts get the flight's key again.
+        auto orphan = std::find_if(orphans.begin(), orphans.end(),
+                                   [&](const LiveText& t) { return x && t.offset == x->StrPos; });
+        if (!atOpening && free && x->key() == e.key() && orphan != orphans.end() &&
+            x->StrPos + StringRecord::kHeaderSize <= size &&
+            std::memcmp(data + x->StrPos, "TOlm\0", 5) == 0) {
+            QByteArray key;
+            bytes::append16(key, e.Date);
+            bytes::append16(key, e.Atd);
+            if (!writeAt(m_strings, x->StrPos + StringRecord::kDateOffset, key, kStringFile)) return cancel();
+            e.StrPos = x->StrPos;
+            orphans.erase(orphan);
+            notes << QStringLiteral(
+                         "Routing und Kommentar des Fluges vom %1 trugen einen beschädigten "
+                         "Schlüssel; sie gehören wieder zum Flug.")
+                         .arg(msg::flightStart(e.key()));
             continue;
         }
         StringRecord empty;
@@ -357,11 +451,11 @@ bool Logbook::RebuildIndex(Progress& progress, const FlightIndex* onDisk, bool a
     if (withoutText > 0)
         notes << QStringLiteral("%1 Flug/Flüge ohne Routing und Kommentar gefunden; leere Texte angelegt.")
                      .arg(withoutText);
-    if (damagedText > 0)
+    if (!damagedText.isEmpty())
         notes << QStringLiteral(
-                     "%1 Flug/Flüge mit beschädigtem Routing und Kommentar gefunden; \"Index neu\" "
-                     "legt leere Texte an.")
-                     .arg(damagedText);
+                     "Routing und Kommentar passen nicht zum Flug vom %1; sie bleiben unverändert, bis "
+                     "\"Index neu\" sie dem Flug wieder zuordnet oder leere Texte anlegt.")
+                     .arg(damagedText.join(QStringLiteral(", ")));
 
     // Live records that no flight took (an add or change cut short, a damaged flight key) are
     // retired, so that each flight keeps exactly one live record and none is left without a flight.

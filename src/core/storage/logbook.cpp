@@ -355,15 +355,23 @@ bool Logbook::LoadIndex() {
             return RebuildIndex(*progress, nullptr, true);
         }
         QString why;
+        std::vector<std::size_t> damaged;
         if (result == FlightIndex::ParseResult::ReadError)
             why =
                 msg::indexReadError() + (readError.isEmpty() ? QString() : QStringLiteral(": ") + readError);
-        else if (verifyIndex(&why)) {
+        else if (verifyIndex(&why, &damaged)) {
             m_indexVerified = true;
             // An index of the old header-less layout is written anew at once, so the upgrade
             // does not wait for a change that may never come.
             m_indexSaved = fileheader::read(content).version != 0;
             if (!m_indexSaved) SaveIndex();
+            return true;
+        } else if (!damaged.empty()) {
+            // Index entry and texts still agree on what a damaged slot held: a rebuild from the slot
+            // would move the flight and part it from its texts. Opening writes nothing and keeps the
+            // index as the file has it; "Index neu" is the user's repair.
+            tellDamagedSlots(m_index.entries(), damaged);
+            m_indexSaved = true;
             return true;
         }
         // The index is derived from Flug.dat and Flug.str, so one out of step is rebuilt from them.
@@ -422,7 +430,7 @@ void Logbook::mendInterruptedChange() {
 }
 
 QString Logbook::indexProblem(const std::vector<IndexEntry>& entries, QByteArrayView slotData,
-                              QByteArrayView strings) {
+                              QByteArrayView strings, const std::vector<std::size_t>* damaged) {
     const int count = int(entries.size());
     const qsizetype slotCount = slotData.size() / kFlightRecordSize;
     int occupied = 0;
@@ -440,7 +448,8 @@ QString Logbook::indexProblem(const std::vector<IndexEntry>& entries, QByteArray
             return QStringLiteral("Die Indexdatei ist nicht in Ordnung.");
         used[e.RecNo] = true;
         const char* slot = slotData.data() + qsizetype(e.RecNo) * kFlightRecordSize;
-        if (bytes::u16(slot) != e.Date || bytes::u16(slot + 42) != e.Atd)
+        if ((bytes::u16(slot) != e.Date || bytes::u16(slot + 42) != e.Atd) &&
+            !(damaged && std::binary_search(damaged->begin(), damaged->end(), std::size_t(i))))
             return QStringLiteral("Die Indexdatei passt nicht zur Hauptdatei.");
         const qsizetype sp = e.StrPos;
         // The tag is not required here: a damaged tag is reported when the record is read and mended
@@ -452,15 +461,79 @@ QString Logbook::indexProblem(const std::vector<IndexEntry>& entries, QByteArray
     return {};
 }
 
-bool Logbook::verifyIndex(QString* why) {
+std::vector<std::size_t> Logbook::damagedSlots(const std::vector<IndexEntry>& entries,
+                                               QByteArrayView slotData, QByteArrayView strings) {
+    std::vector<std::size_t> damaged;
+    const qsizetype slotCount = slotData.size() / kFlightRecordSize;
+    QSet<std::uint32_t> entryKeys;
+    for (const IndexEntry& e : entries) entryKeys.insert(e.key());
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const IndexEntry& e = entries[i];
+        if (e.RecNo >= slotCount) continue;
+        const char* slot = slotData.data() + qsizetype(e.RecNo) * kFlightRecordSize;
+        const std::uint32_t slotKey = (std::uint32_t(bytes::u16(slot)) << 16) | bytes::u16(slot + 42);
+        // An empty slot is left to the rebuild, which keeps it out of the way (see RebuildIndex).
+        if (slotKey == e.key() || bytes::u16(slot) == 0 || e.Date == 0) continue;
+        const qsizetype sp = e.StrPos;
+        if (sp < 0 || sp + StringRecord::kHeaderSize > strings.size() ||
+            std::memcmp(strings.data() + sp, "TOlm\0", 5) != 0 ||
+            bytes::u16(strings.data() + sp + 5) != e.Date || bytes::u16(strings.data() + sp + 7) != e.Atd)
+            continue;
+        // A delete cut short leaves the moved flight's key, which its own entry still names; a change
+        // of date or start cut short has stored the new texts, with the slot's key, before the slot.
+        if (entryKeys.contains(slotKey)) continue;
+        QByteArray header("TOlm\0", 5);
+        bytes::append16(header, std::uint16_t(slotKey >> 16));
+        bytes::append16(header, std::uint16_t(slotKey & 0xFFFF));
+        if (strings.indexOf(header) >= 0) continue;
+        damaged.push_back(i);
+    }
+    return damaged;
+}
+
+void Logbook::tellDamagedSlots(const std::vector<IndexEntry>& entries,
+                               const std::vector<std::size_t>& damaged) {
+    constexpr std::size_t kListed = 20;
+    QStringList lines;
+    for (std::size_t n = 0; n < damaged.size() && n < kListed; ++n) {
+        const IndexEntry& e = entries[damaged[n]];
+        FlightRecord slot;
+        readSlot(e.RecNo, slot);
+        lines << QStringLiteral("Position %1: %2 laut Index und Routing/Kommentar, %3 in der Hauptdatei")
+                     .arg(damaged[n] + 1)
+                     .arg(msg::flightStart(e.key()),
+                          msg::flightStart((std::uint32_t(slot.Date) << 16) | slot.Atd));
+    }
+    if (damaged.size() > kListed) lines << QStringLiteral("und %1 weitere").arg(damaged.size() - kListed);
+    m_ui.tell(
+        msg::fileError(),
+        fileMessage(QStringLiteral("Die Hauptdatei ist beschädigt: bei %1 Flug/Flügen passen Datum oder "
+                                   "Startzeit nicht zu Index und Routing/Kommentar.\n")
+                            .arg(damaged.size()) +
+                        lines.join(QLatin1Char('\n')),
+                    kDataFile) +
+            QStringLiteral("\nDie Dateien bleiben unverändert, jeder Flug behält Routing und Kommentar. "
+                           "\"Index neu\" setzt Datum und Startzeit wieder so, wie Index und "
+                           "Routing/Kommentar sie nennen."),
+        Icon::Warning);
+}
+
+bool Logbook::verifyIndex(QString* why, std::vector<std::size_t>* damaged) {
+    damaged->clear();
     const FileView slotData(m_data, kFirstSlotPos);
     const FileView strings(m_strings, 0);
     if (!slotData.ok() || !strings.ok()) {
         *why = QStringLiteral("Die Flugdaten können nicht vollständig gelesen werden.");
         return false;
     }
-    *why = indexProblem(m_index.entries(), slotData.bytes(), strings.bytes());
-    return why->isEmpty();
+    const std::vector<IndexEntry> entries = m_index.entries();
+    *why = indexProblem(entries, slotData.bytes(), strings.bytes());
+    if (why->isEmpty()) return true;
+    *damaged = damagedSlots(entries, slotData.bytes(), strings.bytes());
+    // Only when the damaged slots are all that is wrong: anything else calls for the rebuild.
+    if (!damaged->empty() && !indexProblem(entries, slotData.bytes(), strings.bytes(), damaged).isEmpty())
+        damaged->clear();
+    return false;
 }
 
 void Logbook::LoadCrewList() {

@@ -33,7 +33,10 @@ struct SortResult {
 // Durability: Flug.dat and Flug.str are written in place in an order that leaves at most the
 // operation in progress undone after a crash; the index, names and crew files are replaced whole.
 // The index is written after every change (or once at the end of a batch) and checked against
-// Flug.dat at opening, where an index out of step is rebuilt.
+// Flug.dat at opening, where an index out of step is rebuilt. A slot whose date and start disagree
+// with its index entry and its texts, which agree with each other, is damage and no change cut
+// short: opening keeps that index and writes nothing, and the rebuild the user asks for puts the
+// slot's date and start back.
 class Logbook {
 public:
     static constexpr int kDuplicate = -1;  // another flight has the same Date and Atd
@@ -173,15 +176,27 @@ private:
     bool sortWorkLeft() const;
     void removeSortWork() const;
     // Empty when the index entries fit the slots and the string records, else what does not fit.
+    // The entries named in damaged (ascending) may disagree with their slot's date and start.
     static QString indexProblem(const std::vector<IndexEntry>& entries, QByteArrayView slotData,
-                                QByteArrayView strings);
+                                QByteArrayView strings, const std::vector<std::size_t>* damaged = nullptr);
+    // The entries (ascending) whose slot holds another date or start than the entry and its own
+    // texts agree on, where no change cut short explains it: the slot is damaged.
+    static std::vector<std::size_t> damagedSlots(const std::vector<IndexEntry>& entries,
+                                                 QByteArrayView slotData, QByteArrayView strings);
+    // Tells the user which flights disagree with their slot, at opening.
+    void tellDamagedSlots(const std::vector<IndexEntry>& entries, const std::vector<std::size_t>& damaged);
+    // Where index entry and texts agree on a flight's date and start against its slot, writes them
+    // back into the slot (the user's own repair); hint is the index file as it was.
+    void restoreDamagedKeys(const FlightIndex& hint, QStringList* notes);
     bool createLogbook();
     Version openDataFile();
     bool runUpgrade(int version);
     bool upgradeStep(int fromVersion);
     bool openStringFile();
     bool loadNames();
-    bool verifyIndex(QString* why);
+    // True when the index fits the flights; else why, and in damaged the entries whose slot alone
+    // is damaged when that is all that does not fit.
+    bool verifyIndex(QString* why, std::vector<std::size_t>* damaged);
     qint64 slotOffset(std::uint16_t recNo) const { return kFirstSlotPos + qint64(kFlightRecordSize) * recNo; }
     // The bytes of a slot written in part at the end of Flug.dat (an add killed half-way), or 0.
     qint64 partialSlotBytes() const {

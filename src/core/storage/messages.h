@@ -1,7 +1,10 @@
 #pragma once
 
+#include "dates/daynumber.h"
+
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 
 namespace velmarsk::msg {
 
@@ -54,6 +57,14 @@ inline QString sameStartQuestion(const QStringList& which) {
                "Sollen die Startzeiten so geändert werden? Bei \"Nein\" wird das Flugbuch nicht "
                "geöffnet und bleibt unverändert.")
                .arg(which.join(QLatin1Char('\n')));
+}
+// A flight's date and start as the user knows them, from its key (date << 16 | start).
+inline QString flightStart(std::uint32_t key) {
+    const int atd = int(key & 0xFFFF);
+    return QStringLiteral("%1 %2:%3")
+        .arg(dayNumberToDate(key >> 16).toString(QStringLiteral("dd.MM.yyyy")))
+        .arg(atd / 60)
+        .arg(atd % 60, 2, 10, QLatin1Char('0'));
 }
 inline QString sortCaption() {
     return QStringLiteral("Datei ordnen");

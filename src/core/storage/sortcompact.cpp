@@ -9,6 +9,7 @@
 #include "settings/settings.h"
 #include "storage/bytes.h"
 #include "storage/fileheader.h"
+#include "storage/fileview.h"
 #include "storage/logbook.h"
 #include "storage/messages.h"
 #include "storage/savefile.h"
@@ -200,12 +201,28 @@ bool Logbook::recoverInterruptedSort() {
 
 SortResult Logbook::SortAndCompact(bool full, Progress& progress) {
     SortResult result;
-    if (m_holdIndexFile) {
-        m_ui.tell(msg::fileError(),
-                  fileMessage(QStringLiteral("Ein Platz der Hauptdatei ist beschädigt. Bitte zuerst den Index neu "
-                                             "erstellen (\"Index neu\"), dann die Datei ordnen."),
-                              kDataFile),
-                  Interaction::Icon::Error);
+    // A slot that disagrees with its index entry would be sorted and its texts rewritten under a
+    // date and start it does not hold.
+    bool slotDamaged = m_holdIndexFile;
+    if (!slotDamaged) {
+        const FileView slotView(m_data, kFirstSlotPos);
+        const qsizetype slotCount = slotView.size() / kFlightRecordSize;
+        for (const IndexEntry& e : m_index.entries()) {
+            slotDamaged = e.RecNo >= slotCount;
+            if (!slotDamaged) {
+                const char* slot = slotView.data() + qsizetype(e.RecNo) * kFlightRecordSize;
+                slotDamaged = bytes::u16(slot) != e.Date || bytes::u16(slot + 42) != e.Atd;
+            }
+            if (slotDamaged) break;
+        }
+    }
+    if (slotDamaged) {
+        m_ui.tell(
+            msg::fileError(),
+            fileMessage(QStringLiteral("Ein Platz der Hauptdatei ist beschädigt. Bitte zuerst den Index neu "
+                                       "erstellen (\"Index neu\"), dann die Datei ordnen."),
+                        kDataFile),
+            Interaction::Icon::Error);
         return result;
     }
     m_indexSaved = false;
