@@ -55,6 +55,13 @@ inline QString sameStartQuestion(const QStringList& which) {
                "geöffnet und bleibt unverändert.")
                .arg(which.join(QLatin1Char('\n')));
 }
+// A logbook that reads, but not as it was written: paths names each damaged file, one per line.
+// Told by every reader once, so that a result over damaged files is not taken for a sound one.
+inline QString logbookDamaged(const QStringList& paths) {
+    return QStringLiteral(
+               "Das Flugbuch ist beschädigt (%1):\n%2\nWas beschädigt ist, nennt \"velmarsk-cli check\".")
+        .arg(badStructure(), paths.join(QLatin1Char('\n')));
+}
 inline QString sortCaption() {
     return QStringLiteral("Datei ordnen");
 }
