@@ -55,6 +55,7 @@ int CliCommands::chartData() {
     }
     const ChartBuild chart = BuildChartData(*pass, request);
     if (!pass->ok()) return kError;
+    const bool damaged = m_book->tellDamage(*pass);
     if (!chart.accepted()) {
         // Nothing checked cannot happen here: the list is never empty.
         CliInteraction::printMessage(chart.message);
@@ -64,7 +65,7 @@ int CliCommands::chartData() {
     for (int b = 0; b < chart.data.blocks.size(); ++b)
         blocks << chart.data.lines(b).join(QLatin1Char('\n')) + QLatin1Char('\n');
     print(blocks.join(QLatin1Char('\n')));
-    return kOk;
+    return damaged ? kError : kOk;
 }
 
 }  // namespace velmarsk

@@ -8,6 +8,7 @@
 #include "storage/backuprotation.h"
 #include "storage/datadir.h"
 #include "storage/fileerror.h"
+#include "storage/flightpass.h"
 #include "storage/logbook.h"
 #include "storage/messages.h"
 #include "storage/savefile.h"
@@ -317,7 +318,8 @@ int CliCommands::list() {
                QString::number(e.StrPos) + QLatin1Char('\n');
     }
     print(out);
-    return kOk;
+    // The list holds no name, but a script reading it is told of damage as every reader is.
+    return m_book->tellDamage(*m_book->pass()) ? kError : kOk;
 }
 
 int CliCommands::show() {
@@ -325,10 +327,15 @@ int CliCommands::show() {
     const auto position = positionArgument(m_inv.args.at(0), &exit);
     if (!position) return exit;
     if (!open() || !checkPosition(*position)) return kError;
+    const auto pass = m_book->pass();
     FlightRecord record;
     StringRecord texts;
-    if (!m_logbook->ReadFlight(*position, record) || !m_logbook->ReadStringRecord(*position, texts))
-        return kError;
+    if (!m_logbook->ReadFlight(*position, record)) return kError;
+    // Texts without their tag are told with the damage; a flight without its texts is not shown.
+    const bool textsRead = pass->ReadStringRecord(*position, texts);
+    if (!pass->ok()) return kError;
+    const bool damaged = m_book->tellDamage(*pass);
+    if (!textsRead) return kError;
     QJsonObject flight = FlightJson::write(record, texts, m_logbook->names());
     if (m_book->passwordGuardsComment(record) && !unlocked()) {
         // Withheld rather than emptied: given back to change, null is refused, an empty text would
@@ -338,7 +345,7 @@ int CliCommands::show() {
             QStringLiteral("Der Kommentar ist geschützt; mit --password wird er gezeigt."));
     }
     print(QString::fromUtf8(QJsonDocument(flight).toJson(QJsonDocument::Indented)));
-    return kOk;
+    return damaged ? kError : kOk;
 }
 
 int CliCommands::add() {

@@ -76,6 +76,8 @@ int CliCommands::csv() {
     // Protected comments are written only with the password; the others stand in every row.
     const QByteArray table = CsvExport::build(*pass, *from, *to, unlocked(), &count);
     if (!pass->ok()) return kError;
+    // The table is written all the same: what could be read is the pilot's.
+    const bool damaged = m_book->tellDamage(*pass);
     QString error;
     if (!CsvExport::write(m_inv.args.at(0), table, &error)) {
         CliInteraction::printError(
@@ -83,7 +85,7 @@ int CliCommands::csv() {
         return kError;
     }
     print(QStringLiteral("Flüge: %1\n").arg(count));
-    return kOk;
+    return damaged ? kError : kOk;
 }
 
 }  // namespace velmarsk

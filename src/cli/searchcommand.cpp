@@ -122,21 +122,23 @@ int CliCommands::search() {
         for (int p = search.FindNext(*pass, 0, 1); p != 0; p = search.FindNext(*pass, p, 1))
             out += hitLine(*pass, p);
         if (!pass->ok()) return kError;
+        const bool damaged = m_book->tellDamage(*pass);
         if (out.isEmpty()) {
             CliInteraction::printMessage(QStringLiteral("Keine Fundstellen"));
             return kError;
         }
         print(out);
-        return kOk;
+        return damaged ? kError : kOk;
     }
     const int hit = search.FindNext(*pass, *start, m_inv.has("--backward") ? -1 : 1);
     if (!pass->ok()) return kError;
+    const bool damaged = m_book->tellDamage(*pass);
     if (hit == 0) {
         CliInteraction::printMessage(QStringLiteral("Keine weiteren Fundstellen"));
         return kError;
     }
     print(hitLine(*pass, hit));
-    return kOk;
+    return damaged ? kError : kOk;
 }
 
 }  // namespace velmarsk

@@ -118,8 +118,9 @@ int CliCommands::totals() {
     const TotalsResult result = CalculateTotals(*pass, *m_settings, *von, *bis, today);
     // Sums over flights that could not be read would be wrong, not smaller.
     if (!pass->ok()) return kError;
+    const bool damaged = m_book->tellDamage(*pass);
     print(QString::fromUtf8(QJsonDocument(totalsJson(result)).toJson(QJsonDocument::Indented)));
-    return kOk;
+    return damaged ? kError : kOk;
 }
 
 }  // namespace velmarsk

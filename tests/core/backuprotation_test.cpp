@@ -5,6 +5,7 @@
 #include "flightbook/flightbook.h"
 #include "logbookfixture.h"
 #include "settings/settingkeys.h"
+#include "storage/scramble.h"
 
 #include <QDirIterator>
 
@@ -113,6 +114,59 @@ TEST_F(BackupRotationTest, RestorePutsTheCopyBackKeepsTheCurrentFilesAndMovesThe
     // A flight stored after the restore goes where the restored logbook expects it.
     ASSERT_GT(service.AddFlight(flight(day(3), 600), texts(QStringLiteral("C"))), 0);
     EXPECT_TRUE(book->Check().isEmpty());
+}
+
+// After a comment is protected, its plain text stays in the copies: as the flight's comment in
+// copies taken before, as a superseded record in the copy taken after. Taken out, every copy
+// still opens whole with its flights and the texts that are not older ones.
+TEST_F(BackupRotationTest, PlainTextsLeaveTheCopiesWhichStayWhole) {
+    openNew();
+    const FlightRecord plain = flight(day(1), 600);
+    ASSERT_GT(book->AddFlight(plain, texts(QStringLiteral("EDXW"), QStringLiteral("Klartext geheim"))), 0);
+    ASSERT_GT(book->AddFlight(flight(day(2), 600), texts(QStringLiteral("EDHL"), QStringLiteral("bleibt"))),
+              0);
+    book.reset();  // copy 1: the comment plain, as the flight's own
+    ASSERT_TRUE(reopen());
+    FlightRecord hidden = plain;
+    hidden.CommentHidden = 1;
+    ASSERT_GT(book->ChangeFlight(
+                  1, hidden, texts(QStringLiteral("EDXW"), ScrambleText(QStringLiteral("Klartext geheim")))),
+              0);
+    book.reset();  // copy 2: the plain version superseded, still in Flug.str
+    const QStringList copies = names();
+    ASSERT_EQ(copies.size(), 2);
+    for (const QString& c : copies)
+        ASSERT_TRUE(backupFile(c, "Flug.str").contains("Klartext geheim")) << c.toStdString();
+    const QByteArray namesBefore = backupFile(copies[0], "Flug.nam");
+
+    int changed = -1;
+    QString error;
+    ASSERT_TRUE(rotation().removePlainTexts({std::uint32_t(plain.Date) << 16 | plain.Atd}, &changed, &error))
+        << error.toStdString();
+    EXPECT_EQ(changed, 2);
+    for (const QString& c : copies) {
+        SCOPED_TRACE(c.toStdString());
+        EXPECT_FALSE(backupFile(c, "Flug.str").contains("Klartext geheim"));
+        EXPECT_EQ(backupFile(c, "Flug.str").count("bleibt"), 1);
+        QStringList problems;
+        int flights = 0;
+        EXPECT_TRUE(rotation().verify(c, &problems, &flights))
+            << problems.join(QLatin1Char('\n')).toStdString();
+        EXPECT_EQ(flights, 2);
+    }
+    EXPECT_EQ(backupFile(copies[0], "Flug.nam"), namesBefore);
+    // The copy taken after keeps the protected comment, the one before keeps its routing.
+    EXPECT_TRUE(backupFile(copies[1], "Flug.str").contains(ScrambleBytes("Klartext geheim")));
+    EXPECT_TRUE(backupFile(copies[0], "Flug.str").contains("EDXW"));
+    // Nothing older is left: a second run changes no copy.
+    ASSERT_TRUE(rotation().removePlainTexts({std::uint32_t(plain.Date) << 16 | plain.Atd}, &changed, &error));
+    EXPECT_EQ(changed, 0);
+
+    ASSERT_TRUE(rotation().removeAll(&error)) << error.toStdString();
+    EXPECT_TRUE(names().isEmpty());
+    EXPECT_TRUE(QDir(rotation().folder())
+                    .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)
+                    .isEmpty());
 }
 
 TEST_F(BackupRotationTest, ACopyWhosePasswordOrProtectionDiffersIsNamedBeforeItIsPutBack) {

@@ -6,11 +6,13 @@
 #include "entry/tfmpassword.h"
 #include "extras/tfmdrucken.h"
 #include "logbookenv.h"
+#include "storage/backuprotation.h"
 #include "storage/scramble.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -102,6 +104,7 @@ private slots:
     void protectedCommentOpensWithThePassword();
     void refusedPasswordEndsTheProgramWhenShowingIsGuarded();
     void hidingACommentAsksToCompactAtTheEnd();
+    void hidingACommentOffersToClearTheCopies();
     void lineBreaksAreStoredAsCrLfAndShownAsLf();
     void crewBarLeavesWithTheLastFlight();
 };
@@ -620,6 +623,59 @@ void TestFlightCommands::hidingACommentAsksToCompactAtTheEnd() {
     env.book->ReadStringRecord(1, s);
     QCOMPARE(UnscrambleText(s.Comment), QStringLiteral("Klartext-Kommentar"));
     QVERIFY(env.book->Check().isEmpty());
+}
+
+void TestFlightCommands::hidingACommentOffersToClearTheCopies() {
+    // Answers: compact the logbook and take the texts out of the copies; or neither, but remove them.
+    for (const bool clear : {true, false}) {
+        LogbookEnv env;
+        QVERIFY(env.open());
+        env.add(env.flight(day(1), 600), QStringLiteral("EDXW"), QStringLiteral("Klartext-Kommentar"));
+        env.service.reset();
+        env.book.reset();  // the close keeps a copy with the plain comment
+        QVERIFY(env.open());
+        const BackupRotation rotation(env.dir.path());
+        QCOMPARE(rotation.list().size(), 1);
+        const QString copy = rotation.list().first().name;
+        auto copyBytes = [&] {
+            QFile f(QDir(rotation.folder()).filePath(copy + QStringLiteral("/Flug.str")));
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        };
+        QVERIFY(copyBytes().contains("Klartext-Kommentar"));
+
+        TFMHaupt w(env.flightBook(), env.ui);
+        showActive(w);
+        w.FlugAendernClick();
+        w.mask().CBCommentHidden->setChecked(true);
+        w.BtnokClick();
+        MessageBox::shown().clear();
+        using A = MessageBox::Answer;
+        MessageBox::setNextAnswers(clear ? std::deque<A>{A::Yes, A::Yes}
+                                         : std::deque<A>{A::No, A::No, A::Yes});
+        w.shutDown();
+        const auto& shown = MessageBox::shown();
+        QCOMPARE(shown.size(), size_t(clear ? 2 : 3));
+        QCOMPARE(shown[0].caption, QStringLiteral("Verschlüsselung"));
+        QVERIFY2(shown[0].text.contains(QStringLiteral("Die Sicherungen im Ordner \"Sicherung\" behalten die "
+                                                       "älteren Texte")),
+                 qPrintable(shown[0].text));
+        QVERIFY2(shown[1].text.contains(QStringLiteral("älteren Texte aus den Sicherungen entfernt")),
+                 qPrintable(shown[1].text));
+        if (clear) {
+            QVERIFY(!env.bytes("Flug.str").contains("Klartext-Kommentar"));
+            QVERIFY(!copyBytes().contains("Klartext-Kommentar"));
+            QVERIFY(copyBytes().contains("EDXW"));
+            QStringList problems;
+            int flights = 0;
+            QVERIFY2(rotation.verify(copy, &problems, &flights),
+                     qPrintable(problems.join(QLatin1Char('\n'))));
+            QCOMPARE(flights, 1);
+        } else {
+            QVERIFY2(shown[2].text.contains(QStringLiteral("Sicherungen")), qPrintable(shown[2].text));
+            QVERIFY(env.bytes("Flug.str").contains("Klartext-Kommentar"));  // the pilot said No
+            QVERIFY(rotation.list().isEmpty());
+        }
+    }
 }
 
 void TestFlightCommands::lineBreaksAreStoredAsCrLfAndShownAsLf() {

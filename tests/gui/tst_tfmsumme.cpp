@@ -10,6 +10,7 @@
 #include "logbookenv.h"
 
 #include <QAction>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QProgressBar>
@@ -63,6 +64,7 @@ private slots:
     void followsChangedFlightsAndSettings();
     void aMissingBirthdayStillShowsTheRest();
     void eachGesamtSaysWhatItCounts();
+    void aDamagedLogbookIsToldOnceAndStillSummed();
 };
 
 void TestTotalsWindow::opensOnceWithTheTotalsOfTheYear() {
@@ -315,6 +317,38 @@ void TestTotalsWindow::eachGesamtSaysWhatItCounts() {
         note->text().startsWith(QStringLiteral("Flugzeit: ATE aller Flüge außer Flügen mit Simulatorzeit")),
         qPrintable(note->text()));
     pages->close();
+}
+
+void TestTotalsWindow::aDamagedLogbookIsToldOnceAndStillSummed() {
+    LogbookEnv env;
+    QVERIFY(env.open());
+    env.add(env.flight(thisYear(2, 1), 600, 90));
+    env.add(env.flight(thisYear(3, 1), 600, 30));
+    env.service.reset();
+    env.book.reset();
+    // The second flight's aircraft is a name far beyond Flug.nam.
+    QByteArray dat = env.bytes("Flug.dat");
+    dat[158 + 112 + 34] = char(0x30);
+    dat[158 + 112 + 35] = char(0x75);
+    env.writeBytes("Flug.dat", dat);
+    QVERIFY(env.open());
+    TFMHaupt main(env.flightBook(), env.ui);
+
+    TFMSumme* s = openTotals(main);
+    QCOMPARE(cell(s, "LGesVfrDay")->text(), QStringLiteral("2:00 "));
+    QCOMPARE(MessageBox::shown().size(), size_t(1));
+    const MessageBox::Shown told = MessageBox::shown().back();
+    QCOMPARE(told.caption, QStringLiteral("DatenFehler"));
+    QVERIFY2(told.text.startsWith(QStringLiteral("Das Flugbuch ist beschädigt")), qPrintable(told.text));
+    QVERIFY2(told.text.contains(QDir::toNativeSeparators(env.dir.filePath(QStringLiteral("Flug.nam")))),
+             qPrintable(told.text));
+    QVERIFY2(told.text.contains(QStringLiteral("\"velmarsk-cli check\"")), qPrintable(told.text));
+
+    // Said once while the logbook is open: calculating again shows the figures without it.
+    s->BtnCalc->click();
+    QCOMPARE(MessageBox::shown().size(), size_t(1));
+    QCOMPARE(cell(s, "LGesVfrDay")->text(), QStringLiteral("2:00 "));
+    s->close();
 }
 
 QTEST_MAIN(TestTotalsWindow)

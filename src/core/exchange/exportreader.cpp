@@ -147,7 +147,7 @@ ExportReader::Status ExportReader::next(ExportEntry& out) {
     QString refusal;
     for (int i = 0; i < ExportFile::kNameTexts && refusal.isEmpty(); ++i)
         if (!NameTable::isStorableName(NameTable::trimmedName(texts[i])))
-            refusal = QStringLiteral("enthält einen Namen mit einem Zeilenumbruch");
+            refusal = QStringLiteral("enthält einen Namen mit einem Zeilenumbruch oder Steuerzeichen");
     if (const FieldInfo* field = firstValueBeyondLimit(out.record); refusal.isEmpty() && field)
         refusal = QStringLiteral("hat in \u201E%1\u201C den Wert %2, erlaubt sind 0 bis %3")
                       .arg(QString::fromLatin1(field->name))

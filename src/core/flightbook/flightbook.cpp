@@ -112,6 +112,19 @@ std::unique_ptr<FlightPass> FlightBook::pass() {
     return std::make_unique<FlightPass>(m_logbook);
 }
 
+bool FlightBook::tellDamage(const FlightPass& pass) {
+    const QStringList& files = pass.damagedFiles();
+    if (files.isEmpty()) return false;
+    QStringList fresh;
+    for (const QString& f : files)
+        if (!m_damageTold.contains(f)) fresh << f;
+    if (!fresh.isEmpty()) {
+        m_damageTold << fresh;
+        ui().tell(msg::dataError(), msg::logbookDamaged(files), Interaction::Icon::Warning);
+    }
+    return true;
+}
+
 bool FlightBook::hasPassword() {
     return m_logbook.HasPassword();
 }

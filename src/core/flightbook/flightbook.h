@@ -5,6 +5,7 @@
 #include "storage/stringrecord.h"
 
 #include <QObject>
+#include <QStringList>
 #include <memory>
 #include <optional>
 
@@ -63,6 +64,11 @@ public:
 
     // A sequential view of every flight as the files hold them now.
     std::unique_ptr<FlightPass> pass();
+    // What every reader of the flights does after its pass: when the pass found the logbook
+    // damaged (FlightPass::damagedFiles), tells the user so, naming the files and the check. Told
+    // once while the logbook is open, so that a window calculating again does not say it again.
+    // True when the logbook is damaged, told now or before.
+    bool tellDamage(const FlightPass& pass);
 
     // The password's guards, one rule for the window and the command line. Nothing is guarded while
     // no password is stored; with one, the two switches of Flug.dat say whether it guards showing
@@ -94,6 +100,7 @@ private:
     qint64 m_pendingMinutes = 0;
     bool m_pendingChange = false;
     bool m_settingsWriteFailed = false;
+    QStringList m_damageTold;  // the damaged files the user has been told of
 };
 
 }  // namespace velmarsk

@@ -1,17 +1,22 @@
 #include "storage/backuprotation.h"
 
 #include "settings/settings.h"
+#include "storage/bytes.h"
 #include "storage/flightindex.h"
+#include "storage/flightrecord.h"
 #include "storage/logbook.h"
 #include "storage/messages.h"
 #include "storage/savefile.h"
+#include "storage/stringrecord.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
+#include <QSet>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 namespace velmarsk {
@@ -59,6 +64,39 @@ bool readFiles(const QString& dir, QMap<QString, QByteArray>* files, QString* er
         QByteArray data;
         if (!readWhole(path, &data, error)) return false;
         files->insert(QString::fromLatin1(name), data);
+    }
+    return true;
+}
+
+// Overwrites a text in place with blanks up to its 0 byte (or the end); returns the place behind it.
+qsizetype blankText(QByteArray* strings, qsizetype pos, bool blank) {
+    while (pos < strings->size() && strings->at(pos) != '\0') {
+        if (blank) (*strings)[pos] = ' ';
+        ++pos;
+    }
+    return pos + 1;
+}
+
+// Blanks the texts of dead records and the plain comments of the keyed flights of a copy, keeping
+// every length; false (nothing to be written) when a record lacks its tag.
+bool blankOlderTexts(const QByteArray& data, const QList<std::uint32_t>& flights, QByteArray* strings) {
+    QSet<std::uint32_t> plain;
+    for (qsizetype slot = Logbook::kFirstSlotPos; slot + kFlightRecordSize <= data.size();
+         slot += kFlightRecordSize) {
+        const FlightRecord r = FlightRecord::fromBytes(data.constData() + slot);
+        const std::uint32_t key = std::uint32_t(r.Date) << 16 | r.Atd;
+        if (r.Date != 0 && !r.commentProtected() && flights.contains(key)) plain.insert(key);
+    }
+    qsizetype pos = 0;
+    while (pos < strings->size()) {
+        if (pos + StringRecord::kHeaderSize > strings->size() ||
+            std::memcmp(strings->constData() + pos, "TOlm\0", 5) != 0)
+            return false;
+        const std::uint32_t key = std::uint32_t(bytes::u16(strings->constData() + pos + 5)) << 16 |
+                                  bytes::u16(strings->constData() + pos + 7);
+        const bool dead = key >> 16 == 0;
+        pos = blankText(strings, pos + StringRecord::kHeaderSize, dead);
+        pos = blankText(strings, pos, dead || plain.contains(key));
     }
     return true;
 }
@@ -126,11 +164,46 @@ bool BackupRotation::keepCopy(int keep, QString* name, QString* error) const {
     }
     if (name) *name = newName;
     const QList<Backup> all = list();
-    for (qsizetype i = 0; i < all.size() - qsizetype(keep); ++i) {
-        // Out of the list first: a copy killed half-deleted is then a work folder, never a copy
-        // that looks whole and is not.
-        const QString gone = kWorkPrefix + QStringLiteral("alt-") + all[i].name;
-        if (dir.rename(all[i].name, gone)) QDir(dir.filePath(gone)).removeRecursively();
+    for (qsizetype i = 0; i < all.size() - qsizetype(keep); ++i) removeCopy(all[i].name);
+    return true;
+}
+
+bool BackupRotation::removeCopy(const QString& name) const {
+    QDir dir(folder());
+    const QString gone = kWorkPrefix + QStringLiteral("alt-") + name;
+    return dir.rename(name, gone) && QDir(dir.filePath(gone)).removeRecursively();
+}
+
+bool BackupRotation::removeAll(QString* error) const {
+    for (const Backup& b : list())
+        if (!removeCopy(b.name)) {
+            *error = QStringLiteral("Die Sicherung %1 kann nicht gelöscht werden.")
+                         .arg(QDir::toNativeSeparators(QDir(folder()).filePath(b.name)));
+            return false;
+        }
+    return true;
+}
+
+bool BackupRotation::removePlainTexts(const QList<std::uint32_t>& flights, int* changed,
+                                      QString* error) const {
+    *changed = 0;
+    for (const Backup& b : list()) {
+        const QString copy = QDir(folder()).filePath(b.name);
+        QByteArray data, strings;
+        if (!readWhole(QDir(copy).filePath(QString::fromLatin1(Logbook::kDataFile)), &data, error) ||
+            !readWhole(QDir(copy).filePath(QString::fromLatin1(Logbook::kStringFile)), &strings, error))
+            return false;
+        const QByteArray before = strings;
+        if (!blankOlderTexts(data, flights, &strings)) continue;  // damaged: the copy stays as it is
+        if (strings == before) continue;
+        QString reason;
+        if (!saveFileAtomically(QDir(copy).filePath(QString::fromLatin1(Logbook::kStringFile)), strings,
+                                &reason)) {
+            *error = QStringLiteral("Die Sicherung %1 kann nicht geschrieben werden: %2")
+                         .arg(QDir::toNativeSeparators(copy), reason);
+            return false;
+        }
+        ++*changed;
     }
     return true;
 }

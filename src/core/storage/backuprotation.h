@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <functional>
 #include <optional>
 
@@ -45,6 +46,17 @@ public:
     // whole or cannot be read.
     bool restore(const QString& name, int keep, QString* error) const;
 
+    // Takes the older texts out of every copy, for a pilot who has just protected comments: the
+    // texts that belong to no flight any more (earlier versions of changed flights) and the plain
+    // comments of the flights keyed (Date << 16 | Atd) in flights are overwritten with blanks of
+    // the same length, so every copy keeps its flights, its layout and its check. Flug.str of a
+    // copy is replaced whole; a copy whose texts are not all tagged is left as it is. The copies
+    // changed in *changed; false with the reason in *error when one could not be written.
+    bool removePlainTexts(const QList<std::uint32_t>& flights, int* changed, QString* error) const;
+    // Removes every copy, each renamed out of the list before it is deleted. False with the reason
+    // when one could not be removed.
+    bool removeAll(QString* error) const;
+
     // The password and what it guards in a copy; nullopt when the copy does not open.
     std::optional<LogbookProtection> protectionOf(const QString& name) const;
     // What putting the copy back would change about the password (protectionChangeNote): empty
@@ -56,6 +68,10 @@ private:
     // it; false when it does not open, with what was said in *problems.
     bool openApart(const QString& name, QStringList* problems,
                    const std::function<void(Logbook&)>& use) const;
+
+    // Renames a copy out of the list, then deletes it: a removal cut short leaves a work folder,
+    // never a copy that looks whole and is not.
+    bool removeCopy(const QString& name) const;
 
     QString m_dir;
 };

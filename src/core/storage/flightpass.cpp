@@ -4,6 +4,7 @@
 #include "storage/logbook.h"
 #include "storage/messages.h"
 
+#include <QDir>
 #include <algorithm>
 #include <cstring>
 
@@ -119,6 +120,43 @@ void FlightPass::Prefetch(int position, bool withRecord) const {
         __builtin_prefetch(strings.data() + e.StrPos);
         __builtin_prefetch(strings.data() + e.StrPos + 64);
     }
+}
+
+bool FlightPass::nameBeyondTable() const {
+    // The twenty references lie side by side from the crew duties to the TCTP.
+    constexpr int kFirstRef = 2, kRefs = 20;
+    const std::uint32_t count = std::uint32_t(m_names.NameCount());
+    const FileView& data = dataView();
+    for (const IndexEntry& e : m_entries) {
+        const qsizetype offset = qsizetype(e.RecNo) * kFlightRecordSize;
+        if (offset + kFlightRecordSize > data.size()) continue;
+        const char* refs = data.data() + offset + kFirstRef;
+        std::uint16_t highest = 0;
+        for (int k = 0; k < kRefs; ++k) highest = std::max(highest, bytes::u16(refs + 2 * k));
+        if (highest >= count) return true;
+    }
+    return false;
+}
+
+bool FlightPass::textsWithoutTag() const {
+    for (int p = 1; p <= m_count; ++p)
+        if (!TextsBegin(p)) return true;
+    return false;
+}
+
+const QStringList& FlightPass::damagedFiles() const {
+    if (!m_damaged) {
+        m_damaged.emplace();
+        auto note = [&](const char* file) {
+            *m_damaged << QDir::toNativeSeparators(m_logbook.filePath(file));
+        };
+        if (m_names.damaged() || nameBeyondTable()) note(Logbook::kNamesFile);
+        if (textsWithoutTag()) note(Logbook::kStringFile);
+        // A file that failed to read has been reported as such; what its missing bytes look
+        // like is no damage of the logbook.
+        if (!ok()) m_damaged->clear();
+    }
+    return *m_damaged;
 }
 
 bool FlightPass::ReadStringRecord(int position, StringRecord& out) const {

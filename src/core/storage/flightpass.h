@@ -6,6 +6,7 @@
 #include "storage/stringrecord.h"
 
 #include <QByteArrayView>
+#include <QStringList>
 #include <algorithm>
 #include <cstdint>
 #include <optional>
@@ -74,6 +75,13 @@ public:
     const char* TextsBegin(int position) const;
     const char* TextsEnd() const { return stringView().data() + stringView().size(); }
     bool ReadStringRecord(int position, StringRecord& out) const;
+    // The files in which the logbook is damaged in a way readers would pass over without a word,
+    // as paths: Flug.nam when it holds a line no name can be or ends inside a line, or a flight
+    // refers to a name beyond it (read as the empty text); Flug.str when a flight's texts do not
+    // begin with their tag. Empty when the logbook is sound. Found once per pass, by one sweep of
+    // the flights, so readers that look at only some flights tell the same as those that look at
+    // all of them.
+    const QStringList& damagedFiles() const;
     // Asks the processor to load the flight's texts, and its record unless withRecord is false,
     // ahead of their use: a pass in date order visits the files' slots in the order flights were
     // added, and would otherwise wait on memory for each one.
@@ -88,12 +96,15 @@ private:
     const FileView& dataView() const;
     const FileView& stringView() const;
     void noteView(const FileView& view, const char* file) const;
+    bool nameBeyondTable() const;
+    bool textsWithoutTag() const;
     Logbook& m_logbook;
     mutable bool m_failed = false;
     QFile& m_dataFile;
     QFile& m_stringFile;
     mutable std::optional<FileView> m_data;
     mutable std::optional<FileView> m_strings;
+    mutable std::optional<QStringList> m_damaged;
 };
 
 }  // namespace velmarsk

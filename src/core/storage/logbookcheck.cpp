@@ -129,6 +129,10 @@ QStringList Logbook::Check() {
                        .arg(it.value())
                        .arg(n));
     }
+    if (m_names.damagedLine() >= 0)
+        report(QStringLiteral("Flug.nam: Zeile %1 enthält Zeichen, die kein Name enthalten kann.")
+                   .arg(m_names.damagedLine() + 1));
+    if (m_names.cutShort()) report(QStringLiteral("Flug.nam endet mitten in einer Zeile."));
     if (m_names.NameCount() > NameTable::kMaxNames)
         report(QStringLiteral("Flug.nam hat mehr als %1 Einträge.").arg(NameTable::kMaxNames));
     return problems;

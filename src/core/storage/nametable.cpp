@@ -12,10 +12,20 @@ QString NameTable::trimmedName(const QString& text) {
     return text.mid(start, end - start);
 }
 
+namespace {
+
+// A name is one line of typed text: a control character other than a tab (a line break, a 0)
+// has no place in it, and a line of Flug.nam holding one was not written as a name.
+bool holdsControlCharacter(const QString& text) {
+    for (QChar c : text)
+        if (c.unicode() < 0x20 && c != QLatin1Char('\t')) return true;
+    return false;
+}
+
+}  // namespace
+
 bool NameTable::isStorableName(const QString& trimmed) {
-    for (QChar c : trimmed)
-        if (c == QLatin1Char('\r') || c == QLatin1Char('\n') || c.unicode() == 0) return false;
-    return cp1252::canEncode(trimmed);
+    return !holdsControlCharacter(trimmed) && cp1252::canEncode(trimmed);
 }
 
 NameRef NameTable::NameIndexOf(const QString& text) {
@@ -37,9 +47,12 @@ QString NameTable::NameAt(NameRef ref) const {
 void NameTable::load(const QByteArray& file) {
     clear();
     for (const QString& line : linefile::read(file)) {
+        if (m_damagedLine < 0 && holdsControlCharacter(line)) m_damagedLine = int(m_names.size());
         if (!m_first.contains(line)) m_first.insert(line, int(m_names.size()));
         m_names.append(line);
     }
+    // Every line is written with its break: one missing at the end is a file cut short.
+    m_cutShort = !file.isEmpty() && !file.endsWith('\n');
     m_changed = false;
 }
 
@@ -60,6 +73,8 @@ void NameTable::clear() {
     m_names.clear();
     m_first.clear();
     m_changed = false;
+    m_damagedLine = -1;
+    m_cutShort = false;
 }
 
 }  // namespace velmarsk

@@ -94,7 +94,11 @@ void TFMHaupt::BtnokClick() {
     endEntry(position);
     const int crewCount = m.CrewCount();
     if (crewCount > 4 && crewCount - 3 < m.CrewScrollPos()) m.SetCrewScroll(crewCount - 3);
-    if (!wasProtected && work.commentProtected()) m_hiddenCommentLeft = true;
+    if (!wasProtected && work.commentProtected()) {
+        m_hiddenCommentLeft = true;
+        m_protectedFlights << (std::uint32_t(old.Date) << 16 | old.Atd)
+                           << (std::uint32_t(work.Date) << 16 | work.Atd);
+    }
 }
 
 void TFMHaupt::BtnCancelClick() {

@@ -5,11 +5,19 @@
 #include "entry/tfmpassword.h"
 #include "flightbook/flightbook.h"
 #include "maintenance/tfmordnen.h"
+#include "storage/backuprotation.h"
 #include "storage/logbook.h"
+#include "storage/messages.h"
 
 #include <QCheckBox>
+#include <QDir>
 
 namespace velmarsk {
+namespace {
+
+const QString kProtectCaption = QStringLiteral("Verschlüsselung");
+
+}  // namespace
 
 bool TFMHaupt::AskPassword() {
     TFMPassword dialog(m_book, this);
@@ -44,14 +52,49 @@ void TFMHaupt::CBHasPasswordClick() {
 
 void TFMHaupt::shutDown() {
     if (!m_hiddenCommentLeft) return;
-    const QString text = QStringLiteral(
-        "Ein versteckter Kommentar steht wahrscheinlich noch im Klartext in der Datei.\n"
-        "Zum Entfernen die Funktion \"Datei | Datei orden\" aufrufen.\n"
-        " Soll dies jetzt geschehen?");
-    if (MessageBox::ask(this, QStringLiteral("Verschlüsselung"), text, MessageBox::Icon::Stop,
-                        MessageBox::Buttons::YesNo) == MessageBox::Answer::Yes)
+    // "Datei ordnen" reaches only the logbook's own files: the copies are said and asked apart.
+    const bool copies = !BackupRotation(m_logbook.dataDir()).list().isEmpty();
+    const QString text =
+        QStringLiteral(
+            "Ein versteckter Kommentar steht wahrscheinlich noch im Klartext in der Datei.\n"
+            "Zum Entfernen die Funktion \"Datei | Datei orden\" aufrufen.\n") +
+        (copies ? QStringLiteral("Die Sicherungen im Ordner \"Sicherung\" behalten die älteren Texte; "
+                                 "\"Datei ordnen\" ändert sie nicht.\n")
+                : QString()) +
+        QStringLiteral(" Soll dies jetzt geschehen?");
+    if (MessageBox::ask(this, kProtectCaption, text, MessageBox::Icon::Stop, MessageBox::Buttons::YesNo) ==
+        MessageBox::Answer::Yes)
         TFMOrdnen::SortAndCompact(m_logbook, this, false);
+    if (copies) askAboutCopies();
     m_hiddenCommentLeft = false;
+    m_protectedFlights.clear();
+}
+
+void TFMHaupt::askAboutCopies() {
+    const BackupRotation rotation(m_logbook.dataDir());
+    const QString where = QDir::toNativeSeparators(rotation.folder());
+    QString error;
+    if (MessageBox::ask(this, kProtectCaption,
+                        QStringLiteral("Die %1 Sicherungen in %2 enthalten ältere Texte, wahrscheinlich auch "
+                                       "den Kommentar im Klartext.\n"
+                                       "Sollen die älteren Texte aus den Sicherungen entfernt werden? Die "
+                                       "Sicherungen bleiben vollständig, nur ohne diese Texte.")
+                            .arg(rotation.list().size())
+                            .arg(where),
+                        MessageBox::Icon::Question, MessageBox::Buttons::YesNo) == MessageBox::Answer::Yes) {
+        int changed = 0;
+        if (!rotation.removePlainTexts(m_protectedFlights, &changed, &error))
+            MessageBox::tell(this, msg::fileError(), error, MessageBox::Icon::Error);
+        return;
+    }
+    if (MessageBox::ask(this, kProtectCaption,
+                        QStringLiteral("Sollen stattdessen alle Sicherungen in %1 gelöscht werden? Ein "
+                                       "früherer Stand des Flugbuchs lässt sich dann nicht mehr "
+                                       "zurückholen.")
+                            .arg(where),
+                        MessageBox::Icon::Question, MessageBox::Buttons::YesNo) == MessageBox::Answer::Yes &&
+        !rotation.removeAll(&error))
+        MessageBox::tell(this, msg::fileError(), error, MessageBox::Icon::Error);
 }
 
 }  // namespace velmarsk

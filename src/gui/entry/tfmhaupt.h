@@ -2,6 +2,7 @@
 
 #include "entry/entrymask.h"
 
+#include <QList>
 #include <QMainWindow>
 #include <QPointer>
 #include <QTimer>
@@ -64,6 +65,9 @@ public:
 
     // Program end before the logbook is closed: the questions and work that belong to the window.
     void shutDown();
+    // The older texts in the backup copies, after a comment was protected: taken out, or the
+    // copies removed, as the pilot answers.
+    void askAboutCopies();
     // True when the program must end before the window is used (the password was refused).
     bool endRequested() const { return m_endRequested; }
 
@@ -161,6 +165,9 @@ private:
     bool m_tickSeen = false;
     bool m_endRequested = false;
     bool m_hiddenCommentLeft = false;
+    // Date << 16 | Atd of the flights whose comment was protected in this run, as the backup
+    // copies know them (before the change) and as they are now.
+    QList<std::uint32_t> m_protectedFlights;
     QPointer<TFMDrucken> m_printerHolder;
     QPointer<TFMSumme> m_totals;
     QPointer<TFMSuchen> m_searchDialog;

@@ -394,6 +394,8 @@ bool TFMSuchen::runSearch() {
     if (cancelled) return !m_closing;
     // The user has been told that the logbook could not be read: "no more hits" would be untrue.
     if (!pass->ok()) return !m_closing;
+    m_book.tellDamage(*pass);
+    if (!self) return false;
     if (stop == FlightSearch::Stop::End) {
         MessageBox::tell(this, kSearchCaption, QStringLiteral("Keine weiteren Fundstellen"),
                          MessageBox::Icon::Stop);

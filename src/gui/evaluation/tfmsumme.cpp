@@ -329,6 +329,7 @@ void TFMSumme::calculate(const QDate& von, const QDate& bis) {
         clearFigures();
         return;
     }
+    m_book.tellDamage(*pass);
     ShowTotals(r);
     ShowLastFlight(r);
     GBLastFlight->setVisible(r.requirementYear);

@@ -113,7 +113,9 @@ TFMCrewInfo* TFMCrewInfo::OpenCrewInfo(TFMHaupt& main) {
 }
 
 void TFMCrewInfo::BuildCrewLists() {
-    m_lists = CrewLists::BuildCrewLists(*m_main.flightBook().pass());
+    const auto pass = m_main.flightBook().pass();
+    m_lists = CrewLists::BuildCrewLists(*pass);
+    m_main.flightBook().tellDamage(*pass);
 }
 
 void TFMCrewInfo::TCCrewInfoChange() {

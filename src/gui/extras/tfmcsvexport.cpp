@@ -92,6 +92,8 @@ bool TFMCsvExport::BtnOkClick() {
     const QByteArray csv = CsvExport::build(*pass, von, bis, reveal, &count);
     // A logbook that failed to read has been reported; a table of the flights read would not be all.
     if (!pass->ok()) return false;
+    // The table is written all the same: what could be read is the pilot's.
+    book.tellDamage(*pass);
     QString error;
     if (!CsvExport::write(file, csv, &error)) {
         MessageBox::tell(this, QStringLiteral("Dateifehler"),

@@ -172,6 +172,7 @@ void TFMFlugbuchseiten::BtnDruckenClick() {
         LblStand->clear();
         return;
     }
+    m_book.tellDamage(*pass);
     const QString owner = m_book.settings().text(setting::USER::NAME).trimmed();
     LogbookPagePrinter printer(
         QStringLiteral("Flugbuch%1   %2 \u2013 %3")

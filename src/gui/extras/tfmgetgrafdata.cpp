@@ -207,6 +207,7 @@ void TFMGetGrafData::BtnOKClick() {
     ChartBuild build = BuildChartData(*pass, request);
     // The user has been told that the logbook could not be read; the chart stays as it was.
     if (!pass->ok()) return;
+    m_book.tellDamage(*pass);
     for (std::size_t i = 0; i < m_boxes.size(); ++i) {
         m_boxes[i]->valueList() = i < build.seriesLines.size() ? build.seriesLines[i] : QStringList();
         m_boxes[i]->setTag(0);
