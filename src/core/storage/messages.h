@@ -58,7 +58,6 @@ inline QString sameStartQuestion(const QStringList& which) {
                "geöffnet und bleibt unverändert.")
                .arg(which.join(QLatin1Char('\n')));
 }
-<<<<<<< HEAD
 // A flight's date and start as the user knows them, from its key (date << 16 | start).
 inline QString flightStart(std::uint32_t key) {
     const int atd = int(key & 0xFFFF);
@@ -66,14 +65,14 @@ inline QString flightStart(std::uint32_t key) {
         .arg(dayNumberToDate(key >> 16).toString(QStringLiteral("dd.MM.yyyy")))
         .arg(atd / 60)
         .arg(atd % 60, 2, 10, QLatin1Char('0'));
-=======
+}
+
 // A logbook that reads, but not as it was written: paths names each damaged file, one per line.
 // Told by every reader once, so that a result over damaged files is not taken for a sound one.
 inline QString logbookDamaged(const QStringList& paths) {
     return QStringLiteral(
                "Das Flugbuch ist beschädigt (%1):\n%2\nWas beschädigt ist, nennt \"velmarsk-cli check\".")
         .arg(badStructure(), paths.join(QLatin1Char('\n')));
->>>>>>> h-damage
 }
 inline QString sortCaption() {
     return QStringLiteral("Datei ordnen");
