@@ -33,7 +33,10 @@ def run_benchmarks(program, repetitions, env=None, wrapper=()):
         if b.get("error_occurred"):
             sys.exit(f"{b['run_name']}: {b.get('error_message')}")
         scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[b["time_unit"]]
-        results[b["run_name"]] = dict(b, ms=b["real_time"] * scale)
+        # "Totals/manual_time", "SearchAllTexts/1/iterations:3/manual_time": the benchmark and its argument.
+        name = "/".join(p for p in b["run_name"].split("/")
+                        if p != "manual_time" and not p.startswith(("iterations:", "repeats:")))
+        results[name] = dict(b, ms=b["real_time"] * scale)
     return results
 
 
