@@ -408,20 +408,22 @@ void Logbook::mendInterruptedChange() {
 
     // Texts written for a change or an addition that did not finish belong to no flight; left
     // live they would be taken for a flight's texts by the next index rebuild.
-    QSet<qint64> referenced;
-    for (const IndexEntry& e : m_index.entries()) referenced.insert(e.StrPos);
+    std::vector<qint64> referenced;
+    referenced.reserve(m_index.entries().size());
+    for (const IndexEntry& e : m_index.entries()) referenced.push_back(e.StrPos);
+    std::sort(referenced.begin(), referenced.end());
     std::vector<qint64> orphans;
     {
         const FileView strings(m_strings, 0);
         if (!strings.ok()) return;
         qsizetype pos = 0;
         while (pos < strings.size()) {
-            StringRecord r;
-            const qsizetype len = StringRecord::parse(strings.bytes().sliced(pos), r);
+            const StringRecord::Frame r = StringRecord::frame(strings.bytes().sliced(pos));
             // Past a damaged record the boundaries are guesses: leave the rest alone.
-            if (!r.hasValidTag() || len <= 0) break;
-            if (r.isLive() && !referenced.contains(pos)) orphans.push_back(pos);
-            pos += len;
+            if (!r.validTag || r.size <= 0) break;
+            if (r.Date != 0 && !std::binary_search(referenced.begin(), referenced.end(), qint64(pos)))
+                orphans.push_back(pos);
+            pos += r.size;
         }
     }
     for (qint64 pos : orphans)

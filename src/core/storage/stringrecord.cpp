@@ -4,6 +4,7 @@
 #include "text/cp1252.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace velmarsk {
 namespace {
@@ -11,7 +12,9 @@ namespace {
 // Reads up to the next 0 byte (or the end); pos moves past the 0 byte.
 QByteArrayView takeText(QByteArrayView data, qsizetype& pos) {
     const qsizetype start = pos;
-    while (pos < data.size() && data[pos] != '\0') ++pos;
+    const void* zero =
+        pos < data.size() ? std::memchr(data.data() + pos, 0, std::size_t(data.size() - pos)) : nullptr;
+    pos = zero ? static_cast<const char*>(zero) - data.data() : data.size();
     const QByteArrayView text = data.sliced(start, pos - start);
     if (pos < data.size()) ++pos;
     return text;
@@ -53,6 +56,21 @@ qsizetype StringRecord::parse(QByteArrayView data, StringRecord& out) {
     out.Routing = cp1252::decode(takeText(data, pos));
     out.Comment = cp1252::decode(takeText(data, pos));
     return pos;
+}
+
+StringRecord::Frame StringRecord::frame(QByteArrayView data) {
+    Frame f;
+    qsizetype pos = 0;
+    const QByteArrayView tag = takeText(data, pos);
+    f.validTag = tag.first(std::min<qsizetype>(4, tag.size())) == QByteArrayView(kTag);
+    if (pos + 2 <= data.size()) f.Date = bytes::u16(data.data() + pos);
+    pos = std::min(pos + 2, data.size());
+    if (pos + 2 <= data.size()) f.Atd = bytes::u16(data.data() + pos);
+    pos = std::min(pos + 2, data.size());
+    takeText(data, pos);
+    takeText(data, pos);
+    f.size = pos;
+    return f;
 }
 
 }  // namespace velmarsk

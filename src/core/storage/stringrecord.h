@@ -33,6 +33,16 @@ struct StringRecord {
     // byte is missing. Returns the number of bytes the record takes.
     static qsizetype parse(QByteArrayView data, StringRecord& out);
 
+    // Where a record ends and what its header says, as parse() reads them, without decoding the
+    // texts: for passes over the whole file that only need the records' bounds and keys.
+    struct Frame {
+        qsizetype size = 0;
+        bool validTag = false;
+        std::uint16_t Date = 0;
+        std::uint16_t Atd = 0;
+    };
+    static Frame frame(QByteArrayView data);
+
     // Whether a text can be stored in a record (code page and no 0 character).
     static bool isStorableText(const QString& text);
 };
