@@ -97,7 +97,7 @@ declare -A args=(
   [rotation]="add $work/add.json"
 )
 declare -A start_from=([rotation]="$work/base-rotation")
-declare -A calls duration walked killed notkilled failed failedat
+declare -A calls duration walked killed notkilled outlived failed failedat
 
 # Each copy in a folder's Sicherung as "NAME SIGNATURE", the signature naming each file and its checksum.
 copy_signatures() {
@@ -153,6 +153,7 @@ for s in "${scenarios[@]}"; do
   walked[$s]=0
   killed[$s]=0
   notkilled[$s]=0
+  outlived[$s]=0
   failed[$s]=0
   failedat[$s]=""
 done
@@ -224,10 +225,7 @@ check_run() {
 try() {
   local s=$1 point=$2 answer=$3 why
   walked[$s]=$((walked[$s] + 1))
-  if [ "$status" -ne 137 ]; then
-    notkilled[$s]=$((notkilled[$s] + 1))
-    return 1
-  fi
+  [ "$status" -eq 137 ] || return 1
   killed[$s]=$((killed[$s] + 1))
   local restore=()
   [ "$answer" = Ja ] && restore=(--restore)
@@ -249,6 +247,7 @@ for s in "${scenarios[@]}"; do
     ((k % 2 == 0)) && answer=Ja
     run_killed "$s" strace -e trace="$name" -e inject="$name:error=EIO:signal=KILL:when=$n"
     if ! try "$s" "call $k" "$answer"; then
+      notkilled[$s]=$((notkilled[$s] + 1))
       echo "NOT KILLED $s at call $k ($name #$n), status $status: the walk of $s stops here"
       bad_walk=1
       break
@@ -260,19 +259,22 @@ for s in "${scenarios[@]}"; do
     answer=Nein
     ((t % 2 == 0)) && answer=Ja
     run_killed "$s" timeout "$(printf '%d.%03d' $((ms / 1000)) $((ms % 1000)))"
-    try "$s" "$ms ms" "$answer" || true
+    try "$s" "$ms ms" "$answer" || outlived[$s]=$((outlived[$s] + 1))
   done
 done
 
 total=0
 bad=0
-printf '\n%-14s %6s %6s %6s %6s %6s  %s\n' scenario calls walked killed "!kill" failed "failed kill points"
+# walked: kill points and moments tried; !kill: kill points the command passed unkilled; outlived:
+# moments after the command's end.
+printf '\n%-14s %6s %6s %6s %6s %8s %6s  %s\n' scenario calls walked killed "!kill" outlived failed \
+  "failed kill points"
 for s in "${scenarios[@]}"; do
   # Each failed kill point once, with how often it failed: "call 3, call 12, 40 ms (x2)".
   where=$(printf '%s' "${failedat[$s]}" | sort -t' ' -k2,2n | uniq -c |
     awk '{ n = $1; $1 = ""; sub(/^ /, ""); printf "%s%s%s", sep, $0, (n > 1 ? " (x" n ")" : ""); sep = ", " }')
-  printf '%-14s %6d %6d %6d %6d %6d  %s\n' "$s" "${calls[$s]}" "${walked[$s]}" "${killed[$s]}" \
-    "${notkilled[$s]}" "${failed[$s]}" "$where"
+  printf '%-14s %6d %6d %6d %6d %8d %6d  %s\n' "$s" "${calls[$s]}" "${walked[$s]}" "${killed[$s]}" \
+    "${notkilled[$s]}" "${outlived[$s]}" "${failed[$s]}" "$where"
   if ((killed[$s] == 0)); then
     echo "killtest.sh: no run of $s was killed" >&2
     bad_walk=1
@@ -280,5 +282,5 @@ for s in "${scenarios[@]}"; do
   total=$((total + killed[$s]))
   bad=$((bad + failed[$s]))
 done
-printf '%-14s %6s %6s %6d %6s %6d\n' total "" "" "$total" "" "$bad"
+printf '%-14s %6s %6s %6d %6s %8s %6d\n' total "" "" "$total" "" "" "$bad"
 ((bad == 0 && bad_walk == 0))
