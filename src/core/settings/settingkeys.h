@@ -36,6 +36,7 @@ struct SettingKey {
     X(USER, AIRCRAFT, Text, 0, "")                     \
     X(USER, REGISTRATION, Text, 0, "")                 \
     X(USER, GESAMTSTUNDEN, Time, 0, "")                \
+    X(USER, UEBERTRAG, Time, 0, "")                    \
     X(SETTINGS, HIDEUNUSED, Truth, 1, "")              \
     X(SETTINGS, NOTALLOWEDCOLOR, Colour, 14869218, "") \
     X(SETTINGS, TCTPNOTFULL, Colour, 255, "")          \

@@ -67,6 +67,7 @@ struct LiveText {
 }  // namespace
 
 bool Logbook::RebuildIndex(Progress& progress, const FlightIndex* onDisk, bool atOpening) {
+    ++m_generation;
     auto cancel = [&] {
         QFile::remove(filePath(kIndexFile));
         m_index.ClearIndex();

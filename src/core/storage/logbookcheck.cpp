@@ -131,6 +131,8 @@ QStringList Logbook::Check() {
     }
     if (m_names.NameCount() > NameTable::kMaxNames)
         report(QStringLiteral("Flug.nam hat mehr als %1 Einträge.").arg(NameTable::kMaxNames));
+    QString totalProblem;
+    if (!runningTotalFits(&totalProblem)) report(totalProblem);
     return problems;
 }
 
