@@ -14,9 +14,10 @@
 # After each kill the logbook is opened again, answering the recovery question of an interrupted
 # sort with Ja (--restore) at even kill points and Nein at odd ones; then `check` must say "ok",
 # the flights must be those before the command or, where it is one change, those after it
-# (generate and import: the flights before and some of the new ones, each whole), and every copy
-# `backups` lists must be a whole copy: the same files as a copy before the command or one the
-# command makes.
+# (generate and import: the flights before and some of the new ones, each whole; restore: those of
+# the logbook or those of the copy), the running total must be the flight time the flights count
+# plus the offset set by hand in the logbook every run starts from, and every copy `backups` lists
+# must be a whole copy: the same files as a copy before the command or one the command makes.
 #   scripts/killtest.sh             every kill point of every scenario, then kills at moments
 #                                   spread over each command's run (these may cut a write short)
 #   scripts/killtest.sh FIRST STRIDE
@@ -65,9 +66,16 @@ flight_comment=Kill
 # shellcheck source=lib/testlogbook.sh
 source "$root/scripts/lib/testlogbook.sh"
 
-# The logbook every run starts from, and what the commands are given.
+# The minutes the running total counts over the flights of a dump: all but the simulator's.
+counted() { jq -s 'map(select(.SimDay + .SimNite == 0) | .Ate) | add // 0' "$1"; }
+# The running total as minutes.
+running_total() { v "$1" total | awk -F: '{ m = ($1 < 0 ? -$1 : $1) * 60 + $2; print ($1 ~ /^-/ ? -m : m) }'; }
+
+# The logbook every run starts from, and what the commands are given. Its total is set by hand
+# above the flights, as a pilot does who brings hours from before this logbook.
 base="$work/base"
 make_base "$base"
+v "$base" total 2345:15 >/dev/null
 flight 2010-05-05 420 "EDDH - EDHL" >"$work/add.json"
 flight 2001-02-03 725 "ETHF - EDDH" >"$work/change.json"
 # The first flight changed with its date and start kept: new landing time, new routing.
@@ -109,6 +117,7 @@ copy_signatures() {
 }
 
 dump "$base" >"$work/before"
+offset=$(($(running_total "$base") - $(counted "$work/before")))
 for s in "${scenarios[@]}"; do
   from=${start_from[$s]:-$base}
   # The clean run: its calls, the flights after it, the copies it leaves and how long it takes.
@@ -209,6 +218,13 @@ check_run() {
     dump "$work/run" >"$work/got"
     if ! flights_ok "$s" "$work/got"; then
       echo "flights differ ($(comm -3 "$work/got" "$work/before" | wc -l) lines from before, $(comm -3 "$work/got" "$work/after-$s" | wc -l) from after)"
+      return
+    fi
+    local total want
+    total=$(running_total "$work/run")
+    want=$(($(counted "$work/got") + offset))
+    if [ "$total" != "$want" ]; then
+      echo "running total $total min, the flights count $((want - offset)) min and the offset is $offset min"
       return
     fi
     # A listed copy without files has no signature.
