@@ -94,13 +94,19 @@ protected:
         return minutes;
     }
 
-    // A logbook of five flights with two dated copies (three flights and five), and a total set by
-    // hand kOffset above its flights. Left closed.
+    // A logbook of four flights with two dated copies, and a total set by hand kOffset above its
+    // flights. The older copy has a flight and a name the logbook no longer has, and the logbook has
+    // been sorted since, so that its names and texts lie elsewhere than the copy's: a mix of the two
+    // shows. Left closed.
     void makeStart() {
         openNew();
         {
             FlightBook service(*book, *settings);
-            for (int d = 1; d <= 3; ++d)
+            ASSERT_GT(
+                service.AddFlight(flight(day(1), 600, {QStringLiteral("P"), QStringLiteral("Adler")}, 41),
+                                  texts(QStringLiteral("R1"))),
+                0);
+            for (int d = 2; d <= 3; ++d)
                 ASSERT_GT(
                     service.AddFlight(flight(day(d), 600, {}, 40 + d), texts(QStringLiteral("R%1").arg(d))),
                     0);
@@ -108,10 +114,19 @@ protected:
         ASSERT_TRUE(reopen());
         {
             FlightBook service(*book, *settings);
+            ASSERT_TRUE(service.DeleteFlight(1));
+            ASSERT_EQ(service.ChangeFlight(
+                          1, flight(day(2), 600, {QStringLiteral("CP"), QStringLiteral("Zander")}, 50),
+                          texts(QStringLiteral("NEU"))),
+                      1);
             for (int d = 4; d <= 5; ++d)
                 ASSERT_GT(
                     service.AddFlight(flight(day(d), 600, {}, 70 + d), texts(QStringLiteral("R%1").arg(d))),
                     0);
+            NullProgress progress;
+            const SortResult sorted = book->SortAndCompact(true, progress);
+            ASSERT_TRUE(sorted.completed);
+            ASSERT_GT(sorted.namesRemoved, 0);
         }
         ASSERT_TRUE(reopen());
         {
@@ -119,6 +134,7 @@ protected:
             service.setRunningTotal(qint32(counted() + kOffset));
         }
         book.reset();
+        ASSERT_EQ(BackupRotation(dir.path()).list().size(), 2);
     }
 
     // Runs step on the logbook in a child process killed at its k-th call that changes a file (0:
