@@ -111,7 +111,7 @@ TEST_F(JournalOpenTest, CheckHoldsTheTotalToTheFlightsAndTheOffsetOnceOneIsKnown
     makeLogbook();
     ASSERT_TRUE(reopen());
     EXPECT_TRUE(book->Check().isEmpty()) << book->Check().join(QLatin1Char('\n')).toStdString();
-    EXPECT_EQ(settings->integer(setting::USER::UEBERTRAG), 500);
+    EXPECT_EQ(settings->integer(setting::MISC::UEBERTRAG), 500);
     book.reset();
 
     Settings(path("tarnoki.ini")).write(setting::USER::GESAMTSTUNDEN, qint64(679));
@@ -131,7 +131,7 @@ TEST_F(JournalOpenTest, CheckHoldsTheTotalToTheFlightsAndTheOffsetOnceOneIsKnown
     // Its first change records the offset as it finds it.
     FlightBook service(*book, *settings);
     ASSERT_GT(service.AddFlight(flight(day(4), 600), texts(QString())), 0);
-    EXPECT_EQ(settings->integer(setting::USER::UEBERTRAG), 5 - 180);
+    EXPECT_EQ(settings->integer(setting::MISC::UEBERTRAG), 5 - 180);
     EXPECT_EQ(settings->integer(setting::USER::GESAMTSTUNDEN), 65);
     EXPECT_TRUE(book->Check().isEmpty());
     EXPECT_FALSE(Journal::exists(dir.path()));

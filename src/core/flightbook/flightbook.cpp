@@ -37,7 +37,7 @@ void FlightBook::setRunningTotal(qint32 minutes) {
     const std::optional<qint64> counted = countedTotal();
     SettingsBatch batch(m_settings);
     m_settings.write(setting::USER::GESAMTSTUNDEN, qint64(minutes));
-    if (counted) m_settings.write(setting::USER::UEBERTRAG, qint64(minutes) - *counted);
+    if (counted) m_settings.write(setting::MISC::UEBERTRAG, qint64(minutes) - *counted);
     batch.commit();
     // The pilot's total replaces whatever a change under way would have made of it.
     m_pendingMinutes = 0;
@@ -91,8 +91,8 @@ void FlightBook::writeTotal() {
                          std::clamp<qint64>(total, std::numeric_limits<qint32>::min(),
                                             std::numeric_limits<qint32>::max()));
         // The offset as first seen: what the total held beyond the flights before this change.
-        if (counted && !m_settings.storedInteger(setting::USER::UEBERTRAG))
-            m_settings.write(setting::USER::UEBERTRAG, *m_totalBefore - m_countedBefore);
+        if (counted && !m_settings.storedInteger(setting::MISC::UEBERTRAG))
+            m_settings.write(setting::MISC::UEBERTRAG, *m_totalBefore - m_countedBefore);
         batch.commit();
     } catch (const SettingsWriteError& e) {
         // The flight is stored; only its share of the total could not be written. The journal

@@ -40,7 +40,7 @@ public:
     // the pilot's own offset (flights from before this logbook).
     qint32 RunningTotal() const;
     // Sets it by hand (the options dialog), which also records the offset to the counted flight
-    // minutes (USER/UEBERTRAG) that the check holds the total to; throws SettingsWriteError when
+    // minutes (MISC/UEBERTRAG) that the check holds the total to; throws SettingsWriteError when
     // the file cannot be written.
     void setRunningTotal(qint32 minutes);
 

@@ -36,7 +36,6 @@ struct SettingKey {
     X(USER, AIRCRAFT, Text, 0, "")                     \
     X(USER, REGISTRATION, Text, 0, "")                 \
     X(USER, GESAMTSTUNDEN, Time, 0, "")                \
-    X(USER, UEBERTRAG, Time, 0, "")                    \
     X(SETTINGS, HIDEUNUSED, Truth, 1, "")              \
     X(SETTINGS, NOTALLOWEDCOLOR, Colour, 14869218, "") \
     X(SETTINGS, TCTPNOTFULL, Colour, 255, "")          \
@@ -59,6 +58,7 @@ struct SettingKey {
     X(PATH, SEITEN, Text, 0, "")                       \
     X(MISC, ORDNEN, Truth, 0, "")                      \
     X(MISC, SICHERUNGEN, Integer, 10, "")              \
+    X(MISC, UEBERTRAG, Time, 0, "")                    \
     X(TCTP, GESAMT, Time, 0, "")                       \
     X(TCTP, GESVFR, Time, 0, "")                       \
     X(TCTP, GESNITE, Time, 0, "")                      \

@@ -217,8 +217,8 @@ void Logbook::finishJournalTotal() {
     try {
         SettingsBatch batch(m_settings);
         m_settings.write(setting::USER::GESAMTSTUNDEN, total);
-        if (!m_settings.storedInteger(setting::USER::UEBERTRAG))
-            m_settings.write(setting::USER::UEBERTRAG, t.before - t.countedBefore);
+        if (!m_settings.storedInteger(setting::MISC::UEBERTRAG))
+            m_settings.write(setting::MISC::UEBERTRAG, t.before - t.countedBefore);
         batch.commit();
     } catch (const SettingsWriteError& e) {
         m_ui.tell(msg::fileError(), e.message(), Interaction::Icon::Error);
@@ -235,7 +235,7 @@ void Logbook::finishJournalTotal() {
 }
 
 bool Logbook::runningTotalFits(QString* problem) {
-    const std::optional<qint64> offset = m_settings.storedInteger(setting::USER::UEBERTRAG);
+    const std::optional<qint64> offset = m_settings.storedInteger(setting::MISC::UEBERTRAG);
     if (!offset) return true;
     const std::optional<qint64> counted = countedFlightMinutes();
     if (!counted) return true;  // the files that cannot be read are reported on their own

@@ -144,7 +144,7 @@ public:
     bool ReplaceFiles(const std::function<bool()>& replace);
 
     // Every problem found between the files, and a running total that does not fit the flights and
-    // the offset the pilot set (USER/UEBERTRAG); empty when all is in order. Writes nothing.
+    // the offset the pilot set (MISC/UEBERTRAG); empty when all is in order. Writes nothing.
     QStringList Check();
 
     // The minutes the running total counts over every flight; none when the files could not be read
