@@ -89,7 +89,15 @@ restore_copy=$(v "$base" backups | sed -n '2s/\t.*//p')
 [ -n "$restore_copy" ] || { echo "killtest.sh: the base logbook has no copies to restore" >&2; exit 2; }
 # The same logbook keeping two copies: closing it after a change removes the oldest ones.
 cp -a "$base" "$work/base-rotation"
-printf '[MISC]\nSICHERUNGEN=2\n' >>"$work/base-rotation/tarnoki.ini"
+# Into the section MISC the file may hold already: of a section written twice only the first counts.
+ini="$work/base-rotation/tarnoki.ini"
+if grep -q '^\[MISC\]' "$ini"; then
+  awk '{ print } /^\[MISC\]\r?$/ { print "SICHERUNGEN=2" (/\r$/ ? "\r" : "") }' "$ini" >"$ini.neu" && mv "$ini.neu" "$ini"
+else
+  printf '[MISC]\nSICHERUNGEN=2\n' >>"$ini"
+fi
+[ "$(v "$work/base-rotation" backups | wc -l)" -gt 2 ] ||
+  { echo "killtest.sh: the rotation scenario needs more than two copies to start from" >&2; exit 2; }
 
 scenarios=(add change change-same delete generate sort rebuild-index import restore rotation)
 declare -A args=(
