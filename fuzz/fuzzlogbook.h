@@ -5,7 +5,9 @@
 #include <QByteArray>
 #include <QMap>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
+#include <cstdint>
 
 namespace velmarsk::fuzz {
 
@@ -36,8 +38,19 @@ public:
 
     // Opens the logbook with file `name` holding `content` (absent when content is null), reads
     // every flight through each reader, runs the check, and with `maintain` also the index rebuild,
-    // the sort and a change. Aborts when a rule that must hold after a repair does not.
+    // the sort and a change. Aborts when a rule that must hold does not: a logbook whose data file
+    // the program knows opens; no flight the damaged files still hold whole is lost or changed,
+    // after opening or after a repair; a repair does not fail; the repaired logbook passes its check.
     void run(const QString& name, const QByteArray& content, bool maintain);
+
+    // What a flight holds beside its key: the numbers of its record, the texts its name references
+    // stand for, its routing and comment.
+    struct Held {
+        QByteArray numbers;  // the record with its name references cleared
+        QStringList names;
+        QString routing;
+        QString comment;
+    };
 
 private:
     FuzzLogbook();
@@ -46,6 +59,9 @@ private:
 
     QTemporaryDir m_work;
     QMap<QString, QByteArray> m_base;
+    // The base logbook's flights by key (Date << 16 | Atd), and the slot of each.
+    QMap<std::uint32_t, Held> m_baseFlights;
+    QMap<std::uint32_t, int> m_baseSlots;
 };
 
 }  // namespace velmarsk::fuzz

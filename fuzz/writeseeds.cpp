@@ -53,6 +53,11 @@ QByteArray records(const QByteArray& dat, int layout) {
     return out;
 }
 
+// A file with the bytes at `at` replaced, as a disk or another program may leave it.
+QByteArray patched(QByteArray data, qsizetype at, const QByteArray& bytes) {
+    return data.replace(at, bytes.size(), bytes);
+}
+
 QByteArray withHeader(const char* version, int count, const QByteArray& body) {
     QByteArray out = fileheader::make(QString::fromLatin1(version));
     bytes::append32(out, count);
@@ -121,6 +126,16 @@ int main(int argc, char** argv) {
               withHeader("1,10", count, records(dat, 110)));
     ok &= put(dir, QStringLiteral("flugdat"), QStringLiteral("v000"), records(dat, 0));
     ok &= put(dir, QStringLiteral("flugdat"), QStringLiteral("new"), dat.left(Logbook::kFirstSlotPos));
+    // Damaged: a bit of a date flipped, the last slot cut in half, a slot emptied, and a slot
+    // overwritten by a copy of another (what a delete cut short leaves).
+    auto slotAt = [&](int slot) { return Logbook::kFirstSlotPos + qsizetype(slot) * kRecord; };
+    ok &= put(dir, QStringLiteral("flugdat"), QStringLiteral("date-bit"),
+              patched(dat, slotAt(2) + 1, QByteArray(1, char(dat.at(slotAt(2) + 1) ^ 0x01))));
+    ok &= put(dir, QStringLiteral("flugdat"), QStringLiteral("cut"), dat.chopped(kRecord / 2));
+    ok &= put(dir, QStringLiteral("flugdat"), QStringLiteral("gap"),
+              patched(dat, slotAt(3), QByteArray(2, '\0')));
+    ok &= put(dir, QStringLiteral("flugdat"), QStringLiteral("twin"),
+              patched(dat, slotAt(4), dat.mid(slotAt(1), kRecord)));
 
     ok &= put(dir, QStringLiteral("flugidx"), QStringLiteral("v110"), idx);
     QByteArray oldIdx;
@@ -131,13 +146,30 @@ int main(int argc, char** argv) {
         oldIdx.append(e, 6).append("\0\0", 2).append(e + 6, 4);
     }
     ok &= put(dir, QStringLiteral("flugidx"), QStringLiteral("v000"), oldIdx);
+    // Damaged: one flight more counted than listed, a text offset moved by a byte.
+    QByteArray counted;
+    bytes::append32(counted, std::int32_t(entries + 1));
+    ok &= put(dir, QStringLiteral("flugidx"), QStringLiteral("count"),
+              patched(idx, fileheader::kSize, counted));
+    const qsizetype strPos = fileheader::kSize + 4 + 10 + 6;
+    ok &= put(dir, QStringLiteral("flugidx"), QStringLiteral("strpos"),
+              patched(idx, strPos, QByteArray(1, char(idx.at(strPos) + 1))));
 
-    ok &= put(dir, QStringLiteral("flugstr"), QStringLiteral("base"),
-              base.value(QString::fromLatin1(Logbook::kStringFile)));
-    ok &= put(dir, QStringLiteral("flugnam"), QStringLiteral("base"),
-              base.value(QString::fromLatin1(Logbook::kNamesFile)));
-    ok &= put(dir, QStringLiteral("flugcrw"), QStringLiteral("base"),
-              base.value(QString::fromLatin1(Logbook::kCrewFile)));
+    const QByteArray str = base.value(QString::fromLatin1(Logbook::kStringFile));
+    ok &= put(dir, QStringLiteral("flugstr"), QStringLiteral("base"), str);
+    // Damaged: the tag of the second record, and the file cut short in the middle of a record.
+    ok &=
+        put(dir, QStringLiteral("flugstr"), QStringLiteral("tag"), patched(str, str.indexOf("TOlm", 1), "X"));
+    ok &= put(dir, QStringLiteral("flugstr"), QStringLiteral("cut"), str.left(str.size() / 2));
+    const QByteArray nam = base.value(QString::fromLatin1(Logbook::kNamesFile));
+    ok &= put(dir, QStringLiteral("flugnam"), QStringLiteral("base"), nam);
+    ok &= put(dir, QStringLiteral("flugnam"), QStringLiteral("cut"), nam.left(nam.size() / 2));
+    ok &= put(dir, QStringLiteral("flugnam"), QStringLiteral("garbage"),
+              patched(nam, nam.size() / 3, QByteArray(16, char(0xFF)) + QByteArray(1, '\0')));
+    const QByteArray crw = base.value(QString::fromLatin1(Logbook::kCrewFile));
+    ok &= put(dir, QStringLiteral("flugcrw"), QStringLiteral("base"), crw);
+    ok &= put(dir, QStringLiteral("flugcrw"), QStringLiteral("garbage"),
+              patched(crw, crw.size() / 2, QByteArray("\0\xFF\r\r\n", 5)));
 
     QTemporaryDir work;
     ok &= work.isValid();
@@ -166,19 +198,19 @@ int main(int argc, char** argv) {
     fuzz::FixedAnswer answers(Interaction::Answer::No);
     Logbook book(work.path(), settings, answers);
     ok &= book.Open();
-    QJsonArray all;
+    QJsonArray several;  // an array as `add` takes it, small enough for the fuzzer's inputs
     for (int p = 1; p <= book.FlightCount(); ++p) {
         FlightRecord r;
         StringRecord s;
         book.ReadFlight(p, r);
         book.ReadStringRecord(p, s);
         const QJsonObject flight = FlightJson::write(r, s, book.names());
-        all.append(flight);
+        if (p > 4 && p <= 7) several.append(flight);
         if (p <= 4)
             ok &= put(dir, QStringLiteral("flightjson"), QStringLiteral("flight%1").arg(p),
                       QJsonDocument(flight).toJson());
     }
-    ok &= put(dir, QStringLiteral("flightjson"), QStringLiteral("all"), QJsonDocument(all).toJson());
+    ok &= put(dir, QStringLiteral("flightjson"), QStringLiteral("several"), QJsonDocument(several).toJson());
 
     // Export files: every flight of the small logbook (all already in a receiving copy of it), a
     // few of them, a file of its header only, and flights of another logbook.

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets (clang, AddressSanitizer, UndefinedBehaviorSanitizer) in build-fuzz,
-# writes their seed corpora from files the program writes, and runs each target for SECONDS
+# writes their seed corpora from files the program writes (the committed fuzz/corpus, which the
+# tests replay, is read as well), and runs each target for SECONDS
 # (default 60), niced. Prints the executions and crashes per target and in total; exits 1 when a
 # target crashed. The corpora grow in build-fuzz/corpus between runs; crashes land in
 # build-fuzz/crashes/TARGET/.
@@ -39,7 +40,7 @@ for t in "${targets[@]}"; do
   before=$(find "$crashes" -type f | wc -l)
   log="$out/fuzz-$t.log"
   nice -n 15 "$out/fuzz/fuzz_$t" -max_total_time="$seconds" -print_final_stats=1 -timeout=20 \
-    -rss_limit_mb=2048 -max_len=8192 -artifact_prefix="$crashes/" "$corpus" "$seeds/$t" \
+    -rss_limit_mb=2048 -max_len=8192 -artifact_prefix="$crashes/" "$corpus" "$seeds/$t" "$root/fuzz/corpus/$t" \
     >"$log" 2>&1 || true
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
   runs=${runs:-0}

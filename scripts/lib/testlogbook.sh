@@ -7,7 +7,7 @@ v() { "$cli" --datadir "$@"; }
 dump() {
   local dir=$1 count p
   count=$(v "$dir" list | wc -l)
-  for ((p = 1; p <= count; p++)); do v "$dir" show "$p" | jq -c .; done | LC_ALL=C sort
+  for ((p = 1; p <= count; p++)); do v "$dir" show "$p"; done | jq -c . | LC_ALL=C sort
 }
 
 flight() {  # date, departure in minutes, routing; the comment is $flight_comment

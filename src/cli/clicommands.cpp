@@ -9,6 +9,7 @@
 #include "storage/datadir.h"
 #include "storage/fileerror.h"
 #include "storage/flightpass.h"
+#include "storage/journal.h"
 #include "storage/logbook.h"
 #include "storage/messages.h"
 #include "storage/savefile.h"
@@ -19,6 +20,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLockFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
@@ -41,10 +43,10 @@ struct CommandGuard {
 };
 
 constexpr CommandGuard kCommandGuards[] = {
-    {"list", true, false},    {"show", true, false},  {"totals", true, false},     {"search", true, false},
-    {"export", true, false},  {"csv", true, false},   {"chart-data", true, false}, {"add", true, true},
-    {"change", true, true},   {"delete", true, true}, {"import", true, true},      {"generate", true, true},
-    {"restore", false, true},
+    {"list", true, false},    {"show", true, false},    {"totals", true, false}, {"total", true, false},
+    {"search", true, false},  {"export", true, false},  {"csv", true, false},    {"chart-data", true, false},
+    {"add", true, true},      {"change", true, true},   {"delete", true, true},  {"import", true, true},
+    {"generate", true, true}, {"restore", false, true},
 };
 
 const CommandGuard* guardOf(const QString& command) {
@@ -130,6 +132,7 @@ int CliCommands::run() {
     if (c == QLatin1String("check")) return check();
     if (c == QLatin1String("generate")) return generate();
     if (c == QLatin1String("totals")) return totals();
+    if (c == QLatin1String("total")) return runningTotal();
     if (c == QLatin1String("search")) return search();
     if (c == QLatin1String("export")) return exportFlight();
     if (c == QLatin1String("import")) return importFlights();
@@ -143,9 +146,9 @@ int CliCommands::run() {
 void CliCommands::noteTotalNotWritten() const {
     // The flights are stored all the same: a failure status would make a script store them twice.
     if (m_book && m_book->settingsWriteFailed())
-        CliInteraction::printNote(QStringLiteral(
-            "Die Flüge sind gespeichert; nur die Gesamtstunden in tarnoki.ini konnten nicht "
-            "nachgeführt werden (in den Optionen korrigieren)."));
+        CliInteraction::printNote(
+            QStringLiteral("Die Flüge sind gespeichert; nur die Gesamtstunden in tarnoki.ini konnten nicht "
+                           "nachgeführt werden (in den Optionen korrigieren)."));
 }
 
 bool CliCommands::hasLogbookFiles() const {
@@ -480,7 +483,8 @@ int CliCommands::check() {
         const QString from = QDir(m_dir).filePath(name);
         QString error;
         if (QFileInfo::exists(from) && !copyFileAtomically(from, QDir(work.path()).filePath(name), &error)) {
-            CliInteraction::printError(QStringLiteral("Die Prüfkopie kann nicht angelegt werden: %1").arg(error));
+            CliInteraction::printError(
+                QStringLiteral("Die Prüfkopie kann nicht angelegt werden: %1").arg(error));
             return kError;
         }
     }
@@ -494,6 +498,10 @@ int CliCommands::check() {
         return kError;
     }
     QStringList problems = ui.collected();
+    // The copy is opened without the journal: what a step left unfinished shows as it lies.
+    if (Journal::exists(m_dir))
+        problems << QStringLiteral("%1: ein unterbrochener Vorgang wird beim nächsten Öffnen abgeschlossen.")
+                        .arg(QString::fromLatin1(Journal::kFileName));
     if (opened) problems << copy.Check();
     copy.CloseLogbook();
     if (problems.isEmpty()) {
@@ -506,6 +514,34 @@ int CliCommands::check() {
         out += p.replace(workPath, QDir::toNativeSeparators(m_dir)) + QLatin1Char('\n');
     print(out);
     return kError;
+}
+
+int CliCommands::runningTotal() {
+    std::optional<qint32> minutes;
+    if (!m_inv.args.isEmpty()) {
+        static const QRegularExpression time(QStringLiteral("^(\\d{1,7}):([0-5]\\d)$"));
+        const QRegularExpressionMatch m = time.match(m_inv.args.at(0));
+        if (!m.hasMatch()) {
+            CliInteraction::printError(
+                QStringLiteral("\"%1\" ist keine Zeit in Stunden und Minuten (STD:MM).")
+                    .arg(m_inv.args.at(0)));
+            return kUsage;
+        }
+        minutes = qint32(m.captured(1).toInt() * 60 + m.captured(2).toInt());
+    }
+    if (!open()) return kError;
+    if (minutes) {
+        try {
+            m_book->setRunningTotal(*minutes);
+        } catch (const SettingsWriteError& e) {
+            CliInteraction::printError(e.message());
+            return kError;
+        }
+    }
+    const qint32 total = m_book->RunningTotal();
+    print((total < 0 ? QStringLiteral("-") : QString()) + timeText(total < 0 ? -total : total) +
+          QLatin1Char('\n'));
+    return kOk;
 }
 
 int CliCommands::generate() {

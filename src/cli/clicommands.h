@@ -44,6 +44,7 @@ private:
     int check();
     int generate();
     int totals();
+    int runningTotal();
     int search();
     int exportFlight();
     int importFlights();

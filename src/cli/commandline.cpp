@@ -11,7 +11,7 @@ struct CommandInfo {
     int maxArgs;
 };
 
-constexpr std::array<CommandInfo, 19> kCommands = {{
+constexpr std::array<CommandInfo, 20> kCommands = {{
     {"create", 0, 0},
     {"list", 0, 0},
     {"show", 1, 1},
@@ -24,6 +24,7 @@ constexpr std::array<CommandInfo, 19> kCommands = {{
     {"generate", 1, 1},
     {"datadir", 0, 0},
     {"totals", 0, 0},
+    {"total", 0, 1},
     {"search", 0, 0},
     {"export", 2, 2},
     {"import", 1, 1},
@@ -107,6 +108,8 @@ QString CommandLine::usage() {
         "  totals [--from TT.MM.JJ] [--to TT.MM.JJ] [--today JJJJ-MM-TT]\n"
         "                         die Summen, letzten Flüge und Forderungen als JSON-Objekt;\n"
         "                         ohne --from/--to das laufende Jahr, --today ersetzt das Tagesdatum\n"
+        "  total [STD:MM]         die Gesamtstunden; mit STD:MM von Hand gesetzt wie in den Optionen\n"
+        "                         (was sie über die Flüge hinaus zählen, prüft check fortan)\n"
         "  search KRITERIEN       sucht Flüge nach Texten und Verfahren (siehe unten)\n"
         "  export POS DATEI       hängt den Flug an Position POS an die Exportdatei an (legt sie\n"
         "                         an, wenn es sie nicht gibt); mit geschütztem Kommentar nur mit PW\n"

@@ -377,6 +377,32 @@ TEST_F(CliTest, RunningTotalFollowsTheNonSimulatorFlights) {
     EXPECT_EQ(total(), 0);
 }
 
+TEST_F(CliTest, TotalSetByHandKeepsItsOffsetAndCheckNamesATotalThatDoesNotFit) {
+    createLogbook();
+    ASSERT_EQ(add(flight("2024-05-01", 480, 75)).exit, 0);
+    EXPECT_EQ(cli("total").out, QByteArray("1:15\n"));
+    // Hours from before this logbook: the total is set by hand and keeps them above the flights.
+    ASSERT_EQ(cli("total 1000:05").out, QByteArray("1000:05\n"));
+    ASSERT_EQ(add(flight("2024-05-02", 480, 60)).exit, 0);
+    EXPECT_EQ(cli("total").out, QByteArray("1001:05\n"));
+    EXPECT_EQ(cli("check").out, QByteArray("ok\n"));
+    for (const char* bad : {"12", "1:60", "1:5"}) {
+        const Outcome r = cli({QStringLiteral("total"), QString::fromLatin1(bad)});
+        EXPECT_EQ(r.exit, 2) << bad;
+        EXPECT_TRUE(r.err.contains(QStringLiteral("STD:MM"))) << r.err.toStdString();
+    }
+
+    // Edited by hand in the settings file, the total no longer fits: the check says by how much.
+    QByteArray ini = fileBytes(QStringLiteral("tarnoki.ini"));
+    ini.replace("GESAMTSTUNDEN=60065", "GESAMTSTUNDEN=60000");
+    writeFile(dataPath(QStringLiteral("tarnoki.ini")), ini);
+    const Outcome r = cli("check");
+    EXPECT_EQ(r.exit, 1);
+    EXPECT_EQ(QString::fromUtf8(r.out),
+              QStringLiteral("Die Gesamtstunden (1000:00) passen nicht zu den Flügen: 2:15 gezählt und 998:50 "
+                             "Übertrag ergeben 1001:05.\n"));
+}
+
 TEST_F(CliTest, AFlightStoredWhileTheSettingsCannotBeWrittenIsNoFailure) {
     createLogbook();
     // A folder in the settings file's place: the running total cannot be written.

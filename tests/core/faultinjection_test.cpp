@@ -9,6 +9,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <QFileInfo>
 #include <atomic>
@@ -326,6 +327,31 @@ TEST_F(FaultInjectionTest, APageThatFailsDuringAPassIsToldOnceAndGivesNoFlight) 
     EXPECT_TRUE(ui.texts().front().contains(QStringLiteral("Flug.dat"))) << ui.texts().front().toStdString();
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+#define VELMARSK_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VELMARSK_ADDRESS_SANITIZER 1
+#endif
+#endif
+
+// How a bus error ends the program. Under AddressSanitizer the guard hands it on to the sanitizer's
+// handler, which reports it as "BUS" and then aborts or exits; without it the signal itself kills.
+#ifdef VELMARSK_ADDRESS_SANITIZER
+bool BusErrorDeathStatus(int status) {
+    return WIFSIGNALED(status) ? WTERMSIG(status) == SIGABRT : WIFEXITED(status) && WEXITSTATUS(status) != 0;
+}
+auto BusErrorDeath() {
+    return BusErrorDeathStatus;
+}
+constexpr const char* kBusErrorReport = "AddressSanitizer: BUS";
+#else
+auto BusErrorDeath() {
+    return testing::KilledBySignal(SIGBUS);
+}
+constexpr const char* kBusErrorReport = "";
+#endif
+
 TEST(MapGuardDeathTest, ABusErrorOutsideAGuardedMappingStillEndsTheProgram) {
     QTemporaryDir dir;
     const QString name = dir.filePath(QStringLiteral("f"));
@@ -334,7 +360,7 @@ TEST(MapGuardDeathTest, ABusErrorOutsideAGuardedMappingStillEndsTheProgram) {
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         ASSERT_EQ(f.write(QByteArray(3 * 65536, 'x')), 3 * 65536);
     }
-    EXPECT_DEATH(
+    EXPECT_EXIT(
         {
             QFile guardedFile(name);
             QFile plainFile(name);
@@ -346,7 +372,8 @@ TEST(MapGuardDeathTest, ABusErrorOutsideAGuardedMappingStillEndsTheProgram) {
             (void)c;
             std::_Exit(0);
         },
-        "");
+        // Only the bus error counts: a setup step that aborts or a read that passes must not.
+        BusErrorDeath(), kBusErrorReport);
 }
 
 TEST(SettingsReadFaultTest, ASettingsFileReadInPartIsNotWrittenBackWithoutTheRest) {

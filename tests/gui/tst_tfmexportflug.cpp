@@ -79,6 +79,7 @@ private slots:
     void importRefusalsAndCancel();
     void importOfAChangeProtectedLogbookNeedsThePassword();
     void csvExportWritesTheRangeTyped();
+    void csvExportWritesAProtectedCommentOnlyWithThePassword();
 
 private:
     static std::unique_ptr<TFMHaupt> mainWindow(LogbookEnv& env) {
@@ -370,6 +371,48 @@ void TestExportImportWindow::csvExportWritesTheRangeTyped() {
     QCOMPARE(lines.size(), 3);
     QVERIFY(lines[1].startsWith(QStringLiteral("05.03.2024;P;Meier;")));
     QVERIFY(lines[2].startsWith(QStringLiteral("09.03.2024;")));
+}
+
+// A range that holds a protected comment asks for the password: refused, the table leaves the
+// comment out; given, it holds the comment plain.
+void TestExportImportWindow::csvExportWritesAProtectedCommentOnlyWithThePassword() {
+    LogbookEnv env;
+    QVERIFY(env.open());
+    env.add(env.flight(day(1), 600), QString(), QStringLiteral("offen"));
+    FlightRecord r = env.flight(day(2), 600);
+    r.CommentHidden = 1;
+    env.add(r, QString(), ScrambleText(QStringLiteral("Checkflug vertraulich")));
+    QVERIFY(env.book->WritePassword(QStringLiteral("Geheim")));
+    auto w = mainWindow(env);
+    // Exports the whole logbook to file, answering the password question with password.
+    auto exportWith = [&](const QString& password, const QString& file) {
+        QTimer::singleShot(0, [&] {
+            auto* dialog = w->findChild<TFMCsvExport*>();
+            QVERIFY(dialog);
+            FileChooser::setNextFileNames({file});
+            answerPassword(password);  // the question comes once the file is chosen
+            dialog->BtnOk->click();
+        });
+        w->menuAction(QStringLiteral("CsvExportieren"))->trigger();
+    };
+    const QString without = env.dir.filePath(QStringLiteral("ohne.csv"));
+    const QString with = env.dir.filePath(QStringLiteral("mit.csv"));
+
+    exportWith(QString(), without);
+    QCOMPARE(MessageBox::shown().back().text,
+             QStringLiteral("2 Flüge nach %1 exportiert.").arg(QDir::toNativeSeparators(without)));
+    const QString refused = QString::fromUtf8(fileBytes(without));
+    QVERIFY(refused.contains(QStringLiteral("offen")));
+    QVERIFY(!refused.contains(QStringLiteral("vertraulich")));
+    QVERIFY(!w->PasswordValid());
+
+    exportWith(QStringLiteral("Geheim"), with);
+    QCOMPARE(MessageBox::shown().back().text,
+             QStringLiteral("2 Flüge nach %1 exportiert.").arg(QDir::toNativeSeparators(with)));
+    const QString given = QString::fromUtf8(fileBytes(with));
+    QVERIFY(given.contains(QStringLiteral("offen")));
+    QVERIFY(given.contains(QStringLiteral("Checkflug vertraulich")));
+    QVERIFY(w->PasswordValid());
 }
 
 QTEST_MAIN(TestExportImportWindow)

@@ -4,10 +4,13 @@
 #include "controls/maskedlineedit.h"
 #include "controls/subs.h"
 #include "controls/tmyedit.h"
+#include "entry/entrymask.h"
 #include "entry/tfmhaupt.h"
+#include "entry/tfmpassword.h"
 #include "evaluation/tfmsuchen.h"
 #include "generator/flightgenerator.h"
 #include "logbookenv.h"
+#include "storage/scramble.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -54,6 +57,7 @@ private slots:
     void flightsAddedDuringASearchAreSeen();
     void searchFromCrewInfoFindsTheNewestFlight();
     void aHitIsNotLeftBehindTheSearchWindow();
+    void aProtectedCommentIsFoundOnlyWithThePassword();
 
 private:
     // A main window over env, showing the newest flight.
@@ -417,6 +421,51 @@ void TestSearchWindow::aHitIsNotLeftBehindTheSearchWindow() {
     const QFrame* top = w->mask().PanelAllg;
     QVERIFY(!s->frameGeometry().intersects(QRect(top->mapToGlobal(QPoint(0, 0)), top->size())));
     QVERIFY(screen.contains(s->frameGeometry()));
+}
+
+// The search looks into a protected comment only once the password has been given in the main
+// window; before, the flight is no hit, though its comment holds the word.
+void TestSearchWindow::aProtectedCommentIsFoundOnlyWithThePassword() {
+    LogbookEnv env;
+    QVERIFY(env.open());
+    QVERIFY(env.add(env.flight(day(1), 600), QString(), QStringLiteral("offen")) > 0);
+    FlightRecord hidden = env.flight(day(2), 600);
+    hidden.CommentHidden = 1;
+    QVERIFY(env.add(hidden, QString(), ScrambleText(QStringLiteral("Checkflug vertraulich"))) > 0);
+    QVERIFY(env.add(env.flight(day(3), 600), QString(), QStringLiteral("offen")) > 0);
+    QVERIFY(env.book->WritePassword(QStringLiteral("Geheim")));
+    auto w = mainWindow(env);
+    TFMSuchen* s = openSearch(*w);
+    typeSearch(s, QStringLiteral("vertraulich"));
+    auto searchFromTheStart = [&] {
+        s->findChild<QRadioButton*>(QStringLiteral("RGRichtung0"))->click();
+        s->findChild<QRadioButton*>(QStringLiteral("RGBereich1"))->click();
+        s->ButtonOk->click();
+    };
+
+    searchFromTheStart();
+    QCOMPARE(w->CurrentPosition(), 3);
+    QCOMPARE(MessageBox::shown().size(), size_t(1));
+    QCOMPARE(MessageBox::shown().back().text, QStringLiteral("Keine weiteren Fundstellen"));
+
+    // "Passwort gültig" on the protected flight, answered with the password.
+    w->ShowFlight(2);
+    QCheckBox* given = w->mask().CBHasPassword;
+    QVERIFY(given->isVisibleTo(w.get()) && !given->isChecked());
+    QTimer::singleShot(0, [] {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* dialog = qobject_cast<TFMPassword*>(top); dialog && dialog->isVisible()) {
+                dialog->EDPassword->setText(QStringLiteral("Geheim"));
+                dialog->BtnPasswordOk->click();
+            }
+    });
+    given->click();
+    QVERIFY(w->PasswordValid() && given->isChecked());
+    w->ShowFlight(3);
+
+    searchFromTheStart();
+    QCOMPARE(w->CurrentPosition(), 2);
+    QCOMPARE(MessageBox::shown().size(), size_t(1));
 }
 
 QTEST_MAIN(TestSearchWindow)

@@ -1,7 +1,9 @@
 #include "flightbook/flightbook.h"
 
 #include "settings/settings.h"
+#include "settings/settingsbatch.h"
 #include "storage/backuprotation.h"
+#include "storage/journal.h"
 #include "storage/logbook.h"
 #include "storage/messages.h"
 
@@ -32,23 +34,83 @@ qint32 FlightBook::RunningTotal() const {
 }
 
 void FlightBook::setRunningTotal(qint32 minutes) {
+    const std::optional<qint64> counted = countedTotal();
+    SettingsBatch batch(m_settings);
     m_settings.write(setting::USER::GESAMTSTUNDEN, qint64(minutes));
+    if (counted) m_settings.write(setting::MISC::UEBERTRAG, qint64(minutes) - *counted);
+    batch.commit();
+    // The pilot's total replaces whatever a change under way would have made of it.
+    m_pendingMinutes = 0;
+    if (m_totalBefore && m_batchDepth == 0) {
+        m_totalBefore.reset();
+        Journal journal;
+        if (Journal::read(m_logbook.dataDir(), &journal) == Journal::ReadResult::Ok) {
+            journal.total.reset();
+            journal.write(m_logbook.dataDir());
+        }
+    }
 }
 
-void FlightBook::moveRunningTotal(qint64 delta) {
-    if (m_batchDepth > 0) {
-        m_pendingMinutes += delta;
+std::optional<qint64> FlightBook::countedTotal() {
+    if (!m_counted || m_countedGeneration != m_logbook.generation()) {
+        m_counted = m_logbook.countedFlightMinutes();
+        m_countedGeneration = m_logbook.generation();
+    }
+    return m_counted;
+}
+
+void FlightBook::aboutToMoveTotal() {
+    if (m_totalBefore) return;  // recorded already, by the batch or a change whose total is not written yet
+    const std::optional<qint64> counted = countedTotal();
+    if (!counted) return;  // the total moves by the change alone, as it is not known what it counts
+    m_totalBefore = m_settings.integer(setting::USER::GESAMTSTUNDEN);
+    m_countedBefore = *counted;
+    Journal journal;
+    const QString dir = m_logbook.dataDir();
+    // A journal that cannot be read is not written over: the next opening deals with it. Without
+    // the record on disk the change goes ahead all the same; only a kill would miss it.
+    if (Journal::read(dir, &journal) == Journal::ReadResult::Unreadable) return;
+    journal.total = Journal::Total{*m_totalBefore, m_countedBefore};
+    journal.write(dir);
+}
+
+void FlightBook::totalMoved(qint64 delta) {
+    if (m_counted && m_countedGeneration == m_logbook.generation()) *m_counted += delta;
+    m_pendingMinutes += delta;
+    if (m_batchDepth == 0) writeTotal();
+}
+
+void FlightBook::writeTotal() {
+    if (m_pendingMinutes == 0 && !m_totalBefore) return;
+    const std::optional<qint64> counted = m_totalBefore ? countedTotal() : std::nullopt;
+    const qint64 total =
+        counted ? *m_totalBefore + (*counted - m_countedBefore) : qint64(RunningTotal()) + m_pendingMinutes;
+    try {
+        SettingsBatch batch(m_settings);
+        m_settings.write(setting::USER::GESAMTSTUNDEN,
+                         std::clamp<qint64>(total, std::numeric_limits<qint32>::min(),
+                                            std::numeric_limits<qint32>::max()));
+        // The offset as first seen: what the total held beyond the flights before this change.
+        if (counted && !m_settings.storedInteger(setting::MISC::UEBERTRAG))
+            m_settings.write(setting::MISC::UEBERTRAG, *m_totalBefore - m_countedBefore);
+        batch.commit();
+    } catch (const SettingsWriteError& e) {
+        // The flight is stored; only its share of the total could not be written. The journal
+        // keeps the record, so that the next opening writes the total that fits.
+        m_settingsWriteFailed = true;
+        m_pendingMinutes = 0;
+        ui().tell(msg::fileError(), e.message(), Interaction::Icon::Error);
         return;
     }
-    if (delta == 0) return;
-    try {
-        setRunningTotal(
-            qint32(std::clamp<qint64>(qint64(RunningTotal()) + delta, std::numeric_limits<qint32>::min(),
-                                      std::numeric_limits<qint32>::max())));
-    } catch (const SettingsWriteError& e) {
-        // The flight is stored; only its share of the total could not be written.
-        m_settingsWriteFailed = true;
-        ui().tell(msg::fileError(), e.message(), Interaction::Icon::Error);
+    m_pendingMinutes = 0;
+    // Written from a count that failed, the total still owes the record its check at the next opening.
+    if (!counted) return;
+    m_totalBefore.reset();
+    Journal journal;
+    const QString dir = m_logbook.dataDir();
+    if (Journal::read(dir, &journal) == Journal::ReadResult::Ok) {
+        journal.total.reset();
+        journal.write(dir);
     }
 }
 
@@ -61,10 +123,14 @@ void FlightBook::changed() {
 }
 
 int FlightBook::AddFlight(const FlightRecord& record, const StringRecord& texts) {
+    const qint64 delta = countedMinutes(record);
+    if (delta != 0) aboutToMoveTotal();
     const int position = m_logbook.AddFlight(record, texts);
     if (position > 0) {
-        moveRunningTotal(countedMinutes(record));
+        totalMoved(delta);
         changed();
+    } else if (m_batchDepth == 0) {
+        writeTotal();  // nothing moved: the record goes again
     }
     return position;
 }
@@ -73,10 +139,14 @@ int FlightBook::ChangeFlight(int position, const FlightRecord& record, const Str
     FlightRecord old;
     if (position < 1 || position > FlightCount() || !m_logbook.ReadFlight(position, old))
         return Logbook::kFailed;
+    const qint64 delta = countedMinutes(record) - countedMinutes(old);
+    if (delta != 0) aboutToMoveTotal();
     const int newPosition = m_logbook.ChangeFlight(position, record, texts);
     if (newPosition > 0) {
-        moveRunningTotal(countedMinutes(record) - countedMinutes(old));
+        totalMoved(delta);
         changed();
+    } else if (m_batchDepth == 0) {
+        writeTotal();
     }
     return newPosition;
 }
@@ -84,8 +154,13 @@ int FlightBook::ChangeFlight(int position, const FlightRecord& record, const Str
 bool FlightBook::DeleteFlight(int position) {
     FlightRecord old;
     if (position < 1 || position > FlightCount() || !m_logbook.ReadFlight(position, old)) return false;
-    if (!m_logbook.DeleteFlight(position)) return false;
-    moveRunningTotal(-countedMinutes(old));
+    const qint64 delta = -countedMinutes(old);
+    if (delta != 0) aboutToMoveTotal();
+    if (!m_logbook.DeleteFlight(position)) {
+        if (m_batchDepth == 0) writeTotal();
+        return false;
+    }
+    totalMoved(delta);
     changed();
     return true;
 }
@@ -98,9 +173,7 @@ void FlightBook::beginBatch() {
 bool FlightBook::endBatch() {
     const bool ok = m_logbook.endBatch();
     if (m_batchDepth == 0 || --m_batchDepth > 0) return ok;
-    const qint64 minutes = m_pendingMinutes;
-    m_pendingMinutes = 0;
-    moveRunningTotal(minutes);
+    writeTotal();
     if (m_pendingChange) {
         m_pendingChange = false;
         emit flightsChanged();
@@ -143,28 +216,20 @@ bool FlightBook::isPassword(const QString& text) {
     return !stored.isEmpty() && text == stored;
 }
 
-std::optional<qint64> FlightBook::countedTotal() {
-    const auto flights = pass();
-    qint64 total = 0;
-    for (int p = 1; p <= flights->FlightCount(); ++p) {
-        FlightRecord r;
-        if (flights->ReadFlight(p, r)) total += countedMinutes(r);
-    }
-    if (!flights->ok()) return std::nullopt;
-    return total;
-}
-
 bool FlightBook::RestoreFromBackup(const QString& name) {
-    const std::optional<qint64> before = countedTotal();
+    // The total moves by the difference in flight time, so a total set by hand keeps its offset;
+    // the journal holds what it was, for a kill before the total is written.
+    aboutToMoveTotal();
     const int keep = int(std::clamp<qint64>(m_settings.integer(setting::MISC::SICHERUNGEN), 0, 1000));
     QString error;
     const bool restored = m_logbook.ReplaceFiles(
         [&] { return BackupRotation(m_logbook.dataDir()).restore(name, keep, &error); });
     if (!error.isEmpty()) ui().tell(msg::fileError(), error, Interaction::Icon::Error);
+    // Closed, the logbook leaves the journal to its next opening.
     if (!m_logbook.isOpen()) return false;
-    // A side that could not be read (the user has been told) leaves the total as it stood.
-    const std::optional<qint64> after = restored ? countedTotal() : std::nullopt;
-    if (before && after) moveRunningTotal(*after - *before);
+    // The files were opened anew: the count starts again. A side that could not be read (the user
+    // has been told) leaves the total as it stood, and the journal for the next opening.
+    if (m_totalBefore && countedTotal()) writeTotal();
     changed();
     return restored;
 }

@@ -35,16 +35,21 @@ public:
     // Flight time of a flight that counts towards the running total: every flight but the
     // simulator's.
     static bool isSimulator(const FlightRecord& r) { return r.SimDay + r.SimNite != 0; }
-    static qint64 countedMinutes(const FlightRecord& r) { return isSimulator(r) ? 0 : r.Ate; }
+    static qint64 countedMinutes(const FlightRecord& r) { return r.countedMinutes(); }
 
-    // RunningTotal: the flight minutes of all non-simulator flights, as the settings keep it.
+    // RunningTotal: the flight minutes of all non-simulator flights, as the settings keep it, plus
+    // the pilot's own offset (flights from before this logbook).
     qint32 RunningTotal() const;
-    // Sets it (the options dialog); throws SettingsWriteError when the file cannot be written.
+    // Sets it by hand (the options dialog), which also records the offset to the counted flight
+    // minutes (MISC/UEBERTRAG) that the check holds the total to; throws SettingsWriteError when
+    // the file cannot be written.
     void setRunningTotal(qint32 minutes);
 
     // As Logbook's operations: the new position, Logbook::kDuplicate or Logbook::kFailed. A stored
-    // change moves the running total. When the settings file cannot take the new total, the flight
-    // stays stored, the user is told, and settingsWriteFailed() says so.
+    // change moves the running total. Before a change that moves it, the journal records the total
+    // and the counted minutes, so that the next opening puts the total right after a kill. When the
+    // settings file cannot take the new total, the flight stays stored, the user is told, and
+    // settingsWriteFailed() says so.
     int AddFlight(const FlightRecord& record, const StringRecord& texts);
     int ChangeFlight(int position, const FlightRecord& record, const StringRecord& texts);
     bool DeleteFlight(int position);
@@ -89,8 +94,13 @@ signals:
     void settingsChanged(const QString& section, const QString& key);
 
 private:
-    void moveRunningTotal(qint64 delta);
-    // The flight time of every counted flight; none when the logbook could not be read.
+    // Before the files change: records in the journal what the total and the counted minutes are.
+    void aboutToMoveTotal();
+    // After the files changed by delta counted minutes: the total follows (at the end of a batch).
+    void totalMoved(qint64 delta);
+    void writeTotal();
+    // The flight time of every counted flight, counted once and then kept; none when the logbook
+    // could not be read.
     std::optional<qint64> countedTotal();
     void changed();
 
@@ -101,6 +111,11 @@ private:
     bool m_pendingChange = false;
     bool m_settingsWriteFailed = false;
     QStringList m_damageTold;  // the damaged files the user has been told of
+    std::optional<qint64> m_counted;
+    quint64 m_countedGeneration = 0;
+    // The total and counted minutes the journal holds for the change under way.
+    std::optional<qint64> m_totalBefore;
+    qint64 m_countedBefore = 0;
 };
 
 }  // namespace velmarsk

@@ -58,6 +58,7 @@ struct SettingKey {
     X(PATH, SEITEN, Text, 0, "")                       \
     X(MISC, ORDNEN, Truth, 0, "")                      \
     X(MISC, SICHERUNGEN, Integer, 10, "")              \
+    X(MISC, UEBERTRAG, Time, 0, "")                    \
     X(TCTP, GESAMT, Time, 0, "")                       \
     X(TCTP, GESVFR, Time, 0, "")                       \
     X(TCTP, GESNITE, Time, 0, "")                      \

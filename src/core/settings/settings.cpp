@@ -278,6 +278,11 @@ qint64 Settings::integer(const SettingKey& key) const {
     return readInteger(key.sectionName(), key.keyName(), key.number);
 }
 
+std::optional<qint64> Settings::storedInteger(const SettingKey& key) const {
+    const std::optional<QByteArray> raw = d->rawValue(key.sectionName(), key.keyName());
+    return raw ? parseInteger(unquoted(*raw)) : std::nullopt;
+}
+
 bool Settings::truth(const SettingKey& key) const {
     return readBool(key.sectionName(), key.keyName(), key.number != 0);
 }

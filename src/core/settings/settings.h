@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 namespace velmarsk {
@@ -54,6 +55,8 @@ public:
     QString text(const SettingKey& key) const;
     qint64 integer(const SettingKey& key) const;
     bool truth(const SettingKey& key) const;
+    // A number the file holds for the key; nullopt when it holds none.
+    std::optional<qint64> storedInteger(const SettingKey& key) const;
     void write(const SettingKey& key, const QString& value);
     void write(const SettingKey& key, qint64 value);
     void writeTruth(const SettingKey& key, bool value);

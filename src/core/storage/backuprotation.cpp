@@ -4,6 +4,7 @@
 #include "storage/bytes.h"
 #include "storage/flightindex.h"
 #include "storage/flightrecord.h"
+#include "storage/journal.h"
 #include "storage/logbook.h"
 #include "storage/messages.h"
 #include "storage/savefile.h"
@@ -26,6 +27,7 @@ const char* const kFiles[] = {Logbook::kDataFile, Logbook::kStringFile, Logbook:
                               Logbook::kNamesFile, Logbook::kCrewFile};
 const QString kWorkPrefix = QStringLiteral(".neu-");
 const QString kNameFormat = QStringLiteral("yyyy-MM-dd_HH-mm-ss");
+const QString kRestoreSuffix = QStringLiteral(".wieder");
 
 // Collects what opening a copy says and answers every question No: a copy must open as it is.
 class CollectingInteraction final : public Interaction {
@@ -281,28 +283,51 @@ bool BackupRotation::restore(const QString& name, int keep, QString* error) cons
     // With no copies kept at close (keep < 1) the existing ones are the pilot's: none is removed.
     if (!keepCopy(keep >= 1 ? keep + 1 : std::numeric_limits<int>::max(), &current, error)) return false;
 
-    // Each file is on the disk under a work name before any is renamed over the logbook.
+    // Each file is on the disk under a work name before any is renamed over the logbook, and the
+    // journal names the renames before the first: a kill between them leaves the next opening to
+    // finish them, so the folder never stays a mix of the copy and the files it replaces.
     const QDir dir(m_dir);
-    for (auto it = files.cbegin(); it != files.cend(); ++it)
-        if (!writeSynced(dir.filePath(it.key() + QStringLiteral(".wieder")), it.value(), error)) {
-            for (auto w = files.cbegin(); w != files.cend(); ++w)
-                QFile::remove(dir.filePath(w.key() + QStringLiteral(".wieder")));
-            return false;
-        }
-    for (auto it = files.cbegin(); it != files.cend(); ++it) {
-        const QString target = dir.filePath(it.key());
-        if (::rename(QFile::encodeName(target + QStringLiteral(".wieder")).constData(),
-                     QFile::encodeName(target).constData()) != 0) {
-            *error = QStringLiteral(
-                         "%1 kann nicht ersetzt werden; die Dateien vor dem Zurückholen liegen in der "
-                         "Sicherung %2.")
-                         .arg(QDir::toNativeSeparators(target), current);
-            return false;
-        }
+    Journal journal;
+    QString reason;
+    if (Journal::read(m_dir, &journal, &reason) == Journal::ReadResult::Unreadable) {
+        *error =
+            QStringLiteral("%1 kann nicht gelesen werden: %2")
+                .arg(QDir::toNativeSeparators(dir.filePath(QString::fromLatin1(Journal::kFileName))), reason);
+        return false;
     }
+    const Journal before = journal;
+    journal.step = QStringLiteral("Zurückholen der Sicherung %1").arg(name);
+    for (auto it = files.cbegin(); it != files.cend(); ++it)
+        journal.renames << Journal::Rename{it.key() + kRestoreSuffix, it.key()};
     // A crew list the copy does not have is rebuilt from its flights at the next opening.
     const QString crew = QString::fromLatin1(Logbook::kCrewFile);
-    if (!files.contains(crew)) QFile::remove(dir.filePath(crew));
+    if (!files.contains(crew)) journal.removals << crew;
+    auto dropWork = [&] {
+        for (auto w = files.cbegin(); w != files.cend(); ++w)
+            QFile::remove(dir.filePath(w.key() + kRestoreSuffix));
+    };
+    for (auto it = files.cbegin(); it != files.cend(); ++it)
+        if (!writeSynced(dir.filePath(it.key() + kRestoreSuffix), it.value(), error)) {
+            dropWork();
+            return false;
+        }
+    syncFolder(m_dir);
+    if (!journal.write(m_dir, &reason)) {
+        dropWork();
+        *error =
+            QStringLiteral("%1 kann nicht geschrieben werden: %2")
+                .arg(QDir::toNativeSeparators(dir.filePath(QString::fromLatin1(Journal::kFileName))), reason);
+        return false;
+    }
+    if (!journal.finishFiles(m_dir, &reason)) {
+        // The journal stays: the next opening finishes the renames before it opens anything.
+        *error = reason +
+                 QStringLiteral("; die Dateien vor dem Zurückholen liegen in der Sicherung %1.").arg(current);
+        return false;
+    }
+    // What the caller noted before (the running total) stays for it to finish. Should this write
+    // fail, the journal names renames that are done, which the next opening passes over.
+    before.write(m_dir);
     return true;
 }
 

@@ -74,6 +74,9 @@ struct FlightRecord {
     std::uint8_t CommentHidden = 0;
     std::uint8_t Spare = 0;
 
+    // The minutes the running total counts: every flight's Ate but the simulator's.
+    qint64 countedMinutes() const { return SimDay + SimNite != 0 ? 0 : Ate; }
+
     // Fills the record from the first 112 bytes of data; the caller guarantees the size.
     static FlightRecord fromBytes(const char* data);
     void toBytes(char* out) const;

@@ -78,6 +78,7 @@ bool Logbook::Open() {
     }
     finishInterruptedChange();
     mendInterruptedChange();
+    finishJournalTotal();
     LoadCrewList();
     ReadProtectFlags();
     m_open = true;
@@ -186,6 +187,8 @@ bool Logbook::OpenLogbook() {
 
 bool Logbook::openFiles(bool recover) {
     closeFiles();
+    ++m_generation;
+    if (recover && !finishJournalFiles()) return false;
     // Each upgrade step or a new logbook starts over; the chain has at most four rounds.
     for (int round = 0; round < 6; ++round) {
         if (recover && !recoverInterruptedSort()) return false;

@@ -15,6 +15,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace velmarsk {
 
@@ -145,8 +146,16 @@ public:
     // logbook is then closed).
     bool ReplaceFiles(const std::function<bool()>& replace);
 
-    // Every problem found between the files; empty when all is in order. Writes nothing.
+    // Every problem found between the files, and a running total that does not fit the flights and
+    // the offset the pilot set (MISC/UEBERTRAG); empty when all is in order. Writes nothing.
     QStringList Check();
+
+    // The minutes the running total counts over every flight; none when the files could not be read
+    // (the user has been told).
+    std::optional<qint64> countedFlightMinutes();
+    // Counts up whenever the files are opened anew or the index is rebuilt: flights may have changed
+    // other than through AddFlight, ChangeFlight and DeleteFlight.
+    quint64 generation() const { return m_generation; }
 
     // The text of an index or data problem that also names the file.
     QString fileMessage(const QString& text, const char* file) const;
@@ -159,6 +168,14 @@ private:
     bool takeLock();
     bool openFiles(bool recover);
     bool recoverInterruptedSort();
+    // The renames of a step the journal names (Flug.jnl), finished before any file is opened; false
+    // (the user told) when they cannot be, so that no mix of two logbooks is opened.
+    bool finishJournalFiles();
+    // The running total of a change the journal names, set from the flights as they are now.
+    void finishJournalTotal();
+    // False with *problem when the running total is not the counted flight minutes plus the offset
+    // the pilot set; true when no offset is recorded.
+    bool runningTotalFits(QString* problem);
     // The phases of the sort work on copies in memory; the files change only when all are done.
     bool MainSort(Progress& progress, FlightIndex& index, QByteArray& slotData, int* swaps);
     bool StringCompact(Progress& progress, FlightIndex& index, const QByteArray& strings, QByteArray* out,
@@ -252,6 +269,7 @@ private:
     bool m_rebuildIndexOnOpen = false;
     bool m_indexVerified = false;  // the index read at opening agreed with the flights
     bool m_written = false;        // the files were written since they were opened
+    quint64 m_generation = 0;
 };
 
 }  // namespace velmarsk

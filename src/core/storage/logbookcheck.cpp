@@ -135,6 +135,8 @@ QStringList Logbook::Check() {
     if (m_names.cutShort()) report(QStringLiteral("Flug.nam endet mitten in einer Zeile."));
     if (m_names.NameCount() > NameTable::kMaxNames)
         report(QStringLiteral("Flug.nam hat mehr als %1 Einträge.").arg(NameTable::kMaxNames));
+    QString totalProblem;
+    if (!runningTotalFits(&totalProblem)) report(totalProblem);
     return problems;
 }
 

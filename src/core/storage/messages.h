@@ -12,6 +12,9 @@ namespace velmarsk::msg {
 inline QString fileError() {
     return QStringLiteral("Dateifehler");
 }
+inline QString interruptedStep() {
+    return QStringLiteral("Unterbrochener Vorgang");
+}
 inline QString dataError() {
     return QStringLiteral("DatenFehler");
 }
