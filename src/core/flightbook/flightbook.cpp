@@ -82,7 +82,11 @@ void FlightBook::totalMoved(qint64 delta) {
 
 void FlightBook::writeTotal() {
     if (m_pendingMinutes == 0 && !m_totalBefore) return;
-    const std::optional<qint64> counted = m_totalBefore ? countedTotal() : std::nullopt;
+    std::optional<qint64> counted;
+    if (m_totalBefore) {
+        counted = countedTotal();
+        if (!counted) counted = countedTotal();  // a read that failed once is tried once more
+    }
     const qint64 total =
         counted ? *m_totalBefore + (*counted - m_countedBefore) : qint64(RunningTotal()) + m_pendingMinutes;
     try {
@@ -129,8 +133,10 @@ int FlightBook::AddFlight(const FlightRecord& record, const StringRecord& texts)
     if (position > 0) {
         totalMoved(delta);
         changed();
-    } else if (m_batchDepth == 0) {
-        writeTotal();  // nothing moved: the record goes again
+    } else {
+        // A failed add may have stored the flight all the same: the total is counted again.
+        m_counted.reset();
+        if (m_batchDepth == 0) writeTotal();
     }
     return position;
 }
@@ -145,8 +151,9 @@ int FlightBook::ChangeFlight(int position, const FlightRecord& record, const Str
     if (newPosition > 0) {
         totalMoved(delta);
         changed();
-    } else if (m_batchDepth == 0) {
-        writeTotal();
+    } else {
+        m_counted.reset();  // a failed change may have gone part of the way
+        if (m_batchDepth == 0) writeTotal();
     }
     return newPosition;
 }
@@ -157,6 +164,7 @@ bool FlightBook::DeleteFlight(int position) {
     const qint64 delta = -countedMinutes(old);
     if (delta != 0) aboutToMoveTotal();
     if (!m_logbook.DeleteFlight(position)) {
+        m_counted.reset();
         if (m_batchDepth == 0) writeTotal();
         return false;
     }
