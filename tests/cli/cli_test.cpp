@@ -3,6 +3,7 @@
 #include "dates/daynumber.h"
 #include "storage/bytes.h"
 #include "storage/flightrecord.h"
+#include "storage/logbook.h"
 #include "storage/scramble.h"
 #include "text/cp1252.h"
 
@@ -81,6 +82,8 @@ protected:
     static QMap<QString, QByteArray> snapshot(const QString& dir) {
         QMap<QString, QByteArray> files;
         for (const QString& name : QDir(dir).entryList(QDir::Files | QDir::Hidden)) {
+            // The stamp of a clean close names inodes and times, not contents.
+            if (name == QLatin1String(velmarsk::Logbook::kStateFile)) continue;
             QFile f(QDir(dir).filePath(name));
             if (f.open(QIODevice::ReadOnly)) files.insert(name, f.readAll());
         }
@@ -398,9 +401,10 @@ TEST_F(CliTest, TotalSetByHandKeepsItsOffsetAndCheckNamesATotalThatDoesNotFit) {
     writeFile(dataPath(QStringLiteral("tarnoki.ini")), ini);
     const Outcome r = cli("check");
     EXPECT_EQ(r.exit, 1);
-    EXPECT_EQ(QString::fromUtf8(r.out),
-              QStringLiteral("Die Gesamtstunden (1000:00) passen nicht zu den Flügen: 2:15 gezählt und 998:50 "
-                             "Übertrag ergeben 1001:05.\n"));
+    EXPECT_EQ(
+        QString::fromUtf8(r.out),
+        QStringLiteral("Die Gesamtstunden (1000:00) passen nicht zu den Flügen: 2:15 gezählt und 998:50 "
+                       "Übertrag ergeben 1001:05.\n"));
 }
 
 TEST_F(CliTest, AFlightStoredWhileTheSettingsCannotBeWrittenIsNoFailure) {
@@ -754,14 +758,13 @@ TEST_F(CliTest, TotalsPrintsTheWindowsFiguresAsOneJsonObject) {
     EXPECT_EQ(hints.value(QStringLiteral("LGesArDay")).toString(), str("Soll : 0"));
     // 91 of 366 days gone: 2:30 of the ten hours are due, 9:00 are flown.
     EXPECT_EQ(t.value(QStringLiteral("pace")).toObject(),
-              (QJsonObject{{QStringLiteral("LGesVfrDay"),
-                            QJsonObject{{QStringLiteral("required"), 600},
-                                        {QStringLiteral("value"), 540},
-                                        {QStringLiteral("remaining"), 60},
-                                        {QStringLiteral("planned"), 150},
-                                        {QStringLiteral("elapsedDays"), 91},
-                                        {QStringLiteral("yearDays"), 366},
-                                        {QStringLiteral("onTrack"), true}}}}));
+              (QJsonObject{{QStringLiteral("LGesVfrDay"), QJsonObject{{QStringLiteral("required"), 600},
+                                                                      {QStringLiteral("value"), 540},
+                                                                      {QStringLiteral("remaining"), 60},
+                                                                      {QStringLiteral("planned"), 150},
+                                                                      {QStringLiteral("elapsedDays"), 91},
+                                                                      {QStringLiteral("yearDays"), 366},
+                                                                      {QStringLiteral("onTrack"), true}}}}));
 
     // Any other range: figures of the range, nothing judged.
     const Outcome part = cli("totals --from 01.02.24 --to 31.03.24 --today 2024-03-31");
@@ -918,7 +921,9 @@ TEST_F(CliTest, ExportAppendsFlightsAndImportAddsTheMissingOnesWithBothCounts) {
     }
     QFile exported(file);
     ASSERT_TRUE(exported.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(exported.read(42).endsWith("Version: \x04" "1,00"));
+    EXPECT_TRUE(
+        exported.read(42).endsWith("Version: \x04"
+                                   "1,00"));
 
     const QString other = workPath(QStringLiteral("other"));
     ASSERT_TRUE(QDir().mkpath(other));
@@ -930,7 +935,8 @@ TEST_F(CliTest, ExportAppendsFlightsAndImportAddsTheMissingOnesWithBothCounts) {
     // Every field arrives; the training-programme number of a foreign names table is left empty.
     for (int position : {1, 2}) {
         QJsonObject here = show(position);
-        const Outcome there = runProgram(kCli, inOther + QStringList{QStringLiteral("show"), QString::number(position)});
+        const Outcome there =
+            runProgram(kCli, inOther + QStringList{QStringLiteral("show"), QString::number(position)});
         QJsonObject imported = QJsonDocument::fromJson(there.out).object();
         EXPECT_EQ(imported.take(QStringLiteral("Tctp")), QJsonValue(QString()));
         here.remove(QStringLiteral("Tctp"));
@@ -985,11 +991,13 @@ TEST_F(CliTest, ExportOfAProtectedCommentNeedsThePassword) {
     Outcome r = cli({QStringLiteral("export"), QStringLiteral("1"), file});
     EXPECT_EQ(r.exit, 1);
     EXPECT_FALSE(QFile::exists(file));
-    r = cli({QStringLiteral("export"), QStringLiteral("1"), file, QStringLiteral("--password"), QStringLiteral("Geheim")});
+    r = cli({QStringLiteral("export"), QStringLiteral("1"), file, QStringLiteral("--password"),
+             QStringLiteral("Geheim")});
     EXPECT_EQ(r.exit, 1);
     EXPECT_TRUE(r.err.contains(str("Passwort falsch")));
     EXPECT_EQ(cli({QStringLiteral("export"), QStringLiteral("2"), file}).exit, 0);  // nothing protected
-    r = cli({QStringLiteral("export"), QStringLiteral("1"), file, QStringLiteral("--password"), QStringLiteral("geheim")});
+    r = cli({QStringLiteral("export"), QStringLiteral("1"), file, QStringLiteral("--password"),
+             QStringLiteral("geheim")});
     EXPECT_EQ(r.exit, 0) << r.err.toStdString();
     QFile exported(file);
     ASSERT_TRUE(exported.open(QIODevice::ReadOnly));
@@ -998,17 +1006,22 @@ TEST_F(CliTest, ExportOfAProtectedCommentNeedsThePassword) {
 
 TEST_F(CliTest, CsvWritesTheFlightsOfTheRange) {
     createLogbook();
-    ASSERT_EQ(add(QJsonArray{flight("2024-03-01", 600), flight("2024-03-05", 600), flight("2024-04-01", 600)}).exit, 0);
+    ASSERT_EQ(
+        add(QJsonArray{flight("2024-03-01", 600), flight("2024-03-05", 600), flight("2024-04-01", 600)}).exit,
+        0);
     const QString file = workPath(QStringLiteral("f.csv"));
-    Outcome r = cli({QStringLiteral("csv"), QStringLiteral("--from"), QStringLiteral("2.3.24"), QStringLiteral("--to"),
-                     QStringLiteral("31.3.24"), file});
+    Outcome r = cli({QStringLiteral("csv"), QStringLiteral("--from"), QStringLiteral("2.3.24"),
+                     QStringLiteral("--to"), QStringLiteral("31.3.24"), file});
     EXPECT_EQ(r.exit, 0) << r.err.toStdString();
     EXPECT_EQ(r.out, str("Flüge: 1\n").toUtf8());
     QFile csv(file);
     ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
     const QByteArray bytes = csv.readAll();
-    EXPECT_TRUE(bytes.startsWith("\xEF\xBB\xBF" "Date;Duty1;Name1;"));
-    const QStringList lines = QString::fromUtf8(bytes.mid(3)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    EXPECT_TRUE(
+        bytes.startsWith("\xEF\xBB\xBF"
+                         "Date;Duty1;Name1;"));
+    const QStringList lines =
+        QString::fromUtf8(bytes.mid(3)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 2);
     EXPECT_TRUE(lines[1].startsWith(str("05.03.2024;P;Müller;"))) << lines[1].toStdString();
 
@@ -1161,24 +1174,27 @@ TEST_F(CliTest, ChartDataRefusalsPrintTheWindowsMessage) {
     };
     const auto check = [this](const Case& c) {
         SCOPED_TRACE(c.args);
-        const Outcome r = cli(QStringList{QStringLiteral("chart-data")} + str(c.args).split(QLatin1Char(' ')));
+        const Outcome r =
+            cli(QStringList{QStringLiteral("chart-data")} + str(c.args).split(QLatin1Char(' ')));
         EXPECT_EQ(r.exit, c.exit);
         EXPECT_TRUE(r.out.isEmpty());
         EXPECT_TRUE(r.err.startsWith(str(c.message))) << r.err.toStdString();
     };
     check(onEmpty);
-    ASSERT_EQ(add(QJsonArray{flight("2000-01-10", 600), flight("2000-12-20", 600), flight("2005-12-01", 600)}).exit,
-              0);
+    ASSERT_EQ(
+        add(QJsonArray{flight("2000-01-10", 600), flight("2000-12-20", 600), flight("2005-12-01", 600)}).exit,
+        0);
     for (const Case& c : cases) check(c);
 }
-
 
 // The folder's files, subfolders included, copied into an empty or new folder.
 bool copyTree(const QString& from, const QString& to) {
     if (!QDir().mkpath(to)) return false;
-    for (const QFileInfo& entry : QDir(from).entryInfoList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot)) {
+    for (const QFileInfo& entry :
+         QDir(from).entryInfoList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot)) {
         const QString target = QDir(to).filePath(entry.fileName());
-        if (entry.isDir() ? !copyTree(entry.filePath(), target) : !QFile::copy(entry.filePath(), target)) return false;
+        if (entry.isDir() ? !copyTree(entry.filePath(), target) : !QFile::copy(entry.filePath(), target))
+            return false;
     }
     return true;
 }
@@ -1265,8 +1281,8 @@ TEST_F(CliTest, EveryCommandTakesThePasswordAndRefusesWhatItGuards) {
                 QFile::remove(workPath(QStringLiteral("out")));
                 QStringList args;
                 for (const QString& a : str(command.args).split(QLatin1Char(' ')))
-                    args << (a == QLatin1String("OUT")  ? workPath(QStringLiteral("out"))
-                             : a == QLatin1String("IN") ? importFile
+                    args << (a == QLatin1String("OUT")    ? workPath(QStringLiteral("out"))
+                             : a == QLatin1String("IN")   ? importFile
                              : a == QLatin1String("COPY") ? copy
                                                           : a);
                 // Before the command's name or after its arguments: both are the same option.
@@ -1276,10 +1292,9 @@ TEST_F(CliTest, EveryCommandTakesThePasswordAndRefusesWhatItGuards) {
                 const auto before = snapshot();
 
                 const Outcome r = cli(args, command.input);
-                const bool needed = state.password && ((state.show && (command.kind == Reading ||
-                                                                      command.kind == Changing)) ||
-                                                       (state.change && (command.kind == Changing ||
-                                                                         command.kind == Restore)));
+                const bool needed = state.password &&
+                                    ((state.show && (command.kind == Reading || command.kind == Changing)) ||
+                                     (state.change && (command.kind == Changing || command.kind == Restore)));
                 if (command.kind != Open && state.password && given == Wrong) {
                     EXPECT_EQ(r.exit, 1);
                     EXPECT_EQ(r.err.trimmed(), str("Fehler: Passwort falsch"));
@@ -1320,15 +1335,17 @@ TEST_F(CliTest, AProtectedCommentIsShownChangedOrDeletedOnlyWithThePassword) {
         EXPECT_FALSE(r.out.contains("Nachtflug")) << r.out.toStdString();
         EXPECT_TRUE(QJsonDocument::fromJson(r.out).object().value(QStringLiteral("Comment")).isNull());
         EXPECT_TRUE(r.err.contains(str("Der Kommentar ist geschützt"))) << r.err.toStdString();
-        r = cli({QStringLiteral("show"), str(position), QStringLiteral("--password"), QStringLiteral("geheim")});
+        r = cli(
+            {QStringLiteral("show"), str(position), QStringLiteral("--password"), QStringLiteral("geheim")});
         EXPECT_EQ(QJsonDocument::fromJson(r.out).object().value(QStringLiteral("Comment")).toString(),
                   str("Nachtflug über See"));
         EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
 
         // Changing or deleting the flight would let its comment be read or lost unseen.
         const auto before = snapshot();
-        for (const QStringList& args : {QStringList{QStringLiteral("delete"), str(position)},
-                                        QStringList{QStringLiteral("change"), str(position), QStringLiteral("-")}}) {
+        for (const QStringList& args :
+             {QStringList{QStringLiteral("delete"), str(position)},
+              QStringList{QStringLiteral("change"), str(position), QStringLiteral("-")}}) {
             r = cli(args, json(flight(position[0] == '1' ? "2024-03-01" : "2024-03-03", 600)));
             EXPECT_EQ(r.exit, 1);
             EXPECT_TRUE(r.err.contains(str("Der Kommentar ist geschützt"))) << r.err.toStdString();

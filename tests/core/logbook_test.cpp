@@ -1,8 +1,11 @@
+#include "dates/daynumber.h"
 #include "logbookfixture.h"
 #include "storage/bytes.h"
 #include "storage/scramble.h"
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <QDateTime>
 #include <QFileInfo>
 #include <QSysInfo>
@@ -223,8 +226,8 @@ TEST_F(LogbookTest, ALockFileNoRunningProgramOwnsIsTakenOver) {
     const Case cases[] = {
         {"empty, left by a kill while the lock was written", QByteArray()},
         {"no owner in it", QByteArrayLiteral("kaputt")},
-        {"a process that has ended", QByteArrayLiteral("999999999\nvelmarsk\n") +
-                                         QSysInfo::machineHostName().toUtf8() + '\n'},
+        {"a process that has ended",
+         QByteArrayLiteral("999999999\nvelmarsk\n") + QSysInfo::machineHostName().toUtf8() + '\n'},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -304,6 +307,52 @@ TEST_F(LogbookTest, AFailedWriteIsReportedAndLosesNothingStoredBefore) {
     ASSERT_TRUE(reopen());
     EXPECT_EQ(book->FlightCount(), 3);
     EXPECT_TRUE(book->Check().isEmpty());
+}
+
+// A clean close leaves a stamp that spares the next opening its checks; any change to the files
+// since, even one that keeps their size and puts the modification time back, makes it count for
+// nothing, so the mends and the damage report still come.
+TEST_F(LogbookTest, TheStampOfACleanCloseIsTrustedOnlyForUntouchedFiles) {
+    openNew();
+    ASSERT_EQ(add(day(1), 600), 1);
+    ASSERT_EQ(add(day(2), 600), 2);
+    ASSERT_TRUE(reopen());
+    EXPECT_TRUE(QFileInfo::exists(path(Logbook::kStateFile)));
+    // Reading alone leaves the folder as it was.
+    const QByteArray stamp = bytes(Logbook::kStateFile);
+    ASSERT_TRUE(reopen());
+    book.reset();
+    EXPECT_EQ(bytes(Logbook::kStateFile), stamp);
+
+    // Texts as a change killed after writing them would leave, the file's times put back.
+    const QDateTime modified = QFileInfo(path(Logbook::kStringFile)).lastModified();
+    StringRecord orphan = texts(QStringLiteral("EDDK - EDDL"));
+    orphan.Tag = QString::fromLatin1(StringRecord::kTag);
+    orphan.Date = dateToDayNumber(day(3));
+    orphan.Atd = 600;
+    const QByteArray str = bytes(Logbook::kStringFile);
+    patch(Logbook::kStringFile, str.size(), *orphan.toBytes());
+    {
+        QFile f(path(Logbook::kStringFile));
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.setFileTime(modified, QFileDevice::FileModificationTime));
+    }
+    ASSERT_TRUE(reopen());
+    EXPECT_EQ(bytes(Logbook::kStringFile).mid(str.size() + StringRecord::kDateOffset, 4),
+              QByteArray(4, '\0'));
+
+    // A slot changed in place, size and modification time kept: told at opening as before.
+    ASSERT_TRUE(reopen());
+    const QByteArray otherDate = flight(day(20), 600).toBytes().left(2);
+    book.reset();
+    const QByteArray dataPath = QFile::encodeName(path(Logbook::kDataFile));
+    struct stat before {};
+    ASSERT_EQ(::stat(dataPath.constData(), &before), 0);
+    patch(Logbook::kDataFile, 158 + 112, otherDate);
+    const struct timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, dataPath.constData(), times, 0), 0);
+    ASSERT_TRUE(reopen());
+    EXPECT_TRUE(ui.saidContaining(QStringLiteral("passen Datum oder Startzeit nicht")));
 }
 
 TEST_F(LogbookTest, AFlightNeverOverwritesAnOccupiedSlot) {

@@ -108,6 +108,7 @@ void Logbook::restoreDamagedKeys(const FlightIndex& hint, QStringList* notes) {
 
 bool Logbook::RebuildIndex(Progress& progress, const FlightIndex* onDisk, bool atOpening) {
     ++m_generation;
+    dropStamp();
     auto cancel = [&] {
         QFile::remove(filePath(kIndexFile));
         m_index.ClearIndex();

@@ -12,6 +12,7 @@
 #include "storage/scramble.h"
 #include "text/cp1252.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 #include <QDateTime>
 #include <QDir>
@@ -48,6 +49,7 @@ QString Logbook::fileMessage(const QString& text, const char* file) const {
 }
 
 void Logbook::reportWriteError(const char* file, const QString& reason) {
+    m_indexVerified = false;  // the files may now disagree: no stamp of a clean close
     m_ui.tell(msg::fileError(),
               QStringLiteral("Fehler beim Schreiben von %1: %2")
                   .arg(QDir::toNativeSeparators(filePath(file)), reason),
@@ -66,6 +68,7 @@ bool Logbook::Open() {
         return false;
     }
     if (!LockFolder()) return false;
+    m_wroteSinceOpen = false;
     // Read under the lock: a value read before it may be changed by the program that held it.
     m_settings.reload();
     if (!OpenLogbook() || !LoadIndex()) {
@@ -134,6 +137,11 @@ void Logbook::CloseLogbook() {
         SaveNames();
         SaveCrewList();
         if (changed) keepRotatingCopy();
+        // Only a session that wrote stamps the files (reading leaves the folder as it was), and
+        // only files found whole now: the next opening takes the stamp's word for it.
+        const bool whole = m_wroteSinceOpen && m_indexVerified && m_indexSaved && filesAgree();
+        closeFiles();
+        if (whole) writeStamp();
     }
     closeFiles();
     m_open = false;
@@ -153,6 +161,7 @@ void Logbook::keepRotatingCopy() {
 
 bool Logbook::ReplaceFiles(const std::function<bool()>& replace) {
     if (!m_open) return false;
+    dropStamp();
     if (!m_indexSaved) SaveIndex();
     SaveNames();
     SaveCrewList();
@@ -327,6 +336,7 @@ bool Logbook::openStringFile() {
 
 bool Logbook::LoadIndex() {
     m_indexVerified = false;
+    m_cleanAtOpen = false;
     for (int round = 0; round < 3; ++round) {
         const QString path = filePath(kIndexFile);
         if (!QFileInfo::exists(path)) {
@@ -359,6 +369,14 @@ bool Logbook::LoadIndex() {
         }
         QString why;
         std::vector<std::size_t> damaged;
+        if (result == FlightIndex::ParseResult::Ok && stampMatches()) {
+            // Closed cleanly and untouched since: the checks it passed then still hold.
+            m_indexVerified = true;
+            m_cleanAtOpen = true;
+            m_indexSaved = fileheader::read(content).version != 0;
+            if (!m_indexSaved) SaveIndex();
+            return true;
+        }
         if (result == FlightIndex::ParseResult::ReadError)
             why =
                 msg::indexReadError() + (readError.isEmpty() ? QString() : QStringLiteral(": ") + readError);
@@ -392,7 +410,7 @@ bool Logbook::LoadIndex() {
 void Logbook::mendInterruptedChange() {
     // Only where the index file and Flug.dat agree on every flight: on a damaged logbook the repair
     // waits for the user.
-    if (!m_indexVerified) return;
+    if (!m_indexVerified || m_cleanAtOpen) return;
     {
         const FileView slotData(m_data, kFirstSlotPos);
         if (!slotData.ok()) return;
@@ -407,10 +425,27 @@ void Logbook::mendInterruptedChange() {
     // A flight added while the program was killed leaves a slot written in part at the end; the
     // index never took it in.
     const qint64 tail = partialSlotBytes();
+    if (tail != 0) dropStamp();
     if (tail != 0 && !m_data.resize(m_data.size() - tail)) return;
 
     // Texts written for a change or an addition that did not finish belong to no flight; left
     // live they would be taken for a flight's texts by the next index rebuild.
+    const std::optional<std::vector<qint64>> orphans = orphanTexts();
+    if (!orphans) return;
+    for (qint64 pos : *orphans)
+        writeAt(m_strings, pos + StringRecord::kDateOffset, QByteArray(4, '\0'), kStringFile);
+    if (!orphans->empty()) syncToDisk(m_strings);
+}
+
+bool Logbook::filesAgree() {
+    QString why;
+    std::vector<std::size_t> damaged;
+    if (!verifyIndex(&why, &damaged) || partialSlotBytes() != 0) return false;
+    const std::optional<std::vector<qint64>> orphans = orphanTexts();
+    return orphans && orphans->empty();
+}
+
+std::optional<std::vector<qint64>> Logbook::orphanTexts() {
     std::vector<qint64> referenced;
     referenced.reserve(m_index.entries().size());
     for (const IndexEntry& e : m_index.entries()) referenced.push_back(e.StrPos);
@@ -418,7 +453,7 @@ void Logbook::mendInterruptedChange() {
     std::vector<qint64> orphans;
     {
         const FileView strings(m_strings, 0);
-        if (!strings.ok()) return;
+        if (!strings.ok()) return std::nullopt;
         qsizetype pos = 0;
         while (pos < strings.size()) {
             const StringRecord::Frame r = StringRecord::frame(strings.bytes().sliced(pos));
@@ -429,9 +464,7 @@ void Logbook::mendInterruptedChange() {
             pos += r.size;
         }
     }
-    for (qint64 pos : orphans)
-        writeAt(m_strings, pos + StringRecord::kDateOffset, QByteArray(4, '\0'), kStringFile);
-    if (!orphans.empty()) syncToDisk(m_strings);
+    return orphans;
 }
 
 QString Logbook::indexProblem(const std::vector<IndexEntry>& entries, QByteArrayView slotData,
@@ -585,6 +618,7 @@ bool Logbook::readSlot(std::uint16_t recNo, FlightRecord& out, QString* error) {
 }
 
 bool Logbook::writeAt(QFile& file, qint64 offset, const QByteArray& data, const char* name) {
+    dropStamp();
     if (!file.seek(offset)) {
         reportWriteError(name, fileErrorText(file));
         return false;
@@ -677,6 +711,7 @@ bool Logbook::appendString(StringRecord& record, qint64* offset) {
 }
 
 void Logbook::truncateStrings(qint64 size) {
+    dropStamp();
     if (m_strings.size() > size) m_strings.resize(size);
 }
 
@@ -806,6 +841,51 @@ bool Logbook::DeleteFlight(int position) {
     return true;
 }
 
+QByteArray Logbook::currentStamp() const {
+    QByteArray stamp("Velmarsk-Stand 1\n");
+    for (const char* name : {kDataFile, kStringFile, kIndexFile}) {
+        struct stat st {};
+        if (::stat(QFile::encodeName(filePath(name)).constData(), &st) != 0) return {};
+        stamp += QByteArray(name) + ' ' + QByteArray::number(qulonglong(st.st_dev)) + ' ' +
+                 QByteArray::number(qulonglong(st.st_ino)) + ' ' + QByteArray::number(qlonglong(st.st_size)) +
+                 ' ' + QByteArray::number(qlonglong(st.st_mtim.tv_sec)) + '.' +
+                 QByteArray::number(qlonglong(st.st_mtim.tv_nsec)) + ' ' +
+                 QByteArray::number(qlonglong(st.st_ctim.tv_sec)) + '.' +
+                 QByteArray::number(qlonglong(st.st_ctim.tv_nsec)) + '\n';
+    }
+    return stamp;
+}
+
+bool Logbook::stampMatches() {
+    QByteArray stored;
+    m_stampOnDisk = QFileInfo::exists(filePath(kStateFile));
+    // A step that spans files and did not finish leaves its note: then nothing is taken on trust.
+    if (!m_stampOnDisk || QFileInfo::exists(filePath(kChangeNoteFile)) ||
+        !readWholeFile(filePath(kStateFile), &stored))
+        return false;
+    const QByteArray now = currentStamp();
+    return !now.isEmpty() && stored == now;
+}
+
+void Logbook::dropStamp() {
+    m_wroteSinceOpen = true;
+    if (!m_stampOnDisk) return;
+    // Gone before the write it would misdescribe; if it cannot go, the files' new times tell.
+    QFile::remove(filePath(kStateFile));
+    m_stampOnDisk = false;
+    m_cleanAtOpen = false;
+}
+
+void Logbook::writeStamp() {
+    // The files are on disk before the stamp says they are whole.
+    for (const char* name : {kDataFile, kStringFile, kIndexFile}) {
+        QFile f(filePath(name));
+        if (!f.open(QIODevice::ReadOnly) || ::fsync(f.handle()) != 0) return;
+    }
+    const QByteArray stamp = currentStamp();
+    if (!stamp.isEmpty() && saveFileAtomically(filePath(kStateFile), stamp)) m_stampOnDisk = true;
+}
+
 void Logbook::syncToDisk(QFile& file) {
     // Single changes wait for the disk, so a power cut keeps the order of the writes; a batch
     // waits once, at its end.
@@ -827,6 +907,7 @@ bool Logbook::endBatch() {
 }
 
 bool Logbook::saveWhole(const char* file, const QByteArray& data, bool derived) {
+    dropStamp();
     QString error;
     const QString path = filePath(file);
     if (derived ? replaceDerivedFile(path, data, &error) : saveFileAtomically(path, data, &error)) {

@@ -55,6 +55,10 @@ public:
     static constexpr const char* kLockFile = "Flug.lck";
     // Names the new version of a flight while a change that keeps its date and start is under way.
     static constexpr const char* kChangeNoteFile = "Flug.aen";
+    // Written at a clean close: what Flug.dat, Flug.str and Flug.idx looked like on disk then.
+    // While they still look so, nothing happened to them since, and opening skips the checks a
+    // crash or another program would call for.
+    static constexpr const char* kStateFile = "Flug.stand";
     static constexpr qint64 kFirstSlotPos = 158;
     static constexpr qint64 kShowFlagPos = 133;
     static constexpr qint64 kChangeFlagPos = 134;
@@ -245,6 +249,17 @@ private:
     void reportWriteError(const char* file, const QString& reason);
     // Replaces a file written as a whole; derived files (the index) without waiting for the disk.
     bool saveWhole(const char* file, const QByteArray& data, bool derived);
+    // The stamp of a clean close (kStateFile): the files' identity, size and times.
+    QByteArray currentStamp() const;
+    bool stampMatches();
+    // Before the first write of a session: the stamp no longer tells the truth.
+    void dropStamp();
+    void writeStamp();
+    // Index, slots and texts agree, with no partial slot and no texts of an unfinished change.
+    bool filesAgree();
+    // Live texts that no index entry names (written by a change that did not finish); nullopt
+    // when Flug.str cannot be read.
+    std::optional<std::vector<qint64>> orphanTexts();
     // A dated copy of the files in the folder "Sicherung", after a run that wrote them.
     void keepRotatingCopy();
 
@@ -269,6 +284,9 @@ private:
     bool m_rebuildIndexOnOpen = false;
     bool m_indexVerified = false;  // the index read at opening agreed with the flights
     bool m_written = false;        // the files were written since they were opened
+    bool m_cleanAtOpen = false;    // the stamp of the last clean close matched at opening
+    bool m_stampOnDisk = false;    // kStateFile may exist and must go before any write
+    bool m_wroteSinceOpen = false;
     quint64 m_generation = 0;
 };
 

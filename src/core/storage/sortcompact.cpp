@@ -200,6 +200,7 @@ bool Logbook::recoverInterruptedSort() {
 }
 
 SortResult Logbook::SortAndCompact(bool full, Progress& progress) {
+    dropStamp();
     SortResult result;
     // A slot that disagrees with its index entry would be sorted and its texts rewritten under a
     // date and start it does not hold.
