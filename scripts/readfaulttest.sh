@@ -11,7 +11,7 @@
 #   - the command that met the fault failed (status not 0, with a message) or printed exactly what a
 #     clean run prints: a fault is never passed off as success with wrong data;
 #   - what it said is German: none of the system's English texts inside a message.
-#   scripts/readfaulttest.sh [RUNS]     (default 200)
+#   scripts/readfaulttest.sh [RUNS]     (default 200; READFAULT_SEED=N draws another sample)
 # Needs strace and jq and a build in ./build (velmarsk-cli). Prints each failed run with its command,
 # fault and read, a table per command, and exits 1 when a run failed. The folders of failed runs are
 # kept in build/readfault-failures/.
@@ -19,6 +19,10 @@ set -euo pipefail
 trap 'echo "readfaulttest.sh: line $LINENO failed: $BASH_COMMAND" >&2' ERR
 root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-200}
+# The order of the reads is shuffled the same way on every run with the same seed, so that CI
+# meets the faults a developer's run met; another READFAULT_SEED draws another sample.
+seed=${READFAULT_SEED:-1}
+RANDOM=$seed
 cli="$root/build/src/cli/velmarsk-cli"
 for tool in strace jq; do
   command -v "$tool" >/dev/null || { echo "readfaulttest.sh: $tool is needed" >&2; exit 2; }
@@ -117,7 +121,7 @@ for s in "${scenarios[@]}"; do
       dump "$work/run" >"$work/after-$s"
       cp "$work/run/tarnoki.ini" "$work/ini-after-$s"
     fi
-    kpoints[$s/$m]=$(seq 1 "$((count[$s/$m] > 0 ? count[$s/$m] : 1))" | shuf | tr '\n' ' ')
+    kpoints[$s/$m]=$(seq 1 "$((count[$s/$m] > 0 ? count[$s/$m] : 1))" | shuf --random-source=<(yes "$seed") | tr '\n' ' ')
     done[$s/$m]=0
     failed[$s/$m]=0
     failedat[$s/$m]=""

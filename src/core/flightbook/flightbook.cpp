@@ -59,19 +59,30 @@ std::optional<qint64> FlightBook::countedTotal() {
     return m_counted;
 }
 
-void FlightBook::aboutToMoveTotal() {
-    if (m_totalBefore) return;  // recorded already, by the batch or a change whose total is not written yet
-    const std::optional<qint64> counted = countedTotal();
-    if (!counted) return;  // the total moves by the change alone, as it is not known what it counts
-    m_totalBefore = m_settings.integer(setting::USER::GESAMTSTUNDEN);
-    m_countedBefore = *counted;
-    Journal journal;
+bool FlightBook::aboutToMoveTotal() {
+    if (m_totalBefore)
+        return true;  // recorded already, by the batch or a change whose total is not written yet
+    // Without the total as the file holds it, the flights as they count and the record of both on
+    // disk, a change cut short could not be settled later: it is not made.
     const QString dir = m_logbook.dataDir();
-    // A journal that cannot be read is not written over: the next opening deals with it. Without
-    // the record on disk the change goes ahead all the same; only a kill would miss it.
-    if (Journal::read(dir, &journal) == Journal::ReadResult::Unreadable) return;
-    journal.total = Journal::Total{*m_totalBefore, m_countedBefore};
-    journal.write(dir);
+    const std::optional<qint64> counted = m_settings.readable() ? countedTotal() : std::nullopt;
+    Journal journal;
+    QString error;
+    const Journal::ReadResult found =
+        counted ? Journal::read(dir, &journal, &error) : Journal::ReadResult::None;
+    if (!counted || found == Journal::ReadResult::Unreadable) {
+        ui().tell(msg::fileError(), msg::totalNotRecorded(), Interaction::Icon::Error);
+        return false;
+    }
+    journal.total = Journal::Total{m_settings.integer(setting::USER::GESAMTSTUNDEN), *counted};
+    if (!journal.write(dir, &error)) {
+        ui().tell(msg::fileError(), msg::totalNotRecorded() + QLatin1Char('\n') + error,
+                  Interaction::Icon::Error);
+        return false;
+    }
+    m_totalBefore = journal.total->before;
+    m_countedBefore = *counted;
+    return true;
 }
 
 void FlightBook::totalMoved(qint64 delta) {
@@ -128,7 +139,7 @@ void FlightBook::changed() {
 
 int FlightBook::AddFlight(const FlightRecord& record, const StringRecord& texts) {
     const qint64 delta = countedMinutes(record);
-    if (delta != 0) aboutToMoveTotal();
+    if (delta != 0 && !aboutToMoveTotal()) return Logbook::kFailed;
     const int position = m_logbook.AddFlight(record, texts);
     if (position > 0) {
         totalMoved(delta);
@@ -146,7 +157,7 @@ int FlightBook::ChangeFlight(int position, const FlightRecord& record, const Str
     if (position < 1 || position > FlightCount() || !m_logbook.ReadFlight(position, old))
         return Logbook::kFailed;
     const qint64 delta = countedMinutes(record) - countedMinutes(old);
-    if (delta != 0) aboutToMoveTotal();
+    if (delta != 0 && !aboutToMoveTotal()) return Logbook::kFailed;
     const int newPosition = m_logbook.ChangeFlight(position, record, texts);
     if (newPosition > 0) {
         totalMoved(delta);
@@ -162,7 +173,7 @@ bool FlightBook::DeleteFlight(int position) {
     FlightRecord old;
     if (position < 1 || position > FlightCount() || !m_logbook.ReadFlight(position, old)) return false;
     const qint64 delta = -countedMinutes(old);
-    if (delta != 0) aboutToMoveTotal();
+    if (delta != 0 && !aboutToMoveTotal()) return false;
     if (!m_logbook.DeleteFlight(position)) {
         m_counted.reset();
         if (m_batchDepth == 0) writeTotal();
@@ -226,7 +237,8 @@ bool FlightBook::isPassword(const QString& text) {
 
 bool FlightBook::RestoreFromBackup(const QString& name) {
     // The total moves by the difference in flight time, so a total set by hand keeps its offset;
-    // the journal holds what it was, for a kill before the total is written.
+    // the journal holds what it was, for a kill before the total is written. A logbook too damaged
+    // to count is what a copy is for: restored all the same.
     aboutToMoveTotal();
     const int keep = int(std::clamp<qint64>(m_settings.integer(setting::MISC::SICHERUNGEN), 0, 1000));
     QString error;

@@ -95,7 +95,9 @@ signals:
 
 private:
     // Before the files change: records in the journal what the total and the counted minutes are.
-    void aboutToMoveTotal();
+    // Records the total and the counted minutes before a change; false (the user told) when they
+    // cannot be known or recorded.
+    bool aboutToMoveTotal();
     // After the files changed by delta counted minutes: the total follows (at the end of a batch).
     void totalMoved(qint64 delta);
     void writeTotal();

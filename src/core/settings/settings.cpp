@@ -222,6 +222,10 @@ void Settings::reload() {
     d->rebuildMemory();
 }
 
+bool Settings::readable() const {
+    return !d->unreadable;
+}
+
 Settings::~Settings() = default;
 
 QString Settings::filePath() const {

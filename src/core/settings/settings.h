@@ -41,6 +41,8 @@ public:
     // Reads the file again: what another program wrote since this one read it. The logbook does
     // this once it holds the folder's lock, so that no update of another program is lost.
     void reload();
+    // False when the file is there but could not be read: nothing is written over it then.
+    bool readable() const;
 
     QString readString(const QString& section, const QString& key, const QString& defaultValue) const;
     qint64 readInteger(const QString& section, const QString& key, qint64 defaultValue) const;

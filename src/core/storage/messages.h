@@ -77,6 +77,13 @@ inline QString logbookDamaged(const QStringList& paths) {
                "Das Flugbuch ist beschädigt (%1):\n%2\nWas beschädigt ist, nennt \"velmarsk-cli check\".")
         .arg(badStructure(), paths.join(QLatin1Char('\n')));
 }
+// A change that moves the running total is made only once the total before it is recorded.
+inline QString totalNotRecorded() {
+    return QStringLiteral(
+        "Die Gesamtstunden können vor der Änderung nicht festgehalten werden (die Flüge oder "
+        "tarnoki.ini sind nicht vollständig lesbar, oder das Journal Flug.jnl kann nicht geschrieben "
+        "werden). Der Flug wurde nicht gespeichert.");
+}
 inline QString sortCaption() {
     return QStringLiteral("Datei ordnen");
 }
