@@ -369,19 +369,14 @@ bool Logbook::LoadIndex() {
         }
         QString why;
         std::vector<std::size_t> damaged;
-        if (result == FlightIndex::ParseResult::Ok && stampMatches()) {
-            // Closed cleanly and untouched since: the checks it passed then still hold.
-            m_indexVerified = true;
-            m_cleanAtOpen = true;
-            m_indexSaved = fileheader::read(content).version != 0;
-            if (!m_indexSaved) SaveIndex();
-            return true;
-        }
+        // Closed cleanly and untouched since: the checks the close passed still hold.
+        const bool clean = result == FlightIndex::ParseResult::Ok && stampMatches();
         if (result == FlightIndex::ParseResult::ReadError)
             why =
                 msg::indexReadError() + (readError.isEmpty() ? QString() : QStringLiteral(": ") + readError);
-        else if (verifyIndex(&why, &damaged)) {
+        else if (clean || verifyIndex(&why, &damaged)) {
             m_indexVerified = true;
+            m_cleanAtOpen = clean;
             // An index of the old header-less layout is written anew at once, so the upgrade
             // does not wait for a change that may never come.
             m_indexSaved = fileheader::read(content).version != 0;
