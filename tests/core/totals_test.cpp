@@ -3,6 +3,8 @@
 #include "evaluation/totals.h"
 
 #include "dates/daynumber.h"
+#include "flightbook/flightbook.h"
+#include "generator/flightgenerator.h"
 #include "logbookfixture.h"
 #include "settings/settingkeys.h"
 #include "storage/flightpass.h"
@@ -172,6 +174,52 @@ TEST_F(TotalsTest, RangeEndsAreInclusiveAndAReversedRangeIsEmpty) {
     EXPECT_EQ(reversed.value("LGes1911ImcDay"), 30);
     EXPECT_EQ(reversed.lastFlight[int(LastFlightKind::IP)], dateToDayNumber(QDate(2025, 1, 1)));
     EXPECT_FALSE(reversed.requirementYear);
+}
+
+// A logbook larger than one block of the sweep, its flights added in random date order: every
+// cell, the birthday year and the last flights agree with adding up flight by flight.
+TEST_F(TotalsTest, ALargeLogbookAgreesWithAddingUpFlightByFlight) {
+    FlightBook service(*book, *settings);
+    ASSERT_EQ(FlightGenerator(11, 6000).addTo(service, 6000), 6000);
+    settings->write(setting::USER::BIRTHDAY, QStringLiteral("17.08.70"));
+    settings->write(setting::TCTP::NBSYMB, QStringLiteral("T420"));  // one of the generated numbers
+    const FlightPass pass(*book);
+    const int count = pass.FlightCount();
+    std::vector<FlightRecord> flights(std::size_t(count) + 1);
+    for (int p = 1; p <= count; ++p) ASSERT_TRUE(pass.ReadFlight(p, flights[std::size_t(p)]));
+    const QDate today = dayNumberToDate(flights[std::size_t(count)].Date).addDays(3);
+    const QDate von = dayNumberToDate(flights[std::size_t(count / 3)].Date);
+    const QDate bis = dayNumberToDate(flights[std::size_t(2 * count / 3)].Date);
+    const QDate birthdayStart = birthdayYearStart(QDate(1970, 8, 17), today);
+
+    const TotalsResult r = calc(von, bis, today);
+    ASSERT_TRUE(pass.ok());
+    for (const auto& [cell, field] : kFeeds) {
+        const bool birthdayCell = std::strncmp(cell, "LGes1911", 8) == 0;
+        qint64 expected = 0;
+        for (int p = 1; p <= count; ++p) {
+            const FlightRecord& f = flights[std::size_t(p)];
+            const QDate d = dayNumberToDate(f.Date);
+            const bool in = birthdayCell ? d >= birthdayStart && d < birthdayStart.addYears(1)
+                                         : d >= von && d <= bis;
+            if (in && (!isApproachField(field) || f.SimDay + f.SimNite == 0))
+                expected += findFlightField(field)->get(f);
+        }
+        EXPECT_EQ(r.value(cell), expected) << cell;
+    }
+    std::array<int, kLastFlightKinds> newest{};
+    for (int p = 1; p <= count; ++p) {
+        const FlightRecord& f = flights[std::size_t(p)];
+        const bool is[] = {f.IfrGesDay + f.IfrGesNite + f.SimDay + f.SimNite > 0, f.ArDay + f.ArNite > 0,
+                           f.VfrNite > 0, f.Ip > 0, book->names().NameAt(f.Tctp) == QStringLiteral("T420")};
+        for (std::size_t k = 0; k < kLastFlightKinds; ++k)
+            if (is[k]) newest[k] = p;
+    }
+    for (std::size_t k = 0; k < kLastFlightKinds; ++k) {
+        ASSERT_GT(newest[k], 0) << "the generated logbook lacks a kind: " << lastFlightKey(int(k));
+        EXPECT_EQ(r.lastFlightPosition[k], newest[k]) << lastFlightKey(int(k));
+        EXPECT_EQ(r.lastFlight[k], newest[k] ? flights[std::size_t(newest[k])].Date : 0);
+    }
 }
 
 struct BirthdayCase {

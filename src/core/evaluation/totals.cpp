@@ -172,9 +172,6 @@ const char* const kLastFlightCells[kLastFlightKinds] = {"LLastIfr", "LLastAr", "
 
 // The progress bar moves only every twentieth flight.
 constexpr int kProgressStep = 20;
-// How many of the newest flights are looked at one by one for the last flight of each kind before
-// the whole file is swept instead.
-constexpr int kNewestWalked = 512;
 
 qint64 dayNumberOf(const QDate& date) {
     return kDayZero.daysTo(date);
@@ -205,6 +202,51 @@ std::size_t fieldOffset(const TotalsCell& cell) {
     return std::size_t(field - base);
 }
 
+// The sums of a slot's bytes at their offsets over the flights of one range: over all of them from
+// "1. Zeit" on, and the approach counts over those without simulator time. A field's total is read
+// back from the sums of its bytes. Bytes go into 16-bit lanes, plain additions the compiler turns
+// into vector code, and the lanes into the wide sums before they could overflow.
+class ByteSums {
+public:
+    void add(const char* slot) {
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(slot);
+        for (std::size_t i = 0; i < kSummedBytes; ++i) m_lanes[i] += bytes[kSummedFrom + i];
+        // Without a branch: the file's order makes simulator flights a coin toss for the processor.
+        const std::uint8_t keep = isRealFlight(slot) ? 0xFF : 0;
+        for (std::size_t i = 0; i < kRealOnlyBytes; ++i) m_realLanes[i] += bytes[kRealOnlyFrom + i] & keep;
+        if (++m_pending == kLaneCapacity) flush();
+    }
+    // The sum of the field at this offset of the record; two bytes for a time, one for a count.
+    qint64 field(std::size_t offset, bool twoBytes, bool realFlightsOnly) {
+        flush();
+        auto byteSum = [&](std::size_t at) -> qint64 {
+            if (realFlightsOnly)
+                return at >= kRealOnlyFrom && at < kRealOnlyTo ? m_real[at - kRealOnlyFrom] : 0;
+            return at >= kSummedFrom && at < kSummedTo ? m_all[at - kSummedFrom] : 0;
+        };
+        return byteSum(offset) + (twoBytes ? byteSum(offset + 1) << 8 : 0);
+    }
+
+private:
+    static constexpr std::size_t kSummedBytes = kSummedTo - kSummedFrom;
+    static constexpr std::size_t kRealOnlyBytes = kRealOnlyTo - kRealOnlyFrom;
+    // 257 bytes of at most 255 fit 16 bits.
+    static constexpr int kLaneCapacity = 257;
+    void flush() {
+        for (std::size_t i = 0; i < kSummedBytes; ++i) m_all[i] += m_lanes[i];
+        for (std::size_t i = 0; i < kRealOnlyBytes; ++i) m_real[i] += m_realLanes[i];
+        m_lanes = {};
+        m_realLanes = {};
+        m_pending = 0;
+    }
+    std::array<std::uint16_t, kSummedBytes> m_lanes{};
+    std::array<std::uint16_t, kRealOnlyBytes> m_realLanes{};
+    int m_pending = 0;
+    // 65,536 flights of at most 255 in a byte fit 32 bits.
+    std::array<std::uint32_t, kSummedBytes> m_all{};
+    std::array<std::uint32_t, kRealOnlyBytes> m_real{};
+};
+
 class Calculation {
 public:
     Calculation(const FlightPass& pass, const Settings& settings, const QDate& today,
@@ -214,10 +256,17 @@ public:
     TotalsResult run(const QDate& von, const QDate& bis);
 
 private:
+    // A span of day numbers, both inclusive; empty when from > to.
+    struct Days {
+        std::uint16_t from = 1, to = 0;
+        bool holds(std::uint16_t d) const { return d >= from && d <= to; }
+        bool empty() const { return from > to; }
+    };
     void ClearTotals();
-    void addRange(int from, int to, CellSource source, bool reportProgress, int progressMax);
-    void birthdayYear();
-    void LastFlights();
+    Days daysOf(int fromPosition, int toPosition) const;
+    Days birthdayYear();
+    void sweep(Days range, Days birthday);
+    void takeSums(ByteSums& sums, CellSource source);
     void derivedCells();
     void lastFlightColours();
     void checkRequirements();
@@ -226,6 +275,7 @@ private:
     void report(int value, int maximum) const {
         if (m_progress) m_progress(value, maximum);
     }
+    std::array<bool, kLastFlightKinds> kindsOf(const char* slot);
 
     const FlightPass& m_pass;
     const Settings& m_settings;
@@ -233,22 +283,23 @@ private:
     const TotalsProgress& m_progress;
     std::vector<qint64> m_sums;  // wide while adding; every total fits 32 bits
     TotalsResult m_result;
+    QString m_nbSymbol;
+    // Whether a TCTP reference names the NB text, decided once per reference: a logbook uses few.
+    std::vector<std::int8_t> m_isNb;
 };
 
 TotalsResult Calculation::run(const QDate& von, const QDate& bis) {
     ClearTotals();
-    const int count = m_pass.FlightCount();
     const int from = FindFirstOnOrAfter(m_pass, dayNumberOf(von));
     const int to = FindFirstOnOrAfter(m_pass, dayNumberOf(bis) + 1) - 1;
     m_result.rangeFrom = from;
     m_result.rangeTo = to;
     m_result.requirementYear = von == QDate(m_today.year(), 1, 1) && bis == QDate(m_today.year(), 12, 31);
-    const int inRange = std::max(0, to - from + 1);
-    report(0, m_result.requirementYear ? 2 * inRange : inRange);
-    addRange(from, to, CellSource::Range, true, m_result.requirementYear ? 2 * inRange : inRange);
-    birthdayYear();
-    report(count / 2, 2 * count);
-    LastFlights();
+    report(0, m_pass.FlightCount());
+    const Days birthday = birthdayYear();
+    // The range, the birthday year and the last flight of each kind: all from one sweep of the
+    // file, which reads every slot whatever the range.
+    sweep(daysOf(from, to), birthday);
     derivedCells();
     m_result.values.reserve(m_sums.size());
     for (qint64 v : m_sums) m_result.values.push_back(qint32(v));
@@ -260,37 +311,50 @@ TotalsResult Calculation::run(const QDate& von, const QDate& bis) {
 void Calculation::ClearTotals() {
     m_sums.assign(totalsCells().size(), 0);
     m_result = TotalsResult{};
+    m_nbSymbol = m_settings.text(setting::TCTP::NBSYMB);
+    m_isNb.assign(std::size_t(m_pass.names().NameCount()) + 1, -1);
 }
 
-void Calculation::addRange(int from, int to, CellSource source, bool reportProgress, int progressMax) {
-    // Every byte of the record is summed at its offset, once over all flights and once over the
-    // flights without simulator time: plain additions the compiler turns into vector code, however
-    // many cells there are. A field's total is then read back from the sums of its bytes. The
-    // flights of the positions from..to are those dated between theirs, so the file is swept in
-    // its own order.
-    std::array<std::uint32_t, kFlightRecordSize> all{};
-    std::array<std::uint32_t, kFlightRecordSize> real{};
-    if (from <= to) {
-        int seen = 0;
-        m_pass.ForEachSlotDated(m_pass.DateAt(from), m_pass.DateAt(to), [&](const char* slot) {
-            const auto* bytes = reinterpret_cast<const std::uint8_t*>(slot);
-            for (std::size_t i = kSummedFrom; i < kSummedTo; ++i) all[i] += bytes[i];
-            if (isRealFlight(slot))
-                for (std::size_t i = kRealOnlyFrom; i < kRealOnlyTo; ++i) real[i] += bytes[i];
-            if (reportProgress && ++seen % kProgressStep == 0) report(seen, progressMax);
-        });
+Calculation::Days Calculation::daysOf(int fromPosition, int toPosition) const {
+    // The flights of the positions from..to are those dated between theirs.
+    if (fromPosition > toPosition) return {};
+    return {m_pass.DateAt(fromPosition), m_pass.DateAt(toPosition)};
+}
+
+void Calculation::sweep(Days range, Days birthday) {
+    ByteSums rangeSums, birthdaySums;
+    std::array<std::uint32_t, kLastFlightKinds> newest{};
+    const int count = m_pass.FlightCount();
+    int seen = 0;
+    m_pass.ForEachSlotDated(0, 0xFFFF, [&](const char* slot) {
+        const std::uint16_t date = bytes::u16(slot);
+        if (range.holds(date)) rangeSums.add(slot);
+        if (birthday.holds(date)) birthdaySums.add(slot);
+        // The newest flight of each kind by its date and start. Without branches, and kept in
+        // registers: the file's order makes "newer than so far" a coin toss for the processor.
+        const std::uint32_t key = std::uint32_t(date) << 16 | bytes::u16(slot + offsetof(R, Atd));
+        const auto is = kindsOf(slot);
+#pragma GCC unroll 5
+        for (std::size_t k = 0; k < kLastFlightKinds; ++k) newest[k] = std::max(newest[k], is[k] ? key : 0u);
+        if (++seen % kProgressStep == 0) report(seen, count);
+    });
+    takeSums(rangeSums, CellSource::Range);
+    takeSums(birthdaySums, CellSource::BirthdayYear);
+    for (std::size_t k = 0; k < kLastFlightKinds; ++k) {
+        m_result.lastFlight[k] = Word(newest[k] >> 16);
+        m_result.lastFlightPosition[k] =
+            newest[k] ? m_pass.PositionOf(m_result.lastFlight[k], Word(newest[k] & 0xFFFF)) : 0;
     }
+}
+
+void Calculation::takeSums(ByteSums& sums, CellSource source) {
     const auto cells = totalsCells();
-    for (std::size_t i = 0; i < cells.size(); ++i) {
-        if (cells[i].source != source) continue;
-        const auto& sums = cells[i].realFlightsOnly ? real : all;
-        const std::size_t at = fieldOffset(cells[i]);
-        // 65,536 flights of at most 255 in a byte fit 32 bits; the field is little-endian.
-        m_sums[i] += qint64(sums[at]) + (cells[i].isTime ? qint64(sums[at + 1]) << 8 : 0);
-    }
+    for (std::size_t i = 0; i < cells.size(); ++i)
+        if (cells[i].source == source)
+            m_sums[i] += sums.field(fieldOffset(cells[i]), cells[i].isTime, cells[i].realFlightsOnly);
 }
 
-void Calculation::birthdayYear() {
+Calculation::Days Calculation::birthdayYear() {
     m_result.birthdayText = m_settings.text(setting::USER::BIRTHDAY);
     QDate birthday;
     try {
@@ -301,7 +365,7 @@ void Calculation::birthdayYear() {
         const bool digits = std::any_of(m_result.birthdayText.cbegin(), m_result.birthdayText.cend(),
                                         [](QChar c) { return c.isDigit(); });
         m_result.birthdayState = digits ? BirthdayState::Invalid : BirthdayState::Missing;
-        return;
+        return {};
     }
     m_result.birthday = birthday;
     const QDate start = birthdayYearStart(birthday, m_today);
@@ -310,61 +374,23 @@ void Calculation::birthdayYear() {
     m_result.birthdayYearEnd = next.addDays(-1);
     const int from = FindFirstOnOrAfter(m_pass, dayNumberOf(start));
     const int to = FindFirstOnOrAfter(m_pass, dayNumberOf(next)) - 1;
-    addRange(from, to, CellSource::BirthdayYear, false, 0);
+    return daysOf(from, to);
 }
 
-void Calculation::LastFlights() {
-    const int count = m_pass.FlightCount();
-    const QString nbSymbol = m_settings.text(setting::TCTP::NBSYMB);
-    // Whether a TCTP reference names the NB text, decided once per reference: a logbook uses few.
-    std::vector<std::int8_t> isNb(std::size_t(m_pass.names().NameCount()) + 1, -1);
-    auto kinds = [&](const FlightRecord& r) {
-        // A reference outside the table reads as the empty text; they share the last place.
-        const std::size_t ref = std::min(std::size_t(std::uint16_t(r.Tctp)), isNb.size() - 1);
-        if (isNb[ref] < 0) isNb[ref] = m_pass.names().NameAt(r.Tctp) == nbSymbol ? 1 : 0;
-        return std::array<bool, kLastFlightKinds>{
-            r.IfrGesDay + r.IfrGesNite + r.SimDay + r.SimNite > 0,
-            r.ArDay + r.ArNite > 0,
-            r.VfrNite > 0,
-            r.Ip > 0,
-            isNb[ref] == 1,
-        };
+std::array<bool, kLastFlightKinds> Calculation::kindsOf(const char* slot) {
+    auto u16 = [slot](std::size_t offset) { return bytes::u16(slot + offset); };
+    // A reference outside the table reads as the empty text; they share the last place.
+    const std::size_t ref = std::min(std::size_t(u16(offsetof(R, Tctp))), m_isNb.size() - 1);
+    if (m_isNb[ref] < 0) m_isNb[ref] = m_pass.names().NameAt(NameRef(ref)) == m_nbSymbol ? 1 : 0;
+    return {
+        u16(offsetof(R, IfrGesDay)) + u16(offsetof(R, IfrGesNite)) + u16(offsetof(R, SimDay)) +
+                u16(offsetof(R, SimNite)) >
+            0,
+        std::uint8_t(slot[offsetof(R, ArDay)]) + std::uint8_t(slot[offsetof(R, ArNite)]) > 0,
+        u16(offsetof(R, VfrNite)) > 0,
+        u16(offsetof(R, Ip)) > 0,
+        m_isNb[ref] == 1,
     };
-    auto& dates = m_result.lastFlight;
-    auto& positions = m_result.lastFlightPosition;
-    // Mostly every kind turns up among the newest flights: walk back from the newest for a while.
-    FlightRecord r;
-    int found = 0;
-    const int stop = std::max(1, count - kNewestWalked + 1);
-    for (int p = count; p >= stop && found < kLastFlightKinds; --p) {
-        if (!m_pass.ReadFlight(p, r)) continue;
-        const auto is = kinds(r);
-        for (std::size_t k = 0; k < kLastFlightKinds; ++k)
-            if (dates[k] == 0 && is[k]) {
-                dates[k] = r.Date;
-                positions[k] = p;
-                ++found;
-            }
-    }
-    if (found == kLastFlightKinds || stop == 1) return;
-    // A kind flown long ago, or never: one sweep of the file in its own order finds the newest
-    // flight of each kind by its date and start.
-    std::array<std::uint32_t, kLastFlightKinds> newest{};
-    int seen = 0;
-    m_pass.ForEachSlotDated(1, 0xFFFF, [&](const char* slot) {
-        const FlightRecord f = FlightRecord::fromBytes(slot);
-        const std::uint32_t key = std::uint32_t(f.Date) << 16 | f.Atd;
-        const auto is = kinds(f);
-        // Without branches, and kept in registers: the file's order makes "newer than so far" a
-        // coin toss for the processor.
-#pragma GCC unroll 5
-        for (std::size_t k = 0; k < kLastFlightKinds; ++k) newest[k] = std::max(newest[k], is[k] ? key : 0u);
-        if (++seen % kProgressStep == 0) report(count + seen, 2 * count);
-    });
-    for (std::size_t k = 0; k < kLastFlightKinds; ++k) {
-        dates[k] = Word(newest[k] >> 16);
-        positions[k] = newest[k] ? m_pass.PositionOf(dates[k], Word(newest[k] & 0xFFFF)) : 0;
-    }
 }
 
 void Calculation::derivedCells() {

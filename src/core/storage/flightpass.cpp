@@ -41,12 +41,31 @@ bool FlightPass::ok() const {
 }
 
 void FlightPass::noteView(const FileView& view, const char* file) const {
-    if (view.ok()) return;
+    if (!view.ok()) noteFailure(view.error(), file);
+}
+
+void FlightPass::noteFailure(const QString& error, const char* file) const {
+    if (m_failed) return;
     m_failed = true;
-    m_logbook.m_ui.tell(
-        msg::fileError(),
-        m_logbook.fileMessage(QStringLiteral("Die Datei kann nicht gelesen werden: ") + view.error(), file),
-        Interaction::Icon::Error);
+    m_logbook.m_ui.tell(msg::fileError(),
+                        m_logbook.fileMessage(QStringLiteral("Die Datei kann nicht gelesen werden: ") + error, file),
+                        Interaction::Icon::Error);
+}
+
+qsizetype FlightPass::slotsInFile() const {
+    return std::max<qint64>(0, m_dataFile.size() - Logbook::kFirstSlotPos) / kFlightRecordSize;
+}
+
+const char* FlightPass::readSlots(qsizetype first, qsizetype n) const {
+    if (m_failed) return nullptr;
+    m_sweep.resize(std::size_t(kSweepSlots * kFlightRecordSize));
+    QString error;
+    if (!readExactly(m_dataFile, Logbook::kFirstSlotPos + first * kFlightRecordSize, m_sweep.data(),
+                     n * kFlightRecordSize, &error)) {
+        noteFailure(error, Logbook::kDataFile);
+        return nullptr;
+    }
+    return m_sweep.data();
 }
 
 std::uint16_t FlightPass::DateAt(int position) const {

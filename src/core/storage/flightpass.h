@@ -56,15 +56,20 @@ public:
     const char* SlotBytes(int position) const;
     // Calls visit(slot bytes) for every flight dated from..to (day numbers, both inclusive) in the
     // order Flug.dat holds them: one sequential sweep of the file, for work whose result does not
-    // depend on the order, such as sums.
+    // depend on the order, such as sums. The file is read in blocks that stay in the processor's
+    // cache (checked reads, no mapping): a sweep then costs what reading the file costs. A block
+    // that cannot be read ends the sweep, and the pass is no longer ok().
     template <typename Visit>
     void ForEachSlotDated(std::uint16_t from, std::uint16_t to, Visit&& visit) const {
-        const FileView& data = dataView();
-        const qsizetype slotCount = std::min<qsizetype>(m_count, data.size() / kFlightRecordSize);
-        const char* slot = data.data();
-        for (qsizetype i = 0; i < slotCount; ++i, slot += kFlightRecordSize) {
-            const auto date = std::uint16_t(std::uint8_t(slot[0]) | std::uint8_t(slot[1]) << 8);
-            if (date >= from && date <= to) visit(slot);
+        const qsizetype slotCount = std::min<qsizetype>(m_count, slotsInFile());
+        for (qsizetype first = 0; first < slotCount; first += kSweepSlots) {
+            const qsizetype n = std::min(kSweepSlots, slotCount - first);
+            const char* slot = readSlots(first, n);
+            if (!slot) return;
+            for (qsizetype i = 0; i < n; ++i, slot += kFlightRecordSize) {
+                const auto date = std::uint16_t(std::uint8_t(slot[0]) | std::uint8_t(slot[1]) << 8);
+                if (date >= from && date <= to) visit(slot);
+            }
         }
     }
     // False when the record at the flight's offset is no string record.
@@ -88,6 +93,12 @@ public:
     void Prefetch(int position, bool withRecord = true) const;
 
 private:
+    // 256 KB of slots: well inside the second-level cache, few enough reads.
+    static constexpr qsizetype kSweepSlots = 2340;
+    qsizetype slotsInFile() const;
+    // The n slots from the first (counted from 0) read into the sweep buffer; nullptr when they
+    // cannot be read (the user has been told).
+    const char* readSlots(qsizetype first, qsizetype n) const;
     const NameTable& m_names;
     std::vector<IndexEntry> m_entries;  // by position - 1
     int m_count;
@@ -96,6 +107,7 @@ private:
     const FileView& dataView() const;
     const FileView& stringView() const;
     void noteView(const FileView& view, const char* file) const;
+    void noteFailure(const QString& error, const char* file) const;
     bool nameBeyondTable() const;
     bool textsWithoutTag() const;
     Logbook& m_logbook;
@@ -105,6 +117,7 @@ private:
     mutable std::optional<FileView> m_data;
     mutable std::optional<FileView> m_strings;
     mutable std::optional<QStringList> m_damaged;
+    mutable std::vector<char> m_sweep;
 };
 
 }  // namespace velmarsk
