@@ -21,6 +21,7 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 namespace velmarsk {
@@ -60,7 +61,8 @@ struct LiveText {
 
 }  // namespace
 
-void Logbook::restoreDamagedKeys(const FlightIndex& hint, QStringList* notes) {
+bool Logbook::restoreDamagedKeys(const FlightIndex& hint, QByteArrayView slotData, QByteArrayView strings,
+                                 QStringList* notes) {
     const std::vector<IndexEntry> entries = hint.entries();
     struct Restore {
         std::uint16_t recNo;
@@ -68,16 +70,13 @@ void Logbook::restoreDamagedKeys(const FlightIndex& hint, QStringList* notes) {
     };
     std::vector<Restore> restores;
     {
-        const FileView slotView(m_data, kFirstSlotPos);
-        const FileView strings(m_strings, 0);
-        if (!slotView.ok() || !strings.ok()) return;
-        const std::vector<std::size_t> damaged = damagedSlots(entries, slotView.bytes(), strings.bytes());
-        if (damaged.empty()) return;
+        const std::vector<std::size_t> damaged = damagedSlots(entries, slotData, strings);
+        if (damaged.empty()) return false;
         // A key goes back only where no other slot holds it and the index file names it and the
         // slot once: a damaged index file decides nothing.
         QSet<std::uint32_t> slotKeys;
-        for (qsizetype s = 0; s + kFlightRecordSize <= slotView.size(); s += kFlightRecordSize)
-            if (bytes::u16(slotView.data() + s) != 0) slotKeys.insert(keyOf(slotView.data() + s));
+        for (qsizetype s = 0; s + kFlightRecordSize <= slotData.size(); s += kFlightRecordSize)
+            if (bytes::u16(slotData.data() + s) != 0) slotKeys.insert(keyOf(slotData.data() + s));
         QHash<std::uint32_t, int> keyUses;
         QHash<std::uint16_t, int> slotUses;
         for (const IndexEntry& e : entries) {
@@ -89,7 +88,7 @@ void Logbook::restoreDamagedKeys(const FlightIndex& hint, QStringList* notes) {
             if (slotKeys.contains(e.key()) || keyUses.value(e.key()) != 1 || slotUses.value(e.RecNo) != 1)
                 continue;
             restores.push_back(
-                {e.RecNo, keyOf(slotView.data() + qsizetype(e.RecNo) * kFlightRecordSize), e.key()});
+                {e.RecNo, keyOf(slotData.data() + qsizetype(e.RecNo) * kFlightRecordSize), e.key()});
         }
     }
     for (const Restore& r : restores) {
@@ -98,12 +97,13 @@ void Logbook::restoreDamagedKeys(const FlightIndex& hint, QStringList* notes) {
         bytes::append16(atd, std::uint16_t(r.key & 0xFFFF));
         if (!writeAt(m_data, slotOffset(r.recNo), date, kDataFile) ||
             !writeAt(m_data, slotOffset(r.recNo) + 42, atd, kDataFile))
-            return;
+            return true;
         *notes << QStringLiteral(
                       "Der Flug vom %1 stand in der Hauptdatei als %2; Datum und Startzeit sind "
                       "wieder, wie Index und Routing/Kommentar sie nennen.")
                       .arg(msg::flightStart(r.key), msg::flightStart(r.was));
     }
+    return !restores.empty();
 }
 
 bool Logbook::RebuildIndex(Progress& progress, const FlightIndex* onDisk, bool atOpening) {
@@ -131,18 +131,23 @@ bool Logbook::RebuildIndex(Progress& progress, const FlightIndex* onDisk, bool a
 
     // The user's repair reads the index file as it was: where its entry and a flight's texts agree
     // against the flight's slot, or slot and entry against the texts' key, those two win.
+    std::optional<FileView> slotFile(std::in_place, m_data, kFirstSlotPos);
+    std::optional<FileView> stringFile(std::in_place, m_strings, 0);
     FlightIndex hint;
     bool hinted = false;
-    if (!atOpening) {
+    if (!atOpening && slotFile->ok() && stringFile->ok()) {
         QByteArray content;
         hinted = readWholeFile(filePath(kIndexFile), &content) &&
                  hint.parse(content) == FlightIndex::ParseResult::Ok;
-        if (hinted) restoreDamagedKeys(hint, &notes);
+        if (hinted && restoreDamagedKeys(hint, slotFile->bytes(), stringFile->bytes(), &notes)) {
+            slotFile.emplace(m_data, kFirstSlotPos);
+            stringFile.emplace(m_strings, 0);
+        }
     }
 
     // First pass: the occupied slots of Flug.dat, as (key, slot) in key order.
-    const FileView slotView(m_data, kFirstSlotPos);
-    const FileView strings(m_strings, 0);
+    const FileView& slotView = *slotFile;
+    const FileView& strings = *stringFile;
     if (!slotView.ok() || !strings.ok()) {
         // Nothing is mended from files read in part: every flight missing from them would count as gone.
         m_ui.tell(msg::fileError(),
@@ -327,33 +332,18 @@ bool Logbook::RebuildIndex(Progress& progress, const FlightIndex* onDisk, bool a
     // Second pass: the live string records of Flug.str, read as their headers only.
     const char* data = strings.data();
     const qsizetype size = strings.size();
-    // Texts are short: eight bytes at a time beat a library call per text. Returns the place
-    // after the text's 0 byte (or the end of the file).
-    auto skipText = [&](qsizetype from) {
-        constexpr std::uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
-        while (from + 8 <= size) {
-            std::uint64_t v;
-            std::memcpy(&v, data + from, 8);
-            const std::uint64_t zero = (v - kOnes) & ~v & kHighs;
-            if (zero) return from + std::countr_zero(zero) / 8 + 1;
-            from += 8;
-        }
-        while (from < size && data[from] != 0) ++from;
-        return std::min(from + 1, size);
-    };
     // Live records as (key, offset), later sorted by key and matched to the entries in one merge.
     std::vector<std::uint64_t> live;
     live.reserve(entries.size() + entries.size() / 4);
     qint64 count = 0;
     for (qsizetype pos = 0; pos < size; ++count) {
-        const qsizetype keyPos =
-            pos + 5 <= size && std::memcmp(data + pos, "TOlm\0", 5) == 0 ? pos + 5 : skipText(pos);
-        const std::uint16_t date = keyPos + 2 <= size ? bytes::u16(data + keyPos) : 0;
-        const std::uint16_t atd = keyPos + 4 <= size ? bytes::u16(data + keyPos + 2) : 0;
-        const qsizetype next = skipText(skipText(std::min(keyPos + 4, size)));
-        if (date != 0)
-            live.push_back((std::uint64_t((std::uint32_t(date) << 16) | atd) << 32) | std::uint64_t(pos));
-        pos = std::max(next, pos + 1);
+        // A record is about a cache line: ask for the lines well ahead of the scan, which would
+        // otherwise wait for each one, its next place known only once this record is read.
+        __builtin_prefetch(data + pos + 2048);
+        const StringRecord::Frame r = StringRecord::frame(strings.bytes().sliced(pos));
+        if (r.Date != 0)
+            live.push_back((std::uint64_t((std::uint32_t(r.Date) << 16) | r.Atd) << 32) | std::uint64_t(pos));
+        pos += std::max<qsizetype>(r.size, 1);
         if (count % kPollEvery == 0) {
             progress.setValue(slotCount + std::min<qint64>(slotCount, count));
             if (progress.cancelRequested()) return cancel();
@@ -389,23 +379,27 @@ bool Logbook::RebuildIndex(Progress& progress, const FlightIndex* onDisk, bool a
         bytes::append16(key, e->Atd);
         if (!writeAt(m_strings, e->StrPos + StringRecord::kDateOffset, key, kStringFile)) return cancel();
     }
-    // The texts the index file names for each slot, for flights no live record of their key fits.
+    // The texts the index file names for each slot, for flights no live record of their key fits;
+    // made at the first such flight, as are the records taken: a sound logbook has none.
     const FlightIndex* named = atOpening ? onDisk : (hinted ? &hint : nullptr);
-    std::vector<const IndexEntry*> namedBySlot(std::size_t(std::max<qsizetype>(slotCount, 1)), nullptr);
+    std::vector<const IndexEntry*> namedBySlot;
     std::vector<IndexEntry> namedEntries;
-    if (named) {
-        namedEntries = named->entries();
-        for (const IndexEntry& x : namedEntries)
-            if (x.RecNo < slotCount) namedBySlot[x.RecNo] = &x;
-    }
     std::vector<std::int32_t> taken;
-    for (const IndexEntry& e : entries)
-        if (e.StrPos >= 0) taken.push_back(e.StrPos);
-    std::sort(taken.begin(), taken.end());
     int withoutText = 0;
     QStringList damagedText;
     for (IndexEntry& e : entries) {
         if (e.StrPos >= 0) continue;
+        if (namedBySlot.empty()) {
+            namedBySlot.assign(std::size_t(std::max<qsizetype>(slotCount, 1)), nullptr);
+            if (named) {
+                namedEntries = named->entries();
+                for (const IndexEntry& x : namedEntries)
+                    if (x.RecNo < slotCount) namedBySlot[x.RecNo] = &x;
+            }
+            for (const IndexEntry& t : entries)
+                if (t.StrPos >= 0) taken.push_back(t.StrPos);
+            std::sort(taken.begin(), taken.end());
+        }
         const IndexEntry* x = namedBySlot[e.RecNo];
         const bool free = x && x->StrPos >= 0 && x->StrPos < size &&
                           !std::binary_search(taken.begin(), taken.end(), x->StrPos);
@@ -463,7 +457,7 @@ bool Logbook::RebuildIndex(Progress& progress, const FlightIndex* onDisk, bool a
     // retired, so that each flight keeps exactly one live record and none is left without a flight.
     int retired = 0;
     std::vector<std::int32_t> keepTexts;  // the texts of flights the index file names stay for a repair
-    if (onDisk)
+    if (onDisk && !orphans.empty())
         for (const IndexEntry& e : onDisk->entries()) keepTexts.push_back(e.StrPos);
     std::sort(keepTexts.begin(), keepTexts.end());
     for (const LiveText& t : orphans) {

@@ -23,6 +23,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <utility>
 #include <vector>
 
 namespace velmarsk {
@@ -498,9 +499,25 @@ std::vector<std::size_t> Logbook::damagedSlots(const std::vector<IndexEntry>& en
                                                QByteArrayView slotData, QByteArrayView strings) {
     std::vector<std::size_t> damaged;
     const qsizetype slotCount = slotData.size() / kFlightRecordSize;
-    QSet<std::uint32_t> entryKeys;
-    for (const IndexEntry& e : entries) entryKeys.insert(e.key());
-    for (std::size_t i = 0; i < entries.size(); ++i) {
+    // Made at the first slot that disagrees with its entry: a sound logbook has none.
+    std::vector<std::uint32_t> entryKeys;
+    auto isEntryKey = [&](std::uint32_t key) {
+        if (entryKeys.empty()) {
+            entryKeys.reserve(entries.size());
+            for (const IndexEntry& e : entries) entryKeys.push_back(e.key());
+            std::sort(entryKeys.begin(), entryKeys.end());
+        }
+        return std::binary_search(entryKeys.begin(), entryKeys.end(), key);
+    };
+    // The entries in the order of their slots (a counting sort): one sweep of the file rather than
+    // a jump to another part of it for each flight.
+    std::vector<std::uint32_t> start(std::size_t(1) << 16, 0);
+    for (const IndexEntry& e : entries) ++start[e.RecNo];
+    std::uint32_t sum = 0;
+    for (std::uint32_t& c : start) sum += std::exchange(c, sum);
+    std::vector<std::uint32_t> bySlot(entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i) bySlot[start[entries[i].RecNo]++] = std::uint32_t(i);
+    for (const std::uint32_t i : bySlot) {
         const IndexEntry& e = entries[i];
         if (e.RecNo >= slotCount) continue;
         const char* slot = slotData.data() + qsizetype(e.RecNo) * kFlightRecordSize;
@@ -514,13 +531,14 @@ std::vector<std::size_t> Logbook::damagedSlots(const std::vector<IndexEntry>& en
             continue;
         // A delete cut short leaves the moved flight's key, which its own entry still names; a change
         // of date or start cut short has stored the new texts, with the slot's key, before the slot.
-        if (entryKeys.contains(slotKey)) continue;
+        if (isEntryKey(slotKey)) continue;
         QByteArray header("TOlm\0", 5);
         bytes::append16(header, std::uint16_t(slotKey >> 16));
         bytes::append16(header, std::uint16_t(slotKey & 0xFFFF));
         if (strings.indexOf(header) >= 0) continue;
         damaged.push_back(i);
     }
+    std::sort(damaged.begin(), damaged.end());
     return damaged;
 }
 

@@ -208,7 +208,10 @@ private:
     void tellDamagedSlots(const std::vector<IndexEntry>& entries, const std::vector<std::size_t>& damaged);
     // Where index entry and texts agree on a flight's date and start against its slot, writes them
     // back into the slot (the user's own repair); hint is the index file as it was.
-    void restoreDamagedKeys(const FlightIndex& hint, QStringList* notes);
+    // slotData and strings are the views of Flug.dat (from its first slot) and Flug.str; true when
+    // a slot was written, so views that were read copies are out of date.
+    bool restoreDamagedKeys(const FlightIndex& hint, QByteArrayView slotData, QByteArrayView strings,
+                            QStringList* notes);
     bool createLogbook();
     Version openDataFile();
     bool runUpgrade(int version);
