@@ -1,5 +1,8 @@
 #include "dates/daynumber.h"
+#include "flightbook/flightbook.h"
+#include "generator/flightgenerator.h"
 #include "logbookfixture.h"
+#include "storage/blockreader.h"
 #include "storage/bytes.h"
 #include "storage/changenote.h"
 #include "storage/fileheader.h"
@@ -279,6 +282,33 @@ TEST_F(MaintenanceTest, RebuildKeepsTwoFlightsWithOneStartAtTheDaysLastValue) {
     ASSERT_TRUE(reopen());
     EXPECT_EQ(book->FlightCount(), 2);
     EXPECT_TRUE(ui.tasks.empty()) << "the index was rebuilt again";
+}
+
+// Larger than the blocks the rebuild reads in, with texts that run across a block's end and one
+// longer than a block: the rebuilt index is the one the flights were added with.
+TEST_F(MaintenanceTest, RebuildReadsFilesLargerThanItsBlocks) {
+    openNew();
+    FlightBook service(*book, *settings);
+    ASSERT_EQ(FlightGenerator(4, 6000).addTo(service, 6000), 6000);
+    const QString longComment(int(BlockReader::kBlockSize) + 5000, QLatin1Char('x'));
+    const int at = service.AddFlight(flight(day(1), 600), texts(QStringLiteral("EDXW - EDHL"), longComment));
+    ASSERT_GT(at, 0);
+    ASSERT_GT(QFileInfo(path("Flug.str")).size(), 2 * BlockReader::kBlockSize);
+    const std::vector<IndexEntry> before = book->index().entries();
+
+    ScriptedProgress progress;
+    ASSERT_TRUE(book->RebuildIndex(progress));
+    const std::vector<IndexEntry> after = book->index().entries();
+    ASSERT_EQ(after.size(), before.size());
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        EXPECT_EQ(after[i].key(), before[i].key()) << i;
+        EXPECT_EQ(after[i].RecNo, before[i].RecNo) << i;
+        EXPECT_EQ(after[i].StrPos, before[i].StrPos) << i;
+    }
+    StringRecord read;
+    ASSERT_TRUE(book->ReadStringRecord(book->index().PositionOf(flight(day(1), 600).Date, 600), read));
+    EXPECT_EQ(read.Comment, longComment);
+    EXPECT_TRUE(book->Check().isEmpty()) << book->Check().join(QLatin1Char('\n')).toStdString();
 }
 
 TEST_F(MaintenanceTest, CancelledRebuildLeavesNoIndex) {

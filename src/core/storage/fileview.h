@@ -18,13 +18,15 @@ namespace velmarsk {
 // that only reads: a page the disk fails to deliver reads as zeros and the view is no longer ok().
 class FileView {
 public:
-    FileView(QFile& file, qint64 offset, bool guarded = false) : m_file(file) {
+    // A view for a pass over the whole file maps every page at once (populate); one for a few
+    // places leaves them to be met.
+    FileView(QFile& file, qint64 offset, bool guarded = false, bool populate = true) : m_file(file) {
         const qint64 size = file.size() - offset;
         if (size <= 0) return;
         m_mapped = file.map(offset, size, QFileDevice::MapPrivateOption);
         if (m_mapped) {
             m_view = QByteArrayView(reinterpret_cast<const char*>(m_mapped), size);
-            populate();
+            if (populate) populatePages();
             if (guarded) m_guard = mapguard::add(m_mapped, std::size_t(size));
             return;
         }
@@ -60,7 +62,7 @@ private:
     // Maps every page of the view in one call. A pass would otherwise take a fault at each group
     // of pages it reaches, which costs several times the read itself. Only advice: where the
     // system does not know it, or a page cannot be read now, the pass meets the page as before.
-    void populate() {
+    void populatePages() {
 #ifdef MADV_POPULATE_READ
         const auto begin = reinterpret_cast<std::uintptr_t>(m_mapped);
         const auto pageStart = begin & ~std::uintptr_t(::sysconf(_SC_PAGESIZE) - 1);

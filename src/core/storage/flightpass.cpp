@@ -52,20 +52,12 @@ void FlightPass::noteFailure(const QString& error, const char* file) const {
                         Interaction::Icon::Error);
 }
 
-qsizetype FlightPass::slotsInFile() const {
-    return std::max<qint64>(0, m_dataFile.size() - Logbook::kFirstSlotPos) / kFlightRecordSize;
-}
+const char* const FlightPass::kDataFileName = Logbook::kDataFile;
 
-const char* FlightPass::readSlots(qsizetype first, qsizetype n) const {
-    if (m_failed) return nullptr;
-    m_sweep.resize(std::size_t(kSweepSlots * kFlightRecordSize));
-    QString error;
-    if (!readExactly(m_dataFile, Logbook::kFirstSlotPos + first * kFlightRecordSize, m_sweep.data(),
-                     n * kFlightRecordSize, &error)) {
-        noteFailure(error, Logbook::kDataFile);
-        return nullptr;
-    }
-    return m_sweep.data();
+BlockReader FlightPass::slotReader() const {
+    const qint64 held = std::min<qint64>(
+        m_count, std::max<qint64>(0, m_dataFile.size() - Logbook::kFirstSlotPos) / kFlightRecordSize);
+    return BlockReader(m_dataFile, Logbook::kFirstSlotPos, Logbook::kFirstSlotPos + held * kFlightRecordSize);
 }
 
 std::uint16_t FlightPass::DateAt(int position) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "storage/blockreader.h"
 #include "storage/fileview.h"
 #include "storage/flightindex.h"
 #include "storage/flightrecord.h"
@@ -61,15 +62,17 @@ public:
     // that cannot be read ends the sweep, and the pass is no longer ok().
     template <typename Visit>
     void ForEachSlotDated(std::uint16_t from, std::uint16_t to, Visit&& visit) const {
-        const qsizetype slotCount = std::min<qsizetype>(m_count, slotsInFile());
-        for (qsizetype first = 0; first < slotCount; first += kSweepSlots) {
-            const qsizetype n = std::min(kSweepSlots, slotCount - first);
-            const char* slot = readSlots(first, n);
-            if (!slot) return;
+        BlockReader reader = slotReader();
+        for (qint64 at = reader.begin(); at < reader.end();) {
+            const QByteArrayView block = reader.from(at, kFlightRecordSize);
+            if (block.isEmpty()) return noteFailure(reader.error(), kDataFileName);
+            const qsizetype n = block.size() / kFlightRecordSize;
+            const char* slot = block.data();
             for (qsizetype i = 0; i < n; ++i, slot += kFlightRecordSize) {
                 const auto date = std::uint16_t(std::uint8_t(slot[0]) | std::uint8_t(slot[1]) << 8);
                 if (date >= from && date <= to) visit(slot);
             }
+            at += n * kFlightRecordSize;
         }
     }
     // False when the record at the flight's offset is no string record.
@@ -93,12 +96,9 @@ public:
     void Prefetch(int position, bool withRecord = true) const;
 
 private:
-    // 256 KB of slots: well inside the second-level cache, few enough reads.
-    static constexpr qsizetype kSweepSlots = 2340;
-    qsizetype slotsInFile() const;
-    // The n slots from the first (counted from 0) read into the sweep buffer; nullptr when they
-    // cannot be read (the user has been told).
-    const char* readSlots(qsizetype first, qsizetype n) const;
+    // A reader of the slots the index counts, as far as Flug.dat holds them.
+    BlockReader slotReader() const;
+    static const char* const kDataFileName;
     const NameTable& m_names;
     std::vector<IndexEntry> m_entries;  // by position - 1
     int m_count;
@@ -117,7 +117,6 @@ private:
     mutable std::optional<FileView> m_data;
     mutable std::optional<FileView> m_strings;
     mutable std::optional<QStringList> m_damaged;
-    mutable std::vector<char> m_sweep;
 };
 
 }  // namespace velmarsk

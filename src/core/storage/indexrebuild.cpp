@@ -7,6 +7,7 @@
 // keys and string records are matched to flights by binary search, so the rebuild stays a small
 // multiple of the time it takes to read the two files.
 #include "dates/daynumber.h"
+#include "storage/blockreader.h"
 #include "storage/bytes.h"
 #include "storage/fileerror.h"
 #include "storage/fileview.h"
@@ -61,8 +62,8 @@ struct LiveText {
 
 }  // namespace
 
-bool Logbook::restoreDamagedKeys(const FlightIndex& hint, QByteArrayView slotData, QByteArrayView strings,
-                                 QStringList* notes) {
+bool Logbook::restoreDamagedKeys(const FlightIndex& hint, const std::vector<std::uint32_t>& slotKeys,
+                                 const std::function<QByteArrayView()>& strings, QStringList* notes) {
     const std::vector<IndexEntry> entries = hint.entries();
     struct Restore {
         std::uint16_t recNo;
@@ -70,13 +71,13 @@ bool Logbook::restoreDamagedKeys(const FlightIndex& hint, QByteArrayView slotDat
     };
     std::vector<Restore> restores;
     {
-        const std::vector<std::size_t> damaged = damagedSlots(entries, slotData, strings);
+        const std::vector<std::size_t> damaged = damagedSlots(entries, slotKeys, strings);
         if (damaged.empty()) return false;
         // A key goes back only where no other slot holds it and the index file names it and the
         // slot once: a damaged index file decides nothing.
-        QSet<std::uint32_t> slotKeys;
-        for (qsizetype s = 0; s + kFlightRecordSize <= slotData.size(); s += kFlightRecordSize)
-            if (bytes::u16(slotData.data() + s) != 0) slotKeys.insert(keyOf(slotData.data() + s));
+        QSet<std::uint32_t> occupiedKeys;
+        for (const std::uint32_t key : slotKeys)
+            if ((key >> 16) != 0) occupiedKeys.insert(key);
         QHash<std::uint32_t, int> keyUses;
         QHash<std::uint16_t, int> slotUses;
         for (const IndexEntry& e : entries) {
@@ -85,10 +86,9 @@ bool Logbook::restoreDamagedKeys(const FlightIndex& hint, QByteArrayView slotDat
         }
         for (std::size_t i : damaged) {
             const IndexEntry& e = entries[i];
-            if (slotKeys.contains(e.key()) || keyUses.value(e.key()) != 1 || slotUses.value(e.RecNo) != 1)
+            if (occupiedKeys.contains(e.key()) || keyUses.value(e.key()) != 1 || slotUses.value(e.RecNo) != 1)
                 continue;
-            restores.push_back(
-                {e.RecNo, keyOf(slotData.data() + qsizetype(e.RecNo) * kFlightRecordSize), e.key()});
+            restores.push_back({e.RecNo, slotKeys[e.RecNo], e.key()});
         }
     }
     for (const Restore& r : restores) {
@@ -129,37 +129,101 @@ bool Logbook::RebuildIndex(Progress& progress, const FlightIndex* onDisk, bool a
                      .arg(tail);
     }
 
-    // The user's repair reads the index file as it was: where its entry and a flight's texts agree
-    // against the flight's slot, or slot and entry against the texts' key, those two win.
-    std::optional<FileView> slotFile(std::in_place, m_data, kFirstSlotPos);
-    std::optional<FileView> stringFile(std::in_place, m_strings, 0);
-    FlightIndex hint;
-    bool hinted = false;
-    if (!atOpening && slotFile->ok() && stringFile->ok()) {
-        QByteArray content;
-        hinted = readWholeFile(filePath(kIndexFile), &content) &&
-                 hint.parse(content) == FlightIndex::ParseResult::Ok;
-        if (hinted && restoreDamagedKeys(hint, slotFile->bytes(), stringFile->bytes(), &notes)) {
-            slotFile.emplace(m_data, kFirstSlotPos);
-            stringFile.emplace(m_strings, 0);
-        }
-    }
-
-    // First pass: the occupied slots of Flug.dat, as (key, slot) in key order.
-    const FileView& slotView = *slotFile;
-    const FileView& strings = *stringFile;
-    if (!slotView.ok() || !strings.ok()) {
-        // Nothing is mended from files read in part: every flight missing from them would count as gone.
+    // Nothing is mended from files read in part: every flight missing from them would count as gone.
+    auto unreadable = [&] {
         m_ui.tell(msg::fileError(),
                   QStringLiteral("Der Index kann nicht erneuert werden: die Flugdaten können nicht "
                                  "vollständig gelesen werden."),
                   Interaction::Icon::Error);
         return false;
-    }
-    const qsizetype slotCount =
-        std::min<qsizetype>(slotView.size() / kFlightRecordSize, FlightIndex::kMaxFlights);
+    };
+    // First pass: the occupied slots of Flug.dat, as (key, slot) in key order, and each slot's key.
+    const qsizetype slotCount = std::min<qsizetype>(
+        std::max<qint64>(0, m_data.size() - kFirstSlotPos) / kFlightRecordSize, FlightIndex::kMaxFlights);
     progress.setMaximum(std::max<qint64>(1, 2 * slotCount));
-    // Read from the view; a repair works on a copy, written back slot by slot.
+    std::vector<std::uint64_t> occupied;
+    std::vector<std::uint32_t> slotKeys;
+    // 0 when done, 1 when a read failed, 2 when cancelled.
+    auto readSlots = [&]() -> int {
+        occupied.clear();
+        occupied.reserve(std::size_t(slotCount));
+        slotKeys.assign(std::size_t(slotCount), 0);
+        BlockReader reader(m_data, kFirstSlotPos, kFirstSlotPos + slotCount * kFlightRecordSize);
+        for (qsizetype s = 0; s < slotCount;) {
+            const QByteArrayView block = reader.from(reader.begin() + s * kFlightRecordSize, kFlightRecordSize);
+            if (block.isEmpty()) return 1;
+            const qsizetype end = std::min(slotCount, s + block.size() / kFlightRecordSize);
+            for (const char* p = block.data(); s < end; ++s, p += kFlightRecordSize) {
+                const std::uint32_t key = keyOf(p);
+                slotKeys[std::size_t(s)] = key;
+                if ((key >> 16) != 0) occupied.push_back((std::uint64_t(key) << 16) | std::uint64_t(s));
+                if (s % kPollEvery == 0) {
+                    progress.setValue(s);
+                    if (progress.cancelRequested()) return 2;
+                }
+            }
+        }
+        return 0;
+    };
+    auto passed = [&](int outcome) { return outcome == 0 ? true : outcome == 1 ? unreadable() : cancel(); };
+    if (!passed(readSlots())) return false;
+    // Both files are read front to back once, in blocks; the few places a mend looks at again are
+    // read from mappings, which touch nothing until then.
+    std::optional<FileView> slotFile, stringFile;
+    auto mapFiles = [&] {
+        slotFile.emplace(m_data, kFirstSlotPos, false, false);
+        stringFile.emplace(m_strings, 0, false, false);
+        return slotFile->ok() && stringFile->ok();
+    };
+    if (!mapFiles()) return unreadable();
+
+    // The user's repair reads the index file as it was: where its entry and a flight's texts agree
+    // against the flight's slot, or slot and entry against the texts' key, those two win.
+    FlightIndex hint;
+    bool hinted = false;
+    if (!atOpening) {
+        QByteArray content;
+        hinted = readWholeFile(filePath(kIndexFile), &content) &&
+                 hint.parse(content) == FlightIndex::ParseResult::Ok;
+        if (hinted && restoreDamagedKeys(hint, slotKeys, [&] { return stringFile->bytes(); }, &notes)) {
+            if (!passed(readSlots())) return false;
+            if (!mapFiles()) return unreadable();
+        }
+    }
+
+    // Second pass: the live string records of Flug.str, read as their headers only, as (key,
+    // offset); sorted by key later and matched to the entries in one merge. Read before anything is
+    // mended, so that a file that cannot be read leaves every file as it was.
+    const FileView& slotView = *slotFile;
+    const FileView& strings = *stringFile;
+    const char* data = strings.data();
+    const qsizetype size = strings.size();
+    std::vector<std::uint64_t> live;
+    live.reserve(occupied.size() + occupied.size() / 4);
+    {
+        BlockReader reader(m_strings, 0, size);
+        qint64 count = 0;
+        for (qint64 pos = 0; pos < size; ++count) {
+            QByteArrayView view = reader.from(pos, StringRecord::kHeaderSize);
+            if (view.isEmpty()) return unreadable();
+            StringRecord::Frame r = StringRecord::frame(view);
+            // A record that runs to the end of the block may go on behind it.
+            while (r.size == view.size() && !reader.reachesEnd(pos, view)) {
+                view = reader.from(pos, 2 * view.size());
+                if (view.isEmpty()) return unreadable();
+                r = StringRecord::frame(view);
+            }
+            if (r.Date != 0)
+                live.push_back((std::uint64_t((std::uint32_t(r.Date) << 16) | r.Atd) << 32) | std::uint64_t(pos));
+            pos += std::max<qsizetype>(r.size, 1);
+            if (count % kPollEvery == 0) {
+                progress.setValue(slotCount + std::min<qint64>(slotCount, count));
+                if (progress.cancelRequested()) return cancel();
+            }
+        }
+    }
+
+    // Read from the mapping; a repair works on a copy, written back slot by slot.
     QByteArray slotData;
     auto slotPtr = [&](qsizetype s) -> const char* {
         return (slotData.isEmpty() ? slotView.data() : slotData.constData()) + s * kFlightRecordSize;
@@ -168,16 +232,6 @@ bool Logbook::RebuildIndex(Progress& progress, const FlightIndex* onDisk, bool a
         if (slotData.isEmpty()) slotData = slotView.bytes().toByteArray();
         return slotData.data() + s * kFlightRecordSize;
     };
-    std::vector<std::uint64_t> occupied;
-    occupied.reserve(std::size_t(slotCount));
-    for (qsizetype s = 0; s < slotCount; ++s) {
-        const char* p = slotPtr(s);
-        if (bytes::u16(p) != 0) occupied.push_back((std::uint64_t(keyOf(p)) << 16) | std::uint64_t(s));
-        if (s % kPollEvery == 0) {
-            progress.setValue(s);
-            if (progress.cancelRequested()) return cancel();
-        }
-    }
     // By key; slots were pushed in order. A logbook kept in order needs no sort at all.
     if (!std::is_sorted(occupied.begin(), occupied.end())) radixSort(occupied, 16, 48);
     auto keyAt = [&](std::size_t i) { return std::uint32_t(occupied[i] >> 16); };
@@ -328,26 +382,6 @@ bool Logbook::RebuildIndex(Progress& progress, const FlightIndex* onDisk, bool a
         }
         std::sort(entries.begin(), entries.end(),
                   [](const IndexEntry& a, const IndexEntry& b) { return a.key() < b.key(); });
-    }
-    // Second pass: the live string records of Flug.str, read as their headers only.
-    const char* data = strings.data();
-    const qsizetype size = strings.size();
-    // Live records as (key, offset), later sorted by key and matched to the entries in one merge.
-    std::vector<std::uint64_t> live;
-    live.reserve(entries.size() + entries.size() / 4);
-    qint64 count = 0;
-    for (qsizetype pos = 0; pos < size; ++count) {
-        // A record is about a cache line: ask for the lines well ahead of the scan, which would
-        // otherwise wait for each one, its next place known only once this record is read.
-        __builtin_prefetch(data + pos + 2048);
-        const StringRecord::Frame r = StringRecord::frame(strings.bytes().sliced(pos));
-        if (r.Date != 0)
-            live.push_back((std::uint64_t((std::uint32_t(r.Date) << 16) | r.Atd) << 32) | std::uint64_t(pos));
-        pos += std::max<qsizetype>(r.size, 1);
-        if (count % kPollEvery == 0) {
-            progress.setValue(slotCount + std::min<qint64>(slotCount, count));
-            if (progress.cancelRequested()) return cancel();
-        }
     }
     // Stable: for one key the records stay in file order.
     if (!std::is_sorted(live.begin(), live.end())) radixSort(live, 32, 64);

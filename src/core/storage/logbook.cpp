@@ -23,7 +23,6 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
-#include <utility>
 #include <vector>
 
 namespace velmarsk {
@@ -495,10 +494,20 @@ QString Logbook::indexProblem(const std::vector<IndexEntry>& entries, QByteArray
     return {};
 }
 
+std::vector<std::uint32_t> Logbook::slotKeysOf(QByteArrayView slotData) {
+    std::vector<std::uint32_t> keys(std::size_t(slotData.size() / kFlightRecordSize));
+    for (std::size_t s = 0; s < keys.size(); ++s) {
+        const char* slot = slotData.data() + qsizetype(s) * kFlightRecordSize;
+        keys[s] = (std::uint32_t(bytes::u16(slot)) << 16) | bytes::u16(slot + 42);
+    }
+    return keys;
+}
+
 std::vector<std::size_t> Logbook::damagedSlots(const std::vector<IndexEntry>& entries,
-                                               QByteArrayView slotData, QByteArrayView strings) {
+                                               const std::vector<std::uint32_t>& slotKeys,
+                                               const std::function<QByteArrayView()>& stringBytes) {
     std::vector<std::size_t> damaged;
-    const qsizetype slotCount = slotData.size() / kFlightRecordSize;
+    const auto slotCount = qsizetype(slotKeys.size());
     // Made at the first slot that disagrees with its entry: a sound logbook has none.
     std::vector<std::uint32_t> entryKeys;
     auto isEntryKey = [&](std::uint32_t key) {
@@ -509,21 +518,18 @@ std::vector<std::size_t> Logbook::damagedSlots(const std::vector<IndexEntry>& en
         }
         return std::binary_search(entryKeys.begin(), entryKeys.end(), key);
     };
-    // The entries in the order of their slots (a counting sort): one sweep of the file rather than
-    // a jump to another part of it for each flight.
-    std::vector<std::uint32_t> start(std::size_t(1) << 16, 0);
-    for (const IndexEntry& e : entries) ++start[e.RecNo];
-    std::uint32_t sum = 0;
-    for (std::uint32_t& c : start) sum += std::exchange(c, sum);
-    std::vector<std::uint32_t> bySlot(entries.size());
-    for (std::size_t i = 0; i < entries.size(); ++i) bySlot[start[entries[i].RecNo]++] = std::uint32_t(i);
-    for (const std::uint32_t i : bySlot) {
+    QByteArrayView strings;
+    bool stringsRead = false;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
         const IndexEntry& e = entries[i];
         if (e.RecNo >= slotCount) continue;
-        const char* slot = slotData.data() + qsizetype(e.RecNo) * kFlightRecordSize;
-        const std::uint32_t slotKey = (std::uint32_t(bytes::u16(slot)) << 16) | bytes::u16(slot + 42);
+        const std::uint32_t slotKey = slotKeys[e.RecNo];
         // An empty slot is left to the rebuild, which keeps it out of the way (see RebuildIndex).
-        if (slotKey == e.key() || bytes::u16(slot) == 0 || e.Date == 0) continue;
+        if (slotKey == e.key() || (slotKey >> 16) == 0 || e.Date == 0) continue;
+        if (!stringsRead) {
+            strings = stringBytes();
+            stringsRead = true;
+        }
         const qsizetype sp = e.StrPos;
         if (sp < 0 || sp + StringRecord::kHeaderSize > strings.size() ||
             std::memcmp(strings.data() + sp, "TOlm\0", 5) != 0 ||
@@ -538,7 +544,6 @@ std::vector<std::size_t> Logbook::damagedSlots(const std::vector<IndexEntry>& en
         if (strings.indexOf(header) >= 0) continue;
         damaged.push_back(i);
     }
-    std::sort(damaged.begin(), damaged.end());
     return damaged;
 }
 
@@ -580,7 +585,7 @@ bool Logbook::verifyIndex(QString* why, std::vector<std::size_t>* damaged) {
     const std::vector<IndexEntry> entries = m_index.entries();
     *why = indexProblem(entries, slotData.bytes(), strings.bytes());
     if (why->isEmpty()) return true;
-    *damaged = damagedSlots(entries, slotData.bytes(), strings.bytes());
+    *damaged = damagedSlots(entries, slotKeysOf(slotData.bytes()), [&] { return strings.bytes(); });
     // Only when the damaged slots are all that is wrong: anything else calls for the rebuild.
     if (!damaged->empty() && !indexProblem(entries, slotData.bytes(), strings.bytes(), damaged).isEmpty())
         damaged->clear();

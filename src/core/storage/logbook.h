@@ -202,16 +202,20 @@ private:
                                 QByteArrayView strings, const std::vector<std::size_t>* damaged = nullptr);
     // The entries (ascending) whose slot holds another date or start than the entry and its own
     // texts agree on, where no change cut short explains it: the slot is damaged.
+    // slotKeys holds each slot's date and start (as IndexEntry::key()); strings gives the bytes of
+    // Flug.str, asked for only when a slot disagrees with its entry.
     static std::vector<std::size_t> damagedSlots(const std::vector<IndexEntry>& entries,
-                                                 QByteArrayView slotData, QByteArrayView strings);
+                                                 const std::vector<std::uint32_t>& slotKeys,
+                                                 const std::function<QByteArrayView()>& strings);
+    // The date and start of each whole slot of slotData, as IndexEntry::key().
+    static std::vector<std::uint32_t> slotKeysOf(QByteArrayView slotData);
     // Tells the user which flights disagree with their slot, at opening.
     void tellDamagedSlots(const std::vector<IndexEntry>& entries, const std::vector<std::size_t>& damaged);
     // Where index entry and texts agree on a flight's date and start against its slot, writes them
     // back into the slot (the user's own repair); hint is the index file as it was.
-    // slotData and strings are the views of Flug.dat (from its first slot) and Flug.str; true when
-    // a slot was written, so views that were read copies are out of date.
-    bool restoreDamagedKeys(const FlightIndex& hint, QByteArrayView slotData, QByteArrayView strings,
-                            QStringList* notes);
+    // slotKeys as for damagedSlots; true when a slot was written.
+    bool restoreDamagedKeys(const FlightIndex& hint, const std::vector<std::uint32_t>& slotKeys,
+                            const std::function<QByteArrayView()>& strings, QStringList* notes);
     bool createLogbook();
     Version openDataFile();
     bool runUpgrade(int version);
