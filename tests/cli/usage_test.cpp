@@ -10,15 +10,28 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <utility>
+
 namespace velmarsk {
 namespace {
 
-QString runCli(const QStringList& args, int* exit) {
+// A program's standard output, run without any display to connect to.
+QString run(const QString& program, const QStringList& args, int* exit, QString* err = nullptr) {
     QProcess p;
-    p.start(QStringLiteral(VELMARSK_CLI_PATH), args);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(name));
+    p.setProcessEnvironment(env);
+    p.start(program, args);
     if (!p.waitForFinished(60000)) return {};
     *exit = p.exitCode();
+    if (err) *err = QString::fromUtf8(p.readAllStandardError());
     return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+QString runCli(const QStringList& args, int* exit) {
+    return run(QStringLiteral(VELMARSK_CLI_PATH), args, exit);
 }
 
 // The lines of a part of the help: from a heading line to the next empty line.
@@ -137,11 +150,28 @@ TEST(Usage, TheParserTakesWhatEachCommandDeclares) {
     }
 }
 
-TEST(Usage, VersionIsTheProjectsOwn) {
+// --version and --help come before anything needs a display; without them the window program
+// still ends for want of one.
+TEST(Usage, BothProgramsTellTheirVersionWithoutADisplay) {
+    const QString app = QStringLiteral(VELMARSK_APP_PATH);
+    for (const auto& [program, name] :
+         {std::pair{app, "velmarsk"}, std::pair{QStringLiteral(VELMARSK_CLI_PATH), "velmarsk-cli"}}) {
+        SCOPED_TRACE(name);
+        int exit = -1;
+        EXPECT_EQ(run(program, {QStringLiteral("--version")}, &exit),
+                  QString::fromLatin1(name) + QStringLiteral(" " VELMARSK_VERSION "\n"));
+        EXPECT_EQ(exit, 0);
+    }
     int exit = -1;
-    EXPECT_EQ(runCli({QStringLiteral("--version")}, &exit),
-              QStringLiteral("velmarsk-cli " VELMARSK_VERSION "\n"));
+    const QString help =
+        run(app, {QStringLiteral("--datadir"), QStringLiteral("/nowhere"), QStringLiteral("--help")}, &exit);
     EXPECT_EQ(exit, 0);
+    EXPECT_TRUE(help.startsWith(QStringLiteral("Aufruf: velmarsk [--datadir ORDNER]"))) << help.toStdString();
+    EXPECT_TRUE(help.contains(QStringLiteral("--version"))) << help.toStdString();
+    QString err;
+    EXPECT_TRUE(run(app, {}, &exit, &err).isEmpty());
+    EXPECT_EQ(exit, 1);
+    EXPECT_TRUE(err.contains(QStringLiteral("Keine grafische Anzeige"))) << err.toStdString();
 }
 
 }  // namespace
