@@ -24,7 +24,7 @@ command -v ninja >/dev/null && gen=(-G Ninja)
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 cmake -S "$root" -B "$root/$build" "${gen[@]}" "${launcher[@]}" -DCMAKE_BUILD_TYPE=Release \
-  -DVELMARSK_BUILD_BENCH=ON -DVELMARSK_BUILD_TESTS=OFF >/dev/null
+  -DVELMARSK_BUILD_BENCH=ON -DVELMARSK_BUILD_TESTS=OFF -DVELMARSK_WERROR=ON >/dev/null
 cmake --build "$root/$build" --parallel "$(nproc)" \
   --target velmarsk_bench velmarsk_window_bench velmarsk velmarsk-cli >&2
 

@@ -18,7 +18,7 @@ command -v clang++ >/dev/null || { echo "fuzz.sh: clang++ is needed" >&2; exit 2
 gen=()
 command -v ninja >/dev/null && gen=(-G Ninja)
 CC=clang CXX=clang++ cmake -S "$root" -B "$out" "${gen[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DVELMARSK_FUZZ=ON -DVELMARSK_BUILD_TESTS=OFF -DVELMARSK_BUILD_BENCH=OFF >/dev/null
+  -DVELMARSK_FUZZ=ON -DVELMARSK_WERROR=ON -DVELMARSK_BUILD_TESTS=OFF -DVELMARSK_BUILD_BENCH=OFF >/dev/null
 nice cmake --build "$out" --target velmarsk_fuzz --parallel 2 >/dev/null
 
 # Two frames of an allocation's stack: beyond them the unwinder walks Qt's frames without frame

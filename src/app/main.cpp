@@ -16,6 +16,7 @@
 using namespace velmarsk;
 
 int main(int argc, char** argv) {
+    if (const auto answered = velmarsk::answerWithoutWindow(argc, argv)) return *answered;
     if (!velmarsk::displayAvailable()) {
         std::fputs(
             "velmarsk: Keine grafische Anzeige gefunden (DISPLAY ist nicht gesetzt).\n"

@@ -1,25 +1,33 @@
 // velmarsk-cli: the logbook from the command line, for scripts, tests and benchmarks.
-#include "clicommands.h"
 #include "cliinteraction.h"
+#include "clioutput.h"
+#include "command.h"
 #include "commandline.h"
+#include "commandregistry.h"
+#include "helptext.h"
+#include "velmarskversion.h"
 
 #include <QCoreApplication>
-#include <cstdio>
+
+using namespace velmarsk;
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("velmarsk"));
+    const CommandRegistry registry;
     QString error;
-    const auto invocation = velmarsk::CommandLine::parse(QCoreApplication::arguments().mid(1), &error);
+    const auto invocation = CommandLine::parse(registry, QCoreApplication::arguments().mid(1), &error);
     if (!invocation) {
-        velmarsk::CliInteraction::printError(error +
-                                             QStringLiteral(" \"velmarsk-cli --help\" zeigt die Aufrufe."));
-        return velmarsk::CliCommands::kUsage;
+        CliInteraction::printError(error + QStringLiteral(" \"velmarsk-cli --help\" zeigt die Aufrufe."));
+        return Command::kUsage;
     }
     if (invocation->help) {
-        const QByteArray usage = velmarsk::CommandLine::usage().toUtf8();
-        std::fwrite(usage.constData(), 1, std::size_t(usage.size()), stdout);
-        return velmarsk::CliCommands::kOk;
+        CliOutput::print(HelpText::usage(registry));
+        return Command::kOk;
     }
-    return velmarsk::CliCommands(*invocation).run();
+    if (invocation->version) {
+        CliOutput::print(QStringLiteral("velmarsk-cli %1\n").arg(QLatin1String(kVersion)));
+        return Command::kOk;
+    }
+    return invocation->command->run(*invocation);
 }

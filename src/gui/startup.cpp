@@ -8,6 +8,7 @@
 #include "settings/settings.h"
 #include "storage/datadir.h"
 #include "storage/logbook.h"
+#include "velmarskversion.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -15,8 +16,43 @@
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QTranslator>
+#include <cstdio>
+#include <cstring>
 
 namespace velmarsk {
+
+QString programUsage() {
+    return QStringLiteral(
+        "Aufruf: velmarsk [--datadir ORDNER]\n"
+        "       velmarsk --help | --version\n"
+        "\n"
+        "Velmarskverwaltung: das persönliche Flugbuch im Fenster.\n"
+        "\n"
+        "Optionen:\n"
+        "  --datadir ORDNER       Ordner des Flugbuchs (sonst der Standardordner)\n"
+        "  -h, --help             zeigt diese Hilfe\n"
+        "  --version              zeigt die Version des Programms\n"
+        "\n"
+        "velmarsk-cli arbeitet auf denselben Dateien von der Befehlszeile aus.\n");
+}
+
+std::optional<int> answerWithoutWindow(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const char* a = argv[i];
+        // The folder's name is no option, whatever it looks like.
+        if (std::strcmp(a, "--datadir") == 0) {
+            ++i;
+            continue;
+        }
+        const bool help = std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0;
+        if (!help && std::strcmp(a, "--version") != 0) continue;
+        const QByteArray text = help ? programUsage().toUtf8()
+                                     : QByteArray("velmarsk ") + QByteArray(kVersion) + QByteArray("\n");
+        std::fwrite(text.constData(), 1, std::size_t(text.size()), stdout);
+        return 0;
+    }
+    return std::nullopt;
+}
 
 bool displayAvailable() {
     return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY") ||
@@ -35,6 +71,7 @@ bool installToolkitTranslations(QApplication& app) {
 
 int runProgram(QApplication& app) {
     QApplication::setApplicationName(QStringLiteral("velmarsk"));
+    QApplication::setApplicationVersion(QLatin1String(kVersion));
     // No display name: the platform would add it to every dialog's caption, and narrow dialogs such
     // as the password question would show their own caption cut short. The main window carries the
     // program's title itself.
@@ -43,7 +80,9 @@ int runProgram(QApplication& app) {
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Velmarskverwaltung: Flugbuch"));
+    // --help and --version were answered before the application was made (answerWithoutWindow).
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption dirOption(QStringLiteral("datadir"),
                                        QStringLiteral("Ordner des Flugbuchs (sonst der Standardordner)."),
                                        QStringLiteral("DIR"));

@@ -1,8 +1,18 @@
 #pragma once
 
+#include <QString>
+#include <optional>
+
 class QApplication;
 
 namespace velmarsk {
+
+// The program's usage, as --help prints it.
+QString programUsage();
+
+// --help and --version, answered on standard output before anything needs a display: the exit
+// status, or nullopt when the arguments ask for neither.
+std::optional<int> answerWithoutWindow(int argc, char** argv);
 
 // Whether a window can be shown at all: a display to connect to or a platform chosen by hand.
 bool displayAvailable();

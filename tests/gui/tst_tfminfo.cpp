@@ -1,5 +1,5 @@
-// The info window: the flight count, the picture from the data folder decoded by libjpeg and
-// sizing the window, and the design size with a message when the picture cannot be used.
+// The info window: the flight count and the version, the picture from the data folder decoded by
+// libjpeg and sizing the window, and the design size with a message when the picture cannot be used.
 #include "entry/tfmhaupt.h"
 #include "extras/jpegdecoder.h"
 #include "extras/tfminfo.h"
@@ -31,12 +31,22 @@ struct Seen {
     QString hint;
     // Every word of the count line at its full width, the line inside its panel.
     bool countLineFits = false;
+    QString version;
+    // The version line inside the panel, clear of the title and the count.
+    bool versionFits = false;
 };
 
 bool countLineFits(const TFMInfo* info) {
     for (const QLabel* label : {info->Label4, info->LBFluege, info->Label5})
         if (label->width() < label->sizeHint().width()) return false;
     return info->Panel1->rect().contains(info->Panel2->geometry());
+}
+
+bool versionFits(const TFMInfo* info) {
+    const QRect version = info->LBVersion->geometry();
+    return info->LBVersion->width() >= info->LBVersion->sizeHint().width() &&
+           info->Panel1->rect().contains(version) && !version.intersects(info->Label1->geometry()) &&
+           !version.intersects(info->Panel2->geometry());
 }
 
 }  // namespace
@@ -72,7 +82,9 @@ private:
                             info->size(),
                             !info->PicInfo->pixmap().isNull(),
                             info->PicInfo->toolTip(),
-                            countLineFits(info)};
+                            countLineFits(info),
+                            info->LBVersion->text(),
+                            versionFits(info)};
                     info->BtnClose->click();
                 }
         });
@@ -99,6 +111,8 @@ void TestInfoWindow::showsTheCountOverThePictureAtItsSize() {
     QCOMPARE(seen.client, QSize(640, 480));
     QCOMPARE(seen.hint, QStringLiteral("Man kann auch mal Pech haben"));
     QVERIFY(seen.countLineFits);
+    QCOMPARE(seen.version, QStringLiteral("Version " VELMARSK_VERSION));
+    QVERIFY(seen.versionFits);
     QVERIFY(MessageBox::shown().empty());
 
     // A larger system font and a four-digit count still fit the line.
@@ -111,6 +125,7 @@ void TestInfoWindow::showsTheCountOverThePictureAtItsSize() {
     QApplication::setFont(before);
     QCOMPARE(large.count, QStringLiteral("1203"));
     QVERIFY(large.countLineFits);
+    QVERIFY(large.versionFits);
 
     // The decoder gives the picture's own pixels: the sky is blue at the top, light at the bottom.
     const QImage image = decodeJpeg(jpeg);

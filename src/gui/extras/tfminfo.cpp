@@ -3,6 +3,7 @@
 #include "controls/fonts.h"
 #include "dialogs/messagebox.h"
 #include "extras/jpegdecoder.h"
+#include "velmarskversion.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -67,6 +68,11 @@ TFMInfo::TFMInfo(const QString& dataDir, int flightCount, QWidget* parent) : QDi
     Label1->adjustSize();
     Label1->move(23, 16);
     Label1->setAttribute(Qt::WA_TransparentForMouseEvents);
+    LBVersion =
+        named(new QLabel(QStringLiteral("Version %1").arg(QLatin1String(kVersion)), Panel1), "LBVersion");
+    LBVersion->setFont(pixelFont(QStringLiteral("Arial"), 12));
+    LBVersion->adjustSize();
+    LBVersion->setAttribute(Qt::WA_TransparentForMouseEvents);
 
     Panel2 = named(new QFrame(Panel1), "Panel2");
     Panel2->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -84,6 +90,7 @@ TFMInfo::TFMInfo(const QString& dataDir, int flightCount, QWidget* parent) : QDi
     Panel1->setFixedWidth(
         std::max({Panel1->width(), Panel2->width() + 16, Label1->width() + 2 * Label1->x()}));
     Panel2->move((Panel1->width() - Panel2->width()) / 2, 72);
+    LBVersion->move((Panel1->width() - LBVersion->width()) / 2, 48);
 
     BtnClose = named(new QPushButton(QStringLiteral("Schließen"), Panel1), "BtnClose");
     BtnClose->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));

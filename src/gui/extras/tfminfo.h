@@ -24,6 +24,7 @@ public:
     QLabel* Label3 = nullptr;
     QFrame* Panel1 = nullptr;
     QLabel* Label1 = nullptr;
+    QLabel* LBVersion = nullptr;  // the program's version under its title
     QFrame* Panel2 = nullptr;
     QLabel* Label4 = nullptr;
     QLabel* LBFluege = nullptr;

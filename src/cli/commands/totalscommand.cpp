@@ -1,6 +1,8 @@
-// velmarsk-cli totals: the figures of the totals window as one JSON object.
-#include "clicommands.h"
+#include "totalscommand.h"
 
+#include "cliinteraction.h"
+#include "clioutput.h"
+#include "commandcontext.h"
 #include "dates/dateconversionerror.h"
 #include "dates/datetext.h"
 #include "dates/daynumber.h"
@@ -20,9 +22,9 @@ QString dateMessage(const QString& text) {
 }
 
 // A date option typed as in the window (day.month.year); nullopt after the message.
-std::optional<QDate> rangeOption(const Invocation& inv, const char* name, const QDate& fallback) {
-    if (!inv.has(name)) return fallback;
-    const QString text = inv.option(name);
+std::optional<QDate> rangeOption(const CommandContext& context, const char* name, const QDate& fallback) {
+    if (!context.has(name)) return fallback;
+    const QString text = context.option(name);
     try {
         return TextToDate(text);
     } catch (const DateConversionError& e) {
@@ -98,28 +100,42 @@ QJsonObject totalsJson(const TotalsResult& r) {
 
 }  // namespace
 
-int CliCommands::totals() {
+TotalsCommand::TotalsCommand()
+    : Command({.name = QStringLiteral("totals"),
+               .options = {{.name = QStringLiteral("--from"),
+                            .valueName = QStringLiteral("TT.MM.JJ"),
+                            .help = QStringLiteral("der erste Tag; ohne --from und --to das laufende Jahr")},
+                           {.name = QStringLiteral("--to"),
+                            .valueName = QStringLiteral("TT.MM.JJ"),
+                            .help = QStringLiteral("der letzte Tag")},
+                           {.name = QStringLiteral("--today"),
+                            .valueName = QStringLiteral("JJJJ-MM-TT"),
+                            .help = QStringLiteral("ersetzt das Tagesdatum")}},
+               .help = QStringLiteral("die Summen, letzten Flüge und Forderungen als JSON-Objekt"),
+               .guard = {.showing = true}}) {}
+
+int TotalsCommand::execute(CommandContext& context) const {
     QDate today = QDate::currentDate();
-    if (m_inv.has("--today")) {
-        const QString text = m_inv.option("--today");
+    if (context.has("--today")) {
+        const QString text = context.option("--today");
         today = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
         if (!today.isValid()) {
             CliInteraction::printError(dateMessage(text));
             return kUsage;
         }
     }
-    const auto von = rangeOption(m_inv, "--from", QDate(today.year(), 1, 1));
+    const auto von = rangeOption(context, "--from", QDate(today.year(), 1, 1));
     if (!von) return kUsage;
-    const auto bis = rangeOption(m_inv, "--to", QDate(today.year(), 12, 31));
+    const auto bis = rangeOption(context, "--to", QDate(today.year(), 12, 31));
     if (!bis) return kUsage;
-    if (!open()) return kError;
+    if (!context.open()) return kError;
 
-    const auto pass = m_book->pass();
-    const TotalsResult result = CalculateTotals(*pass, *m_settings, *von, *bis, today);
+    const auto pass = context.book().pass();
+    const TotalsResult result = CalculateTotals(*pass, context.settings(), *von, *bis, today);
     // Sums over flights that could not be read would be wrong, not smaller.
     if (!pass->ok()) return kError;
-    const bool damaged = m_book->tellDamage(*pass);
-    print(QString::fromUtf8(QJsonDocument(totalsJson(result)).toJson(QJsonDocument::Indented)));
+    const bool damaged = context.book().tellDamage(*pass);
+    CliOutput::print(QString::fromUtf8(QJsonDocument(totalsJson(result)).toJson(QJsonDocument::Indented)));
     return damaged ? kError : kOk;
 }
 
