@@ -1,6 +1,7 @@
 // velmarsk-cli as a user's script sees it: a separate process on a temporary folder, judged by its
 // exit status, its output and the files it leaves.
 #include "dates/daynumber.h"
+#include "evaluation/grouptotals.h"
 #include "storage/bytes.h"
 #include "storage/flightrecord.h"
 #include "storage/logbook.h"
@@ -789,6 +790,54 @@ TEST_F(CliTest, TotalsPrintsTheWindowsFiguresAsOneJsonObject) {
         EXPECT_EQ(bad.exit, 2);
         EXPECT_TRUE(bad.out.isEmpty());
         EXPECT_TRUE(bad.err.contains(str("ist kein gültiges Datum"))) << bad.err.toStdString();
+    }
+}
+
+TEST_F(CliTest, TotalsByGroupPrintsARowPerGroupAndTheTotal) {
+    createLogbook();
+    QJsonObject a = flight("2023-05-01", 480, 120);
+    a.insert(QStringLiteral("Aircraft"), str("CH-53"));
+    a.insert(QStringLiteral("LandDay"), 3);
+    QJsonObject b = flight("2024-02-01", 480, 60);
+    b.insert(QStringLiteral("Aircraft"), str("UH-1D"));
+    QJsonObject c = flight("2024-03-01", 480, 90);
+    c.insert(QStringLiteral("Aircraft"), str("CH-53"));
+    c.insert(QStringLiteral("Duty"), QJsonArray{str("IP")});
+    ASSERT_EQ(add(QJsonArray{a, b, c}).exit, 0);
+
+    const Outcome all = cli("totals --by aircraft");
+    ASSERT_EQ(all.exit, 0) << all.err.toStdString();
+    const QJsonObject t = QJsonDocument::fromJson(all.out).object();
+    EXPECT_EQ(t.value(QStringLiteral("by")).toString(), str("aircraft"));
+    EXPECT_EQ(t.value(QStringLiteral("from")).toString(), str("2023-05-01"));
+    EXPECT_EQ(t.value(QStringLiteral("to")).toString(), str("2024-03-01"));
+    const QJsonArray rows = t.value(QStringLiteral("rows")).toArray();
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_EQ(rows[0].toObject().value(QStringLiteral("key")).toString(), str("CH-53"));
+    EXPECT_EQ(rows[0].toObject().value(QStringLiteral("flights")).toInt(), 2);
+    EXPECT_EQ(rows[0].toObject().value(QStringLiteral("Ate")).toInt(), 210);
+    EXPECT_EQ(rows[0].toObject().value(QStringLiteral("LandDay")).toInt(), 3);
+    EXPECT_EQ(rows[1].toObject().value(QStringLiteral("key")).toString(), str("UH-1D"));
+    const QJsonObject total = t.value(QStringLiteral("total")).toObject();
+    EXPECT_EQ(total.value(QStringLiteral("flights")).toInt(), 3);
+    EXPECT_EQ(total.value(QStringLiteral("Ate")).toInt(), 270);
+    for (const char* field : kGroupFields) EXPECT_TRUE(total.contains(QLatin1String(field))) << field;
+
+    const Outcome range = cli("totals --by duty --from 01.01.24 --to 31.12.24");
+    ASSERT_EQ(range.exit, 0) << range.err.toStdString();
+    const QJsonObject d = QJsonDocument::fromJson(range.out).object();
+    EXPECT_EQ(d.value(QStringLiteral("from")).toString(), str("2024-01-01"));
+    const QJsonArray duties = d.value(QStringLiteral("rows")).toArray();
+    ASSERT_EQ(duties.size(), 2);
+    EXPECT_EQ(duties[0].toObject().value(QStringLiteral("key")).toString(), str("IP"));
+    EXPECT_EQ(duties[1].toObject().value(QStringLiteral("key")).toString(), str("P"));
+
+    for (const char* args : {"totals --by Aircraft", "totals --by month", "totals --by year --from 1.13.24"}) {
+        SCOPED_TRACE(args);
+        const Outcome bad = cli(args);
+        EXPECT_EQ(bad.exit, 2);
+        EXPECT_TRUE(bad.out.isEmpty());
+        EXPECT_FALSE(bad.err.isEmpty());
     }
 }
 

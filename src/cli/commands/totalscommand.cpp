@@ -6,6 +6,7 @@
 #include "dates/dateconversionerror.h"
 #include "dates/datetext.h"
 #include "dates/daynumber.h"
+#include "evaluation/grouptotals.h"
 #include "evaluation/totals.h"
 #include "flightbook/flightbook.h"
 
@@ -98,6 +99,52 @@ QJsonObject totalsJson(const TotalsResult& r) {
     };
 }
 
+QJsonObject groupRowJson(const GroupRow& row) {
+    QJsonObject o{{QStringLiteral("flights"), row.flights}};
+    for (std::size_t i = 0; i < kGroupFields.size(); ++i) o.insert(QLatin1String(kGroupFields[i]), row.sums[i]);
+    return o;
+}
+
+// The sums per group as one JSON object: the grouping, the range, a row per group and the total.
+int groupTotals(CommandContext& context) {
+    const QString name = context.option("--by");
+    const std::optional<GroupBy> by = groupByFromName(name);
+    if (!by) {
+        QStringList names;
+        for (GroupBy g : allGroupings()) names << groupByName(g);
+        CliInteraction::printError(QStringLiteral("Unbekannte Gruppe \"%1\" für --by; möglich sind %2.")
+                                       .arg(name, names.join(QStringLiteral(", "))));
+        return Command::kUsage;
+    }
+    const auto von = rangeOption(context, "--from", QDate());
+    if (!von) return Command::kUsage;
+    const auto bis = rangeOption(context, "--to", QDate());
+    if (!bis) return Command::kUsage;
+    if (!context.open()) return Command::kError;
+
+    const auto pass = context.book().pass();
+    const GroupTotals totals = CalculateGroupTotals(*pass, *by, *von, *bis);
+    if (!pass->ok()) return Command::kError;
+    const bool damaged = context.book().tellDamage(*pass);
+    // An open end of the range reads as the first or last flight's day.
+    const int count = pass->FlightCount();
+    const QDate first = von->isValid() ? *von : count > 0 ? dayNumberToDate(pass->DateAt(1)) : QDate();
+    const QDate last = bis->isValid() ? *bis : count > 0 ? dayNumberToDate(pass->DateAt(count)) : QDate();
+    QJsonArray rows;
+    for (const GroupRow& row : totals.rows) {
+        QJsonObject o = groupRowJson(row);
+        o.insert(QStringLiteral("key"), row.key);
+        rows.append(o);
+    }
+    const QJsonObject out{{QStringLiteral("by"), groupByName(*by)},
+                          {QStringLiteral("from"), isoDate(first)},
+                          {QStringLiteral("to"), isoDate(last)},
+                          {QStringLiteral("rows"), rows},
+                          {QStringLiteral("total"), groupRowJson(totals.total)}};
+    CliOutput::print(QString::fromUtf8(QJsonDocument(out).toJson(QJsonDocument::Indented)));
+    return damaged ? Command::kError : Command::kOk;
+}
+
 }  // namespace
 
 TotalsCommand::TotalsCommand()
@@ -110,7 +157,12 @@ TotalsCommand::TotalsCommand()
                             .help = QStringLiteral("der letzte Tag")},
                            {.name = QStringLiteral("--today"),
                             .valueName = QStringLiteral("JJJJ-MM-TT"),
-                            .help = QStringLiteral("ersetzt das Tagesdatum")}},
+                            .help = QStringLiteral("ersetzt das Tagesdatum")},
+                           {.name = QStringLiteral("--by"),
+                            .valueName = QStringLiteral("GRUPPE"),
+                            .help = QStringLiteral("die Summen je aircraft, registration, callsign, tctp, duty "
+                                                   "(Funktion in Crew-Zeile 1) oder year; ohne --from und --to "
+                                                   "über jeden Flug")}},
                .help = QStringLiteral("die Summen, letzten Flüge und Forderungen als JSON-Objekt"),
                .guard = {.showing = true}}) {}
 
@@ -124,6 +176,7 @@ int TotalsCommand::execute(CommandContext& context) const {
             return kUsage;
         }
     }
+    if (context.has("--by")) return groupTotals(context);
     const auto von = rangeOption(context, "--from", QDate(today.year(), 1, 1));
     if (!von) return kUsage;
     const auto bis = rangeOption(context, "--to", QDate(today.year(), 12, 31));
