@@ -10,7 +10,6 @@
 #include <QHash>
 #include <algorithm>
 #include <cstddef>
-#include <limits>
 
 namespace velmarsk {
 namespace {
@@ -71,20 +70,26 @@ GroupTotals CalculateGroupTotals(const FlightPass& pass, GroupBy by, const QDate
         std::uint16_t(to.isValid() ? std::clamp<qint64>(dateToDayNumber(to), 0, 0xFFFF) : 0xFFFF);
 
     // Summed per name reference (or year) in the sweep, joined by text afterwards: a damaged
-    // names file may hold one text twice.
-    QHash<int, Sum> byRef;
+    // names file may hold one text twice. A reference beyond the table reads as the empty text and
+    // shares the last place; day numbers end in 2079.
+    const bool byYear = by == GroupBy::Year;
+    constexpr int kFirstYear = 1899;
+    const int places = byYear ? 2080 - kFirstYear + 1 : pass.names().NameCount() + 1;
+    std::vector<Sum> byKey(static_cast<std::size_t>(places));
     const std::size_t at = refOffset(by);
     if (!(from.isValid() && to.isValid() && from > to))
         pass.ForEachSlotDated(first, last, [&](const char* slot) {
             const FlightRecord r = FlightRecord::fromBytes(slot);
-            const int key = by == GroupBy::Year ? dayNumberToDate(r.Date).year() : int(bytes::i16(slot + at));
-            byRef[key].add(r, fields);
+            const int key = byYear ? dayNumberToDate(r.Date).year() - kFirstYear
+                                   : std::min(int(bytes::u16(slot + at)), places - 1);
+            byKey[std::size_t(key)].add(r, fields);
         });
 
     QHash<QString, Sum> byText;
-    for (auto it = byRef.cbegin(); it != byRef.cend(); ++it) {
-        const QString text = by == GroupBy::Year ? QString::number(it.key()) : pass.names().NameAt(NameRef(it.key()));
-        byText[text].add(it.value());
+    for (int key = 0; key < places; ++key) {
+        const Sum& sum = byKey[std::size_t(key)];
+        if (sum.flights == 0) continue;
+        byText[byYear ? QString::number(key + kFirstYear) : pass.names().NameAt(NameRef(key))].add(sum);
     }
     GroupTotals result;
     Sum total;
