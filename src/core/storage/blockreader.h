@@ -21,6 +21,22 @@ public:
     // up to the end of what is read: valid until the next call. Empty, and ok() false, once a
     // read fails; empty at the end.
     QByteArrayView from(qint64 at, qsizetype need = 1);
+    // Calls visit(bytes, index) for each whole record of recordSize bytes from begin() on, in file
+    // order, until visit returns false. False when a read failed (error() says why).
+    template <typename Visit>
+    bool forEachRecord(qsizetype recordSize, Visit&& visit) {
+        qint64 index = 0;
+        for (qint64 at = m_begin; at + recordSize <= m_end;) {
+            const QByteArrayView block = from(at, recordSize);
+            if (block.isEmpty()) return false;
+            const qsizetype n = block.size() / recordSize;
+            const char* record = block.data();
+            for (qsizetype i = 0; i < n; ++i, ++index, record += recordSize)
+                if (!visit(record, index)) return true;
+            at += n * recordSize;
+        }
+        return true;
+    }
     // Whether a view from() gave for position at runs to the end of the file.
     bool reachesEnd(qint64 at, QByteArrayView view) const { return at + view.size() >= m_end; }
     qint64 begin() const { return m_begin; }

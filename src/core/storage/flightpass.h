@@ -63,17 +63,12 @@ public:
     template <typename Visit>
     void ForEachSlotDated(std::uint16_t from, std::uint16_t to, Visit&& visit) const {
         BlockReader reader = slotReader();
-        for (qint64 at = reader.begin(); at < reader.end();) {
-            const QByteArrayView block = reader.from(at, kFlightRecordSize);
-            if (block.isEmpty()) return noteFailure(reader.error(), kDataFileName);
-            const qsizetype n = block.size() / kFlightRecordSize;
-            const char* slot = block.data();
-            for (qsizetype i = 0; i < n; ++i, slot += kFlightRecordSize) {
-                const auto date = std::uint16_t(std::uint8_t(slot[0]) | std::uint8_t(slot[1]) << 8);
-                if (date >= from && date <= to) visit(slot);
-            }
-            at += n * kFlightRecordSize;
-        }
+        const bool read = reader.forEachRecord(kFlightRecordSize, [&](const char* slot, qint64) {
+            const auto date = std::uint16_t(std::uint8_t(slot[0]) | std::uint8_t(slot[1]) << 8);
+            if (date >= from && date <= to) visit(slot);
+            return true;
+        });
+        if (!read) noteFailure(reader.error(), kDataFileName);
     }
     // False when the record at the flight's offset is no string record.
     bool ReadRawTexts(int position, RawTexts& out) const;

@@ -149,21 +149,18 @@ bool Logbook::RebuildIndex(Progress& progress, const FlightIndex* onDisk, bool a
         occupied.reserve(std::size_t(slotCount));
         slotKeys.assign(std::size_t(slotCount), 0);
         BlockReader reader(m_data, kFirstSlotPos, kFirstSlotPos + slotCount * kFlightRecordSize);
-        for (qsizetype s = 0; s < slotCount;) {
-            const QByteArrayView block = reader.from(reader.begin() + s * kFlightRecordSize, kFlightRecordSize);
-            if (block.isEmpty()) return 1;
-            const qsizetype end = std::min(slotCount, s + block.size() / kFlightRecordSize);
-            for (const char* p = block.data(); s < end; ++s, p += kFlightRecordSize) {
-                const std::uint32_t key = keyOf(p);
-                slotKeys[std::size_t(s)] = key;
-                if ((key >> 16) != 0) occupied.push_back((std::uint64_t(key) << 16) | std::uint64_t(s));
-                if (s % kPollEvery == 0) {
-                    progress.setValue(s);
-                    if (progress.cancelRequested()) return 2;
-                }
+        bool cancelled = false;
+        const bool read = reader.forEachRecord(kFlightRecordSize, [&](const char* p, qint64 s) {
+            const std::uint32_t key = keyOf(p);
+            slotKeys[std::size_t(s)] = key;
+            if ((key >> 16) != 0) occupied.push_back((std::uint64_t(key) << 16) | std::uint64_t(s));
+            if (s % kPollEvery == 0) {
+                progress.setValue(s);
+                cancelled = progress.cancelRequested();
             }
-        }
-        return 0;
+            return !cancelled;
+        });
+        return !read ? 1 : cancelled ? 2 : 0;
     };
     auto passed = [&](int outcome) { return outcome == 0 ? true : outcome == 1 ? unreadable() : cancel(); };
     if (!passed(readSlots())) return false;
