@@ -6,15 +6,22 @@
 
 #include <QDir>
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 namespace velmarsk {
+namespace {
+
+std::atomic<std::uint64_t> g_passes{0};
+
+}  // namespace
 
 FlightPass::FlightPass(Logbook& logbook)
     : m_names(logbook.names()),
       m_entries(logbook.index().entries()),
       m_count(int(m_entries.size())),
       m_logbook(logbook),
+      m_serial(++g_passes),
       m_dataFile(logbook.m_data),
       m_stringFile(logbook.m_strings) {}
 
@@ -47,9 +54,10 @@ void FlightPass::noteView(const FileView& view, const char* file) const {
 void FlightPass::noteFailure(const QString& error, const char* file) const {
     if (m_failed) return;
     m_failed = true;
-    m_logbook.m_ui.tell(msg::fileError(),
-                        m_logbook.fileMessage(QStringLiteral("Die Datei kann nicht gelesen werden: ") + error, file),
-                        Interaction::Icon::Error);
+    m_logbook.m_ui.tell(
+        msg::fileError(),
+        m_logbook.fileMessage(QStringLiteral("Die Datei kann nicht gelesen werden: ") + error, file),
+        Interaction::Icon::Error);
 }
 
 qsizetype FlightPass::slotsInFile() const {

@@ -39,6 +39,9 @@ public:
     FlightPass& operator=(const FlightPass&) = delete;
 
     int FlightCount() const { return m_count; }
+    // A number no other pass made by this program shares: work that keeps what it learnt about
+    // one pass's files tells by it whether it is given the same pass again.
+    std::uint64_t Serial() const { return m_serial; }
     // False once a file could not be read in full: the pass then sees no flights of it, or zeros
     // where a page failed, and the user has been told (a failure during the pass: here, once).
     // Work over the pass is to be reported as failed, not as a result.
@@ -79,6 +82,8 @@ public:
     // TextsEnd().
     const char* TextsBegin(int position) const;
     const char* TextsEnd() const { return stringView().data() + stringView().size(); }
+    // All of Flug.str, for a pass over the file in its own order.
+    QByteArrayView StringFileBytes() const { return stringView().bytes(); }
     bool ReadStringRecord(int position, StringRecord& out) const;
     // The files in which the logbook is damaged in a way readers would pass over without a word,
     // as paths: Flug.nam when it holds a line no name can be or ends inside a line, or a flight
@@ -111,6 +116,7 @@ private:
     bool nameBeyondTable() const;
     bool textsWithoutTag() const;
     Logbook& m_logbook;
+    std::uint64_t m_serial;
     mutable bool m_failed = false;
     QFile& m_dataFile;
     QFile& m_stringFile;
