@@ -8,6 +8,7 @@
 #include "storage/scramble.h"
 
 #include <gtest/gtest.h>
+#include <QFileInfo>
 
 #include <functional>
 
@@ -284,6 +285,53 @@ TEST_F(SearchTest, StepsNeverExamineTheStartAndEndAtTheLogbooksEnds) {
     position = 5;
     EXPECT_EQ(nobody.Advance(pass, &position, -1, 100), FlightSearch::Stop::End);
     EXPECT_EQ(position, 0);
+}
+
+TEST_F(SearchTest, TextsAtTheFileEndAreSearchedToTheLastByteAndADamagedTagHidesThem) {
+    // The flight of day 1 is stored last, so its texts end Flug.str; cut bytes take its final 0
+    // bytes (and more) off the file, a damaged tag leaves the flight without texts.
+    struct Case {
+        const char* routing;
+        const char* comment;
+        bool hidden;
+        int cut;
+        bool damagedTag;
+        const char* pattern;
+        bool passwordValid;
+        bool found;
+    };
+    const Case cases[] = {
+        {"Nordholz", "Landung Helgoland", false, 1, false, "GOLAND", false, true},
+        {"Nordholz", "Landung Helgoland", true, 1, false, "goland", true, true},
+        {"Nordholz", "Landung Helgoland", true, 1, false, "goland", false, false},
+        {"Nordholz", "Landung Helgoland", false, 2, false, "goland", false, false},
+        {"Nordholz", "Landung Helgoland", false, 2, false, "g?lan", false, true},
+        {"Nordholz", "", false, 2, false, "nord*z", false, true},
+        {"Nordholz", "", false, 3, false, "nord*z", false, false},
+        {"Nordholz", "Landung Helgoland", false, 0, true, "goland", true, false},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.pattern << " cut " << c.cut << " hidden " << c.hidden);
+        const QString folder = dir.filePath(QStringLiteral("case%1").arg(++n));
+        ASSERT_TRUE(QDir().mkpath(folder));
+        book = std::make_unique<Logbook>(folder, *settings, ui);
+        ui.answers = {Interaction::Answer::Yes};
+        ASSERT_TRUE(book->Open());
+        store(crewFlight(2, {u("Adam")}), QStringLiteral("EDXW - EDHL"), u("Übung"));
+        const qint64 start = QFileInfo(QDir(folder).filePath(QStringLiteral("Flug.str"))).size();
+        ASSERT_EQ(store(crewFlight(1, {u("Adam")}), u(c.routing), u(c.comment), c.hidden), 1);
+        QFile strings(QDir(folder).filePath(QStringLiteral("Flug.str")));
+        ASSERT_TRUE(strings.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(strings.resize(strings.size() - c.cut));
+        if (c.damagedTag) {
+            ASSERT_TRUE(strings.seek(start) && strings.write("TOlx", 4) == 4);
+        }
+        strings.close();
+        SearchCriteria criteria = textSearch(u(c.pattern));
+        criteria.passwordValid = c.passwordValid;
+        EXPECT_EQ(hits(criteria), c.found ? QList<int>{1} : QList<int>{});
+    }
 }
 
 // The same search written plainly over decoded texts, to hold the byte path against.

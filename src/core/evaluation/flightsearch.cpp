@@ -8,6 +8,7 @@
 #include <array>
 #include <bit>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -19,6 +20,11 @@ namespace {
 
 // How many flights ahead the files are asked into the cache.
 constexpr int kPrefetchDistance = 12;
+
+// A sweep of this many bytes of Flug.str costs about what looking at one flight's texts in date
+// order does: a search sweeps once it has looked at as many flights as the sweep would cost, so
+// that a hit found early is never slowed and a long search costs at most about twice its best.
+constexpr qsizetype kSweepBytesPerFlight = 4096;
 
 char16_t upper(char16_t c) {
     return QChar(c).toUpper().unicode();
@@ -129,6 +135,28 @@ int commonness(char16_t c) {
         return rank;
     }();
     return c < 128 ? kRank[c] : 0;
+}
+
+// How rare a character of a pattern is in a text (higher: rarer), and two of them at a fixed
+// distance, taken as if the characters of a text were independent: a pair of common letters is
+// about as rare as one uncommon character.
+int rarity(char16_t c) {
+    return 40 - commonness(c);
+}
+int pairRarity(char16_t a, char16_t b) {
+    return 80 - commonness(a) - commonness(b);
+}
+
+// The bytes other than 0 (which no text holds) that stand for c through table; -1 when more than
+// two do.
+int bytesFor(const char16_t* table, char16_t c, std::array<unsigned char, 2>& out) {
+    int count = 0;
+    for (int b = 1; b < 256; ++b)
+        if (table[b] == c) {
+            if (count == 2) return -1;
+            out[std::size_t(count++)] = static_cast<unsigned char>(b);
+        }
+    return count;
 }
 
 // The place, within the pattern's part before its first star, of the literal character an
@@ -243,6 +271,7 @@ FlightSearch::FlightSearch(const SearchCriteria& criteria) : m_criteria(criteria
         }
     }
     collectAnchorBytes();
+    m_sweepable = collectProbes();
     if (criteria.procedureSearch) {
         for (const ProcedureBox& box : procedureBoxes())
             if (criteria.procedures.contains(QLatin1String(box.name)))
@@ -267,6 +296,98 @@ void FlightSearch::collectAnchorBytes() {
     // A 0 byte ends a text; it cannot stand for a character of a pattern as well.
     if (std::find(m_anchorBytes.begin(), m_anchorBytes.end(), 0) != m_anchorBytes.end())
         m_anchorBytes.clear();
+}
+
+bool FlightSearch::collectProbes() {
+    if (!m_criteria.textSearch) return false;
+    const bool comment = m_criteria.searches(SearchField::Comment);
+    const bool plain = m_criteria.searches(SearchField::Routing) || comment;
+    const bool scrambled = comment && m_criteria.passwordValid;
+    for (const Pattern& p : m_patterns) {
+        if (!p.used) continue;
+        // The rarest literal character, and the rarest two within one part between stars, whose
+        // distance every match keeps. Both tables give a character as many bytes.
+        const std::u16string& chars = p.chars;
+        const qsizetype size = qsizetype(chars.size());
+        std::array<unsigned char, 2> bytes{};
+        qsizetype single = -1, pairFirst = -1, pairSecond = -1;
+        bool never = false;
+        for (qsizetype begin = 0; begin <= size && !never;) {
+            qsizetype end = begin;
+            while (end < size && chars[std::size_t(end)] != u'*') ++end;
+            qsizetype rarest = -1, next = -1;
+            for (qsizetype i = begin; i < end; ++i) {
+                const char16_t c = chars[std::size_t(i)];
+                if (c == u'?') continue;
+                const int count = bytesFor(m_plainTable, c, bytes);
+                // No byte stands for it: the pattern is found in no text.
+                never = count == 0;
+                if (never) break;
+                if (count < 0) continue;
+                if (rarest < 0 || rarity(c) > rarity(chars[std::size_t(rarest)])) {
+                    next = rarest;
+                    rarest = i;
+                } else if (next < 0 || rarity(c) > rarity(chars[std::size_t(next)])) {
+                    next = i;
+                }
+            }
+            if (rarest >= 0 &&
+                (single < 0 || rarity(chars[std::size_t(rarest)]) > rarity(chars[std::size_t(single)])))
+                single = rarest;
+            if (next >= 0 &&
+                (pairFirst < 0 ||
+                 pairRarity(chars[std::size_t(rarest)], chars[std::size_t(next)]) >
+                     pairRarity(chars[std::size_t(pairFirst)], chars[std::size_t(pairSecond)]))) {
+                pairFirst = std::min(rarest, next);
+                pairSecond = std::max(rarest, next);
+            }
+            begin = end + 1;
+        }
+        if (never) continue;
+        // Only wildcards, or characters that too many bytes stand for: every text may match.
+        if (single < 0) return false;
+        const bool pair =
+            pairFirst >= 0 && pairRarity(chars[std::size_t(pairFirst)], chars[std::size_t(pairSecond)]) >=
+                                  rarity(chars[std::size_t(single)]);
+        const qsizetype first = pair ? pairFirst : single;
+        for (const char16_t* table :
+             {plain ? m_plainTable : nullptr, scrambled ? m_scrambledTable : nullptr}) {
+            if (!table) continue;
+            TextSweep::Probe probe;
+            probe.firstCount = bytesFor(table, chars[std::size_t(first)], probe.first);
+            if (pair) {
+                probe.distance = int(pairSecond - pairFirst);
+                probe.secondCount = bytesFor(table, chars[std::size_t(pairSecond)], probe.second);
+            }
+            m_probes.push_back(probe);
+        }
+    }
+    return true;
+}
+
+bool FlightSearch::runMayMatch(QByteArrayView run, const char* readableEnd) const {
+    const bool comment = m_criteria.searches(SearchField::Comment);
+    const bool plain = m_criteria.searches(SearchField::Routing) || comment;
+    const bool scrambled = comment && m_criteria.passwordValid;
+    for (const Pattern& p : m_patterns)
+        if (p.used && ((plain && bytesMatch(p, run, readableEnd, false, false)) ||
+                       (scrambled && bytesMatch(p, run, readableEnd, true, false))))
+            return true;
+    return false;
+}
+
+const TextSweep* FlightSearch::sweep(const FlightPass& pass) {
+    if (!m_swept) {
+        m_swept = true;
+        // Without a probe no text can match, and the file need not be read.
+        const QByteArrayView file = m_probes.empty() ? QByteArrayView() : pass.StringFileBytes();
+        const char* end = file.data() + file.size();
+        // Beyond this many texts with a match hits are near each other: the walk finds them soon.
+        const qsizetype maxRuns = std::max(64, pass.FlightCount() / 16);
+        m_sweep.emplace(
+            file, m_probes, [this, end](QByteArrayView run) { return runMayMatch(run, end); }, maxRuns);
+    }
+    return m_sweep->complete() ? &*m_sweep : nullptr;
 }
 
 bool FlightSearch::mayHoldAnchor(const char* texts, const char* end) const {
@@ -306,8 +427,8 @@ bool FlightSearch::FieldMatches(int k, QStringView text) const {
     return find(p.chars.data(), qsizetype(p.chars.size()), view, 0, p.skip);
 }
 
-bool FlightSearch::bytesMatch(const Pattern& p, QByteArrayView bytes, const char* readableEnd,
-                              bool scrambled) const {
+bool FlightSearch::bytesMatch(const Pattern& p, QByteArrayView bytes, const char* readableEnd, bool scrambled,
+                              bool wholeText) const {
     const LeadBytes& lead = p.lead[scrambled ? 1 : 0];
     const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
     const ByteText view{
@@ -318,7 +439,7 @@ bool FlightSearch::bytesMatch(const Pattern& p, QByteArrayView bytes, const char
         lead.count,
         lead.bytes[0],
         lead.bytes[1]};
-    if (m_criteria.wholeWord) return equals(p.chars, view);
+    if (wholeText) return equals(p.chars, view);
     if (bytes.size() < p.minLength) return false;
     return find(p.chars.data(), qsizetype(p.chars.size()), view, 0, p.skip);
 }
@@ -355,12 +476,14 @@ bool FlightSearch::TextMatches(int k, const FlightPass& pass, const FlightRecord
                 *crewSlot = slot + 1;
                 return true;
             }
-    if (m_criteria.searches(SearchField::Routing) && bytesMatch(p, texts.routing, texts.readableEnd, false))
+    if (m_criteria.searches(SearchField::Routing) &&
+        bytesMatch(p, texts.routing, texts.readableEnd, false, m_criteria.wholeWord))
         return true;
     if (m_criteria.searches(SearchField::Comment)) {
         if (!record.commentProtected()) {
-            if (bytesMatch(p, texts.comment, texts.readableEnd, false)) return true;
-        } else if (m_criteria.passwordValid && bytesMatch(p, texts.comment, texts.readableEnd, true)) {
+            if (bytesMatch(p, texts.comment, texts.readableEnd, false, m_criteria.wholeWord)) return true;
+        } else if (m_criteria.passwordValid &&
+                   bytesMatch(p, texts.comment, texts.readableEnd, true, m_criteria.wholeWord)) {
             return true;
         }
     }
@@ -432,14 +555,36 @@ bool FlightSearch::textsMayMatch(const FlightPass& pass, int position) const {
             r[k] = (k == 1 ? m_criteria.op1 : m_criteria.op2) == SearchOp::Und;
             continue;
         }
-        r[k] =
-            mayHold &&
-            ((routing && bytesMatch(p, texts.routing, texts.readableEnd, false)) ||
-             (comment && bytesMatch(p, texts.comment, texts.readableEnd, false)) ||
-             (comment && m_criteria.passwordValid && bytesMatch(p, texts.comment, texts.readableEnd, true)));
+        r[k] = mayHold &&
+               ((routing && bytesMatch(p, texts.routing, texts.readableEnd, false, m_criteria.wholeWord)) ||
+                (comment && bytesMatch(p, texts.comment, texts.readableEnd, false, m_criteria.wholeWord)) ||
+                (comment && m_criteria.passwordValid &&
+                 bytesMatch(p, texts.comment, texts.readableEnd, true, m_criteria.wholeWord)));
     }
     // The combination only grows with its parts, so what these allow is an upper bound.
     return combine(combine(r[0], m_criteria.op1, r[1]), m_criteria.op2, r[2]);
+}
+
+int FlightSearch::flightsLeft(const FlightPass& pass, int position, int step) const {
+    // Flights lie in date order, so those of the range lie side by side.
+    const auto firstFrom = [&](qint64 date) {
+        int low = 1, high = pass.FlightCount() + 1;
+        while (low < high) {
+            const int mid = low + (high - low) / 2;
+            if (pass.DateAt(mid) < date)
+                low = mid + 1;
+            else
+                high = mid;
+        }
+        return low;
+    };
+    int first = 1, last = pass.FlightCount();
+    if (m_criteria.dateRange) {
+        first = firstFrom(m_criteria.dateRange->first);
+        last = firstFrom(m_criteria.dateRange->second + 1) - 1;
+    }
+    return step > 0 ? std::max(0, last - std::max(first, position + 1) + 1)
+                    : std::max(0, std::min(last, position - 1) - first + 1);
 }
 
 bool FlightSearch::inRange(std::uint16_t date) const {
@@ -454,16 +599,48 @@ FlightSearch::Stop FlightSearch::Advance(const FlightPass& pass, int* position, 
     int pos = std::clamp(*position, 0, pass.FlightCount() + 1);
     const bool ranged = m_criteria.dateRange.has_value();
     const bool textsFirst = textsDecide(pass);
+    if (pass.Serial() != m_walkedPass) {
+        m_walkedPass = pass.Serial();
+        m_walked = 0;
+        m_swept = false;
+        m_sweep.reset();
+    }
+    const bool sweepable = textsFirst && m_sweepable;
+    const TextSweep* swept = sweepable && m_swept ? sweep(pass) : nullptr;
+    const qsizetype walkBeforeSweep =
+        sweepable && !m_probes.empty() ? pass.StringFileBytes().size() / kSweepBytesPerFlight : 0;
+    // Whether a sweep has been found to cost more than the flights left to look at.
+    bool fewLeft = false;
     FlightRecord record;
     for (int examined = 0; examined < maxFlights; ++examined) {
+        if (swept && swept->empty()) {
+            // No text holds a match: the flights left are passed over at once.
+            const int left = maxFlights - examined;
+            if (std::abs(end - pos) > left) {
+                *position = pos + left * step;
+                return Stop::Paused;
+            }
+            *position = end;
+            return Stop::End;
+        }
         if (pos != end) pos += step;
-        pass.Prefetch(pos + kPrefetchDistance * step, !textsFirst);
+        const int ahead = pos + kPrefetchDistance * step;
+        if (!swept ||
+            (ahead >= 1 && ahead <= pass.FlightCount() && swept->mayHold(pass.EntryAt(ahead).StrPos)))
+            pass.Prefetch(ahead, !textsFirst);
         if (pos == end) {
             *position = pos;
             return Stop::End;
         }
         if (ranged && !inRange(pass.DateAt(pos))) continue;
-        if (textsFirst && !textsMayMatch(pass, pos)) continue;
+        if (textsFirst) {
+            if (sweepable && !m_swept && !fewLeft && ++m_walked > walkBeforeSweep) {
+                fewLeft = flightsLeft(pass, pos, step) <= walkBeforeSweep;
+                if (!fewLeft) swept = sweep(pass);
+            }
+            if (swept && !swept->mayHold(pass.EntryAt(pos).StrPos)) continue;
+            if (!textsMayMatch(pass, pos)) continue;
+        }
         // A flight whose slot lies outside the data file has nothing to be found in.
         if (pass.ReadFlight(pos, record) && FlightMatches(pass, pos, record, crewSlot)) {
             *position = pos;
