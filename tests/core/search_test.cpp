@@ -1,6 +1,7 @@
 // The search over a real logbook: the wildcard match, the order fields and boxes are tried in, the
 // combinations, protected comments, date ranges and the ends of the logbook.
 #include "evaluation/flightsearch.h"
+#include "evaluation/textsweep.h"
 #include "flightbook/flightbook.h"
 #include "generator/flightgenerator.h"
 #include "logbookfixture.h"
@@ -10,7 +11,11 @@
 #include <gtest/gtest.h>
 #include <QFileInfo>
 
+#include <array>
+#include <cstring>
 #include <functional>
+#include <random>
+#include <span>
 
 namespace velmarsk::test {
 namespace {
@@ -76,6 +81,76 @@ TEST(FieldMatches, FoldsCaseUnlessCaseSensitiveAndComparesWholeTexts) {
         EXPECT_EQ(FlightSearch(criteria).FieldMatches(0, u(c.field)), c.found)
             << c.text << " in " << c.field << " case " << c.caseSensitive << " whole " << c.wholeWord;
     }
+}
+
+// The sweep on random files of texts, read in blocks of any size: every record offset whose
+// routing or comment holds the pattern is named, whatever runs cross the blocks, and a sweep that
+// stops early (too many matches, a block that cannot be read) names all records it did not reach.
+TEST(TextSweep, NamesEveryRecordWhoseTextsHoldAMatch) {
+    std::mt19937 random(5);
+    // "A?B" as the sweep sees it: the probe and the check of a run of bytes without a 0.
+    TextSweep::Probe probe;
+    probe.first = {'A', 'a'};
+    probe.firstCount = 2;
+    probe.second = {'B'};
+    probe.secondCount = 1;
+    probe.distance = 2;
+    const auto holds = [](QByteArrayView text) {
+        for (qsizetype i = 0; i + 2 < text.size(); ++i)
+            if ((text[i] == 'A' || text[i] == 'a') && text[i + 2] == 'B') return true;
+        return false;
+    };
+    // A text runs from where it starts to its 0 byte or the file's end.
+    const auto text = [](const QByteArray& file, qsizetype start) {
+        const qsizetype zero = file.indexOf('\0', start);
+        return QByteArrayView(file).sliced(start, (zero < 0 ? file.size() : zero) - start);
+    };
+    int named = 0, empty = 0;
+    for (int round = 0; round < 300; ++round) {
+        QByteArray file(std::uniform_int_distribution<int>(0, 700)(random), 'x');
+        const int zeros = std::uniform_int_distribution<int>(0, 30)(random);
+        for (char& c : file) {
+            const int roll = std::uniform_int_distribution<int>(0, 99)(random);
+            c = roll < zeros        ? '\0'
+                : roll < zeros + 4  ? 'A'
+                : roll < zeros + 7  ? 'a'
+                : roll < zeros + 12 ? 'B'
+                                    : 'x';
+        }
+        const qsizetype readBytes = std::array<qsizetype, 6>{1, 2, 7, 16, 64, 4096}[round % 6];
+        const qsizetype maxRuns = round % 5 == 0 ? 1 : 1000;
+        const qint64 failAt = round % 7 == 0 ? file.size() / 2 : -1;
+        const TextSweep sweep(
+            file.size(),
+            [&](std::int64_t offset, char* out, qsizetype n) {
+                if (failAt >= 0 && offset + n > failAt) return false;
+                std::memcpy(out, file.constData() + offset, std::size_t(n));
+                return true;
+            },
+            std::span(&probe, 1), [&](QByteArrayView run, const char*) { return holds(run); }, maxRuns,
+            readBytes);
+        bool any = false;
+        for (qsizetype record = 0; record + StringRecord::kHeaderSize <= file.size(); ++record) {
+            const qsizetype routing = record + StringRecord::kHeaderSize;
+            const QByteArrayView first = text(file, routing);
+            const qsizetype comment = routing + first.size() + 1;
+            const bool hit = holds(first) || (comment <= file.size() && holds(text(file, comment)));
+            any = any || hit;
+            ASSERT_TRUE(!hit || sweep.mayHold(record)) << "round " << round << " record at " << record;
+        }
+        named += any;
+        // Only a match in the file's first bytes holds no record's texts.
+        bool anyRun = false;
+        for (qsizetype start = 0; start < file.size(); start += text(file, start).size() + 1)
+            anyRun = anyRun || holds(text(file, start));
+        if (!anyRun && failAt < 0) {
+            EXPECT_TRUE(sweep.empty()) << "round " << round;
+            empty += sweep.empty();
+        }
+    }
+    // Both outcomes occur, so the table shows something.
+    EXPECT_GT(named, 50);
+    EXPECT_GT(empty, 20);
 }
 
 class SearchTest : public LogbookFixture {

@@ -22,8 +22,7 @@ namespace {
 constexpr int kPrefetchDistance = 12;
 
 // A sweep of this many bytes of Flug.str costs about what looking at one flight's texts in date
-// order does: a search sweeps once it has looked at as many flights as the sweep would cost, so
-// that a hit found early is never slowed and a long search costs at most about twice its best.
+// order does. A search sweeps when more flights are left to look at than the sweep costs.
 constexpr qsizetype kSweepBytesPerFlight = 4096;
 
 char16_t upper(char16_t c) {
@@ -157,6 +156,49 @@ int bytesFor(const char16_t* table, char16_t c, std::array<unsigned char, 2>& ou
             out[std::size_t(count++)] = static_cast<unsigned char>(b);
         }
     return count;
+}
+
+// The places of the characters a sweep looks for in a pattern: the rarest literal one, or the
+// rarest two within one part between stars, whose distance every match keeps. Neighbours count as
+// less rare than they seem, as letters next to each other go together in words. Both tables of a
+// search give a character as many bytes.
+struct ProbePlaces {
+    qsizetype first = -1;   // -1: the pattern has no usable character
+    qsizetype second = -1;  // -1: the first character alone
+    bool never = false;     // a character no byte stands for: the pattern is found in no text
+};
+
+ProbePlaces probePlaces(const std::u16string& chars, const char16_t* table) {
+    constexpr int kApart = 3;
+    const auto size = qsizetype(chars.size());
+    // The bytes standing for each character; -1 for wildcards and characters with too many.
+    std::vector<int> counts(chars.size(), -1);
+    std::array<unsigned char, 2> bytes{};
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t c = chars[std::size_t(i)];
+        if (c == u'*' || c == u'?') continue;
+        counts[std::size_t(i)] = bytesFor(table, c, bytes);
+        if (counts[std::size_t(i)] == 0) return {-1, -1, true};
+    }
+    ProbePlaces best;
+    int bestRarity = -1;
+    for (qsizetype i = 0; i < size; ++i) {
+        if (counts[std::size_t(i)] < 0) continue;
+        const char16_t c = chars[std::size_t(i)];
+        if (rarity(c) > bestRarity) {
+            best = {i, -1};
+            bestRarity = rarity(c);
+        }
+        for (qsizetype j = i + 1; j < size && chars[std::size_t(j)] != u'*'; ++j) {
+            if (counts[std::size_t(j)] < 0) continue;
+            const int r = pairRarity(c, chars[std::size_t(j)]) + (j - i > 1 ? kApart : 0);
+            if (r >= bestRarity) {
+                best = {i, j};
+                bestRarity = r;
+            }
+        }
+    }
+    return best;
 }
 
 // The place, within the pattern's part before its first star, of the literal character an
@@ -305,59 +347,19 @@ bool FlightSearch::collectProbes() {
     const bool scrambled = comment && m_criteria.passwordValid;
     for (const Pattern& p : m_patterns) {
         if (!p.used) continue;
-        // The rarest literal character, and the rarest two within one part between stars, whose
-        // distance every match keeps. Both tables give a character as many bytes.
-        const std::u16string& chars = p.chars;
-        const qsizetype size = qsizetype(chars.size());
-        std::array<unsigned char, 2> bytes{};
-        qsizetype single = -1, pairFirst = -1, pairSecond = -1;
-        bool never = false;
-        for (qsizetype begin = 0; begin <= size && !never;) {
-            qsizetype end = begin;
-            while (end < size && chars[std::size_t(end)] != u'*') ++end;
-            qsizetype rarest = -1, next = -1;
-            for (qsizetype i = begin; i < end; ++i) {
-                const char16_t c = chars[std::size_t(i)];
-                if (c == u'?') continue;
-                const int count = bytesFor(m_plainTable, c, bytes);
-                // No byte stands for it: the pattern is found in no text.
-                never = count == 0;
-                if (never) break;
-                if (count < 0) continue;
-                if (rarest < 0 || rarity(c) > rarity(chars[std::size_t(rarest)])) {
-                    next = rarest;
-                    rarest = i;
-                } else if (next < 0 || rarity(c) > rarity(chars[std::size_t(next)])) {
-                    next = i;
-                }
-            }
-            if (rarest >= 0 &&
-                (single < 0 || rarity(chars[std::size_t(rarest)]) > rarity(chars[std::size_t(single)])))
-                single = rarest;
-            if (next >= 0 &&
-                (pairFirst < 0 ||
-                 pairRarity(chars[std::size_t(rarest)], chars[std::size_t(next)]) >
-                     pairRarity(chars[std::size_t(pairFirst)], chars[std::size_t(pairSecond)]))) {
-                pairFirst = std::min(rarest, next);
-                pairSecond = std::max(rarest, next);
-            }
-            begin = end + 1;
-        }
-        if (never) continue;
+        const ProbePlaces places = probePlaces(p.chars, m_plainTable);
+        if (places.never) continue;
         // Only wildcards, or characters that too many bytes stand for: every text may match.
-        if (single < 0) return false;
-        const bool pair =
-            pairFirst >= 0 && pairRarity(chars[std::size_t(pairFirst)], chars[std::size_t(pairSecond)]) >=
-                                  rarity(chars[std::size_t(single)]);
-        const qsizetype first = pair ? pairFirst : single;
+        if (places.first < 0) return false;
+        const std::u16string& chars = p.chars;
         for (const char16_t* table :
              {plain ? m_plainTable : nullptr, scrambled ? m_scrambledTable : nullptr}) {
             if (!table) continue;
             TextSweep::Probe probe;
-            probe.firstCount = bytesFor(table, chars[std::size_t(first)], probe.first);
-            if (pair) {
-                probe.distance = int(pairSecond - pairFirst);
-                probe.secondCount = bytesFor(table, chars[std::size_t(pairSecond)], probe.second);
+            probe.firstCount = bytesFor(table, chars[std::size_t(places.first)], probe.first);
+            if (places.second >= 0) {
+                probe.distance = int(places.second - places.first);
+                probe.secondCount = bytesFor(table, chars[std::size_t(places.second)], probe.second);
             }
             m_probes.push_back(probe);
         }
@@ -376,18 +378,19 @@ bool FlightSearch::runMayMatch(QByteArrayView run, const char* readableEnd) cons
     return false;
 }
 
-const TextSweep* FlightSearch::sweep(const FlightPass& pass) {
-    if (!m_swept) {
-        m_swept = true;
-        // Without a probe no text can match, and the file need not be read.
-        const QByteArrayView file = m_probes.empty() ? QByteArrayView() : pass.StringFileBytes();
-        const char* end = file.data() + file.size();
-        // Beyond this many texts with a match hits are near each other: the walk finds them soon.
-        const qsizetype maxRuns = std::max(64, pass.FlightCount() / 16);
-        m_sweep.emplace(
-            file, m_probes, [this, end](QByteArrayView run) { return runMayMatch(run, end); }, maxRuns);
-    }
-    return m_sweep->complete() ? &*m_sweep : nullptr;
+void FlightSearch::sweep(const FlightPass& pass) {
+    // Without a probe no text can match, and the file need not be read.
+    const std::int64_t size = m_probes.empty() ? 0 : pass.StringFileSize();
+    // A walk in date order meets its first hit after about as many flights as there are flights
+    // per text with a match; beyond this many such texts that is sooner than the sweep would pay.
+    const auto maxRuns = qsizetype(std::max<std::int64_t>(
+        1, std::int64_t(pass.FlightCount()) * kSweepBytesPerFlight / std::max<std::int64_t>(size, 1)));
+    m_sweep.emplace(
+        size,
+        [&pass](std::int64_t offset, char* out, qsizetype n) { return pass.ReadStrings(offset, out, n); },
+        m_probes,
+        [this](QByteArrayView run, const char* readableEnd) { return runMayMatch(run, readableEnd); },
+        maxRuns);
 }
 
 bool FlightSearch::mayHoldAnchor(const char* texts, const char* end) const {
@@ -599,18 +602,14 @@ FlightSearch::Stop FlightSearch::Advance(const FlightPass& pass, int* position, 
     int pos = std::clamp(*position, 0, pass.FlightCount() + 1);
     const bool ranged = m_criteria.dateRange.has_value();
     const bool textsFirst = textsDecide(pass);
-    if (pass.Serial() != m_walkedPass) {
-        m_walkedPass = pass.Serial();
-        m_walked = 0;
-        m_swept = false;
+    if (pass.Serial() != m_sweptPass) {
+        m_sweptPass = pass.Serial();
         m_sweep.reset();
     }
     const bool sweepable = textsFirst && m_sweepable;
-    const TextSweep* swept = sweepable && m_swept ? sweep(pass) : nullptr;
-    const qsizetype walkBeforeSweep =
-        sweepable && !m_probes.empty() ? pass.StringFileBytes().size() / kSweepBytesPerFlight : 0;
-    // Whether a sweep has been found to cost more than the flights left to look at.
-    bool fewLeft = false;
+    if (sweepable && !m_sweep && flightsLeft(pass, pos, step) > pass.StringFileSize() / kSweepBytesPerFlight)
+        sweep(pass);
+    const TextSweep* swept = sweepable && m_sweep ? &*m_sweep : nullptr;
     FlightRecord record;
     for (int examined = 0; examined < maxFlights; ++examined) {
         if (swept && swept->empty()) {
@@ -634,10 +633,6 @@ FlightSearch::Stop FlightSearch::Advance(const FlightPass& pass, int* position, 
         }
         if (ranged && !inRange(pass.DateAt(pos))) continue;
         if (textsFirst) {
-            if (sweepable && !m_swept && !fewLeft && ++m_walked > walkBeforeSweep) {
-                fewLeft = flightsLeft(pass, pos, step) <= walkBeforeSweep;
-                if (!fewLeft) swept = sweep(pass);
-            }
             if (swept && !swept->mayHold(pass.EntryAt(pos).StrPos)) continue;
             if (!textsMayMatch(pass, pos)) continue;
         }

@@ -36,9 +36,9 @@ QString searchUpper(QStringView text);
 // new one after the names table was rewritten (sort and compaction), never share it across
 // logbooks.
 //
-// A search that only the texts can decide and that has looked at many flights without a hit
-// sweeps Flug.str once in file order (TextSweep) and from then on reads only the texts the sweep
-// names; what it learnt is kept for the pass it was given.
+// A search that only the texts can decide, with many flights left to look at, sweeps Flug.str
+// once in file order (TextSweep) and from then on reads only the texts the sweep names; what it
+// learnt is kept for the pass it was given.
 class FlightSearch {
 public:
     explicit FlightSearch(const SearchCriteria& criteria);
@@ -99,8 +99,8 @@ private:
     bool collectProbes();
     // Whether a run of Flug.str's bytes without a 0 may hold a text in which a pattern is found.
     bool runMayMatch(QByteArrayView run, const char* readableEnd) const;
-    // The sweep of the pass's Flug.str, made at the first call for a pass; nullptr when it gave up.
-    const TextSweep* sweep(const FlightPass& pass);
+    // Sweeps the pass's Flug.str into m_sweep.
+    void sweep(const FlightPass& pass);
     bool proceduresMatch(const FlightRecord& record) const;
     // True when a flight can be a hit only through its routing and comment: then these decide
     // whether its record needs to be read at all.
@@ -131,11 +131,8 @@ private:
 
     std::vector<TextSweep::Probe> m_probes;
     bool m_sweepable = false;
-    // The pass the following belong to, by its serial number.
-    std::uint64_t m_walkedPass = 0;
-    // Flights looked at by their texts before a sweep was made.
-    qsizetype m_walked = 0;
-    bool m_swept = false;
+    // The pass m_sweep belongs to, by its serial number.
+    std::uint64_t m_sweptPass = 0;
     std::optional<TextSweep> m_sweep;
 };
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <memory>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -15,17 +16,18 @@ namespace {
 
 // The map of the file stays within the first-level cache, so that a search looks it up for every
 // flight at no cost worth naming.
-constexpr qsizetype kMaxBlocks = qsizetype(1) << 18;
+constexpr std::int64_t kMaxBlocks = std::int64_t(1) << 18;
+// Runs holding a match that a sweep allows beyond its share of maxRuns.
+constexpr qsizetype kSlackRuns = 8;
 
 bool holds(const std::array<unsigned char, 2>& bytes, int count, unsigned char b) {
     return (count > 0 && bytes[0] == b) || (count > 1 && bytes[1] == b);
 }
 
-// Finds the places of a file where a probe's characters lie.
+// Finds the places of a buffer where a probe's characters lie.
 class Scanner {
 public:
-    Scanner(const unsigned char* bytes, qsizetype size, std::span<const TextSweep::Probe> probes)
-        : m_bytes(bytes), m_size(size), m_probes(probes) {
+    explicit Scanner(std::span<const TextSweep::Probe> probes) : m_probes(probes) {
         for (const TextSweep::Probe& p : probes) m_reach = std::max(m_reach, p.distance);
 #if defined(__SSE2__)
         m_vectors = probes.size() <= m_lanes.size();
@@ -39,19 +41,24 @@ public:
 #endif
     }
 
-    // The first place from `from` on, or the file's size.
-    qsizetype next(qsizetype from) const {
+    // Bytes a probe looks at behind a place.
+    int reach() const {
+        return m_reach;
+    }
+
+    // The first such place in [from, to) of bytes[0, size), or to.
+    qsizetype next(const unsigned char* bytes, qsizetype size, qsizetype from, qsizetype to) const {
 #if defined(__SSE2__)
-        // Sixteen places at a time, while each probe's second byte lies inside the file.
-        for (; m_vectors && from + m_reach + 16 <= m_size; from += 16) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(m_bytes + from));
+        // Sixteen places at a time, while each probe's second byte lies inside the buffer.
+        for (; m_vectors && from + 16 <= to && from + m_reach + 16 <= size; from += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + from));
             __m128i hits = _mm_setzero_si128();
             for (std::size_t i = 0; i < m_probes.size(); ++i) {
                 const Lanes& l = m_lanes[i];
                 __m128i hit = _mm_or_si128(_mm_cmpeq_epi8(v, l.first0), _mm_cmpeq_epi8(v, l.first1));
                 if (l.distance > 0) {
                     const __m128i w =
-                        _mm_loadu_si128(reinterpret_cast<const __m128i*>(m_bytes + from + l.distance));
+                        _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + from + l.distance));
                     hit = _mm_and_si128(
                         hit, _mm_or_si128(_mm_cmpeq_epi8(w, l.second0), _mm_cmpeq_epi8(w, l.second1)));
                 }
@@ -61,25 +68,23 @@ public:
             if (mask != 0) return from + std::countr_zero(mask);
         }
 #endif
-        for (; from < m_size; ++from)
-            if (at(from)) return from;
-        return m_size;
+        for (; from < to; ++from)
+            if (at(bytes, size, from)) return from;
+        return to;
     }
 
 private:
-    bool at(qsizetype place) const {
+    bool at(const unsigned char* bytes, qsizetype size, qsizetype place) const {
         for (const TextSweep::Probe& p : m_probes)
-            if (holds(p.first, p.firstCount, m_bytes[place]) &&
-                (p.distance == 0 || (place + p.distance < m_size &&
-                                     holds(p.second, p.secondCount, m_bytes[place + p.distance]))))
+            if (holds(p.first, p.firstCount, bytes[place]) &&
+                (p.distance == 0 ||
+                 (place + p.distance < size && holds(p.second, p.secondCount, bytes[place + p.distance]))))
                 return true;
         return false;
     }
 
-    const unsigned char* m_bytes;
-    qsizetype m_size;
     std::span<const TextSweep::Probe> m_probes;
-    int m_reach = 0;  // bytes a probe looks at behind a place
+    int m_reach = 0;
 #if defined(__SSE2__)
     struct Lanes {
         __m128i first0, first1, second0, second1;
@@ -92,48 +97,98 @@ private:
 
 }  // namespace
 
-TextSweep::TextSweep(QByteArrayView file, std::span<const Probe> probes, const RunCheck& holdsMatch,
-                     qsizetype maxRuns)
-    : m_size(file.size()) {
+TextSweep::TextSweep(std::int64_t fileSize, const Read& read, std::span<const Probe> probes,
+                     const RunCheck& holdsMatch, qsizetype maxRuns, qsizetype readBytes)
+    : m_size(fileSize) {
     while ((m_size >> m_shift) >= kMaxBlocks) ++m_shift;
     m_blocks.assign(std::size_t((m_size >> m_shift) / 64 + 1), 0);
+    const Scanner scanner(probes);
+    qsizetype runs = 0;
 
-    const auto* bytes = reinterpret_cast<const unsigned char*>(file.data());
-    const Scanner scanner(bytes, m_size, probes);
-    // Everything before `from` is settled; a run starts there at the earliest (the byte before it
-    // is a 0, or it is the file's start).
-    qsizetype from = 0;
-    while (from < m_size) {
-        const qsizetype at = scanner.next(from);
-        if (at >= m_size) break;
-        qsizetype start = at;
-        while (start > from && bytes[start - 1] != 0) --start;
-        const void* zero = std::memchr(bytes + at, 0, std::size_t(m_size - at));
-        const qsizetype end = zero ? static_cast<const unsigned char*>(zero) - bytes : m_size;
-        if (holdsMatch(file.sliced(start, end - start))) {
-            if (++m_runs > maxRuns) {
-                m_complete = false;
-                m_blocks = {};
+    // The buffer holds the file's bytes from base on. Places before scanFrom are settled; floor is
+    // where a run starts, and no run still to be looked at starts before it.
+    std::unique_ptr<char[]> buffer;
+    qsizetype capacity = 0;
+    qsizetype size = 0;
+    std::int64_t base = 0;
+    qsizetype floor = 0;
+    qsizetype scanFrom = 0;
+    for (;;) {
+        const std::int64_t have = base + size;
+        const auto n = qsizetype(std::min<std::int64_t>(readBytes, m_size - have));
+        if (size + n > capacity) {
+            // Only a run longer than a block makes the buffer grow.
+            capacity = std::max(2 * capacity, size + n);
+            auto grown = std::make_unique_for_overwrite<char[]>(std::size_t(capacity));
+            if (size > 0) std::memcpy(grown.get(), buffer.get(), std::size_t(size));
+            buffer = std::move(grown);
+        }
+        if (n > 0 && !read(have, buffer.get() + size, n)) {
+            // A run not yet looked at may be a comment whose routing is the run before it.
+            mark(base - StringRecord::kHeaderSize, m_size);
+            return;
+        }
+        size += n;
+        const bool atEnd = have + n >= m_size;
+        const auto* bytes = reinterpret_cast<const unsigned char*>(buffer.get());
+        // A place whose probe looks beyond the buffer waits for the next block.
+        const qsizetype scanTo = atEnd ? size : std::max(scanFrom, size - scanner.reach());
+        for (;;) {
+            const qsizetype at = scanner.next(bytes, size, scanFrom, scanTo);
+            if (at >= scanTo) {
+                scanFrom = scanTo;
+                break;
+            }
+            const void* zero = std::memchr(bytes + at, 0, std::size_t(size - at));
+            if (!zero && !atEnd) {
+                // The run goes on in the next block.
+                scanFrom = at;
+                break;
+            }
+            const qsizetype end = zero ? static_cast<const unsigned char*>(zero) - bytes : size;
+            qsizetype start = at;
+            while (start > floor && bytes[start - 1] != 0) --start;
+            if (holdsMatch(QByteArrayView(buffer.get() + start, end - start), buffer.get() + size)) {
+                ++runs;
+                // The run is a routing, its record starting 9 bytes before the routing's first
+                // byte, or a comment, whose routing is the run before (its 0 byte the one before
+                // the run).
+                qsizetype first = start;
+                if (base + start > 0) {
+                    first = start - 1;
+                    while (first > 0 && bytes[first - 1] != 0) --first;
+                }
+                mark(base + first - StringRecord::kHeaderSize, base + end - StringRecord::kHeaderSize);
+            }
+            floor = scanFrom = end + 1;
+            // A few runs may come close together wherever they lie in the file.
+            if (runs > kSlackRuns + maxRuns * (base + end) / std::max<std::int64_t>(m_size, 1)) {
+                mark(base + start - StringRecord::kHeaderSize, m_size);
                 return;
             }
-            // The run is a routing, its record starting 9 bytes before the routing's first byte, or
-            // a comment, whose routing is the run before (its 0 byte the one before the run).
-            qsizetype first = start;
-            if (start > 0) {
-                first = start - 1;
-                while (first > 0 && bytes[first - 1] != 0) --first;
-            }
-            mark(first - StringRecord::kHeaderSize, end - StringRecord::kHeaderSize);
         }
-        from = end + 1;
+        if (atEnd) return;
+        // Only the run the scan stands in and the run before it are still needed.
+        qsizetype keep = scanFrom;
+        while (keep > floor && bytes[keep - 1] != 0) --keep;
+        if (keep > 0) {
+            --keep;
+            while (keep > 0 && bytes[keep - 1] != 0) --keep;
+        }
+        std::memmove(buffer.get(), buffer.get() + keep, std::size_t(size - keep));
+        size -= keep;
+        base += keep;
+        floor = std::max(floor, keep) - keep;
+        scanFrom -= keep;
     }
 }
 
-void TextSweep::mark(qsizetype from, qsizetype to) {
-    from = std::max<qsizetype>(from, 0);
+void TextSweep::mark(std::int64_t from, std::int64_t to) {
+    from = std::max<std::int64_t>(from, 0);
     to = std::min(to, m_size);
     if (to <= from) return;
-    for (qsizetype block = from >> m_shift; block <= (to - 1) >> m_shift; ++block)
+    m_marked = true;
+    for (std::int64_t block = from >> m_shift; block <= (to - 1) >> m_shift; ++block)
         m_blocks[std::size_t(block >> 6)] |= std::uint64_t(1) << (block & 63);
 }
 

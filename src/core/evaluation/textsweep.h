@@ -29,19 +29,25 @@ public:
         int distance = 0;  // 0: the first character alone
     };
     // Whether a run of bytes holds a match, read as the search reads texts; it may say yes where
-    // no text inside the run would, never the other way round.
-    using RunCheck = std::function<bool(QByteArrayView run)>;
+    // no text inside the run would, never the other way round. Bytes up to readableEnd may be read.
+    using RunCheck = std::function<bool(QByteArrayView run, const char* readableEnd)>;
+    // Reads size bytes of the file from offset into out; false when they cannot be read.
+    using Read = std::function<bool(std::int64_t offset, char* out, qsizetype size)>;
 
-    // Sweeps file. Gives up (complete() is false) once more than maxRuns runs hold a match: hits
-    // are then common, and a search finds the next one as soon by itself.
-    TextSweep(QByteArrayView file, std::span<const Probe> probes, const RunCheck& holdsMatch,
-              qsizetype maxRuns);
+    // Blocks of this size stay well inside the second-level cache and are few enough reads.
+    static constexpr qsizetype kReadBytes = qsizetype(256) << 10;
 
-    bool complete() const { return m_complete; }
-    // No run of the file holds a match: no flight's texts can.
-    bool empty() const { return m_runs == 0; }
+    // Sweeps a file of fileSize bytes, read in order in blocks of readBytes.
+    // Stops early where the runs holding a match become more than maxRuns over the whole file
+    // would allow (hits are then common, and a search finds the next one as soon by itself), or
+    // where a block cannot be read: the records from there on may all hold a match.
+    TextSweep(std::int64_t fileSize, const Read& read, std::span<const Probe> probes,
+              const RunCheck& holdsMatch, qsizetype maxRuns, qsizetype readBytes = kReadBytes);
+
+    // No record can hold a match.
+    bool empty() const { return !m_marked; }
     // Whether the texts of a string record starting at offset (a flight's StrPos) may hold a
-    // match: false only when they cannot. Only for a complete sweep.
+    // match: false only when they cannot.
     bool mayHold(std::int64_t offset) const {
         if (offset < 0 || offset >= m_size) return false;
         const auto block = std::uint64_t(offset) >> m_shift;
@@ -50,14 +56,13 @@ public:
 
 private:
     // Notes that records starting in [from, to) may hold a match.
-    void mark(qsizetype from, qsizetype to);
+    void mark(std::int64_t from, std::int64_t to);
 
-    qsizetype m_size = 0;
+    std::int64_t m_size = 0;
     // A bit for each 2^m_shift bytes of the file: the records starting there may hold a match.
     int m_shift = 6;
     std::vector<std::uint64_t> m_blocks;
-    qsizetype m_runs = 0;
-    bool m_complete = true;
+    bool m_marked = false;
 };
 
 }  // namespace velmarsk

@@ -76,6 +76,20 @@ const char* FlightPass::readSlots(qsizetype first, qsizetype n) const {
     return m_sweep.data();
 }
 
+std::int64_t FlightPass::StringFileSize() const {
+    return m_strings ? m_strings->size() : std::max<qint64>(0, m_stringFile.size());
+}
+
+bool FlightPass::ReadStrings(std::int64_t offset, char* out, qsizetype size) const {
+    if (m_failed) return false;
+    QString error;
+    if (!readExactly(m_stringFile, offset, out, size, &error)) {
+        noteFailure(error, Logbook::kStringFile);
+        return false;
+    }
+    return true;
+}
+
 std::uint16_t FlightPass::DateAt(int position) const {
     return position >= 1 && position <= m_count ? EntryAt(position).Date : 0;
 }

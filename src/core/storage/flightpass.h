@@ -82,8 +82,12 @@ public:
     // TextsEnd().
     const char* TextsBegin(int position) const;
     const char* TextsEnd() const { return stringView().data() + stringView().size(); }
-    // All of Flug.str, for a pass over the file in its own order.
-    QByteArrayView StringFileBytes() const { return stringView().bytes(); }
+    // The size of Flug.str as the pass sees it, and a checked read of size bytes of it from
+    // offset into out, for a pass over the file in its own order that keeps it in the processor's
+    // cache (a mapping reached page by page costs more than the read). False when the bytes cannot
+    // be read: the pass is then no longer ok().
+    std::int64_t StringFileSize() const;
+    bool ReadStrings(std::int64_t offset, char* out, qsizetype size) const;
     bool ReadStringRecord(int position, StringRecord& out) const;
     // The files in which the logbook is damaged in a way readers would pass over without a word,
     // as paths: Flug.nam when it holds a line no name can be or ends inside a line, or a flight
