@@ -138,12 +138,13 @@ int commonness(char16_t c) {
 
 // How rare a character of a pattern is in a text (higher: rarer), and two of them at a fixed
 // distance, taken as if the characters of a text were independent: a pair of common letters is
-// about as rare as one uncommon character.
+// about as rare as one uncommon character. A dash, rare in words, sets apart every leg of a
+// routing: it counts as common as a blank.
 int rarity(char16_t c) {
-    return 40 - commonness(c);
+    return 40 - (c == u'-' ? commonness(u' ') : commonness(c));
 }
 int pairRarity(char16_t a, char16_t b) {
-    return 80 - commonness(a) - commonness(b);
+    return rarity(a) + rarity(b);
 }
 
 // The bytes other than 0 (which no text holds) that stand for c through table; -1 when more than
@@ -609,7 +610,7 @@ FlightSearch::Stop FlightSearch::Advance(const FlightPass& pass, int* position, 
     const bool sweepable = textsFirst && m_sweepable;
     if (sweepable && !m_sweep && flightsLeft(pass, pos, step) > pass.StringFileSize() / kSweepBytesPerFlight)
         sweep(pass);
-    const TextSweep* swept = sweepable && m_sweep ? &*m_sweep : nullptr;
+    const TextSweep* swept = sweepable && m_sweep && m_sweep->settledMost() ? &*m_sweep : nullptr;
     FlightRecord record;
     for (int examined = 0; examined < maxFlights; ++examined) {
         if (swept && swept->empty()) {

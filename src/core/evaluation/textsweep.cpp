@@ -19,6 +19,14 @@ namespace {
 constexpr std::int64_t kMaxBlocks = std::int64_t(1) << 18;
 // Runs holding a match that a sweep allows beyond its share of maxRuns.
 constexpr qsizetype kSlackRuns = 8;
+// Trying a run costs about what a walk in date order spends on a flight: a sweep that has to try
+// more than one run in so many bytes of the file (beyond a few) costs more than the walk it
+// spares, whose first hit may come soon.
+constexpr std::int64_t kBytesPerTriedRun = 1024;
+constexpr qsizetype kSlackTriedRuns = 16;
+// The first block read; each next one is twice as large, up to readBytes. A sweep that stops
+// early has read little.
+constexpr qsizetype kFirstReadBytes = qsizetype(8) << 10;
 
 bool holds(const std::array<unsigned char, 2>& bytes, int count, unsigned char b) {
     return (count > 0 && bytes[0] == b) || (count > 1 && bytes[1] == b);
@@ -103,7 +111,8 @@ TextSweep::TextSweep(std::int64_t fileSize, const Read& read, std::span<const Pr
     while ((m_size >> m_shift) >= kMaxBlocks) ++m_shift;
     m_blocks.assign(std::size_t((m_size >> m_shift) / 64 + 1), 0);
     const Scanner scanner(probes);
-    qsizetype runs = 0;
+    qsizetype runs = 0, tried = 0;
+    qsizetype nextRead = std::min(kFirstReadBytes, readBytes);
 
     // The buffer holds the file's bytes from base on. Places before scanFrom are settled; floor is
     // where a run starts, and no run still to be looked at starts before it.
@@ -115,7 +124,8 @@ TextSweep::TextSweep(std::int64_t fileSize, const Read& read, std::span<const Pr
     qsizetype scanFrom = 0;
     for (;;) {
         const std::int64_t have = base + size;
-        const auto n = qsizetype(std::min<std::int64_t>(readBytes, m_size - have));
+        const auto n = qsizetype(std::min<std::int64_t>(nextRead, m_size - have));
+        nextRead = std::min(2 * nextRead, readBytes);
         if (size + n > capacity) {
             // Only a run longer than a block makes the buffer grow.
             capacity = std::max(2 * capacity, size + n);
@@ -125,6 +135,7 @@ TextSweep::TextSweep(std::int64_t fileSize, const Read& read, std::span<const Pr
         }
         if (n > 0 && !read(have, buffer.get() + size, n)) {
             // A run not yet looked at may be a comment whose routing is the run before it.
+            m_settled = base;
             mark(base - StringRecord::kHeaderSize, m_size);
             return;
         }
@@ -148,6 +159,7 @@ TextSweep::TextSweep(std::int64_t fileSize, const Read& read, std::span<const Pr
             const qsizetype end = zero ? static_cast<const unsigned char*>(zero) - bytes : size;
             qsizetype start = at;
             while (start > floor && bytes[start - 1] != 0) --start;
+            ++tried;
             if (holdsMatch(QByteArrayView(buffer.get() + start, end - start), buffer.get() + size)) {
                 ++runs;
                 // The run is a routing, its record starting 9 bytes before the routing's first
@@ -162,12 +174,17 @@ TextSweep::TextSweep(std::int64_t fileSize, const Read& read, std::span<const Pr
             }
             floor = scanFrom = end + 1;
             // A few runs may come close together wherever they lie in the file.
-            if (runs > kSlackRuns + maxRuns * (base + end) / std::max<std::int64_t>(m_size, 1)) {
+            if (runs > kSlackRuns + maxRuns * (base + end) / std::max<std::int64_t>(m_size, 1) ||
+                tried > kSlackTriedRuns + (base + end) / kBytesPerTriedRun) {
+                m_settled = base + end;
                 mark(base + start - StringRecord::kHeaderSize, m_size);
                 return;
             }
         }
-        if (atEnd) return;
+        if (atEnd) {
+            m_settled = m_size;
+            return;
+        }
         // Only the run the scan stands in and the run before it are still needed.
         qsizetype keep = scanFrom;
         while (keep > floor && bytes[keep - 1] != 0) --keep;

@@ -39,13 +39,17 @@ public:
 
     // Sweeps a file of fileSize bytes, read in order in blocks of readBytes.
     // Stops early where the runs holding a match become more than maxRuns over the whole file
-    // would allow (hits are then common, and a search finds the next one as soon by itself), or
-    // where a block cannot be read: the records from there on may all hold a match.
+    // would allow (hits are then common, and a search finds the next one as soon by itself), where
+    // the probes find so many places that trying their runs costs more than a walk, or where a
+    // block cannot be read: the records from there on may all hold a match.
     TextSweep(std::int64_t fileSize, const Read& read, std::span<const Probe> probes,
               const RunCheck& holdsMatch, qsizetype maxRuns, qsizetype readBytes = kReadBytes);
 
     // No record can hold a match.
     bool empty() const { return !m_marked; }
+    // The sweep went through most of the file before it stopped, if it did: otherwise it spares a
+    // search too few flights to be worth looking up.
+    bool settledMost() const { return 2 * m_settled >= m_size; }
     // Whether the texts of a string record starting at offset (a flight's StrPos) may hold a
     // match: false only when they cannot.
     bool mayHold(std::int64_t offset) const {
@@ -63,6 +67,8 @@ private:
     int m_shift = 6;
     std::vector<std::uint64_t> m_blocks;
     bool m_marked = false;
+    // The bytes from the file's start that the sweep went through.
+    std::int64_t m_settled = 0;
 };
 
 }  // namespace velmarsk
