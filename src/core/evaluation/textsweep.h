@@ -10,9 +10,9 @@
 namespace velmarsk {
 
 // Which string records of Flug.str may hold a search's hit, found by one pass over the file in the
-// order it lies on disk. A search in date order meets the records all over the file and waits on
-// memory at each of them; once it has to look at most of them, one sweep and a look at the few
-// records the sweep names cost less.
+// order it lies on disk. A search in date order meets the records all over the file and waits at
+// each of them; when it has many of them to look at, one sweep and a look at the few records the
+// sweep names cost less.
 //
 // A text runs up to a 0 byte, so a text that holds a match lies inside a run of bytes without a 0
 // that holds the match as well, whatever the record around it looks like: the sweep needs no
@@ -37,11 +37,11 @@ public:
     // Blocks of this size stay well inside the second-level cache and are few enough reads.
     static constexpr qsizetype kReadBytes = qsizetype(256) << 10;
 
-    // Sweeps a file of fileSize bytes, read in order in blocks of readBytes.
-    // Stops early where the runs holding a match become more than maxRuns over the whole file
-    // would allow (hits are then common, and a search finds the next one as soon by itself), where
-    // the probes find so many places that trying their runs costs more than a walk, or where a
-    // block cannot be read: the records from there on may all hold a match.
+    // Sweeps a file of fileSize bytes, read in order in blocks of up to readBytes. Stops early
+    // where the runs holding a match become more than maxRuns over the whole file would allow
+    // (hits are then common, and a search finds the next one as soon by itself), where the probes
+    // find so many places that trying their runs costs more than a walk, or where a block cannot
+    // be read: the records from there on may all hold a match.
     TextSweep(std::int64_t fileSize, const Read& read, std::span<const Probe> probes,
               const RunCheck& holdsMatch, qsizetype maxRuns, qsizetype readBytes = kReadBytes);
 

@@ -54,10 +54,9 @@ void FlightPass::noteView(const FileView& view, const char* file) const {
 void FlightPass::noteFailure(const QString& error, const char* file) const {
     if (m_failed) return;
     m_failed = true;
-    m_logbook.m_ui.tell(
-        msg::fileError(),
-        m_logbook.fileMessage(QStringLiteral("Die Datei kann nicht gelesen werden: ") + error, file),
-        Interaction::Icon::Error);
+    m_logbook.m_ui.tell(msg::fileError(),
+                        m_logbook.fileMessage(QStringLiteral("Die Datei kann nicht gelesen werden: ") + error, file),
+                        Interaction::Icon::Error);
 }
 
 qsizetype FlightPass::slotsInFile() const {
