@@ -1,6 +1,7 @@
 // The search over a real logbook: the wildcard match, the order fields and boxes are tried in, the
 // combinations, protected comments, date ranges and the ends of the logbook.
 #include "evaluation/flightsearch.h"
+#include "evaluation/textsweep.h"
 #include "flightbook/flightbook.h"
 #include "generator/flightgenerator.h"
 #include "logbookfixture.h"
@@ -8,8 +9,13 @@
 #include "storage/scramble.h"
 
 #include <gtest/gtest.h>
+#include <QFileInfo>
 
+#include <array>
+#include <cstring>
 #include <functional>
+#include <random>
+#include <span>
 
 namespace velmarsk::test {
 namespace {
@@ -75,6 +81,76 @@ TEST(FieldMatches, FoldsCaseUnlessCaseSensitiveAndComparesWholeTexts) {
         EXPECT_EQ(FlightSearch(criteria).FieldMatches(0, u(c.field)), c.found)
             << c.text << " in " << c.field << " case " << c.caseSensitive << " whole " << c.wholeWord;
     }
+}
+
+// The sweep on random files of texts, read in blocks of any size: every record offset whose
+// routing or comment holds the pattern is named, whatever runs cross the blocks, and a sweep that
+// stops early (too many matches, a block that cannot be read) names all records it did not reach.
+TEST(TextSweep, NamesEveryRecordWhoseTextsHoldAMatch) {
+    std::mt19937 random(5);
+    // "A?B" as the sweep sees it: the probe and the check of a run of bytes without a 0.
+    TextSweep::Probe probe;
+    probe.first = {'A', 'a'};
+    probe.firstCount = 2;
+    probe.second = {'B'};
+    probe.secondCount = 1;
+    probe.distance = 2;
+    const auto holds = [](QByteArrayView text) {
+        for (qsizetype i = 0; i + 2 < text.size(); ++i)
+            if ((text[i] == 'A' || text[i] == 'a') && text[i + 2] == 'B') return true;
+        return false;
+    };
+    // A text runs from where it starts to its 0 byte or the file's end.
+    const auto text = [](const QByteArray& file, qsizetype start) {
+        const qsizetype zero = file.indexOf('\0', start);
+        return QByteArrayView(file).sliced(start, (zero < 0 ? file.size() : zero) - start);
+    };
+    int named = 0, empty = 0;
+    for (int round = 0; round < 300; ++round) {
+        QByteArray file(std::uniform_int_distribution<int>(0, 700)(random), 'x');
+        const int zeros = std::uniform_int_distribution<int>(0, 30)(random);
+        for (char& c : file) {
+            const int roll = std::uniform_int_distribution<int>(0, 99)(random);
+            c = roll < zeros        ? '\0'
+                : roll < zeros + 4  ? 'A'
+                : roll < zeros + 7  ? 'a'
+                : roll < zeros + 12 ? 'B'
+                                    : 'x';
+        }
+        const qsizetype readBytes = std::array<qsizetype, 6>{1, 2, 7, 16, 64, 4096}[round % 6];
+        const qsizetype maxRuns = round % 5 == 0 ? 1 : 1000;
+        const qint64 failAt = round % 7 == 0 ? file.size() / 2 : -1;
+        const TextSweep sweep(
+            file.size(),
+            [&](std::int64_t offset, char* out, qsizetype n) {
+                if (failAt >= 0 && offset + n > failAt) return false;
+                std::memcpy(out, file.constData() + offset, std::size_t(n));
+                return true;
+            },
+            std::span(&probe, 1), [&](QByteArrayView run, const char*) { return holds(run); }, maxRuns,
+            readBytes);
+        bool any = false;
+        for (qsizetype record = 0; record + StringRecord::kHeaderSize <= file.size(); ++record) {
+            const qsizetype routing = record + StringRecord::kHeaderSize;
+            const QByteArrayView first = text(file, routing);
+            const qsizetype comment = routing + first.size() + 1;
+            const bool hit = holds(first) || (comment <= file.size() && holds(text(file, comment)));
+            any = any || hit;
+            ASSERT_TRUE(!hit || sweep.mayHold(record)) << "round " << round << " record at " << record;
+        }
+        named += any;
+        // Only a match in the file's first bytes holds no record's texts.
+        bool anyRun = false;
+        for (qsizetype start = 0; start < file.size(); start += text(file, start).size() + 1)
+            anyRun = anyRun || holds(text(file, start));
+        if (!anyRun && failAt < 0) {
+            EXPECT_TRUE(sweep.empty()) << "round " << round;
+            empty += sweep.empty();
+        }
+    }
+    // Both outcomes occur, so the table shows something.
+    EXPECT_GT(named, 50);
+    EXPECT_GT(empty, 20);
 }
 
 class SearchTest : public LogbookFixture {
@@ -284,6 +360,53 @@ TEST_F(SearchTest, StepsNeverExamineTheStartAndEndAtTheLogbooksEnds) {
     position = 5;
     EXPECT_EQ(nobody.Advance(pass, &position, -1, 100), FlightSearch::Stop::End);
     EXPECT_EQ(position, 0);
+}
+
+TEST_F(SearchTest, TextsAtTheFileEndAreSearchedToTheLastByteAndADamagedTagHidesThem) {
+    // The flight of day 1 is stored last, so its texts end Flug.str; cut bytes take its final 0
+    // bytes (and more) off the file, a damaged tag leaves the flight without texts.
+    struct Case {
+        const char* routing;
+        const char* comment;
+        bool hidden;
+        int cut;
+        bool damagedTag;
+        const char* pattern;
+        bool passwordValid;
+        bool found;
+    };
+    const Case cases[] = {
+        {"Nordholz", "Landung Helgoland", false, 1, false, "GOLAND", false, true},
+        {"Nordholz", "Landung Helgoland", true, 1, false, "goland", true, true},
+        {"Nordholz", "Landung Helgoland", true, 1, false, "goland", false, false},
+        {"Nordholz", "Landung Helgoland", false, 2, false, "goland", false, false},
+        {"Nordholz", "Landung Helgoland", false, 2, false, "g?lan", false, true},
+        {"Nordholz", "", false, 2, false, "nord*z", false, true},
+        {"Nordholz", "", false, 3, false, "nord*z", false, false},
+        {"Nordholz", "Landung Helgoland", false, 0, true, "goland", true, false},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.pattern << " cut " << c.cut << " hidden " << c.hidden);
+        const QString folder = dir.filePath(QStringLiteral("case%1").arg(++n));
+        ASSERT_TRUE(QDir().mkpath(folder));
+        book = std::make_unique<Logbook>(folder, *settings, ui);
+        ui.answers = {Interaction::Answer::Yes};
+        ASSERT_TRUE(book->Open());
+        store(crewFlight(2, {u("Adam")}), QStringLiteral("EDXW - EDHL"), u("Übung"));
+        const qint64 start = QFileInfo(QDir(folder).filePath(QStringLiteral("Flug.str"))).size();
+        ASSERT_EQ(store(crewFlight(1, {u("Adam")}), u(c.routing), u(c.comment), c.hidden), 1);
+        QFile strings(QDir(folder).filePath(QStringLiteral("Flug.str")));
+        ASSERT_TRUE(strings.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(strings.resize(strings.size() - c.cut));
+        if (c.damagedTag) {
+            ASSERT_TRUE(strings.seek(start) && strings.write("TOlx", 4) == 4);
+        }
+        strings.close();
+        SearchCriteria criteria = textSearch(u(c.pattern));
+        criteria.passwordValid = c.passwordValid;
+        EXPECT_EQ(hits(criteria), c.found ? QList<int>{1} : QList<int>{});
+    }
 }
 
 // The same search written plainly over decoded texts, to hold the byte path against.

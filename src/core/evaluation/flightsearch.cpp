@@ -8,6 +8,7 @@
 #include <array>
 #include <bit>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -19,6 +20,10 @@ namespace {
 
 // How many flights ahead the files are asked into the cache.
 constexpr int kPrefetchDistance = 12;
+
+// A sweep of this many bytes of Flug.str costs about what looking at one flight's texts in date
+// order does. A search sweeps when more flights are left to look at than the sweep costs.
+constexpr qsizetype kSweepBytesPerFlight = 4096;
 
 char16_t upper(char16_t c) {
     return QChar(c).toUpper().unicode();
@@ -129,6 +134,72 @@ int commonness(char16_t c) {
         return rank;
     }();
     return c < 128 ? kRank[c] : 0;
+}
+
+// How rare a character of a pattern is in a text (higher: rarer), and two of them at a fixed
+// distance, taken as if the characters of a text were independent: a pair of common letters is
+// about as rare as one uncommon character. A dash, rare in words, sets apart every leg of a
+// routing: it counts as common as a blank.
+int rarity(char16_t c) {
+    return 40 - (c == u'-' ? commonness(u' ') : commonness(c));
+}
+int pairRarity(char16_t a, char16_t b) {
+    return rarity(a) + rarity(b);
+}
+
+// The bytes other than 0 (which no text holds) that stand for c through table; -1 when more than
+// two do.
+int bytesFor(const char16_t* table, char16_t c, std::array<unsigned char, 2>& out) {
+    int count = 0;
+    for (int b = 1; b < 256; ++b)
+        if (table[b] == c) {
+            if (count == 2) return -1;
+            out[std::size_t(count++)] = static_cast<unsigned char>(b);
+        }
+    return count;
+}
+
+// The places of the characters a sweep looks for in a pattern: the rarest literal one, or the
+// rarest two within one part between stars, whose distance every match keeps. Neighbours count as
+// less rare than they seem, as letters next to each other go together in words. Both tables of a
+// search give a character as many bytes.
+struct ProbePlaces {
+    qsizetype first = -1;   // -1: the pattern has no usable character
+    qsizetype second = -1;  // -1: the first character alone
+    bool never = false;     // a character no byte stands for: the pattern is found in no text
+};
+
+ProbePlaces probePlaces(const std::u16string& chars, const char16_t* table) {
+    constexpr int kApart = 3;
+    const auto size = qsizetype(chars.size());
+    // The bytes standing for each character; -1 for wildcards and characters with too many.
+    std::vector<int> counts(chars.size(), -1);
+    std::array<unsigned char, 2> bytes{};
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t c = chars[std::size_t(i)];
+        if (c == u'*' || c == u'?') continue;
+        counts[std::size_t(i)] = bytesFor(table, c, bytes);
+        if (counts[std::size_t(i)] == 0) return {-1, -1, true};
+    }
+    ProbePlaces best;
+    int bestRarity = -1;
+    for (qsizetype i = 0; i < size; ++i) {
+        if (counts[std::size_t(i)] < 0) continue;
+        const char16_t c = chars[std::size_t(i)];
+        if (rarity(c) > bestRarity) {
+            best = {i, -1};
+            bestRarity = rarity(c);
+        }
+        for (qsizetype j = i + 1; j < size && chars[std::size_t(j)] != u'*'; ++j) {
+            if (counts[std::size_t(j)] < 0) continue;
+            const int r = pairRarity(c, chars[std::size_t(j)]) + (j - i > 1 ? kApart : 0);
+            if (r >= bestRarity) {
+                best = {i, j};
+                bestRarity = r;
+            }
+        }
+    }
+    return best;
 }
 
 // The place, within the pattern's part before its first star, of the literal character an
@@ -243,6 +314,7 @@ FlightSearch::FlightSearch(const SearchCriteria& criteria) : m_criteria(criteria
         }
     }
     collectAnchorBytes();
+    m_sweepable = collectProbes();
     if (criteria.procedureSearch) {
         for (const ProcedureBox& box : procedureBoxes())
             if (criteria.procedures.contains(QLatin1String(box.name)))
@@ -267,6 +339,59 @@ void FlightSearch::collectAnchorBytes() {
     // A 0 byte ends a text; it cannot stand for a character of a pattern as well.
     if (std::find(m_anchorBytes.begin(), m_anchorBytes.end(), 0) != m_anchorBytes.end())
         m_anchorBytes.clear();
+}
+
+bool FlightSearch::collectProbes() {
+    if (!m_criteria.textSearch) return false;
+    const bool comment = m_criteria.searches(SearchField::Comment);
+    const bool plain = m_criteria.searches(SearchField::Routing) || comment;
+    const bool scrambled = comment && m_criteria.passwordValid;
+    for (const Pattern& p : m_patterns) {
+        if (!p.used) continue;
+        const ProbePlaces places = probePlaces(p.chars, m_plainTable);
+        if (places.never) continue;
+        // Only wildcards, or characters that too many bytes stand for: every text may match.
+        if (places.first < 0) return false;
+        const std::u16string& chars = p.chars;
+        for (const char16_t* table :
+             {plain ? m_plainTable : nullptr, scrambled ? m_scrambledTable : nullptr}) {
+            if (!table) continue;
+            TextSweep::Probe probe;
+            probe.firstCount = bytesFor(table, chars[std::size_t(places.first)], probe.first);
+            if (places.second >= 0) {
+                probe.distance = int(places.second - places.first);
+                probe.secondCount = bytesFor(table, chars[std::size_t(places.second)], probe.second);
+            }
+            m_probes.push_back(probe);
+        }
+    }
+    return true;
+}
+
+bool FlightSearch::runMayMatch(QByteArrayView run, const char* readableEnd) const {
+    const bool comment = m_criteria.searches(SearchField::Comment);
+    const bool plain = m_criteria.searches(SearchField::Routing) || comment;
+    const bool scrambled = comment && m_criteria.passwordValid;
+    for (const Pattern& p : m_patterns)
+        if (p.used && ((plain && bytesMatch(p, run, readableEnd, false, false)) ||
+                       (scrambled && bytesMatch(p, run, readableEnd, true, false))))
+            return true;
+    return false;
+}
+
+void FlightSearch::sweep(const FlightPass& pass) {
+    // Without a probe no text can match, and the file need not be read.
+    const std::int64_t size = m_probes.empty() ? 0 : pass.StringFileSize();
+    // A walk in date order meets its first hit after about as many flights as there are flights
+    // per text with a match; beyond this many such texts that is sooner than the sweep would pay.
+    const auto maxRuns = qsizetype(std::max<std::int64_t>(
+        1, std::int64_t(pass.FlightCount()) * kSweepBytesPerFlight / std::max<std::int64_t>(size, 1)));
+    m_sweep.emplace(
+        size,
+        [&pass](std::int64_t offset, char* out, qsizetype n) { return pass.ReadStrings(offset, out, n); },
+        m_probes,
+        [this](QByteArrayView run, const char* readableEnd) { return runMayMatch(run, readableEnd); },
+        maxRuns);
 }
 
 bool FlightSearch::mayHoldAnchor(const char* texts, const char* end) const {
@@ -306,8 +431,8 @@ bool FlightSearch::FieldMatches(int k, QStringView text) const {
     return find(p.chars.data(), qsizetype(p.chars.size()), view, 0, p.skip);
 }
 
-bool FlightSearch::bytesMatch(const Pattern& p, QByteArrayView bytes, const char* readableEnd,
-                              bool scrambled) const {
+bool FlightSearch::bytesMatch(const Pattern& p, QByteArrayView bytes, const char* readableEnd, bool scrambled,
+                              bool wholeText) const {
     const LeadBytes& lead = p.lead[scrambled ? 1 : 0];
     const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
     const ByteText view{
@@ -318,7 +443,7 @@ bool FlightSearch::bytesMatch(const Pattern& p, QByteArrayView bytes, const char
         lead.count,
         lead.bytes[0],
         lead.bytes[1]};
-    if (m_criteria.wholeWord) return equals(p.chars, view);
+    if (wholeText) return equals(p.chars, view);
     if (bytes.size() < p.minLength) return false;
     return find(p.chars.data(), qsizetype(p.chars.size()), view, 0, p.skip);
 }
@@ -355,12 +480,14 @@ bool FlightSearch::TextMatches(int k, const FlightPass& pass, const FlightRecord
                 *crewSlot = slot + 1;
                 return true;
             }
-    if (m_criteria.searches(SearchField::Routing) && bytesMatch(p, texts.routing, texts.readableEnd, false))
+    if (m_criteria.searches(SearchField::Routing) &&
+        bytesMatch(p, texts.routing, texts.readableEnd, false, m_criteria.wholeWord))
         return true;
     if (m_criteria.searches(SearchField::Comment)) {
         if (!record.commentProtected()) {
-            if (bytesMatch(p, texts.comment, texts.readableEnd, false)) return true;
-        } else if (m_criteria.passwordValid && bytesMatch(p, texts.comment, texts.readableEnd, true)) {
+            if (bytesMatch(p, texts.comment, texts.readableEnd, false, m_criteria.wholeWord)) return true;
+        } else if (m_criteria.passwordValid &&
+                   bytesMatch(p, texts.comment, texts.readableEnd, true, m_criteria.wholeWord)) {
             return true;
         }
     }
@@ -432,14 +559,36 @@ bool FlightSearch::textsMayMatch(const FlightPass& pass, int position) const {
             r[k] = (k == 1 ? m_criteria.op1 : m_criteria.op2) == SearchOp::Und;
             continue;
         }
-        r[k] =
-            mayHold &&
-            ((routing && bytesMatch(p, texts.routing, texts.readableEnd, false)) ||
-             (comment && bytesMatch(p, texts.comment, texts.readableEnd, false)) ||
-             (comment && m_criteria.passwordValid && bytesMatch(p, texts.comment, texts.readableEnd, true)));
+        r[k] = mayHold &&
+               ((routing && bytesMatch(p, texts.routing, texts.readableEnd, false, m_criteria.wholeWord)) ||
+                (comment && bytesMatch(p, texts.comment, texts.readableEnd, false, m_criteria.wholeWord)) ||
+                (comment && m_criteria.passwordValid &&
+                 bytesMatch(p, texts.comment, texts.readableEnd, true, m_criteria.wholeWord)));
     }
     // The combination only grows with its parts, so what these allow is an upper bound.
     return combine(combine(r[0], m_criteria.op1, r[1]), m_criteria.op2, r[2]);
+}
+
+int FlightSearch::flightsLeft(const FlightPass& pass, int position, int step) const {
+    // Flights lie in date order, so those of the range lie side by side.
+    const auto firstFrom = [&](qint64 date) {
+        int low = 1, high = pass.FlightCount() + 1;
+        while (low < high) {
+            const int mid = low + (high - low) / 2;
+            if (pass.DateAt(mid) < date)
+                low = mid + 1;
+            else
+                high = mid;
+        }
+        return low;
+    };
+    int first = 1, last = pass.FlightCount();
+    if (m_criteria.dateRange) {
+        first = firstFrom(m_criteria.dateRange->first);
+        last = firstFrom(m_criteria.dateRange->second + 1) - 1;
+    }
+    return step > 0 ? std::max(0, last - std::max(first, position + 1) + 1)
+                    : std::max(0, std::min(last, position - 1) - first + 1);
 }
 
 bool FlightSearch::inRange(std::uint16_t date) const {
@@ -454,16 +603,40 @@ FlightSearch::Stop FlightSearch::Advance(const FlightPass& pass, int* position, 
     int pos = std::clamp(*position, 0, pass.FlightCount() + 1);
     const bool ranged = m_criteria.dateRange.has_value();
     const bool textsFirst = textsDecide(pass);
+    if (pass.Serial() != m_sweptPass) {
+        m_sweptPass = pass.Serial();
+        m_sweep.reset();
+    }
+    const bool sweepable = textsFirst && m_sweepable;
+    if (sweepable && !m_sweep && flightsLeft(pass, pos, step) > pass.StringFileSize() / kSweepBytesPerFlight)
+        sweep(pass);
+    const TextSweep* swept = sweepable && m_sweep && m_sweep->settledMost() ? &*m_sweep : nullptr;
     FlightRecord record;
     for (int examined = 0; examined < maxFlights; ++examined) {
+        if (swept && swept->empty()) {
+            // No text holds a match: the flights left are passed over at once.
+            const int left = maxFlights - examined;
+            if (std::abs(end - pos) > left) {
+                *position = pos + left * step;
+                return Stop::Paused;
+            }
+            *position = end;
+            return Stop::End;
+        }
         if (pos != end) pos += step;
-        pass.Prefetch(pos + kPrefetchDistance * step, !textsFirst);
+        const int ahead = pos + kPrefetchDistance * step;
+        if (!swept ||
+            (ahead >= 1 && ahead <= pass.FlightCount() && swept->mayHold(pass.EntryAt(ahead).StrPos)))
+            pass.Prefetch(ahead, !textsFirst);
         if (pos == end) {
             *position = pos;
             return Stop::End;
         }
         if (ranged && !inRange(pass.DateAt(pos))) continue;
-        if (textsFirst && !textsMayMatch(pass, pos)) continue;
+        if (textsFirst) {
+            if (swept && !swept->mayHold(pass.EntryAt(pos).StrPos)) continue;
+            if (!textsMayMatch(pass, pos)) continue;
+        }
         // A flight whose slot lies outside the data file has nothing to be found in.
         if (pass.ReadFlight(pos, record) && FlightMatches(pass, pos, record, crewSlot)) {
             *position = pos;

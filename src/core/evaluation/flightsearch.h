@@ -1,6 +1,7 @@
 #pragma once
 
 #include "evaluation/searchcriteria.h"
+#include "evaluation/textsweep.h"
 #include "storage/flightpass.h"
 #include "storage/flightrecord.h"
 
@@ -8,6 +9,7 @@
 #include <QStringView>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace velmarsk {
@@ -33,6 +35,10 @@ QString searchUpper(QStringView text);
 // and search; the answer is kept for every later flight. A search belongs to one logbook: make a
 // new one after the names table was rewritten (sort and compaction), never share it across
 // logbooks.
+//
+// A search that only the texts can decide, with many flights left to look at, sweeps Flug.str
+// once in file order (TextSweep) and from then on reads only the texts the sweep names; what it
+// learnt is kept for the pass it was given.
 class FlightSearch {
 public:
     explicit FlightSearch(const SearchCriteria& criteria);
@@ -86,7 +92,15 @@ private:
 
     void learnNames(Pattern& p, int k, const NameTable& names);
     bool nameMatches(Pattern& p, int k, const NameTable& names, NameRef ref);
-    bool bytesMatch(const Pattern& p, QByteArrayView bytes, const char* readableEnd, bool scrambled) const;
+    // Whether the pattern is found in bytes, or is bytes when wholeText.
+    bool bytesMatch(const Pattern& p, QByteArrayView bytes, const char* readableEnd, bool scrambled,
+                    bool wholeText) const;
+    // The probes a sweep looks for; false when some pattern offers none (then no sweep is made).
+    bool collectProbes();
+    // Whether a run of Flug.str's bytes without a 0 may hold a text in which a pattern is found.
+    bool runMayMatch(QByteArrayView run, const char* readableEnd) const;
+    // Sweeps the pass's Flug.str into m_sweep.
+    void sweep(const FlightPass& pass);
     bool proceduresMatch(const FlightRecord& record) const;
     // True when a flight can be a hit only through its routing and comment: then these decide
     // whether its record needs to be read at all.
@@ -95,6 +109,8 @@ private:
     // (a comment is tried both plain and protected); false only when it cannot be one.
     bool textsMayMatch(const FlightPass& pass, int position) const;
     bool inRange(std::uint16_t date) const;
+    // How many flights of the date range lie behind position in direction step.
+    int flightsLeft(const FlightPass& pass, int position, int step) const;
     void collectAnchorBytes();
     // False when the texts starting at texts (routing, 0, comment, 0) hold no anchor byte.
     bool mayHoldAnchor(const char* texts, const char* end) const;
@@ -112,6 +128,12 @@ private:
     std::vector<unsigned char> m_anchorBytes;
     const char16_t* m_plainTable;      // byte of Flug.str -> character compared
     const char16_t* m_scrambledTable;  // byte of a protected comment -> character compared
+
+    std::vector<TextSweep::Probe> m_probes;
+    bool m_sweepable = false;
+    // The pass m_sweep belongs to, by its serial number.
+    std::uint64_t m_sweptPass = 0;
+    std::optional<TextSweep> m_sweep;
 };
 
 }  // namespace velmarsk

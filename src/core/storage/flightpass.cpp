@@ -6,15 +6,22 @@
 
 #include <QDir>
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 namespace velmarsk {
+namespace {
+
+std::atomic<std::uint64_t> g_passes{0};
+
+}  // namespace
 
 FlightPass::FlightPass(Logbook& logbook)
     : m_names(logbook.names()),
       m_entries(logbook.index().entries()),
       m_count(int(m_entries.size())),
       m_logbook(logbook),
+      m_serial(++g_passes),
       m_dataFile(logbook.m_data),
       m_stringFile(logbook.m_strings) {}
 
@@ -58,6 +65,20 @@ BlockReader FlightPass::slotReader() const {
     const qint64 held = std::min<qint64>(
         m_count, std::max<qint64>(0, m_dataFile.size() - Logbook::kFirstSlotPos) / kFlightRecordSize);
     return BlockReader(m_dataFile, Logbook::kFirstSlotPos, Logbook::kFirstSlotPos + held * kFlightRecordSize);
+}
+
+std::int64_t FlightPass::StringFileSize() const {
+    return m_strings ? m_strings->size() : std::max<qint64>(0, m_stringFile.size());
+}
+
+bool FlightPass::ReadStrings(std::int64_t offset, char* out, qsizetype size) const {
+    if (m_failed) return false;
+    QString error;
+    if (!readExactly(m_stringFile, offset, out, size, &error)) {
+        noteFailure(error, Logbook::kStringFile);
+        return false;
+    }
+    return true;
 }
 
 std::uint16_t FlightPass::DateAt(int position) const {

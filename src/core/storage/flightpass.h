@@ -40,6 +40,9 @@ public:
     FlightPass& operator=(const FlightPass&) = delete;
 
     int FlightCount() const { return m_count; }
+    // A number no other pass made by this program shares: work that keeps what it learnt about
+    // one pass's files tells by it whether it is given the same pass again.
+    std::uint64_t Serial() const { return m_serial; }
     // False once a file could not be read in full: the pass then sees no flights of it, or zeros
     // where a page failed, and the user has been told (a failure during the pass: here, once).
     // Work over the pass is to be reported as failed, not as a result.
@@ -77,6 +80,12 @@ public:
     // TextsEnd().
     const char* TextsBegin(int position) const;
     const char* TextsEnd() const { return stringView().data() + stringView().size(); }
+    // The size of Flug.str as the pass sees it, and a checked read of size bytes of it from
+    // offset into out, for a pass over the file in its own order that keeps it in the processor's
+    // cache (a mapping reached page by page costs more than the read). False when the bytes cannot
+    // be read: the pass is then no longer ok().
+    std::int64_t StringFileSize() const;
+    bool ReadStrings(std::int64_t offset, char* out, qsizetype size) const;
     bool ReadStringRecord(int position, StringRecord& out) const;
     // The files in which the logbook is damaged in a way readers would pass over without a word,
     // as paths: Flug.nam when it holds a line no name can be or ends inside a line, or a flight
@@ -106,6 +115,7 @@ private:
     bool nameBeyondTable() const;
     bool textsWithoutTag() const;
     Logbook& m_logbook;
+    std::uint64_t m_serial;
     mutable bool m_failed = false;
     QFile& m_dataFile;
     QFile& m_stringFile;
