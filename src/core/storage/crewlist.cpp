@@ -3,9 +3,99 @@
 #include "text/linefile.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <numeric>
 #include <vector>
 
 namespace velmarsk {
+
+namespace {
+
+// Sorts lines by key, equal keys in line order, and calls keep with the first line of each run of
+// equal keys, in key order. Keys are the bulk of the memory a sort takes, one allocation or two each:
+// they are made where needed and dropped again, never held for all lines at once.
+void forEachFirstOfEqualKeys(std::uint32_t count, const auto& keyOf, const auto& keep) {
+    // The lines (ascending) and their keys, sorted and passed on.
+    auto sortAndKeep = [&keep](const std::uint32_t* lines, std::vector<QCollatorSortKey>& keys) {
+        std::vector<std::uint32_t> order(keys.size());
+        std::iota(order.begin(), order.end(), 0u);
+        std::sort(order.begin(), order.end(), [&keys](std::uint32_t a, std::uint32_t b) {
+            const int c = keys[a].compare(keys[b]);
+            return c != 0 ? c < 0 : a < b;
+        });
+        for (std::size_t k = 0; k < order.size(); ++k)
+            if (k == 0 || keys[order[k - 1]].compare(keys[order[k]]) != 0) keep(lines[order[k]]);
+    };
+    // A file this program wrote is in order already: one pass, two keys at a time.
+    std::vector<std::uint32_t> firsts;
+    bool sorted = true;
+    if (count > 0) {
+        QCollatorSortKey previous = keyOf(0);
+        firsts.push_back(0);
+        for (std::uint32_t i = 1; i < count && sorted; ++i) {
+            QCollatorSortKey key = keyOf(i);
+            const int c = previous.compare(key);
+            sorted = c <= 0;
+            if (c < 0) firsts.push_back(i);
+            previous = std::move(key);
+        }
+    }
+    if (sorted) {
+        for (const std::uint32_t i : firsts) keep(i);
+        return;
+    }
+    std::vector<std::uint32_t>().swap(firsts);
+    constexpr std::uint32_t kBucketSize = 512;
+    const std::uint32_t bucketCount = count / kBucketSize;
+    std::vector<std::uint32_t> all(count);
+    std::iota(all.begin(), all.end(), 0u);
+    if (bucketCount < 2) {
+        std::vector<QCollatorSortKey> keys;
+        keys.reserve(count);
+        for (std::uint32_t i = 0; i < count; ++i) keys.push_back(keyOf(i));
+        sortAndKeep(all.data(), keys);
+        return;
+    }
+    // Sorting all keys at once would read them from all over memory at every step. Instead each line
+    // goes into one of many small buckets, between bounds taken from a sorted sample of the lines;
+    // the bounds stay in the cache. Each bucket is then sorted on its own. A line goes behind every
+    // bound whose key is not above its own, so the lines of one key share a bucket.
+    constexpr std::uint32_t kSamplesPerBucket = 8;  // more samples, buckets more even
+    std::vector<QCollatorSortKey> bounds;
+    {
+        const std::uint32_t sampleCount = bucketCount * kSamplesPerBucket;
+        std::vector<QCollatorSortKey> samples;
+        samples.reserve(sampleCount);
+        for (std::uint32_t k = 0; k < sampleCount; ++k)
+            samples.push_back(keyOf(std::uint32_t(std::uint64_t(k) * count / sampleCount)));
+        std::sort(samples.begin(), samples.end());
+        bounds.reserve(bucketCount - 1);
+        for (std::uint32_t k = kSamplesPerBucket; k < sampleCount; k += kSamplesPerBucket)
+            bounds.push_back(samples[k]);
+    }
+    std::vector<std::uint32_t> bucketOf(count);
+    std::vector<std::uint32_t> start(bounds.size() + 2, 0);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const QCollatorSortKey key = keyOf(i);
+        const auto b = std::uint32_t(std::upper_bound(bounds.begin(), bounds.end(), key) - bounds.begin());
+        bucketOf[i] = b;
+        ++start[b + 1];
+    }
+    std::partial_sum(start.begin(), start.end(), start.begin());
+    {
+        std::vector<std::uint32_t> next(start.begin(), start.end() - 1);
+        for (std::uint32_t i = 0; i < count; ++i) all[next[bucketOf[i]]++] = i;
+    }
+    std::vector<std::uint32_t>().swap(bucketOf);
+    std::vector<QCollatorSortKey> keys;
+    for (std::size_t b = 0; b + 1 < start.size(); ++b) {
+        keys.clear();
+        for (std::uint32_t k = start[b]; k < start[b + 1]; ++k) keys.push_back(keyOf(all[k]));
+        sortAndKeep(all.data() + start[b], keys);
+    }
+}
+
+}  // namespace
 
 CrewList::CrewList() : m_collator(QLocale()) {
     m_collator.setCaseSensitivity(Qt::CaseInsensitive);
@@ -43,36 +133,27 @@ void CrewList::load(const QByteArray& file) {
     clear();
     // The same set as adding the lines one by one (the first of equal names stays), but sorted
     // once: inserting each line into the sorted list would take time square to its length.
-    const QStringList lines = linefile::read(file);
-    // Keys of the lower-case text: not every collation backend lets its keys ignore case.
-    std::vector<QCollatorSortKey> keys;
-    keys.reserve(std::size_t(lines.size()));
-    for (const QString& line : lines) keys.push_back(m_collator.sortKey(line.toLower()));
-    struct Line {
-        const QCollatorSortKey* key;
-        qsizetype index;
+    const std::vector<linefile::Line> lines = linefile::lines(file);
+    // One character for each byte: a line lies at the same place in the file and in its folded text.
+    const QString folded = cp1252::decodeFolded(file);
+    // Keys of the folded text, as not every collation backend lets its keys ignore case; and names
+    // that fold alike are equal names, so equal names have equal keys.
+    auto keyOf = [&](std::uint32_t i) {
+        const linefile::Line& line = lines[i];
+        return m_collator.sortKey(QString::fromRawData(folded.constData() + line.start, line.length));
     };
-    std::vector<Line> sorted;
-    sorted.reserve(keys.size());
-    for (qsizetype i = 0; i < lines.size(); ++i) sorted.push_back({&keys[std::size_t(i)], i});
-    auto before = [](const Line& a, const Line& b) {
-        const int c = a.key->compare(*b.key);
-        return c != 0 ? c < 0 : a.index < b.index;
-    };
-    // A file this program wrote is in order already.
-    if (!std::is_sorted(sorted.begin(), sorted.end(), before)) std::sort(sorted.begin(), sorted.end(), before);
-    m_names.reserve(lines.size());
-    m_folded.reserve(lines.size());
-    const QCollatorSortKey* previous = nullptr;
-    for (const Line& line : sorted) {
-        if (previous && previous->compare(*line.key) == 0) continue;
-        const QString& name = lines[line.index];
-        const QString folded = name.toCaseFolded();
-        if (m_folded.contains(folded)) continue;
-        m_names.append(name);
-        m_folded.insert(folded);
-        previous = line.key;
-    }
+    std::vector<bool> kept(lines.size());
+    m_names.reserve(qsizetype(lines.size()));
+    forEachFirstOfEqualKeys(std::uint32_t(lines.size()), keyOf, [&](std::uint32_t i) {
+        const linefile::Line& line = lines[i];
+        m_names.append(cp1252::decode(QByteArrayView(file).sliced(line.start, line.length)));
+        kept[i] = true;
+    });
+    // The folded file is the buffer of the quick test, filled in file order as it lies in memory.
+    m_folded.setBuffer(folded);
+    m_folded.reserve(m_names.size());
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        if (kept[i]) m_folded.insertAt(lines[i].start, lines[i].length);
     m_changed = false;
 }
 
