@@ -21,6 +21,7 @@
 #include <QSet>
 #include <QThread>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <limits>
 #include <utility>
@@ -632,15 +633,18 @@ bool Logbook::readSlot(std::uint16_t recNo, FlightRecord& out, QString* error) {
 
 bool Logbook::writeAt(QFile& file, qint64 offset, const QByteArray& data, const char* name) {
     dropStamp();
-    if (!file.seek(offset)) {
-        reportWriteError(name, fileErrorText(file));
-        return false;
-    }
-    const qint64 written = file.write(data);
-    if (written != data.size()) {
-        reportWriteError(name, file.error() != QFileDevice::NoError ? fileErrorText(file)
-                                                                    : shortWriteText(written, data.size()));
-        return false;
+    // One positioned write per piece instead of a seek and a write: the file's own position is
+    // neither needed nor moved.
+    qint64 written = 0;
+    while (written < data.size()) {
+        const ssize_t n = ::pwrite(file.handle(), data.constData() + written,
+                                   std::size_t(data.size() - written), off_t(offset + written));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            reportWriteError(name, n < 0 ? systemErrorText(errno) : shortWriteText(written, data.size()));
+            return false;
+        }
+        written += n;
     }
     m_written = true;
     return true;
@@ -754,11 +758,10 @@ bool Logbook::storeFlight(std::uint16_t recNo, const FlightRecord& record, const
     StringRecord s = texts;
     s.Date = record.Date;
     s.Atd = record.Atd;
-    const qint64 oldSize = m_strings.size();
     if (!appendString(s, strPos)) return false;
     syncToDisk(m_strings);  // the texts are on disk before the flight that points to them
     if ((beforeSlot && !beforeSlot(*strPos)) || !writeSlot(recNo, record)) {
-        truncateStrings(oldSize);
+        truncateStrings(*strPos);  // where the file ended before the texts
         return false;
     }
     return true;
