@@ -11,12 +11,23 @@ namespace velmarsk {
 
 namespace {
 
-// Sorts lines by key, equal keys in line order, and calls keep with the first line of each run of
-// equal keys, in key order. Keys are the bulk of the memory a sort takes, one allocation or two each:
-// they are made where needed and dropped again, never held for all lines at once.
-void forEachFirstOfEqualKeys(std::uint32_t count, const auto& keyOf, const auto& keep) {
-    // The lines (ascending) and their keys, sorted and passed on.
-    auto sortAndKeep = [&keep](const std::uint32_t* lines, std::vector<QCollatorSortKey>& keys) {
+// Sorts the lines of a crew file by the keys of their folded texts, equal keys in file order, and
+// calls keep(line, bytes) with the first line of each run of equal keys, in key order. Keys are the
+// bulk of the memory a sort takes, one allocation or two each: they are made where needed and
+// dropped again, never held for all lines at once.
+void forEachFirstOfEqualKeys(QByteArrayView file, const std::vector<linefile::Line>& lines,
+                             const QString& folded, const QCollator& collator, const auto& keep) {
+    const auto count = std::uint32_t(lines.size());
+    auto keyOfText = [&collator](QStringView text) {
+        return collator.sortKey(QString::fromRawData(text.data(), text.size()));
+    };
+    auto keyOf = [&](std::uint32_t i) {
+        return keyOfText(QStringView(folded).sliced(lines[i].start, lines[i].length));
+    };
+    auto keepLine = [&](std::uint32_t i) { keep(i, file.sliced(lines[i].start, lines[i].length)); };
+    // Sorts keys, equal keys in the order given, and calls keepAt with the place of the first key of
+    // each run of equal keys.
+    auto sortAndKeep = [](const std::vector<QCollatorSortKey>& keys, const auto& keepAt) {
         std::vector<std::uint32_t> order(keys.size());
         std::iota(order.begin(), order.end(), 0u);
         std::sort(order.begin(), order.end(), [&keys](std::uint32_t a, std::uint32_t b) {
@@ -24,7 +35,7 @@ void forEachFirstOfEqualKeys(std::uint32_t count, const auto& keyOf, const auto&
             return c != 0 ? c < 0 : a < b;
         });
         for (std::size_t k = 0; k < order.size(); ++k)
-            if (k == 0 || keys[order[k - 1]].compare(keys[order[k]]) != 0) keep(lines[order[k]]);
+            if (k == 0 || keys[order[k - 1]].compare(keys[order[k]]) != 0) keepAt(order[k]);
     };
     // A file this program wrote is in order already: one pass, two keys at a time.
     std::vector<std::uint32_t> firsts;
@@ -41,19 +52,17 @@ void forEachFirstOfEqualKeys(std::uint32_t count, const auto& keyOf, const auto&
         }
     }
     if (sorted) {
-        for (const std::uint32_t i : firsts) keep(i);
+        for (const std::uint32_t i : firsts) keepLine(i);
         return;
     }
     std::vector<std::uint32_t>().swap(firsts);
     constexpr std::uint32_t kBucketSize = 512;
     const std::uint32_t bucketCount = count / kBucketSize;
-    std::vector<std::uint32_t> all(count);
-    std::iota(all.begin(), all.end(), 0u);
     if (bucketCount < 2) {
         std::vector<QCollatorSortKey> keys;
         keys.reserve(count);
         for (std::uint32_t i = 0; i < count; ++i) keys.push_back(keyOf(i));
-        sortAndKeep(all.data(), keys);
+        sortAndKeep(keys, keepLine);
         return;
     }
     // Sorting all keys at once would read them from all over memory at every step. Instead each line
@@ -75,23 +84,46 @@ void forEachFirstOfEqualKeys(std::uint32_t count, const auto& keyOf, const auto&
     }
     std::vector<std::uint32_t> bucketOf(count);
     std::vector<std::uint32_t> start(bounds.size() + 2, 0);
+    std::vector<qsizetype> textStart(bounds.size() + 2, 0);
     for (std::uint32_t i = 0; i < count; ++i) {
         const QCollatorSortKey key = keyOf(i);
         const auto b = std::uint32_t(std::upper_bound(bounds.begin(), bounds.end(), key) - bounds.begin());
         bucketOf[i] = b;
         ++start[b + 1];
+        textStart[b + 1] += lines[i].length;
     }
     std::partial_sum(start.begin(), start.end(), start.begin());
+    std::partial_sum(textStart.begin(), textStart.end(), textStart.begin());
+    // The lines of each bucket are copied together, folded and as they are, so that sorting a bucket
+    // and taking its names read them one after another.
+    std::vector<std::uint32_t> members(count);
+    std::vector<qsizetype> at(std::size_t(count) + 1);  // where the copy of each member starts
+    QString foldedCopy(textStart.back(), Qt::Uninitialized);
+    QByteArray bytesCopy(textStart.back(), Qt::Uninitialized);
     {
         std::vector<std::uint32_t> next(start.begin(), start.end() - 1);
-        for (std::uint32_t i = 0; i < count; ++i) all[next[bucketOf[i]]++] = i;
+        std::vector<qsizetype> nextText(textStart.begin(), textStart.end() - 1);
+        for (std::uint32_t i = 0; i < count; ++i) {
+            const std::uint32_t b = bucketOf[i];
+            const linefile::Line& line = lines[i];
+            std::copy_n(folded.constData() + line.start, line.length, foldedCopy.data() + nextText[b]);
+            std::copy_n(file.data() + line.start, line.length, bytesCopy.data() + nextText[b]);
+            at[next[b]] = nextText[b];
+            nextText[b] += line.length;
+            members[next[b]++] = i;
+        }
+        at[count] = textStart.back();
     }
     std::vector<std::uint32_t>().swap(bucketOf);
     std::vector<QCollatorSortKey> keys;
     for (std::size_t b = 0; b + 1 < start.size(); ++b) {
         keys.clear();
-        for (std::uint32_t k = start[b]; k < start[b + 1]; ++k) keys.push_back(keyOf(all[k]));
-        sortAndKeep(all.data() + start[b], keys);
+        for (std::uint32_t k = start[b]; k < start[b + 1]; ++k)
+            keys.push_back(keyOfText(QStringView(foldedCopy).sliced(at[k], at[k + 1] - at[k])));
+        sortAndKeep(keys, [&](std::uint32_t k) {
+            const std::uint32_t m = start[b] + k;
+            keep(members[m], QByteArrayView(bytesCopy).sliced(at[m], at[m + 1] - at[m]));
+        });
     }
 }
 
@@ -138,15 +170,10 @@ void CrewList::load(const QByteArray& file) {
     const QString folded = cp1252::decodeFolded(file);
     // Keys of the folded text, as not every collation backend lets its keys ignore case; and names
     // that fold alike are equal names, so equal names have equal keys.
-    auto keyOf = [&](std::uint32_t i) {
-        const linefile::Line& line = lines[i];
-        return m_collator.sortKey(QString::fromRawData(folded.constData() + line.start, line.length));
-    };
     std::vector<bool> kept(lines.size());
     m_names.reserve(qsizetype(lines.size()));
-    forEachFirstOfEqualKeys(std::uint32_t(lines.size()), keyOf, [&](std::uint32_t i) {
-        const linefile::Line& line = lines[i];
-        m_names.append(cp1252::decode(QByteArrayView(file).sliced(line.start, line.length)));
+    forEachFirstOfEqualKeys(file, lines, folded, m_collator, [&](std::uint32_t i, QByteArrayView bytes) {
+        m_names.append(cp1252::decode(bytes));
         kept[i] = true;
     });
     // The folded file is the buffer of the quick test, filled in file order as it lies in memory.
