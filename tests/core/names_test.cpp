@@ -1,9 +1,11 @@
 #include "storage/crewlist.h"
 #include "storage/nametable.h"
 #include "text/cp1252.h"
+#include "text/textset.h"
 
 #include <gtest/gtest.h>
 
+#include <QLocale>
 #include <random>
 
 namespace velmarsk {
@@ -40,6 +42,35 @@ TEST(NameTable, FileKeepsLinesAndFirstOccurrenceWins) {
     EXPECT_EQ(t.all(), (QStringList{QStringLiteral("A"), QStringLiteral("B")}));
 }
 
+TEST(TextSet, HoldsEachTextOnceAcrossGrowthAndTakesTextsFromItsBuffer) {
+    TextSet set;
+    int added = 0;
+    for (int round = 0; round < 2; ++round)
+        for (int i = 0; i < 1000; ++i) added += set.insert(QString::number(i)) ? 1 : 0;
+    EXPECT_EQ(added, 1000);
+    EXPECT_EQ(set.size(), 1000);
+    int found = 0;
+    for (int i = 0; i < 1000; ++i) found += set.contains(QString::number(i)) ? 1 : 0;
+    EXPECT_EQ(found, 1000);
+    EXPECT_FALSE(set.contains(QStringLiteral("1000")));
+    EXPECT_FALSE(set.contains(QString()));
+    EXPECT_TRUE(set.insert(QString()));
+    EXPECT_TRUE(set.contains(QString()));
+
+    const QString file = QStringLiteral("abc\nab\nabc\n");
+    set.setBuffer(file);
+    EXPECT_EQ(set.size(), 0);
+    EXPECT_TRUE(set.insertAt(0, 3));
+    EXPECT_TRUE(set.insertAt(4, 2));
+    EXPECT_FALSE(set.insertAt(7, 3));  // "abc" again
+    EXPECT_TRUE(set.contains(QStringLiteral("ab")));
+    EXPECT_FALSE(set.contains(QStringLiteral("a")));
+    EXPECT_TRUE(set.insert(QStringLiteral("abcd")));
+    EXPECT_TRUE(set.contains(QStringLiteral("abcd")));
+    EXPECT_TRUE(set.contains(QStringLiteral("abc")));
+    EXPECT_EQ(file, QStringLiteral("abc\nab\nabc\n"));  // the buffer was shared, never written through
+}
+
 TEST(CrewList, SortedByCollationAndIgnoresCase) {
     CrewList c;
     EXPECT_TRUE(c.add(QStringLiteral("Schulz")));
@@ -53,12 +84,16 @@ TEST(CrewList, SortedByCollationAndIgnoresCase) {
     loaded.load(QByteArray("Zander\r\nabel\r\nZANDER\r\n"));
     EXPECT_EQ(loaded.names(), (QStringList{QStringLiteral("abel"), QStringLiteral("Zander")}));
     EXPECT_FALSE(loaded.CrewChanged());
+    loaded.load(QByteArray("abel\r\nABEL\r\nZander\r\n"));  // in order, with a name twice
+    EXPECT_EQ(loaded.names(), (QStringList{QStringLiteral("abel"), QStringLiteral("Zander")}));
 }
 
 TEST(CrewList, LoadingAFileGivesTheSetThatAddingItsLinesGives) {
-    // A hand-edited file in no order, with names repeated in other letter case and umlauts.
+    // A hand-edited file in no order, with names repeated in other letter case and umlauts, and
+    // letters with case forms of their own: µ folds to a Greek letter, not to itself, and ß has no capital in
+    // the code page.
     std::mt19937 rng(7);
-    const QString letters = QStringLiteral("aAbBeEmMuUüÜsSzZ");
+    const QString letters = QStringLiteral("aAbBeEmMuUüÜsSzZµßÿŸ");
     QStringList lines;
     for (int i = 0; i < 3000; ++i) {
         QString name;
@@ -66,12 +101,24 @@ TEST(CrewList, LoadingAFileGivesTheSetThatAddingItsLinesGives) {
         for (int k = 0; k < length; ++k) name += letters.at(qsizetype(rng() % std::uint32_t(letters.size())));
         lines << name;
     }
-    CrewList added;
-    for (const QString& line : lines) added.add(line);
-    CrewList loaded;
-    loaded.load(cp1252::encode(lines.join(QStringLiteral("\r\n"))).value());
-    EXPECT_EQ(loaded.names(), added.names());
-    EXPECT_LT(loaded.size(), 3000);
+    const QByteArray file = cp1252::encode(lines.join(QStringLiteral("\r\n"))).value();
+    const QLocale before;
+    // The plain byte order of the C locale and the collation of a language.
+    for (const QLocale& locale : {QLocale::c(), QLocale(QLocale::German, QLocale::Germany),
+                                  QLocale(QLocale::Swedish, QLocale::Sweden)}) {
+        SCOPED_TRACE(locale.name().toStdString());
+        QLocale::setDefault(locale);
+        CrewList added;
+        for (const QString& line : lines) added.add(line);
+        CrewList loaded;
+        loaded.load(file);
+        EXPECT_EQ(loaded.names(), added.names());
+        EXPECT_LT(loaded.size(), 3000);
+        CrewList reloaded;  // the file this program writes, in order already
+        reloaded.load(loaded.serialize());
+        EXPECT_EQ(reloaded.names(), loaded.names());
+    }
+    QLocale::setDefault(before);
 }
 
 }  // namespace

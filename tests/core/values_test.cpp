@@ -21,6 +21,8 @@ TEST(Cp1252, EveryByteRoundTripsAndForeignCharactersAreRefused) {
     EXPECT_EQ(text.at(0xE4), QChar(0xE4));    // ä
     EXPECT_EQ(text.at(0x80), QChar(0x20AC));  // €
     EXPECT_EQ(cp1252::encode(text), all);
+    EXPECT_EQ(cp1252::decodeFolded(all), text.toCaseFolded());
+    EXPECT_EQ(cp1252::decodeFolded(all).size(), 256);
     EXPECT_FALSE(cp1252::encode(QString::fromUtf8("Flug \xF0\x9F\x9A\x81")).has_value());
     EXPECT_FALSE(cp1252::canEncode(QString::fromUtf8("\xC5\x81")));  // Ł
 }

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "text/textset.h"
+
 #include <QByteArray>
 #include <QCollator>
-#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -32,7 +33,7 @@ private:
 
     QCollator m_collator;
     QStringList m_names;
-    QSet<QString> m_folded;  // quick test for names already present
+    TextSet m_folded;  // the names case-folded: a quick test for names already present
     bool m_changed = false;
 };
 

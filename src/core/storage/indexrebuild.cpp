@@ -121,6 +121,7 @@ bool Logbook::RebuildIndex(Progress& progress, const FlightIndex* onDisk, bool a
     // drop it only on a logbook that is otherwise in order.
     const qint64 tail = partialSlotBytes();
     if (!atOpening && tail != 0) {
+        forgetFileSizes();
         if (!m_data.resize(m_data.size() - tail)) {
             reportWriteError(kDataFile, fileErrorText(m_data));
             return false;

@@ -21,6 +21,7 @@
 #include <QSet>
 #include <QThread>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <limits>
 #include <vector>
@@ -186,6 +187,7 @@ bool Logbook::ReplaceFiles(const std::function<bool()>& replace) {
 }
 
 void Logbook::closeFiles() {
+    forgetFileSizes();
     if (m_data.isOpen()) m_data.close();
     if (m_strings.isOpen()) m_strings.close();
 }
@@ -267,6 +269,7 @@ bool Logbook::loadNames() {
 }
 
 Logbook::Version Logbook::openDataFile() {
+    forgetFileSizes();
     m_data.setFileName(filePath(kDataFile));
     if (!m_data.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) {
         m_ui.tell(
@@ -321,6 +324,7 @@ Logbook::Version Logbook::openDataFile() {
 }
 
 bool Logbook::openStringFile() {
+    forgetFileSizes();
     m_strings.setFileName(filePath(kStringFile));
     if (!m_strings.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) {
         m_ui.tell(msg::fileError(),
@@ -421,6 +425,7 @@ void Logbook::mendInterruptedChange() {
     // index never took it in.
     const qint64 tail = partialSlotBytes();
     if (tail != 0) dropStamp();
+    forgetFileSizes();
     if (tail != 0 && !m_data.resize(m_data.size() - tail)) return;
 
     // Texts written for a change or an addition that did not finish belong to no flight; left
@@ -637,18 +642,31 @@ bool Logbook::readSlot(std::uint16_t recNo, FlightRecord& out, QString* error) {
 
 bool Logbook::writeAt(QFile& file, qint64 offset, const QByteArray& data, const char* name) {
     dropStamp();
-    if (!file.seek(offset)) {
-        reportWriteError(name, fileErrorText(file));
-        return false;
-    }
-    const qint64 written = file.write(data);
-    if (written != data.size()) {
-        reportWriteError(name, file.error() != QFileDevice::NoError ? fileErrorText(file)
-                                                                    : shortWriteText(written, data.size()));
-        return false;
+    // One positioned write per piece instead of a seek and a write: the file's own position is
+    // neither needed nor moved.
+    qint64 written = 0;
+    while (written < data.size()) {
+        const ssize_t n = ::pwrite(file.handle(), data.constData() + written,
+                                   std::size_t(data.size() - written), off_t(offset + written));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            forgetFileSizes();  // a part may have been written
+            reportWriteError(name, n < 0 ? systemErrorText(errno) : shortWriteText(written, data.size()));
+            return false;
+        }
+        written += n;
     }
     m_written = true;
+    qint64* size = &file == &m_data ? &m_dataSize : &file == &m_strings ? &m_stringsSize : nullptr;
+    if (size && *size >= 0) *size = std::max(*size, offset + written);
     return true;
+}
+
+qint64 Logbook::fileSize(QFile& file) {
+    if (m_batchDepth == 0) return file.size();
+    qint64& size = &file == &m_data ? m_dataSize : m_stringsSize;
+    if (size < 0) size = file.size();
+    return size;
 }
 
 bool Logbook::writeSlot(std::uint16_t recNo, const FlightRecord& r) {
@@ -713,7 +731,7 @@ bool Logbook::appendString(StringRecord& record, qint64* offset) {
     record.Tag = QString::fromLatin1(StringRecord::kTag);
     const auto data = record.toBytes();
     if (!data) return false;
-    const qint64 end = m_strings.size();
+    const qint64 end = fileSize(m_strings);
     if (end + data->size() > std::numeric_limits<std::int32_t>::max()) {
         m_ui.tell(msg::fileError(), fileMessage(QStringLiteral("Die Stringdatei ist zu groß."), kStringFile),
                   Icon::Error);
@@ -730,6 +748,7 @@ bool Logbook::appendString(StringRecord& record, qint64* offset) {
 
 void Logbook::truncateStrings(qint64 size) {
     dropStamp();
+    forgetFileSizes();
     if (m_strings.size() > size) m_strings.resize(size);
 }
 
@@ -759,11 +778,10 @@ bool Logbook::storeFlight(std::uint16_t recNo, const FlightRecord& record, const
     StringRecord s = texts;
     s.Date = record.Date;
     s.Atd = record.Atd;
-    const qint64 oldSize = m_strings.size();
     if (!appendString(s, strPos)) return false;
     syncToDisk(m_strings);  // the texts are on disk before the flight that points to them
     if ((beforeSlot && !beforeSlot(*strPos)) || !writeSlot(recNo, record)) {
-        truncateStrings(oldSize);
+        truncateStrings(*strPos);  // where the file ended before the texts
         return false;
     }
     return true;
@@ -790,7 +808,7 @@ int Logbook::AddFlight(const FlightRecord& record, const StringRecord& texts) {
     const auto recNo = std::uint16_t(FlightCount());
     // An index that lost flights must not lead to a write over one of them.
     FlightRecord existing;
-    const bool slotInFile = slotOffset(recNo) + kFlightRecordSize <= m_data.size();
+    const bool slotInFile = slotOffset(recNo) + kFlightRecordSize <= fileSize(m_data);
     // A slot in the file that cannot be read may hold a flight: it is not taken for free.
     if (slotInFile && !readSlotOrTell(recNo, existing)) return kFailed;
     if (slotInFile && existing.Date != 0) {
@@ -919,8 +937,13 @@ bool Logbook::afterChange() {
     return SaveCrewList() && indexOk;
 }
 
+void Logbook::beginBatch() {
+    if (m_batchDepth++ == 0) forgetFileSizes();
+}
+
 bool Logbook::endBatch() {
     if (m_batchDepth > 0) --m_batchDepth;
+    if (m_batchDepth == 0) forgetFileSizes();
     return afterChange();
 }
 

@@ -113,8 +113,9 @@ public:
     int ChangeFlight(int position, const FlightRecord& record, const StringRecord& texts);
     bool DeleteFlight(int position);
 
-    // Many changes in a row write the index once, at the end.
-    void beginBatch() { ++m_batchDepth; }
+    // Many changes in a row write the index once, at the end, and ask for the sizes of Flug.dat and
+    // Flug.str once.
+    void beginBatch();
     bool endBatch();
 
     bool SaveIndex();
@@ -235,6 +236,11 @@ private:
     bool readSlotOrTell(std::uint16_t recNo, FlightRecord& out);
     bool writeSlot(std::uint16_t recNo, const FlightRecord& r);
     bool writeAt(QFile& file, qint64 offset, const QByteArray& data, const char* name);
+    // The size of Flug.dat or Flug.str. While a batch runs only this program's own writes change
+    // them, so each size is asked of the system once and then followed through writeAt.
+    qint64 fileSize(QFile& file);
+    // Whatever changed a file's size other than writeAt: its size is asked of the system again.
+    void forgetFileSizes() { m_dataSize = m_stringsSize = -1; }
     bool appendString(StringRecord& record, qint64* offset);
     // Appends the texts, then writes the flight into slot recNo; on failure nothing is left behind.
     // beforeSlot runs between the two with the texts' place; false from it stops the store.
@@ -286,6 +292,8 @@ private:
     bool m_showProtected = false;
     bool m_changeProtected = false;
     int m_batchDepth = 0;
+    qint64 m_dataSize = -1;  // within a batch, as followed by fileSize; -1 when not known
+    qint64 m_stringsSize = -1;
     bool m_indexSaved = false;     // Flug.idx holds the index in memory
     bool m_holdIndexFile = false;  // Flug.idx describes a damaged slot and is not replaced
     bool m_rebuildIndexOnOpen = false;

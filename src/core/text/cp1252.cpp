@@ -9,6 +9,7 @@ namespace {
 
 struct Tables {
     std::array<char16_t, 256> toUnicode{};
+    std::array<char16_t, 256> toFolded{};
     QHash<char16_t, uchar> fromUnicode;
 
     Tables() {
@@ -21,6 +22,11 @@ struct Tables {
             char16_t c =
                 (s.size() == 1 && s.at(0) != QChar::ReplacementCharacter) ? s.at(0).unicode() : char16_t(b);
             toUnicode[size_t(b)] = c;
+            // Simple case folding maps a character to one character, and none of these lies
+            // beyond the 16-bit range.
+            const QString folded = QString(QChar(c)).toCaseFolded();
+            Q_ASSERT(folded.size() == 1);
+            toFolded[size_t(b)] = folded.at(0).unicode();
             fromUnicode.insert(c, uchar(b));
         }
     }
@@ -38,6 +44,14 @@ QString decode(QByteArrayView bytes) {
     QString out(bytes.size(), Qt::Uninitialized);
     QChar* dst = out.data();
     for (qsizetype i = 0; i < bytes.size(); ++i) dst[i] = QChar(t.toUnicode[uchar(bytes[i])]);
+    return out;
+}
+
+QString decodeFolded(QByteArrayView bytes) {
+    const auto& t = tables();
+    QString out(bytes.size(), Qt::Uninitialized);
+    QChar* dst = out.data();
+    for (qsizetype i = 0; i < bytes.size(); ++i) dst[i] = QChar(t.toFolded[uchar(bytes[i])]);
     return out;
 }
 

@@ -12,6 +12,9 @@ namespace velmarsk::cp1252 {
 // changes a byte.
 QString decode(QByteArrayView bytes);
 
+// decode(bytes).toCaseFolded() in one pass, still one character for each byte.
+QString decodeFolded(QByteArrayView bytes);
+
 // nullopt when the text holds a character the code page cannot store; never a silent replacement.
 std::optional<QByteArray> encode(const QString& text);
 
