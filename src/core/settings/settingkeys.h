@@ -54,6 +54,11 @@ struct SettingKey {
     X(CREWINFO, FONTNAME, Text, 0, "Arial")            \
     X(CREWINFO, ITALIC, Truth, 0, "")                  \
     X(CREWINFO, BOLD, Truth, 0, "")                    \
+    X(GRUPPENSUMME, LEFT, Integer, 0, "")              \
+    X(GRUPPENSUMME, TOP, Integer, 0, "")               \
+    X(GRUPPENSUMME, WIDTH, Integer, 900, "")           \
+    X(GRUPPENSUMME, HEIGHT, Integer, 360, "")          \
+    X(GRUPPENSUMME, GRUPPE, Text, 0, "aircraft")       \
     X(PATH, Export, Text, 0, "")                       \
     X(PATH, SEITEN, Text, 0, "")                       \
     X(MISC, ORDNEN, Truth, 0, "")                      \

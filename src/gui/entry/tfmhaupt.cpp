@@ -6,6 +6,7 @@
 #include "dialogs/guiinteraction.h"
 #include "dialogs/messagebox.h"
 #include "evaluation/tfmsumme.h"
+#include "evaluation/tfmsummegruppe.h"
 #include "extras/tfmdrucken.h"
 #include "extras/tfmflugbuchseiten.h"
 #include "extras/tfmgetgrafdata.h"
@@ -40,9 +41,9 @@ namespace velmarsk {
 namespace {
 
 // Items that exist only in Browse.
-const char* const kBrowseOnlyItems[] = {
-    "FlugAendern",  "NeuerFlug", "Suchen",   "Weitersuchen", "Summe",       "Grafik",     "Flugdrucken",
-    "Flugloeschen", "Gehezu",    "Indexneu", "Dateiordnen",  "Exportieren", "Importieren"};
+const char* const kBrowseOnlyItems[] = {"FlugAendern", "NeuerFlug",   "Suchen",      "Weitersuchen", "Summe",
+                                        "SummeGruppe", "Grafik",      "Flugdrucken", "Flugloeschen", "Gehezu",
+                                        "Indexneu",    "Dateiordnen", "Exportieren", "Importieren"};
 
 struct MenuItem {
     const char* menu;  // nullptr: separator in the current menu
@@ -53,7 +54,8 @@ struct MenuItem {
 
 // Keys that open the evaluations work from every window of the program, as from the main window:
 // the totals, search or crew info window in front must not swallow them.
-const char* const kApplicationKeys[] = {"Optionen", "Summe", "Suchen", "Weitersuchen", "Grafik"};
+const char* const kApplicationKeys[] = {"Optionen", "Summe",        "SummeGruppe",
+                                        "Suchen",   "Weitersuchen", "Grafik"};
 
 const MenuItem kMenuItems[] = {
     {"&Datei", "Indexneu", "&Index neu", ""},
@@ -74,6 +76,7 @@ const MenuItem kMenuItems[] = {
     {"&Eingabe", "NeuerFlug", "&Neuer Flug", "F10"},
     {"&Eingabe", "Optionen", "&Optionen", "F11"},
     {"&Auswerten", "Summe", "&Summe", "Ctrl+J"},
+    {"&Auswerten", "SummeGruppe", "Summen &je Gruppe", "Ctrl+Shift+J"},
     {"&Auswerten", "Suchen", "Suchen", "Ctrl+F"},
     {"&Auswerten", "Weitersuchen", "Weitersuchen", "F3"},
     {"&Auswerten", "Grafik", "Grafik", "F6"},
@@ -149,6 +152,7 @@ void TFMHaupt::connectCommands() {
         {"Druckerwaehlen", &TFMHaupt::DruckerwaehlenClick},
         {"Optionen", &TFMHaupt::OpenOptionsDialog},
         {"Summe", &TFMHaupt::SummeClick},
+        {"SummeGruppe", &TFMHaupt::SummeGruppeClick},
         {"Suchen", &TFMHaupt::OpenSearchDialog},
         {"Weitersuchen", &TFMHaupt::ContinueSearch},
         {"Exportieren", &TFMHaupt::ExportierenClick},
@@ -249,13 +253,15 @@ void TFMHaupt::ShowFlight(int n) {
         m.ShowEmpty();
         m.BtnDown->setEnabled(false);
         m.BtnUp->setEnabled(false);
-        for (const char* name : {"Flugloeschen", "FlugAendern", "Gehezu", "Summe"}) setEnabled(name, false);
+        for (const char* name : {"Flugloeschen", "FlugAendern", "Gehezu", "Summe", "SummeGruppe"})
+            setEnabled(name, false);
     } else {
         n = std::min(std::max(n, 1), count);
         m.BtnDown->setEnabled(n > 1);
         m.BtnUp->setEnabled(n < count);
         const bool browse = EntryState() == Browse;
-        for (const char* name : {"Flugloeschen", "FlugAendern", "Gehezu", "Summe"}) setEnabled(name, browse);
+        for (const char* name : {"Flugloeschen", "FlugAendern", "Gehezu", "Summe", "SummeGruppe"})
+            setEnabled(name, browse);
         FlightRecord record;
         StringRecord texts;
         m_logbook.ReadFlight(n, record);
@@ -418,6 +424,20 @@ void TFMHaupt::SummeClick() {
         return;
     }
     m_totals = TFMSumme::OpenTotalsWindow(m_book, this);
+}
+
+TFMSummeGruppe* TFMHaupt::groupTotalsWindow() const {
+    return m_groupTotals;
+}
+
+void TFMHaupt::SummeGruppeClick() {
+    if (m_groupTotals) {
+        m_groupTotals->show();
+        m_groupTotals->raise();
+        m_groupTotals->activateWindow();
+        return;
+    }
+    m_groupTotals = TFMSummeGruppe::OpenGroupTotals(m_book, this);
 }
 
 TFMGetGrafData* TFMHaupt::chartSelection() const {

@@ -24,6 +24,7 @@ class TFMExportFlug;
 class TFMFlugbuchseiten;
 class TFMGetGrafData;
 class TFMSumme;
+class TFMSummeGruppe;
 class TFMSuchen;
 
 // The main window: one flight at a time in the entry mask, the walk through the logbook in date
@@ -84,6 +85,8 @@ public:
     // Opens the totals window, or brings the open one to the front.
     void SummeClick();
     TFMSumme* totalsWindow() const;
+    void SummeGruppeClick();
+    TFMSummeGruppe* groupTotalsWindow() const;
     // Opens the chart selection, or brings the open one to the front.
     void GrafikClick();
     TFMGetGrafData* chartSelection() const;
@@ -170,6 +173,7 @@ private:
     QList<std::uint32_t> m_protectedFlights;
     QPointer<TFMDrucken> m_printerHolder;
     QPointer<TFMSumme> m_totals;
+    QPointer<TFMSummeGruppe> m_groupTotals;
     QPointer<TFMSuchen> m_searchDialog;
     QPointer<TFMExportFlug> m_exportWindow;
     QPointer<TFMCrewInfo> m_crewInfo;
