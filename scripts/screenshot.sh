@@ -4,7 +4,8 @@
 # the program took from launch to its window. Then docs/totals-window.png: the program started
 # again on the same logbook as if on a day late in its last year, the totals opened with Ctrl+J.
 # Then docs/chart-window.png: the chart opened with F6 in that run, quarterly, with night and IFR
-# time beside the total.
+# time beside the total. Then docs/group-totals-window.png: the sums per aircraft type, opened with
+# Ctrl+Shift+J in that run.
 # Needs a build in ./build (scripts/build.sh build). Installs what only the pictures need and the
 # build does not (x11-utils, imagemagick, xdotool, libfaketime) through scripts/install-deps.sh.
 # Every wait is bounded: a screen or window that does not come ends the script with a message.
@@ -106,5 +107,12 @@ xdotool key Tab Tab Down Tab Tab space Tab space Return
 wait_for_window "Grafische Auswertung"
 sleep 1
 bounded import -window "$(window_id "Grafische Auswertung")" "$root/docs/chart-window.png"
+
+# The sums per aircraft type over the whole logbook: Ctrl+Shift+J from the main window.
+bounded xdotool windowfocus --sync "$(window_id Velmarskverwaltung)"
+xdotool key ctrl+shift+j
+wait_for_window "Summen je Gruppe"
+sleep 1
+bounded import -window "$(window_id "Summen je Gruppe")" "$root/docs/group-totals-window.png"
 kill "$app"
 wait "$app" 2>/dev/null || true

@@ -41,7 +41,9 @@ QStringList column(const TFMSummeGruppe* w, int c) {
 
 int columnOf(const TFMSummeGruppe* w, const QString& header) {
     for (int c = 0; c < w->TBSummen->columnCount(); ++c)
-        if (w->TBSummen->horizontalHeaderItem(c)->text() == header) return c;
+        if (w->TBSummen->horizontalHeaderItem(c)->text().replace(QLatin1Char('\n'), QLatin1Char(' ')) ==
+            header)
+            return c;
     return -1;
 }
 
@@ -146,6 +148,7 @@ void TestGroupTotalsWindow::copiesTheTableForASpreadsheet() {
     const QStringList lines = QApplication::clipboard()->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 5);
     QVERIFY(lines[0].startsWith(QStringLiteral("Aircraft\tFlüge\tATE\t1.LF\t")));
+    QVERIFY(lines[0].endsWith(QStringLiteral("\tLand. Day\tLand. Nite")));
     QCOMPARE(lines[1].split(QLatin1Char('\t')).mid(0, 3), (texts({"CH-53", "2", "2:15"})));
     QCOMPARE(lines[4].split(QLatin1Char('\t')).mid(0, 3), (texts({"Summe", "4", "4:25"})));
     for (const QString& line : lines) QCOMPARE(line.count(QLatin1Char('\t')), w->TBSummen->columnCount() - 1);

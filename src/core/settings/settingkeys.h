@@ -56,8 +56,8 @@ struct SettingKey {
     X(CREWINFO, BOLD, Truth, 0, "")                    \
     X(GRUPPENSUMME, LEFT, Integer, 0, "")              \
     X(GRUPPENSUMME, TOP, Integer, 0, "")               \
-    X(GRUPPENSUMME, WIDTH, Integer, 900, "")           \
-    X(GRUPPENSUMME, HEIGHT, Integer, 360, "")          \
+    X(GRUPPENSUMME, WIDTH, Integer, 0, "")             \
+    X(GRUPPENSUMME, HEIGHT, Integer, 0, "")            \
     X(GRUPPENSUMME, GRUPPE, Text, 0, "aircraft")       \
     X(PATH, Export, Text, 0, "")                       \
     X(PATH, SEITEN, Text, 0, "")                       \

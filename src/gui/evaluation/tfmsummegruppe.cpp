@@ -24,6 +24,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -32,16 +33,26 @@
 namespace velmarsk {
 namespace {
 
-// The summed fields as the entry mask captions them, in the order of kGroupFields; a time shows as
-// hours and minutes, a count as a number.
+// The summed fields as the entry mask captions them, in the order of kGroupFields, day and night
+// below the caption to keep the columns narrow; a time shows as hours and minutes, a count as a
+// number.
 struct SumColumn {
     const char* caption;
     bool isTime;
 };
 constexpr SumColumn kSumColumns[] = {
-    {"ATE", true},           {"1.LF", true},           {"2.LF", true},         {"IP", true},
-    {"VFR Day", true},       {"VFR Nite", true},       {"IFR-ges. Day", true}, {"IFR-ges. Nite", true},
-    {"Simulator Day", true}, {"Simulator Nite", true}, {"Land. Day", false},   {"Land. Nite", false},
+    {"ATE", true},
+    {"1.LF", true},
+    {"2.LF", true},
+    {"IP", true},
+    {"VFR\nDay", true},
+    {"VFR\nNite", true},
+    {"IFR-ges.\nDay", true},
+    {"IFR-ges.\nNite", true},
+    {"Simulator\nDay", true},
+    {"Simulator\nNite", true},
+    {"Land.\nDay", false},
+    {"Land.\nNite", false},
 };
 static_assert(std::size(kSumColumns) == kGroupFields.size());
 
@@ -137,12 +148,13 @@ TFMSummeGruppe* TFMSummeGruppe::OpenGroupTotals(FlightBook& book, TFMHaupt* main
     }
     const int width = int(s.integer(setting::GRUPPENSUMME::WIDTH));
     const int height = int(s.integer(setting::GRUPPENSUMME::HEIGHT));
-    w->resize(std::max(width, w->minimumSizeHint().width()), std::max(height, w->minimumSizeHint().height()));
-    // Where it was last; the first time over the main window.
-    if (s.integer(setting::GRUPPENSUMME::LEFT) || s.integer(setting::GRUPPENSUMME::TOP))
+    if (width > 0 && height > 0)
+        w->resize(std::max(width, w->minimumSizeHint().width()),
+                  std::max(height, w->minimumSizeHint().height()));
+    // Where it was last; the first time over the main window, once its size is known.
+    const bool placed = s.integer(setting::GRUPPENSUMME::LEFT) || s.integer(setting::GRUPPENSUMME::TOP);
+    if (placed)
         w->move(int(s.integer(setting::GRUPPENSUMME::LEFT)), int(s.integer(setting::GRUPPENSUMME::TOP)));
-    else
-        CenterOverMainForm(w);
 
     // The whole career: from the first flight to the last.
     const auto pass = book.pass();
@@ -156,6 +168,9 @@ TFMSummeGruppe* TFMSummeGruppe::OpenGroupTotals(FlightBook& book, TFMHaupt* main
     } catch (...) {
         if (!showCurrentError(w)) throw;
     }
+    // The first time as wide as every column needs, as far as the screen allows.
+    if (width <= 0 || height <= 0) w->fitToTable();
+    if (!placed) CenterOverMainForm(w);
     return w;
 }
 
@@ -189,6 +204,7 @@ void TFMSummeGruppe::buildLayout() {
     TBSummen->setEditTriggers(QAbstractItemView::NoEditTriggers);
     TBSummen->setSelectionBehavior(QAbstractItemView::SelectRows);
     TBSummen->verticalHeader()->hide();
+    TBSummen->verticalHeader()->setDefaultSectionSize(TBSummen->fontMetrics().height() + 6);
     TBSummen->horizontalHeader()->setSortIndicatorShown(true);
     TBSummen->horizontalHeader()->setSectionsClickable(true);
     TBSummen->setWordWrap(false);
@@ -299,10 +315,21 @@ void TFMSummeGruppe::fillTable() {
     TBSummen->resizeColumnsToContents();
 }
 
+void TFMSummeGruppe::fitToTable() {
+    const QHeaderView* header = TBSummen->horizontalHeader();
+    const int tableWidth = header->length() + 2 * TBSummen->frameWidth() + 2;
+    const int extra = width() - TBSummen->viewport()->width() - 2 * TBSummen->frameWidth();
+    int wanted = tableWidth + std::max(0, extra);
+    if (const QScreen* screen = this->screen())
+        wanted = std::min(wanted, screen->availableGeometry().width());
+    resize(std::max(wanted, minimumSizeHint().width()), std::max(height(), 360));
+}
+
 QString TFMSummeGruppe::tableText() const {
     QStringList lines;
     QStringList header;
-    for (int c = 0; c < TBSummen->columnCount(); ++c) header << TBSummen->horizontalHeaderItem(c)->text();
+    for (int c = 0; c < TBSummen->columnCount(); ++c)
+        header << TBSummen->horizontalHeaderItem(c)->text().replace(QLatin1Char('\n'), QLatin1Char(' '));
     lines << header.join(QLatin1Char('\t'));
     for (int r = 0; r < TBSummen->rowCount(); ++r) {
         QStringList cells;

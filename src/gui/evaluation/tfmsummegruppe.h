@@ -58,6 +58,7 @@ private:
     void calculate(const QDate& von, const QDate& bis);
     void recalculateQuietly();
     void fillTable();
+    void fitToTable();
     void copyTable();
     void writeSettings();
 
