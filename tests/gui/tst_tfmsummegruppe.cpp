@@ -100,11 +100,18 @@ void TestGroupTotalsWindow::opensWithTheWholeCareerPerAircraftType() {
     // The menu opens the same window again instead of a second one.
     QCOMPARE(openGroupTotals(main), w);
 
+    // Flights without a callsign are a group of their own.
+    FlightRecord r = env.flight(QDate(2024, 5, 1), 900, 10);
+    r.Callsign = env.ref(QString());
+    QVERIFY(env.flightBook().AddFlight(r, StringRecord{}) > 0);
+    w->CBGruppe->setCurrentIndex(w->CBGruppe->findText(QStringLiteral("Callsign")));
+    QTRY_COMPARE(column(w, 0), (texts({"SAR41", "(leer)", "Summe"})));
+
     // A narrower range and another grouping.
     w->EDVon->setText(QStringLiteral("01.01.24"));
     w->CBGruppe->setCurrentIndex(w->CBGruppe->findText(QStringLiteral("Jahr")));
     QCOMPARE(column(w, 0), (texts({"2024", "Summe"})));
-    QCOMPARE(column(w, columnOf(w, QStringLiteral("ATE"))), (texts({"2:25", "2:25"})));
+    QCOMPARE(column(w, columnOf(w, QStringLiteral("ATE"))), (texts({"2:35", "2:35"})));
     w->close();
 }
 

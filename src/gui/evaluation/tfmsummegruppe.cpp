@@ -79,7 +79,8 @@ constexpr int kFirstSum = 2;  // group, flights, then the sums
 constexpr int kColumns = kFirstSum + int(kGroupFields.size());
 
 QString cellText(const GroupRow& row, int column) {
-    if (column == 0) return row.key;
+    // Flights without the field filled in are a group too, and should not look like a gap.
+    if (column == 0) return row.key.isEmpty() ? QStringLiteral("(leer)") : row.key;
     if (column == 1) return QString::number(row.flights);
     const auto i = std::size_t(column - kFirstSum);
     const qint64 v = row.sums[i];
