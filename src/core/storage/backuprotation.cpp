@@ -91,9 +91,7 @@ bool blankOlderTexts(const QByteArray& data, const QList<std::uint32_t>& flights
     }
     qsizetype pos = 0;
     while (pos < strings->size()) {
-        if (pos + StringRecord::kHeaderSize > strings->size() ||
-            std::memcmp(strings->constData() + pos, "TOlm\0", 5) != 0)
-            return false;
+        if (!StringRecord::hasHeaderAt(*strings, pos)) return false;
         const std::uint32_t key = std::uint32_t(bytes::u16(strings->constData() + pos + 5)) << 16 |
                                   bytes::u16(strings->constData() + pos + 7);
         const bool dead = key >> 16 == 0;

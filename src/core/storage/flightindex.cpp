@@ -208,11 +208,18 @@ FlightIndex::ParseResult FlightIndex::parse(const QByteArray& file) {
     if (count < 0 || count > kMaxFlights || file.size() < start + 4 + entrySize * qsizetype(count))
         return ParseResult::ReadError;
     const char* p = file.constData() + start + 4;
+    const std::size_t blockSize = kBlockSplit / 2;
     for (std::int32_t i = 0; i < count; ++i, p += entrySize) {
+        if (m_blocks.empty() || m_blocks.back().size() >= blockSize) {
+            m_blocks.emplace_back();
+            m_blocks.back().reserve(std::min(blockSize, std::size_t(count - i)));
+        }
         // The old layout has two unused bytes between RecNo and StrPos.
-        appendUnsorted(
+        m_blocks.back().push_back(
             IndexEntry{bytes::u16(p), bytes::u16(p + 2), bytes::u16(p + 4), bytes::i32(p + entrySize - 4)});
     }
+    m_count = count;
+    m_startsValid = false;
     return ParseResult::Ok;
 }
 

@@ -54,9 +54,10 @@ void FlightPass::noteView(const FileView& view, const char* file) const {
 void FlightPass::noteFailure(const QString& error, const char* file) const {
     if (m_failed) return;
     m_failed = true;
-    m_logbook.m_ui.tell(msg::fileError(),
-                        m_logbook.fileMessage(QStringLiteral("Die Datei kann nicht gelesen werden: ") + error, file),
-                        Interaction::Icon::Error);
+    m_logbook.m_ui.tell(
+        msg::fileError(),
+        m_logbook.fileMessage(QStringLiteral("Die Datei kann nicht gelesen werden: ") + error, file),
+        Interaction::Icon::Error);
 }
 
 const char* const FlightPass::kDataFileName = Logbook::kDataFile;
@@ -111,9 +112,7 @@ const char* FlightPass::TextsBegin(int position) const {
     const qsizetype start = EntryAt(position).StrPos;
     const FileView& strings = stringView();
     const char* data = strings.data();
-    if (start < 0 || start + StringRecord::kHeaderSize > strings.size() ||
-        std::memcmp(data + start, "TOlm\0", 5) != 0)
-        return nullptr;
+    if (!StringRecord::hasHeaderAt(strings.bytes(), start)) return nullptr;
     return data + start + StringRecord::kHeaderSize;
 }
 

@@ -183,7 +183,8 @@ bool Logbook::RebuildIndex(Progress& progress, const FlightIndex* onDisk, bool a
         QByteArray content;
         hinted = readWholeFile(filePath(kIndexFile), &content) &&
                  hint.parse(content) == FlightIndex::ParseResult::Ok;
-        if (hinted && restoreDamagedKeys(hint, slotKeys, [&] { return stringFile->bytes(); }, &notes)) {
+        if (hinted && restoreDamagedKeys(
+                          hint, slotKeys, [&] { return stringFile->bytes(); }, &notes)) {
             if (!passed(readSlots())) return false;
             if (!mapFiles()) return unreadable();
         }
@@ -212,7 +213,8 @@ bool Logbook::RebuildIndex(Progress& progress, const FlightIndex* onDisk, bool a
                 r = StringRecord::frame(view);
             }
             if (r.Date != 0)
-                live.push_back((std::uint64_t((std::uint32_t(r.Date) << 16) | r.Atd) << 32) | std::uint64_t(pos));
+                live.push_back((std::uint64_t((std::uint32_t(r.Date) << 16) | r.Atd) << 32) |
+                               std::uint64_t(pos));
             pos += std::max<qsizetype>(r.size, 1);
             if (count % kPollEvery == 0) {
                 progress.setValue(slotCount + std::min<qint64>(slotCount, count));
@@ -454,8 +456,7 @@ bool Logbook::RebuildIndex(Progress& progress, const FlightIndex* onDisk, bool a
         auto orphan = std::find_if(orphans.begin(), orphans.end(),
                                    [&](const LiveText& t) { return x && t.offset == x->StrPos; });
         if (!atOpening && free && x->key() == e.key() && orphan != orphans.end() &&
-            x->StrPos + StringRecord::kHeaderSize <= size &&
-            std::memcmp(data + x->StrPos, "TOlm\0", 5) == 0) {
+            StringRecord::hasHeaderAt(strings.bytes(), x->StrPos)) {
             QByteArray key;
             bytes::append16(key, e.Date);
             bytes::append16(key, e.Atd);
@@ -496,7 +497,7 @@ bool Logbook::RebuildIndex(Progress& progress, const FlightIndex* onDisk, bool a
         if (std::binary_search(keepTexts.begin(), keepTexts.end(), t.offset)) continue;
         // Only where the record's header is intact, so the key bytes are where they are written.
         const char* head = data + t.offset;
-        if (t.offset + StringRecord::kHeaderSize > size || std::memcmp(head, "TOlm\0", 5) != 0 ||
+        if (!StringRecord::hasHeaderAt(strings.bytes(), t.offset) ||
             ((std::uint32_t(bytes::u16(head + 5)) << 16) | bytes::u16(head + 7)) != t.key)
             continue;
         if (!writeAt(m_strings, t.offset + StringRecord::kDateOffset, QByteArray(4, '\0'), kStringFile))

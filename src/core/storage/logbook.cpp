@@ -536,9 +536,8 @@ std::vector<std::size_t> Logbook::damagedSlots(const std::vector<IndexEntry>& en
             stringsRead = true;
         }
         const qsizetype sp = e.StrPos;
-        if (sp < 0 || sp + StringRecord::kHeaderSize > strings.size() ||
-            std::memcmp(strings.data() + sp, "TOlm\0", 5) != 0 ||
-            bytes::u16(strings.data() + sp + 5) != e.Date || bytes::u16(strings.data() + sp + 7) != e.Atd)
+        if (!StringRecord::hasHeaderAt(strings, sp) || bytes::u16(strings.data() + sp + 5) != e.Date ||
+            bytes::u16(strings.data() + sp + 7) != e.Atd)
             continue;
         // A delete cut short leaves the moved flight's key, which its own entry still names; a change
         // of date or start cut short has stored the new texts, with the slot's key, before the slot.

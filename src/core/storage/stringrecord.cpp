@@ -61,8 +61,14 @@ qsizetype StringRecord::parse(QByteArrayView data, StringRecord& out) {
 StringRecord::Frame StringRecord::frame(QByteArrayView data) {
     Frame f;
     qsizetype pos = 0;
-    const QByteArrayView tag = takeText(data, pos);
-    f.validTag = tag.first(std::min<qsizetype>(4, tag.size())) == QByteArrayView(kTag);
+    // Nearly every record starts with the tag and its 0 byte: no search for those.
+    if (hasHeaderAt(data, 0)) {
+        f.validTag = true;
+        pos = 5;
+    } else {
+        const QByteArrayView tag = takeText(data, pos);
+        f.validTag = tag.first(std::min<qsizetype>(4, tag.size())) == QByteArrayView(kTag);
+    }
     if (pos + 2 <= data.size()) f.Date = bytes::u16(data.data() + pos);
     pos = std::min(pos + 2, data.size());
     if (pos + 2 <= data.size()) f.Atd = bytes::u16(data.data() + pos);

@@ -4,6 +4,7 @@
 #include <QByteArrayView>
 #include <QString>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 
 namespace velmarsk {
@@ -24,6 +25,12 @@ struct StringRecord {
     QString Comment;
 
     bool hasValidTag() const { return Tag == QLatin1String(kTag); }
+
+    // Whether a whole record header with the tag and its 0 byte starts at pos of data; the key
+    // then lies at pos + kDateOffset.
+    static bool hasHeaderAt(QByteArrayView data, qsizetype pos) {
+        return pos >= 0 && pos <= data.size() - kHeaderSize && std::memcmp(data.data() + pos, kTag, 5) == 0;
+    }
     bool isLive() const { return Date != 0; }
 
     // The bytes on disk, or nullopt when a text holds a character the file cannot store or a 0.
