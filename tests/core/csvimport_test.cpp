@@ -105,8 +105,10 @@ TEST_F(CsvImportTest, TablesOfEveryFormImportTheirGoodRowsAndNameTheBadOnesByLin
     const Case cases[] = {
         {"as csv writes it: UTF-8 with a byte-order mark, \";\", CR LF",
          bom + utf8("Date;Duty1;Name1;Aircraft;Atd;Ate;LandDay;CommentHidden;Routing;Comment\r\n"
-                    "02.05.2024;P;Müller;CH-53;8:00;1:30;2;1;\"EDXW; \"\"Nord\"\"\r\nEDHL\";geheim\r\n"),
-         {"02.05.2024 8:00 P/Müller ac=CH-53 cs= reg= ate=90 land=2 hidden=1 [EDXW; \"Nord\"|EDHL] [geheim]"},
+                    "02.05.2024;P;Müller;CH-53;8:00;1:30;2;1;\"EDXW; \"\"Nord\"\"\r\nEDHL\";geheim\r\n"
+                    "15.08.1949;;;;0:00;0:00;0;0;;\r\n"),
+         {"15.08.1949 0:00 / ac= cs= reg= ate=0 land=0 hidden=0 [] []",
+          "02.05.2024 8:00 P/Müller ac=CH-53 cs= reg= ate=90 land=2 hidden=1 [EDXW; \"Nord\"|EDHL] [geheim]"},
          {}},
         {"German and mask headings in any case and order, \",\", LF, a column left out and one unknown",
          utf8("kommentar,Strecke,Muster,Rufzeichen,Kennzeichen,A&TD,datum,Pilot\n"
