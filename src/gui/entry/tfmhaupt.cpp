@@ -41,8 +41,8 @@ namespace {
 
 // Items that exist only in Browse.
 const char* const kBrowseOnlyItems[] = {
-    "FlugAendern",  "NeuerFlug", "Suchen",   "Weitersuchen", "Summe",       "Grafik",     "Flugdrucken",
-    "Flugloeschen", "Gehezu",    "Indexneu", "Dateiordnen",  "Exportieren", "Importieren"};
+    "FlugAendern",  "NeuerFlug", "Suchen",   "Weitersuchen", "Summe",       "Grafik",      "Flugdrucken",
+    "Flugloeschen", "Gehezu",    "Indexneu", "Dateiordnen",  "Exportieren", "Importieren", "CsvImportieren"};
 
 struct MenuItem {
     const char* menu;  // nullptr: separator in the current menu
@@ -61,6 +61,7 @@ const MenuItem kMenuItems[] = {
     {"&Datei", "Exportieren", "&Exportieren", "F9"},
     {"&Datei", "Importieren", "I&mportieren", "Shift+F9"},
     {"&Datei", "CsvExportieren", "&CSV exportieren", ""},
+    {"&Datei", "CsvImportieren", "CSV im&portieren", ""},
     {nullptr, "N3", "", ""},
     {"&Datei", "Dateiordnen", "&Datei ordnen", ""},
     {"&Datei", "Sicherungwiederherstellen", "Sicherung &wiederherstellen", ""},
@@ -154,6 +155,7 @@ void TFMHaupt::connectCommands() {
         {"Exportieren", &TFMHaupt::ExportierenClick},
         {"Importieren", &TFMHaupt::ImportierenClick},
         {"CsvExportieren", &TFMHaupt::CsvExportierenClick},
+        {"CsvImportieren", &TFMHaupt::CsvImportierenClick},
         {"Info", &TFMHaupt::InfoClick},
         {"CrewInfo1", &TFMHaupt::CrewInfoClick},
         {"Grafik", &TFMHaupt::GrafikClick},

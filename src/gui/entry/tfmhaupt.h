@@ -124,6 +124,7 @@ public:
     void ExportierenClick();
     void ImportierenClick();
     void CsvExportierenClick();
+    void CsvImportierenClick();
     void CrewInfoClick();
     void InfoClick();
     TFMExportFlug* exportWindow();
