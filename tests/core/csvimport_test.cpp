@@ -250,19 +250,19 @@ TEST_F(CsvImportTest, ARowPastTheLimitEndsTheReadingWithItsLine) {
 
 TEST_F(CsvImportTest, PreviewShowsTheFirstRowsAsTheyWillBeReadAndTheColumnsIgnored) {
     const QString file =
-        write(utf8("Datum;ATD;Pilot;Ate\n2.5.24;480;X;1:00:00\n03/05/24;8:00;Y;0\n"
-                   "04.05.2024;9:00;Z;0\n"));
+        write(utf8("Datum;ATD;Pilot;Ate;\n2.5.24;480;X;1:00:00;\n03/05/24;8:00;Y;0;\n"
+                   "04.05.2024;9:00;Z;0;\n"));
     const CsvPreview p = CsvImport::preview(file, 2);
     ASSERT_TRUE(p.problem.isEmpty()) << p.problem.toStdString();
     EXPECT_EQ(p.separator, QLatin1Char(';'));
     EXPECT_EQ(p.columns.recognised(), lines({"Datum", "ATD", "Ate"}));
-    EXPECT_EQ(p.columns.ignored(), lines({"Pilot"}));
+    EXPECT_EQ(p.columns.ignored(), lines({"Pilot", "Spalte 5 ohne Namen"}));
     ASSERT_EQ(p.rows.size(), 2);
     EXPECT_TRUE(p.more);
     ASSERT_TRUE(p.rows[0].draft);
     QStringList shown;
     for (const CsvColumns::Column& c : p.columns.columns()) shown << CsvColumns::shown(c, *p.rows[0].draft);
-    EXPECT_EQ(shown, lines({"02.05.2024", "8:00", "", "1:00"}));
+    EXPECT_EQ(shown, lines({"02.05.2024", "8:00", "", "1:00", ""}));
     EXPECT_FALSE(p.rows[1].draft);
     EXPECT_EQ(p.rows[1].line, 3);
     EXPECT_TRUE(p.rows[1].refusal.startsWith(QStringLiteral("Datum: \"03/05/24\"")))

@@ -150,8 +150,11 @@ QStringList CsvColumns::recognised() const {
 
 QStringList CsvColumns::ignored() const {
     QStringList r;
-    for (const Column& c : m_columns)
-        if (c.kind == Kind::Ignored) r << c.heading;
+    for (qsizetype i = 0; i < m_columns.size(); ++i) {
+        const QString& heading = m_columns[i].heading;
+        if (m_columns[i].kind != Kind::Ignored) continue;
+        r << (heading.trimmed().isEmpty() ? QStringLiteral("Spalte %1 ohne Namen").arg(i + 1) : heading);
+    }
     return r;
 }
 

@@ -29,6 +29,7 @@ public:
     bool read(const QStringList& header, QString* reason);
     const QList<Column>& columns() const { return m_columns; }
     QStringList recognised() const;
+    // The headings of the columns ignored; one without a heading by its number.
     QStringList ignored() const;
 
     // The flight of a row, or nullopt with the reason: the first field that may not be stored or
