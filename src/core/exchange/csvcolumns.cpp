@@ -131,11 +131,13 @@ bool CsvColumns::read(const QStringList& header, QString* reason) {
             }
         m_columns << c;
     }
-    for (const char* needed : {"Date", "Atd"})
+    // The two fields every flight is found by; the German heading named too where there is one.
+    const std::pair<const char*, const char*> needed[] = {{"Date", " (oder \"Datum\")"}, {"Atd", ""}};
+    for (const auto& [field, alias] : needed)
         if (std::none_of(m_columns.cbegin(), m_columns.cend(),
-                         [&](const Column& c) { return c.field == QLatin1String(needed); })) {
-            *reason =
-                QStringLiteral("die Kopfzeile hat keine Spalte %1").arg(quoted(QString::fromLatin1(needed)));
+                         [&](const Column& c) { return c.field == QLatin1String(field); })) {
+            *reason = QStringLiteral("die Kopfzeile hat keine Spalte %1%2")
+                          .arg(quoted(QString::fromLatin1(field)), QString::fromUtf8(alias));
             return false;
         }
     return true;
