@@ -12,6 +12,7 @@
 #include "commands/exportcommand.h"
 #include "commands/generatecommand.h"
 #include "commands/importcommand.h"
+#include "commands/importcsvcommand.h"
 #include "commands/listcommand.h"
 #include "commands/rebuildindexcommand.h"
 #include "commands/restorecommand.h"
@@ -52,6 +53,7 @@ CommandRegistry::CommandRegistry() {
     add<ExportCommand>();
     add<ImportCommand>();
     add<CsvCommand>();
+    add<ImportCsvCommand>();
     add<ChartDataCommand>();
     add<BackupsCommand>();
     add<RestoreCommand>();

@@ -832,7 +832,8 @@ TEST_F(CliTest, TotalsByGroupPrintsARowPerGroupAndTheTotal) {
     EXPECT_EQ(duties[0].toObject().value(QStringLiteral("key")).toString(), str("IP"));
     EXPECT_EQ(duties[1].toObject().value(QStringLiteral("key")).toString(), str("P"));
 
-    for (const char* args : {"totals --by Aircraft", "totals --by month", "totals --by year --from 1.13.24"}) {
+    for (const char* args :
+         {"totals --by Aircraft", "totals --by month", "totals --by year --from 1.13.24"}) {
         SCOPED_TRACE(args);
         const Outcome bad = cli(args);
         EXPECT_EQ(bad.exit, 2);
@@ -1085,6 +1086,151 @@ TEST_F(CliTest, CsvWritesTheFlightsOfTheRange) {
     EXPECT_TRUE(r.err.contains(str("kein gültiges Datum"))) << r.err.toStdString();
 }
 
+// The fields of a table as csv writes it: ";" between them, a field with ";", quotes or line breaks
+// in quotes, rows ended by CR LF.
+QList<QStringList> csvRows(const QString& table) {
+    QList<QStringList> rows{{}};
+    QString field;
+    bool quoted = false;
+    for (qsizetype i = 0; i < table.size(); ++i) {
+        const QChar c = table.at(i);
+        if (quoted && c == QLatin1Char('"') && i + 1 < table.size() && table.at(i + 1) == QLatin1Char('"')) {
+            field += c;
+            ++i;
+        } else if (c == QLatin1Char('"')) {
+            quoted = !quoted;
+        } else if (!quoted && c == QLatin1Char(';')) {
+            rows.last() << field;
+            field.clear();
+        } else if (!quoted && c == QLatin1Char('\r')) {
+            rows.last() << field;
+            field.clear();
+            rows << QStringList();
+            ++i;  // the LF
+        } else {
+            field += c;
+        }
+    }
+    rows.removeLast();
+    return rows;
+}
+
+// The table as a spreadsheet program with German settings saves it again: Windows-1252, tabs
+// between the fields, every text in quotes, line breaks within a cell as LF, two-digit years and
+// times with seconds.
+QByteArray asSpreadsheetSavesIt(const QByteArray& csv) {
+    static const QRegularExpression date(QStringLiteral("^(\\d\\d\\.\\d\\d\\.)\\d\\d(\\d\\d)$"));
+    static const QRegularExpression time(QStringLiteral("^(\\d+):(\\d\\d)$"));
+    static const QRegularExpression number(QStringLiteral("^\\d+$"));
+    QString out;
+    for (const QStringList& row : csvRows(QString::fromUtf8(csv.mid(3)))) {
+        QStringList cells;
+        for (QString cell : row) {
+            if (const auto m = date.match(cell); m.hasMatch())
+                cells << m.captured(1) + m.captured(2);
+            else if (const auto t = time.match(cell); t.hasMatch())
+                cells << QStringLiteral("%1:%2:00")
+                             .arg(t.captured(1).toInt(), 2, 10, QLatin1Char('0'))
+                             .arg(t.captured(2));
+            else if (number.match(cell).hasMatch())
+                cells << cell;
+            else
+                cells << QLatin1Char('"') +
+                             cell.replace(QLatin1Char('"'), QStringLiteral("\"\""))
+                                 .replace(QStringLiteral("\r\n"), QStringLiteral("\n")) +
+                             QLatin1Char('"');
+        }
+        out += cells.join(QLatin1Char('\t')) + QStringLiteral("\r\n");
+    }
+    return *cp1252::encode(out);
+}
+
+TEST_F(CliTest, ImportCsvReadsBackWhatCsvWroteAndWhatASpreadsheetSavedOfIt) {
+    createLogbook();
+    QJsonObject late = flight("2024-03-02", 23 * 60 + 59);
+    late.insert(QStringLiteral("Routing"), str("EDXW; \"Nord\"\r\nEDHL\r\n"));
+    late.insert(QStringLiteral("Tctp"), QStringLiteral("101"));
+    // The first and last day that two-digit years reach.
+    QJsonObject old = flight("2050-12-31", 0);
+    old.insert(QStringLiteral("Comment"), str("»Nacht« 2 €"));
+    QJsonObject first = flight("1951-01-01", 0);
+    first.insert(QStringLiteral("Aircraft"), str("Bo 105"));
+    ASSERT_EQ(add(QJsonArray{everyField(), late, old, first}).exit, 0);
+    ASSERT_EQ(cli("generate 40").exit, 0);
+    const QString table = workPath(QStringLiteral("flights.csv"));
+    ASSERT_EQ(cli({QStringLiteral("csv"), table}).exit, 0);
+    QFile written(table);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    const QByteArray csv = written.readAll();
+    const int flights = listLines().size();
+    const QByteArray counts =
+        QStringLiteral("Datensätze: %1\nimportiert: %2\n").arg(flights).arg(flights).toUtf8();
+
+    const QString spreadsheet = workPath(QStringLiteral("saved.csv"));
+    const QByteArray saved = asSpreadsheetSavesIt(csv);
+    writeFile(spreadsheet, saved);
+    for (const char* cell :
+         {"\n14.07.23\t\"P\"\t\"Müller\"\t", "\t23:59:00\t", "\"EDXW - EDHL\nEDHL - EDXW\""})
+        ASSERT_TRUE(saved.contains(*cp1252::encode(str(cell)))) << cell;
+    for (const QString& file : {table, spreadsheet}) {
+        SCOPED_TRACE(file.toStdString());
+        const QString other = workPath(QStringLiteral("other"));
+        ASSERT_TRUE(QDir(other).removeRecursively() && QDir().mkpath(other));
+        auto inOther = [&](QStringList args) {
+            return runProgram(kCli, QStringList{QStringLiteral("--datadir"), other} + args);
+        };
+        ASSERT_EQ(inOther({QStringLiteral("create")}).exit, 0);
+        Outcome r = inOther({QStringLiteral("import-csv"), file});
+        EXPECT_EQ(r.exit, 0) << r.err.toStdString();
+        EXPECT_EQ(r.out, counts);
+        const QString again = workPath(QStringLiteral("again.csv"));
+        ASSERT_EQ(inOther({QStringLiteral("csv"), again}).exit, 0);
+        QFile back(again);
+        ASSERT_TRUE(back.open(QIODevice::ReadOnly));
+        EXPECT_EQ(back.readAll(), csv);
+        for (int position = 1; position <= flights; ++position) {
+            const Outcome there = inOther({QStringLiteral("show"), QString::number(position)});
+            ASSERT_EQ(QJsonDocument::fromJson(there.out).object(), show(position)) << position;
+        }
+        EXPECT_EQ(inOther({QStringLiteral("check")}).out, QByteArrayLiteral("ok\n"));
+        // A second import adds nothing: every flight is held already.
+        r = inOther({QStringLiteral("import-csv"), file});
+        EXPECT_EQ(r.exit, 0) << r.err.toStdString();
+        EXPECT_EQ(r.out, QStringLiteral("Datensätze: %1\nimportiert: 0\n").arg(flights).toUtf8());
+    }
+}
+
+TEST_F(CliTest, ImportCsvNamesEachRefusedRowByLineAndKeepsTheOthers) {
+    createLogbook();
+    const QString file = workPath(QStringLiteral("rows.csv"));
+    writeFile(file, QByteArrayLiteral("Datum;Atd;Strecke\r\n"
+                                      "05/02/24;8:00;A\r\n"
+                                      "02.05.24;8:00;\"B\r\nC\"\r\n"
+                                      "02.05.24;25:00;D\r\n"));
+    Outcome r = cli({QStringLiteral("import-csv"), file});
+    EXPECT_EQ(r.exit, 1);
+    EXPECT_EQ(r.out, str("Datensätze: 3\nimportiert: 1\n").toUtf8());
+    EXPECT_EQ(r.err, str("Zeile 2: Datum: \"05/02/24\" ist kein gültiges Datum der Form TT.MM.JJJJ, TT.MM.JJ "
+                         "oder JJJJ-MM-TT.\n"
+                         "Zeile 5: Atd: \"25:00\" liegt nicht im Bereich von 0:00 bis 23:59.\n"));
+    EXPECT_EQ(show(1).value(QStringLiteral("Routing")), QJsonValue(str("B\r\nC")));
+
+    // A table that cannot be read, a folder, no file, too many arguments: nothing is added.
+    const auto before = snapshot();
+    writeFile(file, QByteArrayLiteral("Name;Ort\r\nA;B\r\n"));
+    for (const QStringList& args :
+         {QStringList{QStringLiteral("import-csv"), file},
+          QStringList{QStringLiteral("import-csv"), m_work.path()}, QStringList{QStringLiteral("import-csv")},
+          QStringList{QStringLiteral("import-csv"), file, QStringLiteral("mehr")}}) {
+        SCOPED_TRACE(args.join(QLatin1Char(' ')).toStdString());
+        r = cli(args);
+        EXPECT_EQ(r.exit, args.size() == 2 ? 1 : 2);
+        EXPECT_TRUE(r.out.isEmpty());
+        EXPECT_FALSE(r.err.isEmpty());
+        EXPECT_EQ(snapshot(), before);
+    }
+}
+
 TEST_F(CliTest, BackupsListsTheCopiesAndRestoreBringsOneBackOnlyWhenWhole) {
     createLogbook();
     ASSERT_EQ(add(flight("2024-03-01", 600)).exit, 0);
@@ -1271,6 +1417,9 @@ TEST_F(CliTest, EveryCommandTakesThePasswordAndRefusesWhatItGuards) {
     ASSERT_EQ(add(QJsonArray{hidden, flight("2024-03-02", 600), flight("2024-03-03", 600)}).exit, 0);
     const QString importFile = workPath(QStringLiteral("in.exp"));
     ASSERT_EQ(cli({QStringLiteral("export"), QStringLiteral("3"), importFile}).exit, 0);
+    const QString csvFile = workPath(QStringLiteral("in.csv"));
+    ASSERT_EQ(cli({QStringLiteral("csv"), QStringLiteral("--from"), QStringLiteral("3.3.24"), csvFile}).exit,
+              0);
     ASSERT_EQ(cli("delete 3").exit, 0);
     const QString copy = QString::fromUtf8(cli("backups").out).section(QLatin1Char('\t'), 0, 0);
     ASSERT_FALSE(copy.isEmpty());
@@ -1298,6 +1447,7 @@ TEST_F(CliTest, EveryCommandTakesThePasswordAndRefusesWhatItGuards) {
         {"change 2 -", Changing, R"({"Date":"2024-03-02","Atd":600,"Ate":45})"},
         {"delete 2", Changing},
         {"import IN", Changing},
+        {"import-csv CSVIN", Changing},
         {"generate 1", Changing},
         {"restore COPY", Restore},
         {"check", Open},
@@ -1334,10 +1484,11 @@ TEST_F(CliTest, EveryCommandTakesThePasswordAndRefusesWhatItGuards) {
                 QFile::remove(workPath(QStringLiteral("out")));
                 QStringList args;
                 for (const QString& a : str(command.args).split(QLatin1Char(' ')))
-                    args << (a == QLatin1String("OUT")    ? workPath(QStringLiteral("out"))
-                             : a == QLatin1String("IN")   ? importFile
-                             : a == QLatin1String("COPY") ? copy
-                                                          : a);
+                    args << (a == QLatin1String("OUT")     ? workPath(QStringLiteral("out"))
+                             : a == QLatin1String("IN")    ? importFile
+                             : a == QLatin1String("CSVIN") ? csvFile
+                             : a == QLatin1String("COPY")  ? copy
+                                                           : a);
                 // Before the command's name or after its arguments: both are the same option.
                 const QString password = given == Right ? QStringLiteral("geheim") : QStringLiteral("Geheim");
                 if (given == Wrong) args << QStringLiteral("--password") << password;

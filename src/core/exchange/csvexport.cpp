@@ -14,13 +14,13 @@ bool isValueColumn(const FieldInfo& f) {
     return f.kind != FieldKind::Text && f.kind != FieldKind::Day;
 }
 
-QString valueText(const FieldInfo& f, std::uint32_t v) {
+}  // namespace
+
+QString CsvExport::valueText(const FieldInfo& f, std::uint32_t v) {
     if (f.kind == FieldKind::Time)
         return QStringLiteral("%1:%2").arg(v / 60).arg(v % 60, 2, 10, QLatin1Char('0'));
     return QString::number(v);
 }
-
-}  // namespace
 
 QStringList CsvExport::columns() {
     QStringList c{QStringLiteral("Date")};

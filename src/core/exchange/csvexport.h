@@ -8,6 +8,7 @@
 namespace velmarsk {
 
 class FlightPass;
+struct FieldInfo;
 
 // The flights of a date range as a table for spreadsheets: UTF-8 with a byte-order mark (so that
 // spreadsheet programs do not guess the code page), a header row of the record's field names, one
@@ -29,6 +30,8 @@ public:
 
     // One field as it stands in a row.
     static QString quoted(const QString& field);
+    // A number field's value as a row has it: times as H:MM, counters and flags as numbers.
+    static QString valueText(const FieldInfo& field, std::uint32_t value);
 };
 
 }  // namespace velmarsk

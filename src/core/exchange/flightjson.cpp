@@ -6,7 +6,6 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <cmath>
 #include <cstring>
 
 namespace velmarsk {
@@ -33,8 +32,9 @@ bool readShortText(const QJsonValue& value, const QString& what, QString* out, Q
         return false;
     }
     *out = value.toString();
-    if (!NameTable::isStorableName(NameTable::trimmedName(*out))) {
-        *error = what + QStringLiteral(" enthält Zeichen, die das Flugbuch nicht speichern kann.");
+    const QString fault = FlightDraft::nameFault(*out);
+    if (!fault.isEmpty()) {
+        *error = what + QLatin1Char(' ') + fault;
         return false;
     }
     return true;
@@ -64,8 +64,9 @@ bool readLongText(const QJsonValue& value, const QString& key, QString* out, QSt
         return false;
     }
     *out = value.toString();
-    if (!StringRecord::isStorableText(*out)) {
-        *error = quoted(key) + QStringLiteral(" enthält Zeichen, die das Flugbuch nicht speichern kann.");
+    const QString fault = FlightDraft::textFault(*out);
+    if (!fault.isEmpty()) {
+        *error = quoted(key) + QLatin1Char(' ') + fault;
         return false;
     }
     return true;
@@ -96,11 +97,9 @@ bool readField(const FieldInfo& field, const QJsonValue& value, FlightDraft& dra
         case FieldKind::Counter:
         case FieldKind::Flag: {
             const double number = value.toDouble(-1);
-            const std::uint32_t maximum = field.limit();
-            if (!value.isDouble() || number < 0 || number > maximum || std::floor(number) != number) {
-                *error =
-                    quoted(key) + QStringLiteral(": ") + valueText(value) +
-                    QStringLiteral(" liegt nicht im Bereich der ganzen Zahlen von 0 bis %1.").arg(maximum);
+            const QString fault = FlightDraft::valueFault(field, value.isDouble() ? number : -1);
+            if (!fault.isEmpty()) {
+                *error = quoted(key) + QStringLiteral(": ") + valueText(value) + QLatin1Char(' ') + fault;
                 return false;
             }
             field.set(draft.record, std::uint32_t(number));

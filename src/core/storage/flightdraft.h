@@ -28,6 +28,15 @@ struct FlightDraft {
     bool resolve(NameTable& names);
     // Routing and comment as Flug.str keeps them: a protected comment scrambled.
     StringRecord texts() const;
+
+    // The checks a value passes whichever way a flight comes in (JSON for add and change, a CSV
+    // table): the reason it may not be stored, to follow the field's name and value, or an empty
+    // text when it may. A short text must fit one line of the names table; routing and comment may
+    // hold line breaks. A number must be whole and within the field's limit(); asTime phrases that
+    // limit as hours and minutes, as a table shows times.
+    static QString nameFault(const QString& text);
+    static QString textFault(const QString& text);
+    static QString valueFault(const FieldInfo& field, double value, bool asTime = false);
 };
 
 }  // namespace velmarsk

@@ -26,6 +26,11 @@ bool StringRecord::isStorableText(const QString& text) {
     return !text.contains(QChar(0)) && cp1252::canEncode(text);
 }
 
+QString StringRecord::storedBreaks(QString text) {
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+        .replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+}
+
 std::optional<QByteArray> StringRecord::toBytes() const {
     if (!isStorableText(Routing) || !isStorableText(Comment)) return std::nullopt;
     QByteArray out;

@@ -52,6 +52,9 @@ struct StringRecord {
 
     // Whether a text can be stored in a record (code page and no 0 character).
     static bool isStorableText(const QString& text);
+    // The files keep line breaks of routing and comment as CR LF: a text from a text field or a
+    // table with LF breaks as it is stored.
+    static QString storedBreaks(QString text);
 };
 
 }  // namespace velmarsk

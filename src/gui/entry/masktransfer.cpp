@@ -33,11 +33,6 @@ const struct {
 };
 
 // The files keep line breaks of routing and comment as CR LF; the text fields give and take LF.
-QString storedBreaks(QString text) {
-    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
-        .replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-}
-
 QString shownBreaks(QString text) {
     return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
@@ -97,12 +92,12 @@ void EntryMask::MaskToRecord(FlightRecord& record) {
     record.Callsign = nameRef(EDCallsign->text());
     record.Registration = nameRef(EDRegistration->text());
     record.Tctp = nameRef(EDTctp->text());
-    m_currentStringRecord.Routing = storedBreaks(MRouting->toPlainText());
+    m_currentStringRecord.Routing = StringRecord::storedBreaks(MRouting->toPlainText());
     if (const auto [field, message] = firstUnstorableValue(); field)
         throw ConversionError(QString(), message);
     for (const Binding& b : m_bindings) b.field->set(record, maskValue(b));
     record.CommentHidden = CBCommentHidden->isChecked() ? 1 : 0;
-    const QString comment = storedBreaks(MemComment->toPlainText());
+    const QString comment = StringRecord::storedBreaks(MemComment->toPlainText());
     m_currentStringRecord.Comment = record.commentProtected() ? ScrambleText(comment) : comment;
     m_logbook.SaveNames();
 }

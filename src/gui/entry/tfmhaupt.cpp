@@ -41,9 +41,10 @@ namespace velmarsk {
 namespace {
 
 // Items that exist only in Browse.
-const char* const kBrowseOnlyItems[] = {"FlugAendern", "NeuerFlug",   "Suchen",      "Weitersuchen", "Summe",
-                                        "SummeGruppe", "Grafik",      "Flugdrucken", "Flugloeschen", "Gehezu",
-                                        "Indexneu",    "Dateiordnen", "Exportieren", "Importieren"};
+const char* const kBrowseOnlyItems[] = {"FlugAendern",  "NeuerFlug",   "Suchen",        "Weitersuchen",
+                                        "Summe",        "SummeGruppe", "Grafik",        "Flugdrucken",
+                                        "Flugloeschen", "Gehezu",      "Indexneu",      "Dateiordnen",
+                                        "Exportieren",  "Importieren", "CsvImportieren"};
 
 struct MenuItem {
     const char* menu;  // nullptr: separator in the current menu
@@ -63,6 +64,7 @@ const MenuItem kMenuItems[] = {
     {"&Datei", "Exportieren", "&Exportieren", "F9"},
     {"&Datei", "Importieren", "I&mportieren", "Shift+F9"},
     {"&Datei", "CsvExportieren", "&CSV exportieren", ""},
+    {"&Datei", "CsvImportieren", "CSV im&portieren", ""},
     {nullptr, "N3", "", ""},
     {"&Datei", "Dateiordnen", "&Datei ordnen", ""},
     {"&Datei", "Sicherungwiederherstellen", "Sicherung &wiederherstellen", ""},
@@ -158,6 +160,7 @@ void TFMHaupt::connectCommands() {
         {"Exportieren", &TFMHaupt::ExportierenClick},
         {"Importieren", &TFMHaupt::ImportierenClick},
         {"CsvExportieren", &TFMHaupt::CsvExportierenClick},
+        {"CsvImportieren", &TFMHaupt::CsvImportierenClick},
         {"Info", &TFMHaupt::InfoClick},
         {"CrewInfo1", &TFMHaupt::CrewInfoClick},
         {"Grafik", &TFMHaupt::GrafikClick},

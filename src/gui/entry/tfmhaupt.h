@@ -127,6 +127,7 @@ public:
     void ExportierenClick();
     void ImportierenClick();
     void CsvExportierenClick();
+    void CsvImportierenClick();
     void CrewInfoClick();
     void InfoClick();
     TFMExportFlug* exportWindow();

@@ -5,6 +5,7 @@
 #include "entry/tfmhaupt.h"
 #include "extras/tfmcrewinfo.h"
 #include "extras/tfmcsvexport.h"
+#include "extras/tfmcsvimport.h"
 #include "extras/tfmexportflug.h"
 #include "extras/tfminfo.h"
 #include "flightbook/flightbook.h"
@@ -53,6 +54,15 @@ void TFMHaupt::CsvExportierenClick() {
     TFMCsvExport dialog(*this);
     CenterOverMainForm(&dialog);
     dialog.exec();
+}
+
+void TFMHaupt::CsvImportierenClick() {
+    // Adding flights is a change like a new flight.
+    if (m_book.passwordGuards(FlightBook::Guard::Changing) && !passwordGiven()) return;
+    const int shown = m_currentPosition;
+    const std::optional<ImportOutcome> outcome = TFMCsvImport::ImportCsv(*this);
+    ShowFlight(outcome && outcome->lastPosition > 0 ? outcome->lastPosition
+                                                    : std::min(shown, m_logbook.FlightCount()));
 }
 
 void TFMHaupt::CrewInfoClick() {

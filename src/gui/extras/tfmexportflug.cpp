@@ -124,6 +124,12 @@ void TFMExportFlug::showCounts(int read, int imported) {
 std::optional<ImportOutcome> TFMExportFlug::ImportFlights() {
     const QString file = ChooseImportFile();
     if (file.isEmpty()) return std::nullopt;
+    FlightImport import(m_book);
+    return RunImport([&] { return ExportReader::openMessage(import.open(file)); },
+                     [&](const FlightImport::Step& step) { return import.run(step); });
+}
+
+ImportOutcome TFMExportFlug::RunImport(const ImportOpen& open, const ImportRun& run) {
     m_cancel = false;
     m_done = false;
     BTNEnde->setText(QStringLiteral("Abbruch"));
@@ -131,11 +137,9 @@ std::optional<ImportOutcome> TFMExportFlug::ImportFlights() {
     adjustSize();
     CenterOverMainForm(this);
     show();
-    FlightImport import(m_book);
-    const ExportReader::OpenResult opened = import.open(file);
-    if (opened != ExportReader::OpenResult::Ok) {
-        MessageBox::tell(this, QStringLiteral("Dateifehler"), ExportReader::openMessage(opened),
-                         MessageBox::Icon::Question);
+    const QString problem = open();
+    if (!problem.isEmpty()) {
+        MessageBox::tell(this, QStringLiteral("Dateifehler"), problem, MessageBox::Icon::Question);
         hide();
         return ImportOutcome{};
     }
@@ -144,7 +148,7 @@ std::optional<ImportOutcome> TFMExportFlug::ImportFlights() {
     QElapsedTimer sinceUpdate;
     sinceUpdate.start();
     m_running = true;
-    const ImportOutcome outcome = import.run([this, &sinceUpdate](int read, int imported) {
+    const ImportOutcome outcome = run([this, &sinceUpdate](int read, int imported) {
         if (sinceUpdate.elapsed() >= 100) {
             showCounts(read, imported);
             QCoreApplication::processEvents();

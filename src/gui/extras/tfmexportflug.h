@@ -4,6 +4,8 @@
 
 #include <QDialog>
 #include <QString>
+#include <functional>
+#include <optional>
 
 class QLabel;
 class QPushButton;
@@ -39,6 +41,13 @@ public:
     // Reads the chosen file into the logbook while the window shows the counts, then waits for the
     // user's "OK". Nothing happens and nothing is returned when the dialog was cancelled.
     std::optional<ImportOutcome> ImportFlights();
+
+    // Any import of flights as the window shows it: open gives the reason the file cannot be read
+    // (empty when it can), run reads it with the step that counts and stops on "Abbruch". What was
+    // refused or went wrong is told, then the window waits for "OK".
+    using ImportOpen = std::function<QString()>;
+    using ImportRun = std::function<ImportOutcome(const FlightImport::Step&)>;
+    ImportOutcome RunImport(const ImportOpen& open, const ImportRun& run);
 
     void BTNEndeClick();
 
