@@ -73,6 +73,14 @@ QWidget* MainForm() {
     return mainFormRef().data();
 }
 
+bool bringToFront(QWidget* window) {
+    if (!window) return false;
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return true;
+}
+
 void CenterOverMainForm(QWidget* window) {
     QRect area;
     // A main window not shown yet has no place on the screen to centre over (the question for the

@@ -42,4 +42,8 @@ QDate FieldDate(const QString& text);
 // or it is not shown.
 void CenterOverMainForm(QWidget* window);
 
+// A window the program keeps once: shows it again, in front and active. False when there is none
+// (yet, or any more), so the caller makes it.
+bool bringToFront(QWidget* window);
+
 }  // namespace velmarsk

@@ -9,4 +9,15 @@ namespace velmarsk {
 // written); false for any other, which the caller passes on. Call it inside a catch block.
 bool showCurrentError(QWidget* parent);
 
+// Runs a command of a window: it stops where an error for the user arose, and the user reads why
+// over parent; any other error passes on.
+template <typename Command>
+void runShowingErrors(QWidget* parent, Command&& command) {
+    try {
+        command();
+    } catch (...) {
+        if (!showCurrentError(parent)) throw;
+    }
+}
+
 }  // namespace velmarsk

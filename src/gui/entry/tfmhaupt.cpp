@@ -420,13 +420,7 @@ TFMSumme* TFMHaupt::totalsWindow() const {
 }
 
 void TFMHaupt::SummeClick() {
-    if (m_totals) {
-        m_totals->show();
-        m_totals->raise();
-        m_totals->activateWindow();
-        return;
-    }
-    m_totals = TFMSumme::OpenTotalsWindow(m_book, this);
+    if (!bringToFront(m_totals)) m_totals = TFMSumme::OpenTotalsWindow(m_book, this);
 }
 
 TFMSummeGruppe* TFMHaupt::groupTotalsWindow() const {
@@ -434,13 +428,7 @@ TFMSummeGruppe* TFMHaupt::groupTotalsWindow() const {
 }
 
 void TFMHaupt::SummeGruppeClick() {
-    if (m_groupTotals) {
-        m_groupTotals->show();
-        m_groupTotals->raise();
-        m_groupTotals->activateWindow();
-        return;
-    }
-    m_groupTotals = TFMSummeGruppe::OpenGroupTotals(m_book, this);
+    if (!bringToFront(m_groupTotals)) m_groupTotals = TFMSummeGruppe::OpenGroupTotals(m_book, this);
 }
 
 TFMGetGrafData* TFMHaupt::chartSelection() const {
@@ -448,13 +436,7 @@ TFMGetGrafData* TFMHaupt::chartSelection() const {
 }
 
 void TFMHaupt::GrafikClick() {
-    if (m_chartSelection) {
-        m_chartSelection->show();
-        m_chartSelection->raise();
-        m_chartSelection->activateWindow();
-        return;
-    }
-    m_chartSelection = TFMGetGrafData::OpenChart(m_book, this);
+    if (!bringToFront(m_chartSelection)) m_chartSelection = TFMGetGrafData::OpenChart(m_book, this);
 }
 
 TFMFlugbuchseiten* TFMHaupt::logbookPagesWindow() const {
@@ -467,18 +449,12 @@ void TFMHaupt::FlugbuchseitenClick() {
         m_logbookPages->adjustSize();
         CenterOverMainForm(m_logbookPages);
     }
-    m_logbookPages->show();
-    m_logbookPages->raise();
-    m_logbookPages->activateWindow();
+    bringToFront(m_logbookPages);
 }
 
 void TFMHaupt::runCommand(void (TFMHaupt::*command)()) {
     // A command stops where the error arose, and the user reads why.
-    try {
-        (this->*command)();
-    } catch (...) {
-        if (!showCurrentError(this)) throw;
-    }
+    runShowingErrors(this, [this, command] { (this->*command)(); });
 }
 
 void TFMHaupt::IndexneuClick() {

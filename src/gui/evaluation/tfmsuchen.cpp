@@ -473,11 +473,7 @@ TFMSuchen* TFMHaupt::searchDialog() const {
 }
 
 void TFMHaupt::OpenSearchDialog() {
-    if (m_searchDialog) {
-        m_searchDialog->raise();
-        m_searchDialog->activateWindow();
-        return;
-    }
+    if (bringToFront(m_searchDialog)) return;
     auto* dialog = new TFMSuchen(*this, m_book);
     m_searchDialog = dialog;
     // Closed is gone for the next "Suchen", even before the window object is discarded.

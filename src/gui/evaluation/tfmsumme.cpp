@@ -97,13 +97,8 @@ TFMSumme::TFMSumme(FlightBook& book, TFMHaupt* mainWindow)
     buildLayout();
     FormCreate();
 
-    connect(BtnCalc, &QPushButton::clicked, this, [this] {
-        try {
-            BtnCalcClick();
-        } catch (...) {
-            if (!showCurrentError(this)) throw;
-        }
-    });
+    connect(BtnCalc, &QPushButton::clicked, this,
+            [this] { runShowingErrors(this, [this] { BtnCalcClick(); }); });
     connect(BtnFertig, &QPushButton::clicked, this, &TFMSumme::BtnFertigClick);
     // Changes are followed once the command that made them is over: the options dialog writes many
     // keys in one go (and may take them all back), a batch of flights announces itself once.
@@ -129,11 +124,7 @@ TFMSumme* TFMSumme::OpenTotalsWindow(FlightBook& book, TFMHaupt* mainWindow) {
     w->EDVon->setText(DateText(QDate(year, 1, 1)));
     w->EDBis->setText(DateText(QDate(year, 12, 31)));
     w->show();
-    try {
-        w->BtnCalcClick();
-    } catch (...) {
-        if (!showCurrentError(w)) throw;
-    }
+    runShowingErrors(w, [w] { w->BtnCalcClick(); });
     return w;
 }
 

@@ -102,13 +102,8 @@ TFMSummeGruppe::TFMSummeGruppe(FlightBook& book, TFMHaupt* mainWindow)
     setSizeGripEnabled(true);
     buildLayout();
 
-    connect(BtnCalc, &QPushButton::clicked, this, [this] {
-        try {
-            BtnCalcClick();
-        } catch (...) {
-            if (!showCurrentError(this)) throw;
-        }
-    });
+    connect(BtnCalc, &QPushButton::clicked, this,
+            [this] { runShowingErrors(this, [this] { BtnCalcClick(); }); });
     connect(BtnFertig, &QPushButton::clicked, this, &QWidget::close);
     connect(CBGruppe, &QComboBox::currentIndexChanged, this, &TFMSummeGruppe::recalculateQuietly);
     connect(TBSummen->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
@@ -164,11 +159,7 @@ TFMSummeGruppe* TFMSummeGruppe::OpenGroupTotals(FlightBook& book, TFMHaupt* main
     w->EDVon->setText(DateText(count > 0 ? dayNumberToDate(pass->DateAt(1)) : today));
     w->EDBis->setText(DateText(count > 0 ? dayNumberToDate(pass->DateAt(count)) : today));
     w->show();
-    try {
-        w->BtnCalcClick();
-    } catch (...) {
-        if (!showCurrentError(w)) throw;
-    }
+    runShowingErrors(w, [w] { w->BtnCalcClick(); });
     // The first time as wide as every column needs, as far as the screen allows.
     if (width <= 0 || height <= 0) w->fitToTable();
     if (!placed) CenterOverMainForm(w);

@@ -66,12 +66,7 @@ void TFMHaupt::CsvImportierenClick() {
 }
 
 void TFMHaupt::CrewInfoClick() {
-    if (m_crewInfo) {
-        m_crewInfo->raise();
-        m_crewInfo->activateWindow();
-        return;
-    }
-    m_crewInfo = TFMCrewInfo::OpenCrewInfo(*this);
+    if (!bringToFront(m_crewInfo)) m_crewInfo = TFMCrewInfo::OpenCrewInfo(*this);
 }
 
 TFMCrewInfo* TFMHaupt::crewInfoWindow() const {

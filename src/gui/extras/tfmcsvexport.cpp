@@ -47,11 +47,9 @@ TFMCsvExport::TFMCsvExport(TFMHaupt& main) : QDialog(&main), m_main(main) {
     setMinimumWidth(QFontMetrics(bold).horizontalAdvance(windowTitle()) + 160);
     connect(BtnCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(BtnOk, &QPushButton::clicked, this, [this] {
-        try {
+        runShowingErrors(this, [this] {
             if (BtnOkClick()) accept();
-        } catch (...) {
-            if (!showCurrentError(this)) throw;
-        }
+        });
     });
 
     // The whole logbook unless the user narrows it.

@@ -49,13 +49,8 @@ TFMFlugbuchseiten::TFMFlugbuchseiten(FlightBook& book, QPrinter* printer, QWidge
     EDDatei->setText(last.isEmpty() ? QDir::home().filePath(QStringLiteral("Flugbuchseiten.pdf"))
                                     : QDir::fromNativeSeparators(last));
     setOutput(0);
-    connect(BtnDrucken, &QPushButton::clicked, this, [this] {
-        try {
-            BtnDruckenClick();
-        } catch (...) {
-            if (!showCurrentError(this)) throw;
-        }
-    });
+    connect(BtnDrucken, &QPushButton::clicked, this,
+            [this] { runShowingErrors(this, [this] { BtnDruckenClick(); }); });
     connect(BtnDatei, &QPushButton::clicked, this, &TFMFlugbuchseiten::BtnDateiClick);
     connect(BtnSchliessen, &QPushButton::clicked, this, &QWidget::close);
 }

@@ -42,13 +42,7 @@ TFMGetGrafData::TFMGetGrafData(FlightBook& book, QWidget* mainWindow)
     setModal(false);
     buildLayout();
     FormCreate();
-    connect(BtnOK, &QPushButton::clicked, this, [this] {
-        try {
-            BtnOKClick();
-        } catch (...) {
-            if (!showCurrentError(this)) throw;
-        }
-    });
+    connect(BtnOK, &QPushButton::clicked, this, [this] { runShowingErrors(this, [this] { BtnOKClick(); }); });
     connect(BtnCancel, &QPushButton::clicked, this, &TFMGetGrafData::BtnCancelClick);
 }
 
