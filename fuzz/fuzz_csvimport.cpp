@@ -1,6 +1,7 @@
 // A CSV table from the fuzzer's bytes, read row by row, then imported whole into the small logbook
-// of FuzzLogbook. The reader hands out rows in order of their lines and ends at the end of the
-// file or with a reason; the import adds each row's flight it has not seen, refuses exactly the rows
+// of FuzzLogbook. The reader hands out no blank row, rows in order of their lines, and ends at the
+// end of the file or with the line it stopped at; a row's date and numbers are the ones its text
+// spells in ASCII digits. The import adds each row's flight it has not seen, refuses exactly the rows
 // whose values may not be stored or whose start an earlier row took, loses or changes nothing the
 // logbook held, moves the running total by what it added, and leaves files that pass the check,
 // also when opened anew.
