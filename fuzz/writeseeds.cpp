@@ -1,8 +1,10 @@
 // Writes the seed corpora of the fuzz targets from files the program writes: the small logbook of
 // FuzzLogbook, its Flug.dat converted back into the older layouts, its index in the old layout,
-// a settings file, the flights as the command line shows them, and export files of the small
-// logbook and of another one.
+// a settings file, the flights as the command line shows them, export files of the small logbook
+// and of another one, and CSV tables of the small logbook.
 //   velmarsk_fuzz_seeds DIR  ->  DIR/<target>/<seed>
+#include "exchange/csvexport.h"
+#include "exchange/csvreader.h"
 #include "exchange/exportfile.h"
 #include "exchange/flightjson.h"
 #include "flightbook/flightbook.h"
@@ -14,9 +16,11 @@
 #include "storage/flightpass.h"
 #include "storage/logbook.h"
 #include "storage/scramble.h"
+#include "text/cp1252.h"
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QTemporaryDir>
@@ -103,6 +107,32 @@ bool putOtherExport(const QString& dir, const QString& folder) {
         exportOf(book, {1, 2, 3, 4, 1}, QDir(folder).filePath(QString::fromLatin1(ExportFile::kDefaultName)));
     book.CloseLogbook();
     return !exported.isEmpty() && put(dir, QStringLiteral("exportfile"), QStringLiteral("other"), exported);
+}
+
+// The table csv writes, as a spreadsheet saves it again: Windows-1252, tabs, every field quoted,
+// German headings where there are any, the first rows only. Empty when it cannot be read back.
+QByteArray spreadsheetCopy(const QString& csvPath, int rows) {
+    CsvReader reader;
+    if (!reader.open(csvPath)) return {};
+    const QHash<QString, QString> german{{QStringLiteral("Date"), QStringLiteral("Datum")},
+                                         {QStringLiteral("Aircraft"), QStringLiteral("Muster")},
+                                         {QStringLiteral("Routing"), QStringLiteral("Strecke")},
+                                         {QStringLiteral("Comment"), QStringLiteral("Bemerkung")}};
+    QString out;
+    auto add = [&](const QStringList& fields) {
+        QStringList quoted;
+        for (QString f : fields)
+            quoted << QLatin1Char('"') + f.replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+                          QLatin1Char('"');
+        out += quoted.join(QLatin1Char('\t')) + QStringLiteral("\r\n");
+    };
+    QStringList header;
+    for (const QString& h : reader.header()) header << german.value(h, h);
+    add(header);
+    QStringList fields;
+    int line = 0;
+    for (int i = 0; i < rows && reader.next(fields, line) == CsvReader::Status::Row; ++i) add(fields);
+    return cp1252::encode(out).value_or(QByteArray());
 }
 
 }  // namespace
@@ -221,6 +251,29 @@ int main(int argc, char** argv) {
     ok &=
         put(dir, QStringLiteral("exportfile"), QStringLiteral("some"), exportOf(book, {5, 3, 5}, exportPath));
     ok &= put(dir, QStringLiteral("exportfile"), QStringLiteral("empty"), exportOf(book, {}, exportPath));
+    // CSV tables: every flight as csv writes it (all in the receiving logbook already), a few of
+    // them as a spreadsheet saves them, the header alone, and rows a table may hold wrongly.
+    {
+        const QByteArray csv = CsvExport::build(FlightPass(book), 0, 0xFFFF, true);
+        ok &= put(dir, QStringLiteral("csvimport"), QStringLiteral("base"), csv);
+        const QString csvPath = work.filePath(QStringLiteral("flugbuch.csv"));
+        QFile f(csvPath);
+        ok &= f.open(QIODevice::WriteOnly) && f.write(csv) == csv.size();
+        f.close();
+        const QByteArray copy = spreadsheetCopy(csvPath, 4);
+        ok &= !copy.isEmpty() && put(dir, QStringLiteral("csvimport"), QStringLiteral("spreadsheet"), copy);
+        ok &= put(dir, QStringLiteral("csvimport"), QStringLiteral("header"),
+                  QByteArray("\xEF\xBB\xBF") + CsvExport::columns().join(QLatin1Char(';')).toUtf8() + "\r\n");
+        ok &= put(dir, QStringLiteral("csvimport"), QStringLiteral("rows"),
+                  QByteArray("Datum,Name1,A&TD,Ate,SimDay,CommentHidden,Kommentar\n"
+                             "02.05.2024,M\xC3\xBCller,8:00,1:30,0,1,\"geheim, \"\"ja\"\"\"\n"
+                             "02.05.2024,B,8:00,0:10,0,0,\n"
+                             ",,,,,,\n"
+                             "2024-05-03,C,9:00:00,45,1,0,\"zwei\r\nZeilen\"\n"
+                             "31.02.24,D,25:00,0,0,0\n"
+                             "04.05.2024,\"E,9:00,0,0,0,offen\n"));
+    }
+
     QTemporaryDir other;
     ok &= other.isValid() && putOtherExport(dir, other.path());
     book.CloseLogbook();

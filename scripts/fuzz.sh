@@ -11,7 +11,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(flugdat flugidx flugstr flugnam flugcrw settings flightjson exportfile)
+[ ${#targets[@]} -eq 0 ] && targets=(flugdat flugidx flugstr flugnam flugcrw settings flightjson exportfile csvimport)
 out="$root/build-fuzz"
 
 command -v clang++ >/dev/null || { echo "fuzz.sh: clang++ is needed" >&2; exit 2; }

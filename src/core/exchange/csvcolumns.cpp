@@ -133,13 +133,16 @@ bool CsvColumns::read(const QStringList& header, QString* reason) {
     }
     // The two fields every flight is found by; the German heading named too where there is one.
     const std::pair<const char*, const char*> needed[] = {{"Date", " (oder \"Datum\")"}, {"Atd", ""}};
-    for (const auto& [field, alias] : needed)
+    // A plain loop variable: clang before 16 cannot capture a structured binding.
+    for (const auto& need : needed) {
+        const char* field = need.first;
         if (std::none_of(m_columns.cbegin(), m_columns.cend(),
                          [&](const Column& c) { return c.field == QLatin1String(field); })) {
             *reason = QStringLiteral("die Kopfzeile hat keine Spalte %1%2")
-                          .arg(quoted(QString::fromLatin1(field)), QString::fromUtf8(alias));
+                          .arg(quoted(QString::fromLatin1(field)), QString::fromUtf8(need.second));
             return false;
         }
+    }
     return true;
 }
 

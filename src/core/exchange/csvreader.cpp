@@ -269,11 +269,13 @@ CsvReader::Status CsvReader::next(QStringList& fields, int& line) {
                         .arg(kMaxRowBytes >> 20);
                 return Status::Failed;
         }
-        // Spreadsheets save rows left empty as separators alone.
-        if (std::all_of(raw.cbegin(), raw.cend(), [](const QByteArray& f) { return f.trimmed().isEmpty(); }))
-            continue;
+        // Spreadsheets save rows left empty as separators alone. Blank as the columns see it, after
+        // decoding: a cell holding a no-break space is as empty as one holding nothing.
         fields.clear();
         for (const QByteArray& f : raw) fields << decode(f);
+        if (std::all_of(fields.cbegin(), fields.cend(),
+                        [](const QString& f) { return f.trimmed().isEmpty(); }))
+            continue;
         return Status::Row;
     }
 }
