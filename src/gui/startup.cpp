@@ -8,6 +8,7 @@
 #include "settings/settings.h"
 #include "storage/datadir.h"
 #include "storage/logbook.h"
+#include "storage/messages.h"
 #include "velmarskversion.h"
 
 #include <QApplication>
@@ -91,7 +92,7 @@ int runProgram(QApplication& app) {
     const QString dir = parser.isSet(dirOption) ? parser.value(dirOption) : DataDir::defaultForApplication();
     QString error;
     if (!DataDir::create(dir, &error)) {
-        MessageBox::tell(nullptr, QStringLiteral("Dateifehler"),
+        MessageBox::tell(nullptr, msg::fileError(),
                          QStringLiteral("Der Ordner %1 kann nicht angelegt werden: %2")
                              .arg(QDir::toNativeSeparators(dir), error),
                          MessageBox::Icon::Error);

@@ -2,6 +2,7 @@
 
 #include "dialogs/messagebox.h"
 #include "settings/settings.h"
+#include "storage/messages.h"
 #include "text/conversionerror.h"
 
 namespace velmarsk {
@@ -12,7 +13,7 @@ bool showCurrentError(QWidget* parent) {
     } catch (const ConversionError& e) {
         MessageBox::tell(parent, QStringLiteral("Fehler"), e.message(), MessageBox::Icon::Error);
     } catch (const SettingsWriteError& e) {
-        MessageBox::tell(parent, QStringLiteral("Dateifehler"), e.message(), MessageBox::Icon::Error);
+        MessageBox::tell(parent, msg::fileError(), e.message(), MessageBox::Icon::Error);
     } catch (...) {
         return false;
     }

@@ -16,6 +16,7 @@
 #include "maintenance/tfmsicherung.h"
 #include "settings/settings.h"
 #include "storage/logbook.h"
+#include "storage/messages.h"
 
 #include <QAction>
 #include <QApplication>
@@ -481,7 +482,7 @@ void TFMHaupt::SchriftClick() {
         m_settings.writeTruth(setting::DISPLAY::ITALIC, f.italic());
         m_settings.writeTruth(setting::DISPLAY::BOLD, f.bold());
     } catch (const SettingsWriteError& e) {
-        MessageBox::tell(this, QStringLiteral("Dateifehler"), e.message(), MessageBox::Icon::Error);
+        MessageBox::tell(this, msg::fileError(), e.message(), MessageBox::Icon::Error);
     }
 }
 

@@ -14,6 +14,7 @@
 #include "settings/settings.h"
 #include "settings/settingsbatch.h"
 #include "storage/flightpass.h"
+#include "storage/messages.h"
 
 #include <QAction>
 #include <QApplication>
@@ -351,7 +352,7 @@ void TFMSummeGruppe::writeSettings() {
         m_settings.write(setting::GRUPPENSUMME::GRUPPE, groupByName(grouping()));
         batch.commit();
     } catch (const SettingsWriteError& e) {
-        MessageBox::tell(nullptr, QStringLiteral("Dateifehler"), e.message(), MessageBox::Icon::Error);
+        MessageBox::tell(nullptr, msg::fileError(), e.message(), MessageBox::Icon::Error);
     }
 }
 

@@ -7,6 +7,7 @@
 #include "flightbook/flightbook.h"
 #include "settings/settings.h"
 #include "settings/settingsbatch.h"
+#include "storage/messages.h"
 
 #include <QAction>
 #include <QApplication>
@@ -186,7 +187,7 @@ void TFMCrewInfo::writeSettings() {
         s.writeTruth(setting::CREWINFO::BOLD, font.bold());
         batch.commit();
     } catch (const SettingsWriteError& e) {
-        MessageBox::tell(nullptr, QStringLiteral("Dateifehler"), e.message(), MessageBox::Icon::Error);
+        MessageBox::tell(nullptr, msg::fileError(), e.message(), MessageBox::Icon::Error);
     }
 }
 

@@ -11,6 +11,7 @@
 #include "exchange/csvexport.h"
 #include "flightbook/flightbook.h"
 #include "storage/logbook.h"
+#include "storage/messages.h"
 
 #include <QDir>
 #include <QFontMetrics>
@@ -94,7 +95,7 @@ bool TFMCsvExport::BtnOkClick() {
     book.tellDamage(*pass);
     QString error;
     if (!CsvExport::write(file, csv, &error)) {
-        MessageBox::tell(this, QStringLiteral("Dateifehler"),
+        MessageBox::tell(this, msg::fileError(),
                          QStringLiteral("Die Datei %1 kann nicht geschrieben werden: %2")
                              .arg(QDir::toNativeSeparators(file), error),
                          MessageBox::Icon::Error);

@@ -6,6 +6,7 @@
 #include "entry/tfmhaupt.h"
 #include "extras/tfmexportflug.h"
 #include "flightbook/flightbook.h"
+#include "storage/messages.h"
 
 #include <QDir>
 #include <QHBoxLayout>
@@ -118,7 +119,7 @@ std::optional<ImportOutcome> TFMCsvImport::ImportCsv(TFMHaupt& main) {
     if (file.isEmpty()) return std::nullopt;
     const CsvPreview preview = CsvImport::preview(file, kPreviewRows);
     if (!preview.problem.isEmpty()) {
-        MessageBox::tell(&main, QStringLiteral("Dateifehler"), preview.problem, MessageBox::Icon::Warning);
+        MessageBox::tell(&main, msg::fileError(), preview.problem, MessageBox::Icon::Warning);
         return std::nullopt;
     }
     TFMCsvImport look(file, preview, &main);

@@ -7,6 +7,7 @@
 #include "flightbook/flightbook.h"
 #include "settings/settings.h"
 #include "storage/logbook.h"
+#include "storage/messages.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -61,7 +62,7 @@ void TFMExportFlug::saveExportDir() {
     try {
         m_book.settings().write(setting::PATH::Export, QDir::toNativeSeparators(m_exportDir));
     } catch (const SettingsWriteError& e) {
-        MessageBox::tell(parentWidget(), QStringLiteral("Dateifehler"), e.message(), MessageBox::Icon::Error);
+        MessageBox::tell(parentWidget(), msg::fileError(), e.message(), MessageBox::Icon::Error);
     }
 }
 
@@ -112,7 +113,7 @@ QString TFMExportFlug::ExportFlight(int position) {
         if (result == ExportFile::Result::Ok) return file;
         message = ExportFile::message(result, file, reason);
     }
-    MessageBox::tell(parentWidget(), QStringLiteral("Dateifehler"), message, MessageBox::Icon::Question);
+    MessageBox::tell(parentWidget(), msg::fileError(), message, MessageBox::Icon::Question);
     return {};
 }
 
@@ -139,7 +140,7 @@ ImportOutcome TFMExportFlug::RunImport(const ImportOpen& open, const ImportRun& 
     show();
     const QString problem = open();
     if (!problem.isEmpty()) {
-        MessageBox::tell(this, QStringLiteral("Dateifehler"), problem, MessageBox::Icon::Question);
+        MessageBox::tell(this, msg::fileError(), problem, MessageBox::Icon::Question);
         hide();
         return ImportOutcome{};
     }
@@ -164,11 +165,10 @@ ImportOutcome TFMExportFlug::RunImport(const ImportOpen& open, const ImportRun& 
         QStringList lines = outcome.refused.mid(0, kShown);
         if (outcome.refused.size() > kShown)
             lines << QStringLiteral("… und %1 weitere.").arg(outcome.refused.size() - kShown);
-        MessageBox::tell(this, QStringLiteral("Dateifehler"), lines.join(QLatin1Char('\n')),
-                         MessageBox::Icon::Warning);
+        MessageBox::tell(this, msg::fileError(), lines.join(QLatin1Char('\n')), MessageBox::Icon::Warning);
     }
     if (!outcome.problem.isEmpty())
-        MessageBox::tell(this, QStringLiteral("Dateifehler"), outcome.problem, MessageBox::Icon::Warning);
+        MessageBox::tell(this, msg::fileError(), outcome.problem, MessageBox::Icon::Warning);
     BTNEnde->setText(QStringLiteral("OK"));
     if (!m_done && isVisible()) {
         QEventLoop wait;

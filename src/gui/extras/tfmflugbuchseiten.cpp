@@ -10,6 +10,7 @@
 #include "flightbook/flightbook.h"
 #include "settings/settings.h"
 #include "storage/flightpass.h"
+#include "storage/messages.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -141,7 +142,7 @@ void TFMFlugbuchseiten::rememberFile() {
     try {
         settings.write(setting::PATH::SEITEN, file);
     } catch (const SettingsWriteError& e) {
-        MessageBox::tell(this, QStringLiteral("Dateifehler"), e.message(), MessageBox::Icon::Error);
+        MessageBox::tell(this, msg::fileError(), e.message(), MessageBox::Icon::Error);
     }
 }
 
@@ -188,7 +189,7 @@ void TFMFlugbuchseiten::BtnDruckenClick() {
         pdf.setPageMargins(QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter);
         printed = printer.print(pdf, rows, earlier);
         if (!printed)
-            MessageBox::tell(this, QStringLiteral("Dateifehler"),
+            MessageBox::tell(this, msg::fileError(),
                              QStringLiteral("Die Datei %1 kann nicht geschrieben werden.")
                                  .arg(QDir::toNativeSeparators(EDDatei->text())),
                              MessageBox::Icon::Error);
