@@ -12,6 +12,7 @@
 #include "exchange/flightjson.h"
 #include "flightbook/flightbook.h"
 #include "fuzzlogbook.h"
+#include "importrun.h"
 #include "settings/settings.h"
 #include "storage/logbook.h"
 #include "storage/messages.h"
@@ -33,73 +34,7 @@ namespace {
 
 using namespace velmarsk;
 
-QStringList g_told;  // what the logbook told the user during the current run
-
-[[noreturn]] void fail(const char* what, const QString& detail = {}) {
-    std::fprintf(stderr, "%s\n%s\n%s\n", what, qPrintable(detail),
-                 qPrintable(g_told.join(QLatin1Char('\n'))));
-    std::abort();
-}
-
-void require(bool holds, const char* what, const QString& detail = {}) {
-    if (!holds) fail(what, detail);
-}
-
-// Keeps what the logbook says; no question is expected of a whole logbook, and none is agreed to.
-class RecordingInteraction final : public Interaction {
-public:
-    Answer ask(const QString&, const QString& text, Icon, Buttons buttons) override {
-        g_told << text;
-        return buttons == Buttons::Ok ? Answer::Ok : Answer::No;
-    }
-    std::unique_ptr<Progress> startProgress(Task, const QString&, const QString&) override {
-        return std::make_unique<NullProgress>();
-    }
-};
-
-constexpr qint32 kStartTotal = 500000;
-
-std::uint32_t keyOf(std::uint16_t date, std::uint16_t atd) {
-    return (std::uint32_t(date) << 16) | atd;
-}
-
-QString workTemplate() {
-    const QString shm = QStringLiteral("/dev/shm");
-    const QString base = QDir(shm).exists() ? shm : QDir::tempPath();
-    return QDir(base).filePath(QStringLiteral("velmarsk-fuzzcsv-XXXXXX"));
-}
-
-QTemporaryDir& work() {
-    static QTemporaryDir dir(workTemplate());
-    if (!dir.isValid()) fail("no work folder");
-    return dir;
-}
-
-void writeFile(const QString& path, const QByteArray& content) {
-    QFile f(path);
-    require(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(content) == content.size(),
-            "cannot write", path);
-}
-
-// The receiving logbook afresh, and the table beside it.
-QString resetWorkFolder(const QByteArray& table) {
-    QDir dir(work().path());
-    for (const QFileInfo& entry : dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)) {
-        if (entry.isDir())
-            QDir(entry.filePath()).removeRecursively();
-        else
-            QFile::remove(entry.filePath());
-    }
-    // No dated copies at closing: they would only slow every run down.
-    writeFile(dir.filePath(QString::fromLatin1(Settings::kFileName)),
-              QByteArray("[MISC]\r\nSICHERUNGEN=0\r\n[USER]\r\nGESAMTSTUNDEN=") +
-                  QByteArray::number(kStartTotal) + "\r\n");
-    const auto& base = fuzz::FuzzLogbook::instance().base();
-    for (auto it = base.cbegin(); it != base.cend(); ++it) writeFile(dir.filePath(it.key()), it.value());
-    const QString path = dir.filePath(QStringLiteral("tabelle.csv"));
-    writeFile(path, table);
-    return path;
-}
+using namespace velmarsk::fuzz;
 
 // A row's date and numbers against its texts, read here by ASCII digits alone: a date as
 // YYYY-MM-DD, DD.MM.YYYY or DD.MM.YY, a time as H:MM (":00" may follow), anything as whole minutes or
@@ -390,9 +325,9 @@ void importInto(const QString& path, const ReadAlone& alone, int stopAfter) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    g_told.clear();
+    told().clear();
     const QByteArray file(reinterpret_cast<const char*>(data), qsizetype(size));
-    const QString path = resetWorkFolder(file);
+    const QString path = resetWorkFolder(QStringLiteral("tabelle.csv"), file);
     const ReadAlone alone = readAlone(path, file);
     // A table's last byte is mostly a line break, so its length stands for the user instead: every
     // other length stops the import after a few rows.

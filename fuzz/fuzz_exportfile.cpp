@@ -8,6 +8,7 @@
 #include "exchange/flightjson.h"
 #include "flightbook/flightbook.h"
 #include "fuzzlogbook.h"
+#include "importrun.h"
 #include "settings/settings.h"
 #include "storage/logbook.h"
 #include "storage/nametable.h"
@@ -27,73 +28,7 @@ namespace {
 
 using namespace velmarsk;
 
-QStringList g_told;  // what the logbook told the user during the current run
-
-[[noreturn]] void fail(const char* what, const QString& detail = {}) {
-    std::fprintf(stderr, "%s\n%s\n%s\n", what, qPrintable(detail),
-                 qPrintable(g_told.join(QLatin1Char('\n'))));
-    std::abort();
-}
-
-void require(bool holds, const char* what, const QString& detail = {}) {
-    if (!holds) fail(what, detail);
-}
-
-// Keeps what the logbook says; no question is expected of a whole logbook, and none is agreed to.
-class RecordingInteraction final : public Interaction {
-public:
-    Answer ask(const QString&, const QString& text, Icon, Buttons buttons) override {
-        g_told << text;
-        return buttons == Buttons::Ok ? Answer::Ok : Answer::No;
-    }
-    std::unique_ptr<Progress> startProgress(Task, const QString&, const QString&) override {
-        return std::make_unique<NullProgress>();
-    }
-};
-
-constexpr qint32 kStartTotal = 500000;
-
-std::uint32_t keyOf(std::uint16_t date, std::uint16_t atd) {
-    return (std::uint32_t(date) << 16) | atd;
-}
-
-QString workTemplate() {
-    const QString shm = QStringLiteral("/dev/shm");
-    const QString base = QDir(shm).exists() ? shm : QDir::tempPath();
-    return QDir(base).filePath(QStringLiteral("velmarsk-fuzzexp-XXXXXX"));
-}
-
-QTemporaryDir& work() {
-    static QTemporaryDir dir(workTemplate());
-    if (!dir.isValid()) fail("no work folder");
-    return dir;
-}
-
-void writeFile(const QString& path, const QByteArray& content) {
-    QFile f(path);
-    require(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(content) == content.size(),
-            "cannot write", path);
-}
-
-// The receiving logbook afresh, and the export file beside it.
-QString resetWorkFolder(const QByteArray& exportFile) {
-    QDir dir(work().path());
-    for (const QFileInfo& entry : dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)) {
-        if (entry.isDir())
-            QDir(entry.filePath()).removeRecursively();
-        else
-            QFile::remove(entry.filePath());
-    }
-    // No dated copies at closing: they would only slow every run down.
-    writeFile(dir.filePath(QString::fromLatin1(Settings::kFileName)),
-              QByteArray("[MISC]\r\nSICHERUNGEN=0\r\n[USER]\r\nGESAMTSTUNDEN=") +
-                  QByteArray::number(kStartTotal) + "\r\n");
-    const auto& base = fuzz::FuzzLogbook::instance().base();
-    for (auto it = base.cbegin(); it != base.cend(); ++it) writeFile(dir.filePath(it.key()), it.value());
-    const QString path = dir.filePath(QString::fromLatin1(ExportFile::kDefaultName));
-    writeFile(path, exportFile);
-    return path;
-}
+using namespace velmarsk::fuzz;
 
 struct ReadAlone {
     ExportReader::OpenResult open = ExportReader::OpenResult::OpenFailed;
@@ -341,9 +276,9 @@ void importInto(const QString& path, const ReadAlone& alone, int stopAfter) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    g_told.clear();
+    told().clear();
     const QByteArray file(reinterpret_cast<const char*>(data), qsizetype(size));
-    const QString path = resetWorkFolder(file);
+    const QString path = resetWorkFolder(QString::fromLatin1(ExportFile::kDefaultName), file);
     const ReadAlone alone = readAlone(path, file);
     // The last byte (a text's end in every whole file) now and then stands for a user who stops the
     // import after a few flights.
