@@ -151,23 +151,6 @@ ReadAlone readAlone(const QString& path, const QByteArray& file) {
     }
 }
 
-struct Stored {
-    QByteArray record;
-    QString routing;
-    QString comment;
-};
-
-QHash<std::uint32_t, Stored> snapshot(Logbook& book) {
-    QHash<std::uint32_t, Stored> flights;
-    for (int p = 1; p <= book.FlightCount(); ++p) {
-        FlightRecord r;
-        StringRecord s;
-        require(book.ReadFlight(p, r) && book.ReadStringRecord(p, s), "a flight cannot be read");
-        flights.insert(keyOf(r.Date, r.Atd), {r.toBytes(), s.Routing, s.Comment});
-    }
-    return flights;
-}
-
 // The flight stored for a row: its numbers, its names trimmed, its routing and its comment
 // (scrambled when protected).
 void compareImported(Logbook& book, const FlightDraft& d, int position) {
@@ -274,16 +257,7 @@ void importInto(const QString& path, const ReadAlone& alone, int stopAfter) {
             QStringLiteral("%1 instead of %2").arg(flights.RunningTotal()).arg(kStartTotal + minutes));
     require(book.names().all().mid(0, namesBefore.size()) == namesBefore, "a name of the logbook moved");
 
-    for (auto it = before.cbegin(); it != before.cend(); ++it) {
-        const int p = book.index().PositionOf(std::uint16_t(it.key() >> 16), std::uint16_t(it.key()));
-        require(p > 0, "a flight of the logbook is lost");
-        FlightRecord r;
-        StringRecord s;
-        require(book.ReadFlight(p, r) && book.ReadStringRecord(p, s),
-                "a flight of the logbook cannot be read");
-        require(r.toBytes() == it->record && s.Routing == it->routing && s.Comment == it->comment,
-                "a flight of the logbook changed");
-    }
+    requireKept(book, before);
     for (const FlightDraft* d : added) {
         const int p = book.index().PositionOf(d->record.Date, d->record.Atd);
         require(p > 0, "an imported flight is not in the index");
@@ -309,17 +283,7 @@ void importInto(const QString& path, const ReadAlone& alone, int stopAfter) {
     require(again.FlightCount() == countBefore + outcome.imported, "flights lost on reopening");
     require(FlightBook(again, settingsAgain).RunningTotal() == kStartTotal + minutes,
             "the running total is not kept on disk");
-    const QHash<std::uint32_t, Stored> reopened = snapshot(again);
-    require(reopened.size() == after.size(), "flights lost on reopening");
-    for (auto it = after.cbegin(); it != after.cend(); ++it) {
-        const auto found = reopened.constFind(it.key());
-        require(found != reopened.cend() && found->record == it->record && found->routing == it->routing &&
-                    found->comment == it->comment,
-                "a flight differs after reopening");
-    }
-    const QStringList reopenedProblems = again.Check();
-    require(reopenedProblems.isEmpty(), "the reopened logbook does not pass its check",
-            reopenedProblems.join(QLatin1Char('\n')));
+    requireSameAsBefore(again, after);
 }
 
 }  // namespace

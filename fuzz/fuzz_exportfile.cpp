@@ -131,23 +131,6 @@ ReadAlone readAlone(const QString& path, const QByteArray& file) {
     }
 }
 
-struct Stored {
-    QByteArray record;
-    QString routing;
-    QString comment;
-};
-
-QHash<std::uint32_t, Stored> snapshot(Logbook& book) {
-    QHash<std::uint32_t, Stored> flights;
-    for (int p = 1; p <= book.FlightCount(); ++p) {
-        FlightRecord r;
-        StringRecord s;
-        require(book.ReadFlight(p, r) && book.ReadStringRecord(p, s), "a flight cannot be read");
-        flights.insert(keyOf(r.Date, r.Atd), {r.toBytes(), s.Routing, s.Comment});
-    }
-    return flights;
-}
-
 // The flight stored for an entry: the same times and texts, names by their trimmed texts, and the
 // training programme either kept or left empty.
 void compareImported(Logbook& book, const ExportEntry& e, int position) {
@@ -228,16 +211,7 @@ void importInto(const QString& path, const ReadAlone& alone, int stopAfter) {
     require(flights.RunningTotal() == kStartTotal + minutes, "the running total does not follow the import");
     require(book.names().all().mid(0, namesBefore.size()) == namesBefore, "a name of the logbook moved");
 
-    for (auto it = before.cbegin(); it != before.cend(); ++it) {
-        const int p = book.index().PositionOf(std::uint16_t(it.key() >> 16), std::uint16_t(it.key()));
-        require(p > 0, "a flight of the logbook is lost");
-        FlightRecord r;
-        StringRecord s;
-        require(book.ReadFlight(p, r) && book.ReadStringRecord(p, s),
-                "a flight of the logbook cannot be read");
-        require(r.toBytes() == it->record && s.Routing == it->routing && s.Comment == it->comment,
-                "a flight of the logbook changed");
-    }
+    requireKept(book, before);
     for (const ExportEntry* e : added) {
         const int p = book.index().PositionOf(e->record.Date, e->record.Atd);
         require(p > 0, "an imported flight is not in the index");
@@ -260,17 +234,7 @@ void importInto(const QString& path, const ReadAlone& alone, int stopAfter) {
     Logbook again(work().path(), settings, ui);
     require(again.Open(), "the logbook does not open after the import");
     require(again.FlightCount() == countBefore + outcome.imported, "flights lost on reopening");
-    const QHash<std::uint32_t, Stored> reopened = snapshot(again);
-    require(reopened.size() == after.size(), "flights lost on reopening");
-    for (auto it = after.cbegin(); it != after.cend(); ++it) {
-        const auto found = reopened.constFind(it.key());
-        require(found != reopened.cend() && found->record == it->record && found->routing == it->routing &&
-                    found->comment == it->comment,
-                "a flight differs after reopening");
-    }
-    const QStringList reopenedProblems = again.Check();
-    require(reopenedProblems.isEmpty(), "the reopened logbook does not pass its check",
-            reopenedProblems.join(QLatin1Char('\n')));
+    requireSameAsBefore(again, after);
 }
 
 }  // namespace

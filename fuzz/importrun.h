@@ -5,11 +5,15 @@
 // fills afresh.
 #include "fuzzlogbook.h"
 #include "settings/settings.h"
+#include "storage/flightrecord.h"
 #include "storage/interaction.h"
+#include "storage/logbook.h"
+#include "storage/stringrecord.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <cstdint>
@@ -51,6 +55,54 @@ inline constexpr qint32 kStartTotal = 500000;
 
 inline std::uint32_t keyOf(std::uint16_t date, std::uint16_t atd) {
     return (std::uint32_t(date) << 16) | atd;
+}
+
+// A flight as the logbook holds it: its record's bytes and its texts.
+struct Stored {
+    QByteArray record;
+    QString routing;
+    QString comment;
+};
+
+// Every flight of the logbook by its key, to hold the logbook after an import against.
+inline QHash<std::uint32_t, Stored> snapshot(Logbook& book) {
+    QHash<std::uint32_t, Stored> flights;
+    for (int p = 1; p <= book.FlightCount(); ++p) {
+        FlightRecord r;
+        StringRecord s;
+        require(book.ReadFlight(p, r) && book.ReadStringRecord(p, s), "a flight cannot be read");
+        flights.insert(keyOf(r.Date, r.Atd), {r.toBytes(), s.Routing, s.Comment});
+    }
+    return flights;
+}
+
+// Every flight `before` held is in the logbook still, with the same record and texts.
+inline void requireKept(Logbook& book, const QHash<std::uint32_t, Stored>& before) {
+    for (auto it = before.cbegin(); it != before.cend(); ++it) {
+        const int p = book.index().PositionOf(std::uint16_t(it.key() >> 16), std::uint16_t(it.key()));
+        require(p > 0, "a flight of the logbook is lost");
+        FlightRecord r;
+        StringRecord s;
+        require(book.ReadFlight(p, r) && book.ReadStringRecord(p, s),
+                "a flight of the logbook cannot be read");
+        require(r.toBytes() == it->record && s.Routing == it->routing && s.Comment == it->comment,
+                "a flight of the logbook changed");
+    }
+}
+
+// The logbook opened anew holds exactly the flights `after` held before closing, and passes its check.
+inline void requireSameAsBefore(Logbook& again, const QHash<std::uint32_t, Stored>& after) {
+    const QHash<std::uint32_t, Stored> reopened = snapshot(again);
+    require(reopened.size() == after.size(), "flights lost on reopening");
+    for (auto it = after.cbegin(); it != after.cend(); ++it) {
+        const auto found = reopened.constFind(it.key());
+        require(found != reopened.cend() && found->record == it->record && found->routing == it->routing &&
+                    found->comment == it->comment,
+                "a flight differs after reopening");
+    }
+    const QStringList problems = again.Check();
+    require(problems.isEmpty(), "the reopened logbook does not pass its check",
+            problems.join(QLatin1Char('\n')));
 }
 
 // In memory where the system offers it: every run writes a whole logbook.
