@@ -362,7 +362,10 @@ void TestMainWindow::sortFromTheMenuCanBeCancelled() {
         };
         closeWhenDone(closeWhenDone);
     });
+    // Open windows follow the flights to their new places.
+    QSignalSpy changed(&env.flightBook(), &FlightBook::flightsChanged);
     w.DateiordnenClick(true);
+    QCOMPARE(changed.count(), 1);
     QCOMPARE(seen.swaps, QStringLiteral("1"));
     // Below the rows, where a click reaches it, not over the first of them.
     QVERIFY(seen.button.top() > seen.lastRow.bottom());
@@ -381,11 +384,14 @@ void TestMainWindow::indexRebuildAsksFirst() {
         QTimer::singleShot(0, [name] { test::clickVisibleButton(QString::fromLatin1(name)); });
     };
     QFile::remove(env.dir.filePath(QStringLiteral("Flug.idx")));
+    QSignalSpy changed(&env.flightBook(), &FlightBook::flightsChanged);
     press("BtnCancel");
     w.IndexneuClick();
     QVERIFY(!QFile::exists(env.dir.filePath(QStringLiteral("Flug.idx"))));  // "Abbruch": nothing rebuilt
+    QCOMPARE(changed.count(), 0);
     press("BtnOK");
     w.IndexneuClick();
+    QCOMPARE(changed.count(), 1);  // open windows follow what the rebuild mended
     QCOMPARE(env.bytes("Flug.idx").size(), 46 + 20);
     QCOMPARE(w.CurrentPosition(), 2);
 }

@@ -129,6 +129,18 @@ void FlightBook::writeTotal() {
     }
 }
 
+bool FlightBook::RebuildIndex(Progress& progress) {
+    const bool ok = m_logbook.RebuildIndex(progress);
+    changed();
+    return ok;
+}
+
+SortResult FlightBook::SortAndCompact(bool full, Progress& progress) {
+    const SortResult result = m_logbook.SortAndCompact(full, progress);
+    changed();
+    return result;
+}
+
 void FlightBook::changed() {
     if (m_batchDepth > 0) {
         m_pendingChange = true;

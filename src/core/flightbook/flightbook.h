@@ -13,7 +13,9 @@ namespace velmarsk {
 
 class Interaction;
 class Logbook;
+class Progress;
 class Settings;
+struct SortResult;
 
 // The logbook as the program's windows, the command-line companion and the generator work with it:
 // the open Logbook and the Settings together. Adding, changing and deleting go through here, so
@@ -60,6 +62,11 @@ public:
     bool endBatch();
 
     bool settingsWriteFailed() const { return m_settingsWriteFailed; }
+
+    // "Index neu" and "Datei ordnen": the logbook's repair and sort, announced as a change, since
+    // both may move flights to other positions and a repair may drop or mend some.
+    bool RebuildIndex(Progress& progress);
+    SortResult SortAndCompact(bool full, Progress& progress);
 
     // Puts the dated copy `name` of the folder "Sicherung" in place of the logbook files after
     // checking that it is whole, the current files kept as one more copy. The running total moves

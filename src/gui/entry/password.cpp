@@ -64,7 +64,7 @@ void TFMHaupt::shutDown() {
         QStringLiteral(" Soll dies jetzt geschehen?");
     if (MessageBox::ask(this, kProtectCaption, text, MessageBox::Icon::Stop, MessageBox::Buttons::YesNo) ==
         MessageBox::Answer::Yes)
-        TFMOrdnen::SortAndCompact(m_logbook, this, false);
+        TFMOrdnen::SortAndCompact(m_book, this, false);
     if (copies) askAboutCopies();
     m_hiddenCommentLeft = false;
     m_protectedFlights.clear();

@@ -459,12 +459,12 @@ void TFMHaupt::runCommand(void (TFMHaupt::*command)()) {
 }
 
 void TFMHaupt::IndexneuClick() {
-    TFMIndexneu::RebuildIndex(m_logbook, this);
+    TFMIndexneu::RebuildIndex(m_book, this);
     ShowFlight(m_logbook.FlightCount());
 }
 
 void TFMHaupt::DateiordnenClick(bool full) {
-    TFMOrdnen::SortAndCompact(m_logbook, this, full);
+    TFMOrdnen::SortAndCompact(m_book, this, full);
     ShowFlight(m_currentPosition);
 }
 

@@ -1,6 +1,7 @@
 #include "maintenance/tfmindexneu.h"
 
 #include "controls/subs.h"
+#include "flightbook/flightbook.h"
 #include "storage/logbook.h"
 
 #include <QHBoxLayout>
@@ -25,8 +26,8 @@ QLabel* boldLabel(const QString& text, QWidget* parent) {
 
 }  // namespace
 
-TFMIndexneu::TFMIndexneu(Logbook* logbook, Mode mode, QWidget* parent)
-    : ProgressWindow(parent), m_logbook(logbook), m_mode(mode) {
+TFMIndexneu::TFMIndexneu(FlightBook* book, Mode mode, QWidget* parent)
+    : ProgressWindow(parent), m_book(book), m_mode(mode) {
     setObjectName(QStringLiteral("FMIndexneu"));
     setWindowTitle(QStringLiteral("Index erneuern"));
     auto* outer = new QVBoxLayout(this);
@@ -88,7 +89,7 @@ void TFMIndexneu::showEvent(QShowEvent* event) {
 
 void TFMIndexneu::FormActivate() {
     auto* stack = static_cast<QStackedLayout*>(static_cast<QVBoxLayout*>(layout())->itemAt(0)->layout());
-    if (m_logbook->FlightCount() > 0) {
+    if (m_book->FlightCount() > 0) {
         stack->setCurrentWidget(PanelFrage);
         BtnOK->setFocus();
         return;
@@ -102,7 +103,7 @@ void TFMIndexneu::BtnOKClick() {
     setCancelFlag(false);
     ProgressBar->show();
     m_started = m_running = true;
-    const bool ok = m_logbook->RebuildIndex(*this);
+    const bool ok = m_book->RebuildIndex(*this);
     m_running = false;
     done(ok ? QDialog::Accepted : QDialog::Rejected);
 }
@@ -112,13 +113,13 @@ void TFMIndexneu::BtnCancelClick() {
     if (!m_running && m_mode == Mode::Menu) done(QDialog::Rejected);
 }
 
-bool TFMIndexneu::RebuildIndex(Logbook& logbook, QWidget* mainWindow) {
-    TFMIndexneu dialog(&logbook, Mode::Menu, mainWindow);
+bool TFMIndexneu::RebuildIndex(FlightBook& book, QWidget* mainWindow) {
+    TFMIndexneu dialog(&book, Mode::Menu, mainWindow);
     dialog.adjustSize();
     CenterOverMainForm(&dialog);
     const bool ok = dialog.exec() == QDialog::Accepted;
     // A rebuild cancelled part-way left no index: load asks whether to create it.
-    if (!ok && dialog.rebuildStarted()) logbook.LoadIndex();
+    if (!ok && dialog.rebuildStarted()) book.logbook().LoadIndex();
     return ok;
 }
 

@@ -9,7 +9,7 @@ class QWidget;
 
 namespace velmarsk {
 
-class Logbook;
+class FlightBook;
 
 // The index rebuild: from the menu with a question when the logbook holds flights, at start-up
 // (a missing or damaged index) without one.
@@ -19,11 +19,12 @@ class TFMIndexneu : public ProgressWindow {
 public:
     enum class Mode { Menu, StartUp };
 
-    TFMIndexneu(Logbook* logbook, Mode mode, QWidget* parent = nullptr);
+    // book is null at start-up, where the rebuild runs inside the opening and only reports here.
+    TFMIndexneu(FlightBook* book, Mode mode, QWidget* parent = nullptr);
 
     // The menu command: true when the index was rebuilt. After a rebuild cancelled part-way the
     // index is loaded again, which asks whether to create it.
-    static bool RebuildIndex(Logbook& logbook, QWidget* mainWindow);
+    static bool RebuildIndex(FlightBook& book, QWidget* mainWindow);
 
     void FormActivate();
     void BtnOKClick();
@@ -36,7 +37,7 @@ protected:
     void cancelPressed() override { BtnCancelClick(); }
 
 private:
-    Logbook* m_logbook;
+    FlightBook* m_book;
     Mode m_mode;
     bool m_started = false;
     bool m_running = false;

@@ -1,14 +1,15 @@
 #include "maintenance/tfmordnen.h"
 
 #include "controls/subs.h"
+#include "flightbook/flightbook.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QHBoxLayout>
 
 namespace velmarsk {
 namespace {
@@ -90,14 +91,14 @@ void TFMOrdnen::finish(bool waitForClose) {
     while (!cancelFlag() && isVisible()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
-SortResult TFMOrdnen::SortAndCompact(Logbook& logbook, QWidget* mainWindow, bool full) {
+SortResult TFMOrdnen::SortAndCompact(FlightBook& book, QWidget* mainWindow, bool full) {
     TFMOrdnen window(mainWindow);
     // Other commands of the main window must wait until the files are in order again.
     window.setWindowModality(Qt::ApplicationModal);
     window.adjustSize();
     CenterOverMainForm(&window);
     window.show();
-    const SortResult result = logbook.SortAndCompact(full, window);
+    const SortResult result = book.SortAndCompact(full, window);
     window.finish(full);
     return result;
 }

@@ -11,6 +11,8 @@ class QPushButton;
 
 namespace velmarsk {
 
+class FlightBook;
+
 // Progress and results of sorting and compacting the logbook: one row per phase (sort, texts,
 // names), a progress bar, and one button that is "Abbruch" while it runs and "Schließen" after.
 class TFMOrdnen : public ProgressWindow {
@@ -21,7 +23,7 @@ public:
 
     // full: the menu command, whose window waits for "Schließen"; otherwise only Flug.str is
     // compacted and the window closes by itself.
-    static SortResult SortAndCompact(Logbook& logbook, QWidget* mainWindow, bool full);
+    static SortResult SortAndCompact(FlightBook& book, QWidget* mainWindow, bool full);
 
     void phaseStarted(int phase) override;
     void phaseFinished(int phase, qint64 result) override;
