@@ -99,7 +99,7 @@ void EntryMask::MaskToRecord(FlightRecord& record) {
     record.CommentHidden = CBCommentHidden->isChecked() ? 1 : 0;
     const QString comment = StringRecord::storedBreaks(MemComment->toPlainText());
     m_currentStringRecord.Comment = record.commentProtected() ? ScrambleText(comment) : comment;
-    m_logbook.SaveNames();
+    // New names live in memory until a flight refers to them: storing it writes Flug.nam first.
 }
 
 FlightRecord EntryMask::TakeFlight(StringRecord& texts) {
