@@ -95,7 +95,7 @@ qint64 cellNumber(const GroupRow& row, int column) {
 }  // namespace
 
 TFMSummeGruppe::TFMSummeGruppe(FlightBook& book, TFMHaupt* mainWindow)
-    : QDialog(mainWindow), m_book(book), m_settings(book.settings()), m_main(mainWindow) {
+    : QDialog(mainWindow), m_book(book), m_settings(book.settings()) {
     setObjectName(QStringLiteral("FMSummeGruppe"));
     setWindowTitle(QStringLiteral("Summen je Gruppe"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -236,13 +236,10 @@ void TFMSummeGruppe::recalculateQuietly() {
 }
 
 void TFMSummeGruppe::calculate(const QDate& von, const QDate& bis) {
-    if (m_calculating) return;
-    m_calculating = true;
     m_followTimer->stop();
     // A new pass each time: the one before may predate changed flights.
     const auto pass = m_book.pass();
     GroupTotals totals = CalculateGroupTotals(*pass, grouping(), von, bis);
-    m_calculating = false;
     if (!pass->ok()) {
         // Sums over the flights that could be read would pass for the pilot's: the user has been
         // told, the table stays empty until a pass succeeds.

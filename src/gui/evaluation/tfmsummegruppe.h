@@ -4,7 +4,6 @@
 
 #include <QDate>
 #include <QDialog>
-#include <QPointer>
 #include <optional>
 
 class QComboBox;
@@ -64,12 +63,10 @@ private:
 
     FlightBook& m_book;
     Settings& m_settings;
-    QPointer<TFMHaupt> m_main;
     QTimer* m_followTimer = nullptr;
     std::optional<GroupTotals> m_result;
     int m_sortColumn = 2;  // ATE, the order the sums come in
     Qt::SortOrder m_sortOrder = Qt::DescendingOrder;
-    bool m_calculating = false;
 };
 
 }  // namespace velmarsk
